@@ -1,0 +1,47 @@
+# vireo_common carries what every target of the project shares: the language level,
+# the warnings and the strict Qt macros that keep text conversions explicit.
+add_library(vireo_common INTERFACE)
+target_compile_features(vireo_common INTERFACE cxx_std_20)
+target_compile_options(vireo_common INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
+  -Wno-missing-field-initializers)
+target_compile_definitions(vireo_common INTERFACE
+  QT_NO_KEYWORDS
+  QT_NO_CAST_FROM_ASCII
+  QT_NO_CAST_TO_ASCII
+  QT_NO_CAST_FROM_BYTEARRAY
+  QT_NO_URL_CAST_FROM_STRING
+  QT_USE_QSTRINGBUILDER
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+  VIREO_VERSION="${PROJECT_VERSION}")
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
+# vireo_module(<name> SOURCES ... [DEPS ...]): one static library per module, target vireo_<name>,
+# headers included as "<name>/Header.h" from src/.
+function(vireo_module name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(vireo_${name} STATIC ${ARG_SOURCES})
+  target_include_directories(vireo_${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(vireo_${name} PUBLIC vireo_common ${ARG_DEPS})
+endfunction()
+
+# vireo_test(<target> LABEL <module> SOURCES ... [DEPS ...] [GUI] [TIMEOUT s]): a GoogleTest
+# program whose cases are registered with CTest one by one, each labelled with its module.
+# GUI programs get a QApplication on the offscreen platform unless QT_QPA_PLATFORM is set.
+function(vireo_test target)
+  cmake_parse_arguments(ARG "GUI" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  if(ARG_GUI)
+    target_link_libraries(${target} PRIVATE vireo_testmain_gui)
+  else()
+    target_link_libraries(${target} PRIVATE vireo_testmain_core)
+  endif()
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  gtest_discover_tests(${target}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT})
+endfunction()

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace vireo {
+
+// GB18030 is the superset of GB2312 and GBK that covers all of Unicode: the service's form
+// bodies, files written by the Windows player and legacy 8-bit tags are all read through it.
+// Both directions are thread-safe.
+
+// Unicode to GB18030 bytes. Every character has a GB18030 form, so nothing is lost.
+QByteArray ToGb18030(const QString& text);
+
+// GB18030 (or GBK, or GB2312) bytes to Unicode. A byte that starts no valid sequence becomes
+// U+FFFD and decoding goes on with the next byte.
+QString FromGb18030(QByteArrayView bytes);
+
+// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates, nothing past U+10FFFF).
+bool IsValidUtf8(QByteArrayView bytes);
+
+}  // namespace vireo

@@ -1,0 +1,183 @@
+#include "net/HttpClient.h"
+
+#include "base/TextUtil.h"
+#include "base/UrlCodec.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace vireo {
+namespace {
+
+std::mutex limitsMutex;  // guards defaultLimits
+HttpLimits defaultLimits;
+
+void EnsureCurlInitialised() {
+  static const bool initialised = [] {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    return true;
+  }();
+  (void)initialised;
+}
+
+struct Transfer {
+  const HttpExchange* exchange;
+  const HttpChunkHandler* onChunk;
+  CURL* curl;
+  HttpResult* result;
+  qint64 received = 0;
+  bool stoppedByHandler = false;
+};
+
+size_t OnWrite(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  const qint64 n = static_cast<qint64>(size * count);
+  if (t->result->contentLength < 0) {
+    curl_off_t len = -1;
+    if (curl_easy_getinfo(t->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &len) == CURLE_OK && len >= 0)
+      t->result->contentLength = len;
+  }
+  qint64 take = n;
+  const qint64 max = t->exchange->limits.maxAnswerBytes;
+  if (max > 0 && t->received + take > max) take = max - t->received;
+  t->received += take;
+  if (*t->onChunk) {
+    if (take > 0 && !(*t->onChunk)(data, take, t->result->contentLength)) {
+      t->stoppedByHandler = true;
+      return 0;
+    }
+  } else {
+    t->result->body.append(data, take);
+  }
+  if (take < n) {
+    t->result->truncated = true;
+    return 0;  // ends the transfer: the rest is not wanted
+  }
+  return size * count;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* t = static_cast<Transfer*>(user);
+  return (t->exchange->cancel && t->exchange->cancel->load()) ? 1 : 0;
+}
+
+// Of every 1025-byte piece, the bytes before its first zero byte.
+QByteArray KeepBeforeZeroPerPiece(const QByteArray& answer) {
+  constexpr qsizetype kPiece = 1025;
+  if (!answer.contains('\0')) return answer;
+  QByteArray out;
+  out.reserve(answer.size());
+  for (qsizetype at = 0; at < answer.size(); at += kPiece) {
+    QByteArrayView piece = QByteArrayView(answer).sliced(at, std::min(kPiece, answer.size() - at));
+    const qsizetype zero = piece.indexOf('\0');
+    out.append(zero < 0 ? piece : piece.first(zero));
+  }
+  return out;
+}
+
+}  // namespace
+
+HttpLimits DefaultHttpLimits() {
+  std::lock_guard lock(limitsMutex);
+  return defaultLimits;
+}
+
+void SetDefaultHttpLimits(const HttpLimits& limits) {
+  std::lock_guard lock(limitsMutex);
+  defaultLimits = limits;
+}
+
+HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChunk) {
+  HttpResult result;
+  if (exchange.url.isEmpty()) {
+    result.error = QStringLiteral("no address");
+    return result;
+  }
+  EnsureCurlInitialised();
+  CURL* curl = curl_easy_init();
+  if (!curl) {
+    result.error = QStringLiteral("libcurl could not start");
+    return result;
+  }
+  Transfer transfer{&exchange, &onChunk, curl, &result};
+  const QByteArray url = exchange.url;  // libcurl copies strings, but keep it alive regardless
+  curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(exchange.limits.connectTimeoutMs));
+  if (exchange.limits.totalTimeoutMs > 0)
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(exchange.limits.totalTimeoutMs));
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnWrite);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+  if (!exchange.userAgent.isEmpty()) curl_easy_setopt(curl, CURLOPT_USERAGENT, exchange.userAgent.constData());
+  if (exchange.http10) curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+
+  const bool post = exchange.method == "POST";
+  if (post) {
+    curl_easy_setopt(curl, CURLOPT_POST, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, exchange.body.constData());
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(exchange.body.size()));
+  } else {
+    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+  }
+
+  curl_slist* headers = nullptr;
+  for (const QByteArray& h : exchange.headers) headers = curl_slist_append(headers, h.constData());
+  if (exchange.noCache) {
+    headers = curl_slist_append(headers, "Cache-Control: no-cache");
+    headers = curl_slist_append(headers, "Pragma: no-cache");
+  }
+  if (post) headers = curl_slist_append(headers, "Expect:");
+  if (headers) curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+
+  const CURLcode code = curl_easy_perform(curl);
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  result.status = status;
+  if (code == CURLE_OK) {
+    result.completed = true;
+  } else if (result.truncated && !transfer.stoppedByHandler) {
+    result.completed = false;
+    result.error = QStringLiteral("answer cut at %1 bytes").arg(exchange.limits.maxAnswerBytes);
+  } else {
+    result.error = QString::fromUtf8(curl_easy_strerror(code));
+  }
+  curl_slist_free_all(headers);
+  curl_easy_cleanup(curl);
+  return result;
+}
+
+QByteArray HttpGet(QByteArrayView url) {
+  HttpExchange ex;
+  ex.url = TrimBytes(url);
+  if (ex.url.isEmpty()) return {};
+  ex.userAgent = "Internet Explorer";
+  ex.noCache = true;
+  ex.limits = DefaultHttpLimits();
+  // Whatever arrived counts, even from a broken connection or an error page.
+  return KeepBeforeZeroPerPiece(HttpFetch(ex).body);
+}
+
+QByteArray HttpPost(QByteArrayView url, const QByteArray& body) {
+  const HostPath hp = SplitUrl(url);
+  if (hp.host.isEmpty()) return {};  // offline, or not an address at all
+  HttpExchange ex;
+  ex.method = "POST";
+  ex.url = QByteArrayLiteral("http://") + hp.host + '/' + hp.path;
+  ex.http10 = true;
+  ex.headers = {QByteArrayLiteral("Accept: */*"),
+                QByteArrayLiteral("Content-Type: application/x-www-form-urlencoded")};
+  ex.body = body;
+  ex.limits = DefaultHttpLimits();
+  return HttpFetch(ex).body;
+}
+
+}  // namespace vireo

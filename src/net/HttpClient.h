@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+namespace vireo {
+
+// Bounds on one exchange, so a dead or silent host never holds a thread for long and a runaway
+// answer never fills memory.
+struct HttpLimits {
+  int connectTimeoutMs = 4000;
+  int totalTimeoutMs = 20000;        // 0: no overall limit (streamed downloads)
+  qint64 maxAnswerBytes = 4 << 20;   // the answer is cut here; 0: no limit
+};
+
+struct HttpExchange {
+  QByteArray method = "GET";  // "GET" or "POST"
+  QByteArray url;             // http:// or https://, host may carry ":port"
+  QList<QByteArray> headers;  // extra "Name: value" lines
+  QByteArray body;            // POST only
+  QByteArray userAgent;       // empty: no User-Agent header at all
+  bool http10 = false;        // send HTTP/1.0 instead of 1.1
+  bool noCache = false;       // ask every cache on the way for a fresh answer
+  HttpLimits limits;
+  const std::atomic<bool>* cancel = nullptr;  // set to end the exchange early
+};
+
+struct HttpResult {
+  bool completed = false;   // the whole answer arrived (any status)
+  long status = 0;          // 0 when no answer came
+  qint64 contentLength = -1;
+  bool truncated = false;   // cut at maxAnswerBytes
+  QByteArray body;          // empty when a chunk handler took the bytes
+  QString error;            // libcurl's words when not completed
+};
+
+// Receives the answer's bytes as they arrive, with the announced length (-1 when none).
+// Returning false ends the exchange.
+using HttpChunkHandler = std::function<bool(const char* data, qsizetype size, qint64 contentLength)>;
+
+// One blocking exchange over libcurl: its own handle, no connection reuse, no cookies, no cache.
+// Safe to call from any number of threads at once.
+HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChunk = {});
+
+// The limits HttpGet and HttpPost use; tests shorten them. Thread-safe.
+HttpLimits DefaultHttpLimits();
+void SetDefaultHttpLimits(const HttpLimits& limits);
+
+// GET with the agent "Internet Explorer", always from the server, never stored, no cookies.
+// Returns the answer (whatever the status), or empty on any failure. Of every 1025-byte piece of
+// the answer only the bytes before a zero byte are kept, as the service's readers expect.
+QByteArray HttpGet(QByteArrayView url);
+
+// POST as HTTP/1.0 with "Accept: */*" and "Content-Type: application/x-www-form-urlencoded"
+// and the body's bytes; "http://" is optional and the host may carry ":port". Returns the
+// answer, or empty on any failure.
+QByteArray HttpPost(QByteArrayView url, const QByteArray& body);
+
+}  // namespace vireo

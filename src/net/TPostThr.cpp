@@ -1,0 +1,46 @@
+#include "net/TPostThr.h"
+
+#include "base/TextUtil.h"
+#include "net/HttpClient.h"
+#include "net/RequestThreads.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace vireo {
+namespace {
+RequestThreads& Threads() {
+  // Never destroyed: a detached request may still finish during exit.
+  static auto* threads = new RequestThreads;
+  return *threads;
+}
+}  // namespace
+
+void TPostThr::Create(const QByteArray& url, const QByteArray& body, QObject* receiver,
+                      std::function<void(int)> done) {
+  QPointer<QObject> guard(receiver);
+  const bool wantsResult = receiver != nullptr && static_cast<bool>(done);
+  Threads().Start([url, body, guard, wantsResult, done = std::move(done)] {
+    const int code = ResultCode(HttpPost(url, body));
+    if (!wantsResult) return;
+    // The application object outlives every request (WaitForAll at exit); the receiver is
+    // checked on its own side of the queue.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [guard, done, code] {
+          if (guard) done(code);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+int TPostThr::ResultCode(QByteArrayView answer) {
+  const QByteArray t = TrimBytes(answer);
+  if (t.size() == 1 && t[0] >= '0' && t[0] <= '9') return t[0] - '0';
+  return 255;
+}
+
+int TPostThr::Running() { return Threads().Running(); }
+bool TPostThr::WaitForAll(int timeoutMs) { return Threads().WaitForAll(timeoutMs); }
+
+}  // namespace vireo
