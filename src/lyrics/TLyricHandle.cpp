@@ -358,9 +358,9 @@ void TLyricHandle::Sort() {
                    [](const TLyricItem& a, const TLyricItem& b) { return a.Time < b.Time; });
 }
 
-void TLyricHandle::Parse(const QString& text) { Parse(QByteArrayView(text.toUtf8())); }
+void TLyricHandle::Parse(const QString& text) { ParseUtf8(text.toUtf8()); }
 
-void TLyricHandle::Parse(QByteArrayView utf8) {
+void TLyricHandle::ParseUtf8(QByteArrayView utf8) {
   Clear();
   const QByteArray text = TrimBytes(utf8);
   if (text.size() <= 3) return;

@@ -37,7 +37,7 @@ class TLyricHandle {
   // Clear, then fill the items and the header values from the text; items stay in the order of
   // their time tags in the text (call Sort for time order).
   void Parse(const QString& text);
-  void Parse(QByteArrayView utf8);
+  void ParseUtf8(QByteArrayView utf8);
   const TLRCInfo& Info() const { return info_; }
 
  private:
