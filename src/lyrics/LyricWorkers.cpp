@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QSemaphore>
 
+#include <atomic>
 #include <memory>
 
 namespace vireo {
@@ -14,11 +15,19 @@ RequestThreads& Threads() {
   static auto* threads = new RequestThreads;
   return *threads;
 }
+// Set while someone waits for the workers: the UI thread is then not running its queue, so a
+// worker must not wait for it.
+std::atomic<int> waitingForAll{0};
 }  // namespace
 
 void LyricWorkers::Start(std::function<void()> job) { Threads().Start(std::move(job)); }
 int LyricWorkers::Running() { return Threads().Running(); }
-bool LyricWorkers::WaitForAll(int timeoutMs) { return Threads().WaitForAll(timeoutMs); }
+bool LyricWorkers::WaitForAll(int timeoutMs) {
+  ++waitingForAll;
+  const bool idle = Threads().WaitForAll(timeoutMs);
+  --waitingForAll;
+  return idle;
+}
 
 void LyricWorkers::Post(const QPointer<QObject>& receiver, std::function<void()> fn) {
   QCoreApplication* app = QCoreApplication::instance();
@@ -46,7 +55,9 @@ void LyricWorkers::PostAndWait(const QPointer<QObject>& receiver, std::function<
       },
       Qt::QueuedConnection);
   while (!done->tryAcquire(1, 50)) {
-    if (QCoreApplication::closingDown() || (stop && stop())) return;
+    if (!receiver || waitingForAll.load() > 0 || QCoreApplication::closingDown() ||
+        (stop && stop()))
+      return;
   }
 }
 

@@ -18,8 +18,9 @@ class LyricWorkers {
   // Runs fn on the UI thread by a queued call, skipped when the receiver is gone by then.
   // Calls posted from one thread run in the order they were posted.
   static void Post(const QPointer<QObject>& receiver, std::function<void()> fn);
-  // The same, but waits until fn has run (or was skipped), or until stop() holds or the
-  // application is closing, checked every 50 ms.
+  // The same, but waits until fn has run (or was skipped), or until stop() holds, the receiver
+  // is gone, someone waits for all workers (WaitForAll) or the application is closing, checked
+  // every 50 ms.
   static void PostAndWait(const QPointer<QObject>& receiver, std::function<void()> fn,
                           const std::function<bool()>& stop);
 };
