@@ -6,19 +6,37 @@
 namespace vireo {
 namespace {
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // The sound group of an upper-case letter, 0 for bytes that only match themselves.
 int SoundGroup(char c) {
   switch (c) {
-    case 'A': case 'E': return 1;
-    case 'B': case 'P': return 2;
-    case 'C': case 'Z': return 3;
-    case 'D': case 'T': return 4;
-    case 'F': case 'V': return 5;
-    case 'G': case 'K': return 6;
-    case 'I': case 'J': case 'Y': return 7;
-    default: return 0;
+    case 'A':
+    case 'E':
+      return 1;
+    case 'B':
+    case 'P':
+      return 2;
+    case 'C':
+    case 'Z':
+      return 3;
+    case 'D':
+    case 'T':
+      return 4;
+    case 'F':
+    case 'V':
+      return 5;
+    case 'G':
+    case 'K':
+      return 6;
+    case 'I':
+    case 'J':
+    case 'Y':
+      return 7;
+    default:
+      return 0;
   }
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "lyrics/LrcSearchItem.h"
-
 #include <QList>
 #include <QString>
-
 #include <optional>
+
+#include "lyrics/LrcSearchItem.h"
 
 namespace vireo {
 

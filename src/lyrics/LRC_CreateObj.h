@@ -1,9 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include "lyrics/ILrcDown.h"
 #include "lyrics/LrclibSettings.h"
-
-#include <memory>
 
 namespace vireo {
 

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "lyrics/ILrcDown.h"
-
 #include <QString>
-
 #include <functional>
 #include <memory>
+
+#include "lyrics/ILrcDown.h"
 
 namespace vireo {
 

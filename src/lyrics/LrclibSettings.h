@@ -1,8 +1,8 @@
 #pragma once
 
-#include "net/HttpClient.h"
-
 #include <QString>
+
+#include "net/HttpClient.h"
 
 namespace vireo {
 

@@ -1,10 +1,10 @@
 #include "lyrics/LyricFile.h"
 
-#include "base/Gb18030.h"
-
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+
+#include "base/Gb18030.h"
 
 namespace vireo {
 namespace {

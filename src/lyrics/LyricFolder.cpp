@@ -1,14 +1,14 @@
 #include "lyrics/LyricFolder.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+
 #include "base/Gb18030.h"
 #include "base/SimilarityPercent.h"
 #include "base/TextUtil.h"
 #include "lyrics/LyricFile.h"
 #include "lyrics/LyricWorkers.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QPointer>
 
 namespace vireo {
 

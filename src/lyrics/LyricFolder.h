@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <optional>
 
@@ -40,9 +39,8 @@ class LyricFolder {
 
   // Save on a worker thread of its own; done(ok), when given, runs afterwards on the receiver's
   // thread and is skipped when the receiver is gone.
-  static void SaveInBackground(const QString& folder, const QString& fileName,
-                               const QString& text, QObject* receiver = nullptr,
-                               std::function<void(bool ok)> done = {});
+  static void SaveInBackground(const QString& folder, const QString& fileName, const QString& text,
+                               QObject* receiver = nullptr, std::function<void(bool ok)> done = {});
 
   // ASCII letters in lower case, everything else as it is (GB18030 bytes).
   static QByteArray LowerAscii(const QString& text);

@@ -1,12 +1,11 @@
 #include "lyrics/LyricWorkers.h"
 
-#include "net/RequestThreads.h"
-
 #include <QCoreApplication>
 #include <QSemaphore>
-
 #include <atomic>
 #include <memory>
+
+#include "net/RequestThreads.h"
 
 namespace vireo {
 namespace {
@@ -20,8 +19,12 @@ RequestThreads& Threads() {
 std::atomic<int> waitingForAll{0};
 }  // namespace
 
-void LyricWorkers::Start(std::function<void()> job) { Threads().Start(std::move(job)); }
-int LyricWorkers::Running() { return Threads().Running(); }
+void LyricWorkers::Start(std::function<void()> job) {
+  Threads().Start(std::move(job));
+}
+int LyricWorkers::Running() {
+  return Threads().Running();
+}
 bool LyricWorkers::WaitForAll(int timeoutMs) {
   ++waitingForAll;
   const bool idle = Threads().WaitForAll(timeoutMs);

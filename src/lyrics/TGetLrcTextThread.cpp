@@ -1,10 +1,9 @@
 #include "lyrics/TGetLrcTextThread.h"
 
-#include "lyrics/LyricWorkers.h"
-
 #include <QPointer>
-
 #include <optional>
+
+#include "lyrics/LyricWorkers.h"
 
 namespace vireo {
 namespace {
@@ -12,19 +11,19 @@ namespace {
 void Run(std::optional<LrcSearchItem> item, int rowIndex, std::shared_ptr<ILrcDown> lrcDown,
          QObject* receiver, std::function<void(const QString&)> done) {
   QPointer<QObject> guard(receiver);
-  LyricWorkers::Start([item, rowIndex, lrcDown = std::move(lrcDown), guard,
-                       done = std::move(done)] {
-    QString text;
-    try {
-      if (lrcDown) {
-        const auto chosen = item ? item : lrcDown->GetItem(rowIndex);
-        if (chosen) text = lrcDown->Download(chosen->Id).value_or(QString());
-      }
-    } catch (...) {
-      text.clear();
-    }
-    if (done) LyricWorkers::Post(guard, [done, text] { done(text); });
-  });
+  LyricWorkers::Start(
+      [item, rowIndex, lrcDown = std::move(lrcDown), guard, done = std::move(done)] {
+        QString text;
+        try {
+          if (lrcDown) {
+            const auto chosen = item ? item : lrcDown->GetItem(rowIndex);
+            if (chosen) text = lrcDown->Download(chosen->Id).value_or(QString());
+          }
+        } catch (...) {
+          text.clear();
+        }
+        if (done) LyricWorkers::Post(guard, [done, text] { done(text); });
+      });
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "lyrics/ILrcDown.h"
-
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <memory>
+
+#include "lyrics/ILrcDown.h"
 
 namespace vireo {
 
@@ -22,8 +21,8 @@ class TGetLrcTextThread {
                     std::function<void(const QString& text)> done);
   // The same for a result kept by the caller (the row's own item), which stays right even when
   // another search has replaced the component's results since the list was filled.
-  static void Start(const LrcSearchItem& item, std::shared_ptr<ILrcDown> lrcDown,
-                    QObject* receiver, std::function<void(const QString& text)> done);
+  static void Start(const LrcSearchItem& item, std::shared_ptr<ILrcDown> lrcDown, QObject* receiver,
+                    std::function<void(const QString& text)> done);
 };
 
 }  // namespace vireo

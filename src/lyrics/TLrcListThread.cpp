@@ -1,8 +1,8 @@
 #include "lyrics/TLrcListThread.h"
 
-#include "lyrics/LyricWorkers.h"
-
 #include <QPointer>
+
+#include "lyrics/LyricWorkers.h"
 
 namespace vireo {
 

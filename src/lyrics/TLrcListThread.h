@@ -1,14 +1,13 @@
 #pragma once
 
-#include "lyrics/ILrcDown.h"
-
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
 #include <atomic>
 #include <functional>
 #include <memory>
+
+#include "lyrics/ILrcDown.h"
 
 namespace vireo {
 
@@ -26,9 +25,8 @@ class TLrcListThread {
   // addRow may be unset (no list to fill); done runs once after the last row.
   static std::shared_ptr<TLrcListThread> Start(const QString& title, const QString& singer,
                                                const QString& album,
-                                               std::shared_ptr<ILrcDown> lrcDown,
-                                               QObject* receiver, RowFn addRow,
-                                               std::function<void()> done);
+                                               std::shared_ptr<ILrcDown> lrcDown, QObject* receiver,
+                                               RowFn addRow, std::function<void()> done);
 
   // Stops the listing after the row being added; the component's searches run to their end.
   void Terminate() { terminated_ = true; }

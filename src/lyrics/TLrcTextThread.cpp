@@ -1,5 +1,9 @@
 #include "lyrics/TLrcTextThread.h"
 
+#include <QFileInfo>
+#include <QPointer>
+#include <array>
+
 #include "base/Gb18030.h"
 #include "base/SimilarityPercent.h"
 #include "base/TextUtil.h"
@@ -9,11 +13,6 @@
 #include "lyrics/LyricWorkers.h"
 #include "net/HttpClient.h"
 #include "net/ServiceHost.h"
-
-#include <QFileInfo>
-#include <QPointer>
-
-#include <array>
 
 namespace vireo {
 
@@ -116,7 +115,11 @@ void TLrcTextThread::Start(const Track& track, const LrcLookupContext& context, 
   });
 }
 
-int TLrcTextThread::Running() { return LyricWorkers::Running(); }
-bool TLrcTextThread::WaitForAll(int timeoutMs) { return LyricWorkers::WaitForAll(timeoutMs); }
+int TLrcTextThread::Running() {
+  return LyricWorkers::Running();
+}
+bool TLrcTextThread::WaitForAll(int timeoutMs) {
+  return LyricWorkers::WaitForAll(timeoutMs);
+}
 
 }  // namespace vireo

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "lyrics/ILrcDown.h"
-#include "lyrics/LrcLookupContext.h"
-
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <optional>
+
+#include "lyrics/ILrcDown.h"
+#include "lyrics/LrcLookupContext.h"
 
 namespace vireo {
 

@@ -1,11 +1,11 @@
 #include "lyrics/TLrclibDown.h"
 
-#include "base/TextUtil.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrl>
+
+#include "base/TextUtil.h"
 
 namespace vireo {
 namespace {
@@ -13,7 +13,9 @@ namespace {
 // The remembered lyric texts are dropped past this many, so a long session stays small.
 constexpr qsizetype kMaxRememberedLyrics = 500;
 
-QByteArray Encode(const QString& text) { return QUrl::toPercentEncoding(text); }
+QByteArray Encode(const QString& text) {
+  return QUrl::toPercentEncoding(text);
+}
 
 std::optional<LrcSearchItem> ItemOf(const QJsonObject& record) {
   const QJsonValue id = record.value(QLatin1StringView("id"));
@@ -54,8 +56,8 @@ QByteArray TLrclibDown::NormalizeBaseUrl(const QString& baseUrl) {
   return url.toEncoded();
 }
 
-QByteArray TLrclibDown::SearchUrl(const QString& title, const QString& singer,
-                                  const QString& album, int mode) const {
+QByteArray TLrclibDown::SearchUrl(const QString& title, const QString& singer, const QString& album,
+                                  int mode) const {
   const QString t = TrimText(title), s = TrimText(singer), a = TrimText(album);
   if (mode == 0) {
     // The service needs a track name for a search by fields.

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "lyrics/ILrcDown.h"
-#include "lyrics/LrclibSettings.h"
-
 #include <QByteArray>
 #include <QHash>
-
 #include <mutex>
+
+#include "lyrics/ILrcDown.h"
+#include "lyrics/LrclibSettings.h"
 
 namespace vireo {
 
@@ -24,8 +23,7 @@ class TLrclibDown final : public ILrcDown {
   explicit TLrclibDown(LrclibSettings settings);
 
   void Reset() override;
-  void Search(const QString& title, const QString& singer, const QString& album,
-              int mode) override;
+  void Search(const QString& title, const QString& singer, const QString& album, int mode) override;
   int Count() const override;
   std::optional<LrcSearchItem> GetItem(int index) const override;
   std::optional<QString> Download(qint64 id) override;

@@ -1,12 +1,11 @@
 #include "lyrics/TLyricHandle.h"
 
-#include "base/TextUtil.h"
-
 #include <QByteArray>
-
 #include <algorithm>
 #include <array>
 #include <optional>
+
+#include "base/TextUtil.h"
 
 namespace vireo {
 namespace {
@@ -273,8 +272,10 @@ class Scanner {
   }
 
   bool HeaderTagAttempt() {
-    const QByteArrayView two = QByteArrayView(s_).sliced(pos_ - 1, std::min<qsizetype>(2, len_ - pos_ + 1));
-    const QByteArrayView six = QByteArrayView(s_).sliced(pos_ - 1, std::min<qsizetype>(6, len_ - pos_ + 1));
+    const QByteArrayView two =
+        QByteArrayView(s_).sliced(pos_ - 1, std::min<qsizetype>(2, len_ - pos_ + 1));
+    const QByteArrayView six =
+        QByteArrayView(s_).sliced(pos_ - 1, std::min<qsizetype>(6, len_ - pos_ + 1));
     for (const TagName& name : kTagNames) {
       const QByteArrayView candidate = name.length == 6 ? six : two;
       if (candidate.compare(QByteArrayView(name.name, name.length), Qt::CaseInsensitive) != 0)
@@ -294,11 +295,21 @@ class Scanner {
 
   void Store(HeaderTag tag, const QByteArray& value) {
     switch (tag) {
-      case HeaderTag::Title: info_.Title = QString::fromUtf8(value); break;
-      case HeaderTag::Artist: info_.Artist = QString::fromUtf8(value); break;
-      case HeaderTag::Album: info_.Album = QString::fromUtf8(value); break;
-      case HeaderTag::By: info_.By = QString::fromUtf8(value); break;
-      case HeaderTag::Language: info_.Language = QString::fromUtf8(value); break;
+      case HeaderTag::Title:
+        info_.Title = QString::fromUtf8(value);
+        break;
+      case HeaderTag::Artist:
+        info_.Artist = QString::fromUtf8(value);
+        break;
+      case HeaderTag::Album:
+        info_.Album = QString::fromUtf8(value);
+        break;
+      case HeaderTag::By:
+        info_.By = QString::fromUtf8(value);
+        break;
+      case HeaderTag::Language:
+        info_.Language = QString::fromUtf8(value);
+        break;
       case HeaderTag::Offset:
         if (const auto v = ToInt32(value)) info_.Offset = *v;
         break;
@@ -358,7 +369,9 @@ void TLyricHandle::Sort() {
                    [](const TLyricItem& a, const TLyricItem& b) { return a.Time < b.Time; });
 }
 
-void TLyricHandle::Parse(const QString& text) { ParseUtf8(text.toUtf8()); }
+void TLyricHandle::Parse(const QString& text) {
+  ParseUtf8(text.toUtf8());
+}
 
 void TLyricHandle::ParseUtf8(QByteArrayView utf8) {
   Clear();

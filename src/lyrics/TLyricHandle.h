@@ -1,11 +1,11 @@
 #pragma once
 
-#include "lyrics/TLRCInfo.h"
-#include "lyrics/TLyricItem.h"
-
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+
+#include "lyrics/TLRCInfo.h"
+#include "lyrics/TLyricItem.h"
 
 namespace vireo {
 

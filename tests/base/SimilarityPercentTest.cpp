@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include "base/Gb18030.h"
 #include "base/SimilarityPercent.h"
-
-#include <gtest/gtest.h>
 
 using vireo::SimilarityPercent;
 
@@ -25,7 +25,7 @@ TEST(SimilarityPercent, SoundGroupsAndCase) {
   EXPECT_EQ(SimilarityPercent("BPCZ", "pbzc"), 100);
   EXPECT_EQ(SimilarityPercent("dfgi", "TVKY"), 100);
   EXPECT_EQ(SimilarityPercent("jjj", "iyi"), 100);
-  EXPECT_EQ(SimilarityPercent("s", "z"), 0);     // S is alike only to S
+  EXPECT_EQ(SimilarityPercent("s", "z"), 0);      // S is alike only to S
   EXPECT_EQ(SimilarityPercent("ae", "ea"), 100);  // A and E pair with each other either way
   // Without the fuzzy flag only equal bytes pair.
   EXPECT_EQ(SimilarityPercent("hello", "hallo", false), 80);
@@ -53,8 +53,10 @@ TEST(SimilarityPercent, NeverLeavesRange) {
   // A walk over many byte patterns must end and stay within 0..100.
   for (int x = 0; x < 400; ++x) {
     QByteArray a, b;
-    for (int k = 0; k < (x % 13) + 1; ++k) a.append(static_cast<char>("abcxyzAE\x80["[(x * 7 + k * 3) % 11]));
-    for (int k = 0; k < (x % 7) + 1; ++k) b.append(static_cast<char>("abcxyzAE\x80["[(x * 5 + k) % 11]));
+    for (int k = 0; k < (x % 13) + 1; ++k)
+      a.append(static_cast<char>("abcxyzAE\x80["[(x * 7 + k * 3) % 11]));
+    for (int k = 0; k < (x % 7) + 1; ++k)
+      b.append(static_cast<char>("abcxyzAE\x80["[(x * 5 + k) % 11]));
     const int s = SimilarityPercent(a, b);
     EXPECT_GE(s, 0);
     EXPECT_LE(s, 100);

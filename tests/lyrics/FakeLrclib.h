@@ -1,18 +1,17 @@
 #pragma once
 
-#include "LoopbackHttpServer.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
 #include <QUrl>
 #include <QUrlQuery>
-
 #include <functional>
 #include <optional>
 #include <string>
 #include <utility>
+
+#include "LoopbackHttpServer.h"
 
 namespace vireo::test {
 
@@ -57,8 +56,8 @@ class FakeLrclib {
                                                LoopbackHttpServer::Connection& c) {
           const auto [path, query] = Target(r);
           const auto [status, body] = respond(path, query);
-          c.Write(LoopbackHttpServer::Response(status, body,
-                                               {{"Content-Type", "application/json"}}));
+          c.Write(
+              LoopbackHttpServer::Response(status, body, {{"Content-Type", "application/json"}}));
         }) {}
   QString BaseUrl() const { return QString::fromStdString(server_.Url("")); }
   LoopbackHttpServer& Server() { return server_; }

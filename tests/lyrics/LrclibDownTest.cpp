@@ -1,13 +1,12 @@
-#include "FakeLrclib.h"
-#include "lyrics/LRC_CreateObj.h"
-#include "lyrics/TLrclibDown.h"
-
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-
 #include <atomic>
 #include <thread>
+
+#include "FakeLrclib.h"
+#include "lyrics/LRC_CreateObj.h"
+#include "lyrics/TLrclibDown.h"
 
 using namespace vireo;
 using vireo::test::FakeLrclib;
@@ -24,8 +23,8 @@ std::pair<int, std::string> Standard(const QString& path, const QUrlQuery&) {
   if (path == u"/api/search")
     return {200, Json(QJsonArray{
                      LrclibRecord(11, u"晴天"_qs, u"周杰伦"_qs, u"叶惠美"_qs, kSynced, u"晴天"_qs),
-                     LrclibRecord(12, u"Yesterday"_qs, u"The Beatles"_qs, u"Help!"_qs,
-                                  std::nullopt, u"Yesterday\nall my troubles"_qs)})};
+                     LrclibRecord(12, u"Yesterday"_qs, u"The Beatles"_qs, u"Help!"_qs, std::nullopt,
+                                  u"Yesterday\nall my troubles"_qs)})};
   if (path == u"/api/get/77")
     return {200, Json(LrclibRecord(77, u"X"_qs, u"Y"_qs, u"Z"_qs, u""_qs, u"plain 77"_qs))};
   if (path == u"/api/get/78")
@@ -83,15 +82,16 @@ TEST(LrclibDown, DownloadPrefersSyncedLyrics) {
 
   // Records not seen in a search are fetched by id: an empty synced text counts as none.
   EXPECT_EQ(down.Download(77), u"plain 77"_qs);
-  EXPECT_EQ(down.Download(78), QString());        // instrumental: no lyric at all
-  EXPECT_EQ(down.Download(99), QString());        // 404: the service knows no such record
+  EXPECT_EQ(down.Download(78), QString());  // instrumental: no lyric at all
+  EXPECT_EQ(down.Download(99), QString());  // 404: the service knows no such record
   EXPECT_EQ(fake.Server().RequestCount(), afterSearch + 3);
   EXPECT_EQ(vireo::test::Target(fake.Server().Requests().back()).first, u"/api/get/99"_qs);
 }
 
 TEST(LrclibDown, LongLyricsArriveWhole) {
   QString longText;
-  for (int i = 0; i < 3000; ++i) longText += u"[00:01.00]一行很长的歌词 line "_qs + QString::number(i) + u'\n';
+  for (int i = 0; i < 3000; ++i)
+    longText += u"[00:01.00]一行很长的歌词 line "_qs + QString::number(i) + u'\n';
   FakeLrclib fake([&](const QString&, const QUrlQuery&) {
     return std::pair{200, Json(LrclibRecord(5, u"t"_qs, u"s"_qs, u"a"_qs, longText, std::nullopt))};
   });
@@ -106,11 +106,16 @@ TEST(LrclibDown, EmptyBrokenAndFailingAnswers) {
   std::atomic<int> mode{0};
   FakeLrclib fake([&](const QString&, const QUrlQuery&) -> std::pair<int, std::string> {
     switch (mode.load()) {
-      case 0: return {200, "[]"};
-      case 1: return {200, "[{\"id\": 1, \"trackName\": \"x\""};  // cut short
-      case 2: return {200, "{\"id\": 1}"};                         // not an array
-      case 3: return {500, "oops"};
-      default: return {200, R"([{"trackName":"no id"},7,{"id":3,"trackName":"ok"}])"};
+      case 0:
+        return {200, "[]"};
+      case 1:
+        return {200, "[{\"id\": 1, \"trackName\": \"x\""};  // cut short
+      case 2:
+        return {200, "{\"id\": 1}"};  // not an array
+      case 3:
+        return {500, "oops"};
+      default:
+        return {200, R"([{"trackName":"no id"},7,{"id":3,"trackName":"ok"}])"};
     }
   });
   TLrclibDown down(Settings(fake.BaseUrl()));
@@ -165,13 +170,12 @@ TEST(LrclibDown, FactoryRefusesUnusableUrls) {
 
 TEST(LrclibDown, ALaterResetWinsOverASearchStillRunning) {
   // The search answers slowly; a Reset issued meanwhile must not be undone by it.
-  vireo::test::LoopbackHttpServer server(
-      [](const vireo::test::LoopbackHttpServer::Request&,
-         vireo::test::LoopbackHttpServer::Connection& c) {
-        c.Sleep(400);
-        c.Write(vireo::test::LoopbackHttpServer::Response(
-            200, Json(QJsonArray{LrclibRecord(1, u"a"_qs, u"b"_qs, u"c"_qs, u"x"_qs, {})})));
-      });
+  vireo::test::LoopbackHttpServer server([](const vireo::test::LoopbackHttpServer::Request&,
+                                            vireo::test::LoopbackHttpServer::Connection& c) {
+    c.Sleep(400);
+    c.Write(vireo::test::LoopbackHttpServer::Response(
+        200, Json(QJsonArray{LrclibRecord(1, u"a"_qs, u"b"_qs, u"c"_qs, u"x"_qs, {})})));
+  });
   TLrclibDown down(Settings(QString::fromStdString(server.Url(""))));
   std::thread searcher([&] { down.Search(u"a"_qs, u"b"_qs, QString(), 0); });
   while (server.RequestCount() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -1,13 +1,12 @@
-#include "base/Gb18030.h"
-#include "lyrics/LyricFile.h"
-#include "lyrics/TLyricHandle.h"
-
-#include "TestEnv.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+
+#include "TestEnv.h"
+#include "base/Gb18030.h"
+#include "lyrics/LyricFile.h"
+#include "lyrics/TLyricHandle.h"
 
 using vireo::LyricFile;
 
@@ -19,7 +18,8 @@ const QString kExpected = QStringLiteral(
 TEST(LyricFile, EncodingsAreDetected) {
   for (const char* name :
        {"utf8.lrc", "utf8-bom.lrc", "utf16le-bom.lrc", "utf16be-bom.lrc", "gbk.lrc"}) {
-    const auto text = LyricFile::Read(vireo::test::DataPath(QStringLiteral("lyrics/") + QLatin1StringView(name)));
+    const auto text =
+        LyricFile::Read(vireo::test::DataPath(QStringLiteral("lyrics/") + QLatin1StringView(name)));
     ASSERT_TRUE(text.has_value()) << name;
     EXPECT_EQ(*text, kExpected) << name;
     // And the timeline reads the same out of each.
@@ -32,8 +32,14 @@ TEST(LyricFile, EncodingsAreDetected) {
 }
 
 TEST(LyricFile, DecodeMarks) {
-  EXPECT_EQ(LyricFile::Decode(QByteArray("\xFF\xFE\x00\x00" "a\x00\x00\x00", 8)), u"a"_qs);
-  EXPECT_EQ(LyricFile::Decode(QByteArray("\x00\x00\xFE\xFF\x00\x00\x00" "b", 8)), u"b"_qs);
+  EXPECT_EQ(LyricFile::Decode(QByteArray("\xFF\xFE\x00\x00"
+                                         "a\x00\x00\x00",
+                                         8)),
+            u"a"_qs);
+  EXPECT_EQ(LyricFile::Decode(QByteArray("\x00\x00\xFE\xFF\x00\x00\x00"
+                                         "b",
+                                         8)),
+            u"b"_qs);
   EXPECT_EQ(LyricFile::Decode(QByteArray("\x84\x31\x95\x33") + vireo::ToGb18030(u"晴"_qs)),
             u"晴"_qs);
   EXPECT_EQ(LyricFile::Decode(QByteArray()), QString());

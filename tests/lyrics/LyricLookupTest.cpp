@@ -1,3 +1,11 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <atomic>
+#include <mutex>
+
 #include "FakeLrclib.h"
 #include "TestEnv.h"
 #include "base/Gb18030.h"
@@ -12,20 +20,11 @@
 #include "net/HttpClient.h"
 #include "net/ServiceHost.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <atomic>
-#include <mutex>
-
 using namespace vireo;
 using vireo::test::FakeLrclib;
 using vireo::test::Json;
-using vireo::test::LrclibRecord;
 using vireo::test::LoopbackHttpServer;
+using vireo::test::LrclibRecord;
 using vireo::test::WaitUntil;
 
 namespace {
@@ -95,15 +94,17 @@ class LookupTest : public testing::Test {
   std::mutex mutex_;  // guards answers_, status_
   QJsonArray answers_[2];
   int status_ = 200;
-  FakeLrclib lrclib_{[this](const QString& path, const QUrlQuery& q) -> std::pair<int, std::string> {
-    std::lock_guard lock(mutex_);
-    if (status_ != 200) return {status_, "{}"};
-    if (path != u"/api/search") return {404, "{}"};
-    return {200, Json(answers_[q.hasQueryItem(u"q"_qs) ? 1 : 0])};
-  }};
-  LoopbackHttpServer service_{[](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
-    c.Write(LoopbackHttpServer::Response(200, "1"));
-  }};
+  FakeLrclib lrclib_{
+      [this](const QString& path, const QUrlQuery& q) -> std::pair<int, std::string> {
+        std::lock_guard lock(mutex_);
+        if (status_ != 200) return {status_, "{}"};
+        if (path != u"/api/search") return {404, "{}"};
+        return {200, Json(answers_[q.hasQueryItem(u"q"_qs) ? 1 : 0])};
+      }};
+  LoopbackHttpServer service_{
+      [](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        c.Write(LoopbackHttpServer::Response(200, "1"));
+      }};
   QTemporaryDir tracks_;
   QString folder_;
   LrcLookupContext::EntryNames current_{u"Yesterday"_qs, u"Beatles"_qs};
@@ -166,9 +167,10 @@ TEST_F(LookupTest, OnlineLyricIsSavedUnderTheCurrentEntryAndFoundAgain) {
   {
     std::lock_guard lock(mutex_);
     // Mode 0 finds nothing, so mode 1 is asked.
-    answers_[1] = QJsonArray{
-        LrclibRecord(1, u"Other"_qs, u"Band"_qs, {}, u"[00:01.00]wrong"_qs, {}),
-        LrclibRecord(2, u"晴天"_qs, u"周杰伦"_qs, {}, u"[00:01.00]故事的小黄花\n[00:02.00]b"_qs, {})};
+    answers_[1] =
+        QJsonArray{LrclibRecord(1, u"Other"_qs, u"Band"_qs, {}, u"[00:01.00]wrong"_qs, {}),
+                   LrclibRecord(2, u"晴天"_qs, u"周杰伦"_qs, {},
+                                u"[00:01.00]故事的小黄花\n[00:02.00]b"_qs, {})};
   }
   current_ = {u"晴天 / live"_qs, u"周杰伦?"_qs};
   const auto r = LookUp({tracks_.filePath(u"q.mp3"_qs), u"晴天"_qs, u"周杰伦"_qs, {}}, Context());
@@ -191,7 +193,8 @@ TEST_F(LookupTest, OnlineLyricIsSavedUnderTheCurrentEntryAndFoundAgain) {
 }
 
 TEST_F(LookupTest, NothingOnlineSavesAnEmptyFileThatIsFoundNextTime) {
-  const TLrcTextThread::Track track{tracks_.filePath(u"y.mp3"_qs), u"Yesterday"_qs, u"Beatles"_qs, {}};
+  const TLrcTextThread::Track track{
+      tracks_.filePath(u"y.mp3"_qs), u"Yesterday"_qs, u"Beatles"_qs, {}};
   auto r = LookUp(track, Context());
   EXPECT_TRUE(r.downloaded);
   EXPECT_EQ(r.text, QString());
@@ -360,8 +363,9 @@ TEST(LyricLookup, NothingReachesAReceiverThatIsGone) {
     TLrcTextThread::Start({QString(), u"f0"_qs, u"singer"_qs, {}}, c, window,
                           [&](const TLrcTextThread::Result&) { called = true; });
     auto* dialog = new QObject;
-    TLrcListThread::Start(u"t"_qs, u"s"_qs, QString(), c.lrcDown, dialog,
-                          [&](int, const LrcSearchItem&) { called = true; }, [&] { called = true; });
+    TLrcListThread::Start(
+        u"t"_qs, u"s"_qs, QString(), c.lrcDown, dialog,
+        [&](int, const LrcSearchItem&) { called = true; }, [&] { called = true; });
     TGetLrcTextThread::Start(0, c.lrcDown, dialog, [&](const QString&) { called = true; });
     delete window;
     delete dialog;

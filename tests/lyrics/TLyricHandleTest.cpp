@@ -1,8 +1,8 @@
-#include "lyrics/TLyricHandle.h"
-
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
+
+#include "lyrics/TLyricHandle.h"
 
 using vireo::TLyricHandle;
 using vireo::TLyricItem;
@@ -184,7 +184,8 @@ TEST(TLyricHandle, LineBreakStyles) {
 }
 
 TEST(TLyricHandle, MultiByteTextIsKeptWhole) {
-  const auto items = Items(Parsed(QStringLiteral("[00:01.00]晴天 ]一[ 雨\r\n[00:02.00]😀").toUtf8()));
+  const auto items =
+      Items(Parsed(QStringLiteral("[00:01.00]晴天 ]一[ 雨\r\n[00:02.00]😀").toUtf8()));
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].text, QStringLiteral("晴天 ]一[ 雨"));
   EXPECT_EQ(items[1].text, QStringLiteral("😀"));
