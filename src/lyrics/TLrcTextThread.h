@@ -40,6 +40,8 @@ class TLrcTextThread {
   static constexpr int kShortLyricBytes = 20;
   static constexpr const char* kNoLyricPlaceholder = "petrel_12345";
 
+  // receiver is the owner of the lookup (the main window): without it, or once it is gone,
+  // nothing is delivered and nothing is saved.
   static void Start(const Track& track, const LrcLookupContext& context, QObject* receiver,
                     std::function<void(const Result&)> done);
 
@@ -55,6 +57,8 @@ class TLrcTextThread {
   // "ltitle=...&lsinger=...&llrc=..." with the texts URL-encoded from their GB18030 bytes.
   static QByteArray ReportBody(const QString& title, const QString& singer, const QString& text);
 
+  // Lyric workers of every kind still running, and a bounded wait for them at exit (true when
+  // none is left). While someone waits, no worker waits for the UI thread.
   static int Running();
   static bool WaitForAll(int timeoutMs);
 };
