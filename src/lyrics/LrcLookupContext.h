@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "lyrics/ILrcDown.h"
+
+namespace vireo {
+
+// What the automatic lyric lookup needs from the player, handed in by the main window when it
+// starts a lookup (copied into the thread then).
+struct LrcLookupContext {
+  struct EntryNames {
+    QString title;
+    QString singer;
+  };
+
+  QString lyricFolder;                // "Window/LRC" "PATH"; missing: no folder search, no saving
+  bool online = false;                // the player's online flag at the start of the lookup
+  std::shared_ptr<ILrcDown> lrcDown;  // null: no online search
+  // Title and singer of the playlist's current entry at the moment it is called; called on the
+  // UI thread when a lyric fetched online is saved. Unset: nothing is saved.
+  std::function<EntryNames()> currentEntry;
+};
+
+}  // namespace vireo

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+namespace vireo {
+
+// The worker threads of the lyric module: each runs one job and ends by itself. They are
+// counted so the player can wait for them (bounded) before it exits.
+class LyricWorkers {
+ public:
+  static void Start(std::function<void()> job);
+  static int Running();
+  static bool WaitForAll(int timeoutMs);
+
+  // Runs fn on the UI thread by a queued call, skipped when the receiver is gone by then.
+  // Calls posted from one thread run in the order they were posted.
+  static void Post(const QPointer<QObject>& receiver, std::function<void()> fn);
+  // The same, but waits until fn has run (or was skipped), or until stop() holds, the receiver
+  // is gone, someone waits for all workers (WaitForAll) or the application is closing, checked
+  // every 50 ms.
+  static void PostAndWait(const QPointer<QObject>& receiver, std::function<void()> fn,
+                          const std::function<bool()>& stop);
+};
+
+}  // namespace vireo
