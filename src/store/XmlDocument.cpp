@@ -1,0 +1,254 @@
+#include "store/XmlDocument.h"
+
+#include "base/Gb18030.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <climits>
+#include <cstring>
+#include <mutex>
+
+namespace vireo {
+namespace {
+
+const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
+const char* C(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
+
+void InitLibxml() {
+  static std::once_flag once;
+  std::call_once(once, [] { xmlInitParser(); });
+}
+
+QByteArray DeclaredEncoding(QByteArrayView data) {
+  if (!data.startsWith("<?xml")) return {};
+  const QByteArrayView head = data.first(std::min<qsizetype>(data.size(), 512));
+  const qsizetype end = head.indexOf("?>");
+  if (end < 0) return {};
+  const QByteArrayView decl = head.first(end);
+  const qsizetype at = decl.indexOf("encoding");
+  if (at < 0) return {};
+  qsizetype i = at + 8;
+  while (i < decl.size() && (decl[i] == ' ' || decl[i] == '\t' || decl[i] == '\r' ||
+                             decl[i] == '\n' || decl[i] == '='))
+    ++i;
+  if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\'')) return {};
+  const char quote = decl[i];
+  const qsizetype close = decl.indexOf(quote, i + 1);
+  if (close < 0) return {};
+  return decl.sliced(i + 1, close - i - 1).toByteArray().toLower();
+}
+
+}  // namespace
+
+XmlDocument::XmlDocument() { InitLibxml(); }
+
+XmlDocument::~XmlDocument() {
+  if (doc_) xmlFreeDoc(doc_);
+}
+
+int XmlDocument::ParseOptions() {
+  // Blank text between elements is dropped so that the output is indented afresh; nothing is
+  // fetched from the network and parse errors are not printed.
+  return XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+}
+
+const char* XmlDocument::ReadEncodingFor(QByteArrayView data) {
+  if (data.startsWith("\xEF\xBB\xBF") || data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF"))
+    return nullptr;
+  const QByteArray declared = DeclaredEncoding(data);
+  if (declared.isEmpty()) return IsValidUtf8(data) ? nullptr : "GB18030";
+  static const char* const gbNames[] = {"gb2312", "gbk",     "gb18030",    "cp936",      "ms936",
+                                        "x-gbk",  "euc-cn", "windows-936", "csgb2312", "gb_2312-80"};
+  for (const char* name : gbNames)
+    if (declared == name) return "GB18030";
+  return nullptr;
+}
+
+XmlDocument::LoadResult XmlDocument::Open(const QString& path, const QString& rootName) {
+  if (doc_) {
+    xmlFreeDoc(doc_);
+    doc_ = nullptr;
+  }
+  openedPath_ = path;
+  opened_ = LoadResult::Missing;
+  const QFileInfo info(path);
+  if (!path.isEmpty() && info.exists()) {
+    opened_ = LoadResult::Unreadable;
+    QFile file(path);
+    if (info.isFile() && file.open(QIODevice::ReadOnly)) {
+      const QByteArray data = file.readAll();
+      if (file.error() == QFileDevice::NoError && data.size() < INT_MAX) {
+        doc_ = xmlReadMemory(data.constData(), static_cast<int>(data.size()), nullptr,
+                             ReadEncodingFor(data), ParseOptions());
+        if (doc_ && !xmlDocGetRootElement(doc_)) {
+          xmlFreeDoc(doc_);
+          doc_ = nullptr;
+        }
+        if (doc_) opened_ = LoadResult::Loaded;
+      }
+    }
+  }
+  if (!doc_) {
+    doc_ = xmlNewDoc(X("1.0"));
+    QByteArray name = rootName.toUtf8();
+    if (!ValidName(name)) name = "root";
+    xmlDocSetRootElement(doc_, xmlNewDocNode(doc_, nullptr, X(name.constData()), nullptr));
+  }
+  return opened_;
+}
+
+XmlNode* XmlDocument::Root() const { return doc_ ? xmlDocGetRootElement(doc_) : nullptr; }
+
+QByteArray XmlDocument::Serialize() const {
+  if (!doc_) return {};
+  xmlChar* out = nullptr;
+  int size = 0;
+  xmlDocDumpFormatMemoryEnc(doc_, &out, &size, "GB2312", 1);
+  QByteArray bytes(C(out), size);
+  xmlFree(out);
+  return bytes;
+}
+
+bool XmlDocument::SaveTo(const QString& path) {
+  if (path.isEmpty() || !doc_) return false;
+  const QByteArray bytes = Serialize();
+  if (bytes.isEmpty()) return false;
+  if (opened_ == LoadResult::Unreadable && path == openedPath_ && QFileInfo(path).isFile()) {
+    // Whatever is in there may still be worth something to its owner: keep it.
+    const QString keep = path + QStringLiteral(".broken");
+    QFile::remove(keep);
+    if (!QFile::copy(path, keep)) return false;
+    opened_ = LoadResult::Missing;
+  }
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (file.write(bytes) != bytes.size()) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+bool XmlDocument::IsElement(XmlNode* node) { return node && node->type == XML_ELEMENT_NODE; }
+
+XmlNode* XmlDocument::FirstChild(XmlNode* parent) { return parent ? parent->children : nullptr; }
+
+XmlNode* XmlDocument::Next(XmlNode* node) { return node ? node->next : nullptr; }
+
+bool XmlDocument::ValidName(QByteArrayView name) {
+  if (name.isEmpty()) return false;
+  const QByteArray z = name.toByteArray();
+  return xmlValidateName(X(z.constData()), 0) == 0;
+}
+
+XmlNode* XmlDocument::FirstChildElement(XmlNode* parent, QByteArrayView name) {
+  if (!parent) return nullptr;
+  for (xmlNode* n = parent->children; n; n = n->next) {
+    if (n->type != XML_ELEMENT_NODE) continue;
+    if (QByteArrayView(C(n->name)) == name) return n;
+  }
+  return nullptr;
+}
+
+XmlNode* XmlDocument::AppendChildElement(XmlNode* parent, QByteArrayView name) {
+  if (!parent || !ValidName(name)) return nullptr;
+  const QByteArray z = name.toByteArray();
+  return xmlNewChild(parent, nullptr, X(z.constData()), nullptr);
+}
+
+void XmlDocument::RemoveChildren(XmlNode* parent) {
+  if (!parent) return;
+  xmlNode* n = parent->children;
+  while (n) {
+    xmlNode* next = n->next;
+    xmlUnlinkNode(n);
+    xmlFreeNode(n);
+    n = next;
+  }
+}
+
+QByteArray XmlDocument::AttributeUtf8(XmlNode* element, const char* name) {
+  if (!element) return {};
+  for (xmlAttr* a = element->properties; a; a = a->next) {
+    if (a->ns || std::strcmp(C(a->name), name) != 0) continue;
+    xmlNode* child = a->children;
+    if (!child) return {};
+    // The usual case, one plain text node, is read in place.
+    if (child->type == XML_TEXT_NODE && !child->next) return QByteArray(C(child->content));
+    xmlChar* v = xmlNodeListGetString(element->doc, child, 1);
+    QByteArray bytes(v ? C(v) : "");
+    xmlFree(v);
+    return bytes;
+  }
+  if (xmlChar* v = xmlGetProp(element, X(name))) {  // a namespaced attribute of that name
+    QByteArray bytes(C(v));
+    xmlFree(v);
+    return bytes;
+  }
+  return {};
+}
+
+QString XmlDocument::Attribute(XmlNode* element, const char* name, bool* present) {
+  if (present) *present = element && xmlHasProp(element, X(name)) != nullptr;
+  return QString::fromUtf8(AttributeUtf8(element, name));
+}
+
+void XmlDocument::SetAttributeUtf8(XmlNode* element, const char* name, QByteArrayView utf8) {
+  if (!element || !ValidName(name)) return;
+  const QByteArray z = utf8.toByteArray();
+  xmlSetProp(element, X(name), X(z.constData()));
+}
+
+void XmlDocument::SetAttribute(XmlNode* element, const char* name, const QString& value) {
+  SetAttributeUtf8(element, name, ToXmlUtf8(value));
+}
+
+QString XmlDocument::Text(XmlNode* element) {
+  if (!element) return {};
+  xmlChar* v = xmlNodeGetContent(element);
+  const QString text = QString::fromUtf8(v ? C(v) : "");
+  xmlFree(v);
+  return text;
+}
+
+void XmlDocument::SetText(XmlNode* element, const QString& value) {
+  if (!element) return;
+  xmlNodeSetContent(element, nullptr);
+  const QByteArray utf8 = ToXmlUtf8(value);
+  xmlNodeAddContentLen(element, X(utf8.constData()), static_cast<int>(utf8.size()));
+}
+
+QByteArray XmlDocument::ToXmlUtf8(const QString& text) {
+  bool clean = true;
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if ((u < 0x20 && u != 0x9 && u != 0xA && u != 0xD) || u == 0xFFFE || u == 0xFFFF ||
+        c.isSurrogate()) {
+      clean = false;
+      break;
+    }
+  }
+  if (clean) return text.toUtf8();
+  QString kept;
+  kept.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    const char16_t u = c.unicode();
+    if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+      kept += c;
+      kept += text.at(++i);
+      continue;
+    }
+    if (c.isSurrogate()) continue;
+    if ((u < 0x20 && u != 0x9 && u != 0xA && u != 0xD) || u == 0xFFFE || u == 0xFFFF) continue;
+    kept += c;
+  }
+  return kept.toUtf8();
+}
+
+}  // namespace vireo
