@@ -4,23 +4,50 @@
 
 #include <QFile>
 
+#include <libxml/tree.h>
 #include <libxml/xmlreader.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace vireo {
 namespace {
 
-std::optional<int> ParseInt(const xmlChar* text) {
+// Attribute by its exact name; nullopt when missing.
+std::optional<QByteArray> Attr(xmlNode* element, const char* name) {
+  for (xmlAttr* a = element->properties; a; a = a->next) {
+    if (std::strcmp(reinterpret_cast<const char*>(a->name), name) != 0) continue;
+    xmlChar* v = xmlNodeListGetString(element->doc, a->children, 1);
+    QByteArray bytes(v ? reinterpret_cast<const char*>(v) : "");
+    xmlFree(v);
+    return bytes;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> ParseInt(const std::optional<QByteArray>& text) {
   if (!text) return std::nullopt;
   bool ok = false;
-  const int v = QByteArrayView(reinterpret_cast<const char*>(text)).trimmed().toInt(&ok, 10);
+  const int v = text->trimmed().toInt(&ok, 10);
   if (!ok) return std::nullopt;
   return v;
 }
 
-void IgnoreErrors(void*, const xmlError*) {}
+std::optional<EqPreset> ReadPreset(xmlNode* element) {
+  const std::optional<int> id = ParseInt(Attr(element, "id"));
+  if (!id) return std::nullopt;
+  EqPreset p;
+  p.Id = *id;
+  p.Name = QString::fromUtf8(Attr(element, "name").value_or(QByteArray()));
+  for (int band = 0; band < 10; ++band) {
+    const QByteArray q = "q" + QByteArray::number(band + 1);
+    p.Gains[static_cast<size_t>(band)] =
+        std::clamp(ParseInt(Attr(element, q.constData())).value_or(0), EqPresets::kMinGain,
+                   EqPresets::kMaxGain);
+  }
+  return p;
+}
 
 }  // namespace
 
@@ -28,41 +55,23 @@ std::vector<EqPreset> EqPresets::Read(const QString& path) {
   std::vector<EqPreset> presets;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return presets;
-  const QByteArray data = file.readAll();
+  const QByteArray data = XmlDocument::AsUtf8Document(file.readAll());
   if (data.isEmpty() || data.size() >= INT_MAX) return presets;
-  XmlDocument init;  // makes sure libxml2 is set up
-  xmlTextReaderPtr reader =
-      xmlReaderForMemory(data.constData(), static_cast<int>(data.size()), nullptr,
-                         XmlDocument::ReadEncodingFor(data), XmlDocument::ParseOptions());
+  XmlDocument::QuietErrors();
+  // Tag by tag, in document order: a file that breaks off still offers the presets before the
+  // fault, and an element only counts once its tag is complete.
+  xmlTextReaderPtr reader = xmlReaderForMemory(data.constData(), static_cast<int>(data.size()),
+                                               nullptr, nullptr, XmlDocument::ParseOptions());
   if (!reader) return presets;
-  xmlTextReaderSetStructuredErrorHandler(
-      reader, reinterpret_cast<xmlStructuredErrorFunc>(&IgnoreErrors), nullptr);
   while (xmlTextReaderRead(reader) == 1) {
     if (xmlTextReaderNodeType(reader) != XML_READER_TYPE_ELEMENT) continue;
     const xmlChar* name = xmlTextReaderConstName(reader);
-    if (!name || QByteArrayView(reinterpret_cast<const char*>(name)).compare(
-                     "eq", Qt::CaseInsensitive) != 0)
+    if (!name || QByteArrayView(reinterpret_cast<const char*>(name))
+                         .compare("eq", Qt::CaseInsensitive) != 0)
       continue;
-    auto attr = [reader](const char* attrName) {
-      return xmlTextReaderGetAttribute(reader, reinterpret_cast<const xmlChar*>(attrName));
-    };
-    xmlChar* idText = attr("id");
-    const std::optional<int> id = ParseInt(idText);
-    xmlFree(idText);
-    if (!id) continue;
-    EqPreset p;
-    p.Id = *id;
-    if (xmlChar* n = attr("name")) {
-      p.Name = QString::fromUtf8(reinterpret_cast<const char*>(n));
-      xmlFree(n);
-    }
-    for (int band = 0; band < 10; ++band) {
-      const QByteArray q = "q" + QByteArray::number(band + 1);
-      xmlChar* g = attr(q.constData());
-      p.Gains[static_cast<size_t>(band)] = std::clamp(ParseInt(g).value_or(0), kMinGain, kMaxGain);
-      xmlFree(g);
-    }
-    presets.push_back(std::move(p));
+    // The element is complete once the reader stands on it; its attributes are all there.
+    if (xmlNode* element = xmlTextReaderCurrentNode(reader))
+      if (std::optional<EqPreset> p = ReadPreset(element)) presets.push_back(std::move(*p));
   }
   xmlFreeTextReader(reader);
   return presets;

@@ -19,6 +19,9 @@ namespace {
 const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
 const char* C(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
 
+void IgnoreGeneric(void*, const char*, ...) {}
+void IgnoreStructured(void*, xmlErrorPtr) {}
+
 void InitLibxml() {
   static std::once_flag once;
   std::call_once(once, [] { xmlInitParser(); });
@@ -47,6 +50,12 @@ QByteArray DeclaredEncoding(QByteArrayView data) {
 
 XmlDocument::XmlDocument() { InitLibxml(); }
 
+void XmlDocument::QuietErrors() {
+  InitLibxml();
+  xmlSetGenericErrorFunc(nullptr, &IgnoreGeneric);
+  xmlSetStructuredErrorFunc(nullptr, &IgnoreStructured);
+}
+
 XmlDocument::~XmlDocument() {
   if (doc_) xmlFreeDoc(doc_);
 }
@@ -69,6 +78,25 @@ const char* XmlDocument::ReadEncodingFor(QByteArrayView data) {
   return nullptr;
 }
 
+QByteArray XmlDocument::AsUtf8Document(const QByteArray& data) {
+  if (!ReadEncodingFor(data)) return data;
+  QByteArray utf8 = FromGb18030(data).toUtf8();
+  if (utf8.startsWith("<?xml")) {
+    const qsizetype end = utf8.indexOf("?>");
+    const qsizetype at = utf8.indexOf("encoding", 0);
+    if (end > 0 && at > 0 && at < end) {
+      const qsizetype open = utf8.indexOf('"', at) >= 0 && utf8.indexOf('"', at) < end
+                                 ? utf8.indexOf('"', at)
+                                 : utf8.indexOf('\'', at);
+      if (open > 0 && open < end) {
+        const qsizetype close = utf8.indexOf(utf8.at(open), open + 1);
+        if (close > open && close < end) utf8.replace(open + 1, close - open - 1, "UTF-8");
+      }
+    }
+  }
+  return utf8;
+}
+
 XmlDocument::LoadResult XmlDocument::Open(const QString& path, const QString& rootName) {
   if (doc_) {
     xmlFreeDoc(doc_);
@@ -83,6 +111,7 @@ XmlDocument::LoadResult XmlDocument::Open(const QString& path, const QString& ro
     if (info.isFile() && file.open(QIODevice::ReadOnly)) {
       const QByteArray data = file.readAll();
       if (file.error() == QFileDevice::NoError && data.size() < INT_MAX) {
+        QuietErrors();
         doc_ = xmlReadMemory(data.constData(), static_cast<int>(data.size()), nullptr,
                              ReadEncodingFor(data), ParseOptions());
         if (doc_ && !xmlDocGetRootElement(doc_)) {

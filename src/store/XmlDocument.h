@@ -66,8 +66,15 @@ class XmlDocument {
   static QByteArray ToXmlUtf8(const QString& text);
   // The encoding to force when parsing data (see above), or nullptr for libxml2's own choice.
   static const char* ReadEncodingFor(QByteArrayView data);
+  // data as a UTF-8 document: when ReadEncodingFor names GB18030, the text is converted and its
+  // declaration rewritten to say UTF-8 (for parsers that would obey the declaration over an
+  // override); otherwise data as it is.
+  static QByteArray AsUtf8Document(const QByteArray& data);
   // The libxml2 parser options every reader of the player's files uses.
   static int ParseOptions();
+  // Keeps libxml2 from printing parse and encoding errors of this thread to stderr: a bad
+  // file is reported through the results, never as console noise.
+  static void QuietErrors();
 
  private:
   _xmlDoc* doc_ = nullptr;
