@@ -1,20 +1,61 @@
 #include "store/TDKPlist.h"
 
+#include "store/XmlEntryWriter.h"
+#include "store/XmlSectionReader.h"
+
 #include <QLocale>
 
 #include <cmath>
 
 namespace vireo {
+namespace {
 
-TDKPlist::TDKPlist(const QString& fileName, const QString& rootName) : fileName_(fileName) {
-  doc_.Open(fileName, rootName);
+constexpr QByteArrayView kAttributeNames[5] = {"Path", "Title", "Artist", "Url", "Ltime"};
+
+bool HasTextChild(XmlNode* parent) {
+  for (XmlNode* c = XmlDocument::FirstChild(parent); c; c = XmlDocument::Next(c))
+    if (!XmlDocument::IsElement(c) && !XmlDocument::IsComment(c)) return true;
+  return false;
 }
+
+}  // namespace
+
+TDKPlist::TDKPlist(const QString& fileName, const QString& rootName)
+    : fileName_(fileName), rootName_(rootName) {}
 
 TDKPlist::~TDKPlist() { Save(); }
 
+XmlDocument& TDKPlist::Doc(const QString& skipSection) {
+  if (!parsed_) {
+    doc_.Open(fileName_, rootName_, skipSection);
+    parsed_ = true;
+  }
+  return doc_;
+}
+
+QByteArray TDKPlist::Serialize() {
+  XmlDocument& doc = Doc();
+  if (!pending_.empty()) {
+    XmlEntryWriter writer;
+    if (writer.Ok()) {
+      QByteArray bytes = doc.SerializeWithBlock(lastParent_, [&](QByteArrayView indent) {
+        QByteArray block;
+        for (size_t i = 0; i < pending_.size(); ++i) {
+          if (i > 0) block.append('\n').append(indent);
+          writer.AppendElement(block, pending_[i].name, kAttributeNames, pending_[i].values, 5);
+        }
+        return block;
+      });
+      if (!bytes.isEmpty()) return bytes;
+    }
+    MaterializeEntries();
+  }
+  return doc.Serialize();
+}
+
 bool TDKPlist::Save() {
   if (!modified_ || fileName_.isEmpty()) return true;
-  if (!doc_.SaveTo(fileName_)) return false;
+  if (!Doc().SaveBytesTo(fileName_, Serialize())) return false;
   modified_ = false;
   return true;
 }
@@ -35,13 +76,34 @@ double TDKPlist::ParseLtime(QByteArrayView text) {
   return ok && std::isfinite(v) ? v : 0;
 }
 
+void TDKPlist::MaterializeEntries() {
+  for (const PendingEntry& e : pending_) {
+    XmlNode* entry = XmlDocument::AppendChildElement(lastParent_, e.name);
+    for (int a = 0; a < 5; ++a)
+      XmlDocument::SetAttributeUtf8(entry, kAttributeNames[a].data(), e.values[a]);
+  }
+  pending_.clear();
+}
+
 void TDKPlist::LoadSection(const QString& section) {
+  if (!parsed_) {
+    const size_t before = records_.size();
+    const auto result = XmlSectionReader::Read(fileName_, section, [this](const auto& entry) {
+      TPList r;
+      r.Title = QString::fromUtf8(entry.Value("Title"));
+      r.Artist = QString::fromUtf8(entry.Value("Artist"));
+      r.Url = QString::fromUtf8(entry.Value("Url"));
+      r.Path = QString::fromUtf8(entry.Value("Path"));
+      r.Ltime = ParseLtime(entry.Value("Ltime"));
+      records_.push_back(std::move(r));
+    });
+    // A file that is not well-formed counts as missing: nothing of it is loaded.
+    if (result != XmlSectionReader::Result::Read) records_.resize(before);
+    return;
+  }
+  MaterializeEntries();
   XmlNode* sect = XmlDocument::FirstChildElement(doc_.Root(), section.toUtf8());
   if (!sect) return;
-  int n = 0;
-  for (XmlNode* c = XmlDocument::FirstChild(sect); c; c = XmlDocument::Next(c))
-    if (XmlDocument::IsElement(c)) ++n;
-  records_.reserve(records_.size() + static_cast<size_t>(n));
   for (XmlNode* c = XmlDocument::FirstChild(sect); c; c = XmlDocument::Next(c)) {
     if (!XmlDocument::IsElement(c)) continue;
     TPList r;
@@ -55,7 +117,10 @@ void TDKPlist::LoadSection(const QString& section) {
 }
 
 void TDKPlist::ClearSection(const QString& section) {
-  XmlDocument::RemoveChildren(XmlDocument::FirstChildElement(doc_.Root(), section.toUtf8()));
+  // Cleared before anything else was done: the old entries need not be parsed at all.
+  XmlDocument& doc = Doc(section);
+  MaterializeEntries();
+  XmlDocument::RemoveChildren(XmlDocument::FirstChildElement(doc.Root(), section.toUtf8()));
   lastParent_ = nullptr;
   lastPath_.clear();
   modified_ = true;
@@ -65,12 +130,14 @@ void TDKPlist::AddEntry(const QString& path, const QString& title, double ltime,
                         const QString& filePath, const QString& url, const QString& artist) {
   const qsizetype slash = path.lastIndexOf(u'/');
   const QString parentPath = slash < 0 ? QString() : path.first(slash);
-  const QByteArray last = (slash < 0 ? path : path.sliced(slash + 1)).toUtf8();
-  XmlNode* parent = nullptr;
-  if (lastParent_ && parentPath == lastPath_) {
-    parent = lastParent_;
-  } else {
-    parent = doc_.Root();
+  QByteArray last = (slash < 0 ? path : path.sliced(slash + 1)).toUtf8();
+  if (!XmlDocument::ValidName(last)) return;
+  if (!lastParent_ || parentPath != lastPath_) {
+    // The walk may meet entries of an earlier call: they must be real nodes by then.
+    MaterializeEntries();
+    lastParent_ = nullptr;
+    lastPath_.clear();
+    XmlNode* parent = Doc().Root();
     if (!parentPath.isEmpty()) {
       for (const QString& segment : parentPath.split(u'/')) {
         const QByteArray name = segment.toUtf8();
@@ -82,14 +149,18 @@ void TDKPlist::AddEntry(const QString& path, const QString& title, double ltime,
     }
     lastParent_ = parent;
     lastPath_ = parentPath;
+    lastParentHasText_ = HasTextChild(parent);
   }
-  XmlNode* entry = XmlDocument::AppendChildElement(parent, last);
-  if (!entry) return;
-  XmlDocument::SetAttribute(entry, "Path", filePath);
-  XmlDocument::SetAttribute(entry, "Title", title);
-  XmlDocument::SetAttribute(entry, "Artist", artist);
-  XmlDocument::SetAttribute(entry, "Url", url);
-  XmlDocument::SetAttributeUtf8(entry, "Ltime", FormatLtime(ltime));
+  PendingEntry e;
+  e.name = std::move(last);
+  e.values[0] = XmlDocument::ToXmlUtf8(filePath);
+  e.values[1] = XmlDocument::ToXmlUtf8(title);
+  e.values[2] = XmlDocument::ToXmlUtf8(artist);
+  e.values[3] = XmlDocument::ToXmlUtf8(url);
+  e.values[4] = FormatLtime(ltime);
+  pending_.push_back(std::move(e));
+  // Mixed content would not be laid out line by line: such a parent gets real nodes at once.
+  if (lastParentHasText_) MaterializeEntries();
   modified_ = true;
 }
 

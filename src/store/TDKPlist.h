@@ -2,6 +2,7 @@
 
 #include "store/XmlDocument.h"
 
+#include <QList>
 #include <QString>
 
 #include <vector>
@@ -24,6 +25,11 @@ struct TPList {
 // and is kept as name + ".broken" before it is first replaced; every write replaces the whole
 // file atomically.
 //
+// Long lists stay quick: loading a section alone streams the file instead of building its
+// document, clearing a section before anything else leaves its old entries out of the parse, and
+// entries appended one after another are written straight to the output. None of this changes
+// a byte of what is read or written.
+//
 // Threading: an object belongs to the thread that created it.
 class TDKPlist {
  public:
@@ -35,7 +41,9 @@ class TDKPlist {
   // Writes the file when modified and the file name is not empty; false when writing failed.
   bool Save();
   bool Modified() const { return modified_; }
-  XmlDocument::LoadResult Opened() const { return doc_.LastOpen(); }
+  XmlDocument::LoadResult Opened() { return Doc().LastOpen(); }
+  // The bytes Save() writes.
+  QByteArray Serialize();
 
   // Appends a record for every child element of the root's first child named section, whatever
   // the child's name. Missing attributes read as empty texts, a missing or unreadable "Ltime"
@@ -52,19 +60,35 @@ class TDKPlist {
   // The record, or nullptr for an index outside 0..Count()-1.
   const TPList* Items(int index) const;
 
+  // Turns entries still waiting to be written into document nodes (done on demand whenever the
+  // document itself must be consulted; public so that both ways of writing can be compared).
+  void MaterializeEntries();
+
   // Ltime as written to and read from the file.
   static QByteArray FormatLtime(double days);
   static double ParseLtime(QByteArrayView text);
 
  private:
+  struct PendingEntry {
+    QByteArray name;
+    QByteArray values[5];  // Path, Title, Artist, Url, Ltime as UTF-8
+  };
+
+  // The document, parsed on first need (leaving out skipSection's contents when given).
+  XmlDocument& Doc(const QString& skipSection = QString());
+
   std::vector<TPList> records_;
   QString fileName_;
+  QString rootName_;
   bool modified_ = false;
+  bool parsed_ = false;
   XmlDocument doc_;
-  // The element path of the last AddEntry call, so that appending many entries to the same
-  // section does not look the section up again each time.
+  // The element path of the last AddEntry call and the element it led to.
   QString lastPath_;
   XmlNode* lastParent_ = nullptr;
+  bool lastParentHasText_ = false;
+  // Entries appended to lastParent_ that are not document nodes yet.
+  std::vector<PendingEntry> pending_;
 };
 
 }  // namespace vireo

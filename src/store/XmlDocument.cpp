@@ -97,7 +97,85 @@ QByteArray XmlDocument::AsUtf8Document(const QByteArray& data) {
   return utf8;
 }
 
-XmlDocument::LoadResult XmlDocument::Open(const QString& path, const QString& rootName) {
+namespace {
+
+// Parsing that leaves out one section's contents: the tree builder's callbacks are wrapped and
+// not called for anything inside the section.
+struct SkipState {
+  QByteArray section;
+  int depth = 0;
+  bool seen = false;
+  bool inSection = false;
+  xmlSAXHandler inner;
+};
+thread_local SkipState* skipping = nullptr;
+
+bool Skipped() { return skipping->inSection && skipping->depth >= 2; }
+
+void SkipStart(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
+               int nsCount, const xmlChar** ns, int attrCount, int defaulted,
+               const xmlChar** attrs) {
+  SkipState* s = skipping;
+  ++s->depth;
+  if (Skipped() && s->depth > 2) return;
+  if (s->depth == 2 && !s->seen && !prefix && s->section == C(localname))
+    s->seen = s->inSection = true;
+  s->inner.startElementNs(ctx, localname, prefix, uri, nsCount, ns, attrCount, defaulted, attrs);
+}
+
+void SkipEnd(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
+  SkipState* s = skipping;
+  const bool inside = Skipped() && s->depth > 2;
+  if (!inside && s->depth == 2) s->inSection = false;
+  --s->depth;
+  if (!inside) s->inner.endElementNs(ctx, localname, prefix, uri);
+}
+
+void SkipCharacters(void* ctx, const xmlChar* ch, int len) {
+  if (!Skipped() && skipping->inner.characters) skipping->inner.characters(ctx, ch, len);
+}
+void SkipCdata(void* ctx, const xmlChar* ch, int len) {
+  if (!Skipped() && skipping->inner.cdataBlock) skipping->inner.cdataBlock(ctx, ch, len);
+}
+void SkipComment(void* ctx, const xmlChar* text) {
+  if (!Skipped() && skipping->inner.comment) skipping->inner.comment(ctx, text);
+}
+void SkipPi(void* ctx, const xmlChar* target, const xmlChar* data) {
+  if (!Skipped() && skipping->inner.processingInstruction)
+    skipping->inner.processingInstruction(ctx, target, data);
+}
+void SkipReference(void* ctx, const xmlChar* name) {
+  if (!Skipped() && skipping->inner.reference) skipping->inner.reference(ctx, name);
+}
+
+xmlDocPtr ParseSkipping(const QByteArray& data, const char* encoding, int options,
+                        const QByteArray& section) {
+  xmlParserCtxtPtr parser = xmlNewParserCtxt();
+  if (!parser) return nullptr;
+  SkipState state;
+  state.section = section;
+  state.inner = *parser->sax;
+  xmlSAXHandler* sax = parser->sax;
+  sax->startElementNs = &SkipStart;
+  sax->endElementNs = &SkipEnd;
+  sax->characters = &SkipCharacters;
+  sax->cdataBlock = &SkipCdata;
+  sax->comment = &SkipComment;
+  sax->processingInstruction = &SkipPi;
+  sax->reference = &SkipReference;
+  SkipState* const previous = skipping;
+  skipping = &state;
+  xmlDocPtr doc = xmlCtxtReadMemory(parser, data.constData(), static_cast<int>(data.size()),
+                                    nullptr, encoding, options);
+  skipping = previous;
+  xmlFreeParserCtxt(parser);
+  return doc;
+}
+
+}  // namespace
+
+XmlDocument::LoadResult XmlDocument::Open(const QString& path, const QString& rootName,
+                                          const QString& skipSection) {
   if (doc_) {
     xmlFreeDoc(doc_);
     doc_ = nullptr;
@@ -112,8 +190,11 @@ XmlDocument::LoadResult XmlDocument::Open(const QString& path, const QString& ro
       const QByteArray data = file.readAll();
       if (file.error() == QFileDevice::NoError && data.size() < INT_MAX) {
         QuietErrors();
-        doc_ = xmlReadMemory(data.constData(), static_cast<int>(data.size()), nullptr,
-                             ReadEncodingFor(data), ParseOptions());
+        doc_ = skipSection.isEmpty()
+                   ? xmlReadMemory(data.constData(), static_cast<int>(data.size()), nullptr,
+                                   ReadEncodingFor(data), ParseOptions())
+                   : ParseSkipping(data, ReadEncodingFor(data), ParseOptions(),
+                                   skipSection.toUtf8());
         if (doc_ && !xmlDocGetRootElement(doc_)) {
           xmlFreeDoc(doc_);
           doc_ = nullptr;
@@ -143,9 +224,36 @@ QByteArray XmlDocument::Serialize() const {
   return bytes;
 }
 
-bool XmlDocument::SaveTo(const QString& path) {
+QByteArray XmlDocument::SerializeWithBlock(
+    XmlNode* parent, const std::function<QByteArray(QByteArrayView indent)>& block) {
+  if (!doc_ || !parent) return {};
+  // A unique comment marks the place; libxml2 lays out everything around it.
+  const QByteArray tag =
+      "vireo-entries-" + QByteArray::number(reinterpret_cast<quintptr>(parent), 16);
+  xmlNode* marker = xmlNewDocComment(doc_, X(tag.constData()));
+  xmlAddChild(parent, marker);
+  QByteArray out = Serialize();
+  xmlUnlinkNode(marker);
+  xmlFreeNode(marker);
+  const QByteArray comment = "<!--" + tag + "-->";
+  const qsizetype at = out.indexOf(comment);
+  if (at < 0 || out.indexOf(comment, at + 1) >= 0) return {};
+  const qsizetype lineStart = out.lastIndexOf('\n', at) + 1;
+  const QByteArrayView indent = QByteArrayView(out).sliced(lineStart, at - lineStart);
+  if (indent.count(' ') != indent.size()) return {};  // not on a line of its own
+  const QByteArray inner = block(indent);
+  if (inner.isEmpty()) return {};
+  QByteArray result;
+  result.reserve(out.size() + inner.size());
+  result.append(QByteArrayView(out).first(at)).append(inner).append(
+      QByteArrayView(out).sliced(at + comment.size()));
+  return result;
+}
+
+bool XmlDocument::SaveTo(const QString& path) { return SaveBytesTo(path, Serialize()); }
+
+bool XmlDocument::SaveBytesTo(const QString& path, const QByteArray& bytes) {
   if (path.isEmpty() || !doc_) return false;
-  const QByteArray bytes = Serialize();
   if (bytes.isEmpty()) return false;
   if (opened_ == LoadResult::Unreadable && path == openedPath_ && QFileInfo(path).isFile()) {
     // Whatever is in there may still be worth something to its owner: keep it.
@@ -165,6 +273,8 @@ bool XmlDocument::SaveTo(const QString& path) {
 
 bool XmlDocument::IsElement(XmlNode* node) { return node && node->type == XML_ELEMENT_NODE; }
 
+bool XmlDocument::IsComment(XmlNode* node) { return node && node->type == XML_COMMENT_NODE; }
+
 XmlNode* XmlDocument::FirstChild(XmlNode* parent) { return parent ? parent->children : nullptr; }
 
 XmlNode* XmlDocument::Next(XmlNode* node) { return node ? node->next : nullptr; }
@@ -178,7 +288,7 @@ bool XmlDocument::ValidName(QByteArrayView name) {
 XmlNode* XmlDocument::FirstChildElement(XmlNode* parent, QByteArrayView name) {
   if (!parent) return nullptr;
   for (xmlNode* n = parent->children; n; n = n->next) {
-    if (n->type != XML_ELEMENT_NODE) continue;
+    if (n->type != XML_ELEMENT_NODE || (n->ns && n->ns->prefix)) continue;
     if (QByteArrayView(C(n->name)) == name) return n;
   }
   return nullptr;
@@ -204,7 +314,7 @@ void XmlDocument::RemoveChildren(XmlNode* parent) {
 QByteArray XmlDocument::AttributeUtf8(XmlNode* element, const char* name) {
   if (!element) return {};
   for (xmlAttr* a = element->properties; a; a = a->next) {
-    if (a->ns || std::strcmp(C(a->name), name) != 0) continue;
+    if ((a->ns && a->ns->prefix) || std::strcmp(C(a->name), name) != 0) continue;
     xmlNode* child = a->children;
     if (!child) return {};
     // The usual case, one plain text node, is read in place.
@@ -214,16 +324,11 @@ QByteArray XmlDocument::AttributeUtf8(XmlNode* element, const char* name) {
     xmlFree(v);
     return bytes;
   }
-  if (xmlChar* v = xmlGetProp(element, X(name))) {  // a namespaced attribute of that name
-    QByteArray bytes(C(v));
-    xmlFree(v);
-    return bytes;
-  }
   return {};
 }
 
 QString XmlDocument::Attribute(XmlNode* element, const char* name, bool* present) {
-  if (present) *present = element && xmlHasProp(element, X(name)) != nullptr;
+  if (present) *present = element && xmlHasNsProp(element, X(name), nullptr) != nullptr;
   return QString::fromUtf8(AttributeUtf8(element, name));
 }
 

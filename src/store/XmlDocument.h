@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 #include <QString>
 
 struct _xmlDoc;
@@ -33,16 +34,26 @@ class XmlDocument {
 
   // Loads the file, or starts an empty document with a root element of rootName when the file
   // is missing or cannot be read as well-formed XML (Unreadable: it exists, but is unreadable).
-  LoadResult Open(const QString& path, const QString& rootName);
+  // With skipSection, the contents of the root's first child element of that name are left out
+  // (the whole file is still checked): for a caller about to clear that section anyway.
+  LoadResult Open(const QString& path, const QString& rootName,
+                  const QString& skipSection = QString());
   LoadResult LastOpen() const { return opened_; }
 
   XmlNode* Root() const;
   // The document as written to disk.
   QByteArray Serialize() const;
+  // Serialize() with block(indent) standing where one more child of parent would be: block
+  // gives bytes already encoded for the file, its lines after the first starting with indent.
+  // Empty when the place cannot be found cleanly; the caller then falls back to real nodes.
+  QByteArray SerializeWithBlock(XmlNode* parent,
+                                const std::function<QByteArray(QByteArrayView indent)>& block);
+  _xmlDoc* Doc() const { return doc_; }
   // Writes Serialize() to path through a temporary file and a rename. When the file this
   // document was opened on existed but could not be read, that file is first kept beside as
   // path + ".broken" (if that copy fails nothing is written). False when nothing was written.
   bool SaveTo(const QString& path);
+  bool SaveBytesTo(const QString& path, const QByteArray& bytes);
 
   // The first child element of parent named name (exact, with case), or nullptr.
   static XmlNode* FirstChildElement(XmlNode* parent, QByteArrayView name);
@@ -58,6 +69,7 @@ class XmlDocument {
   static QString Text(XmlNode* element);
   static void SetText(XmlNode* element, const QString& value);
   static bool IsElement(XmlNode* node);
+  static bool IsComment(XmlNode* node);
   static XmlNode* FirstChild(XmlNode* parent);
   static XmlNode* Next(XmlNode* node);
   static bool ValidName(QByteArrayView name);

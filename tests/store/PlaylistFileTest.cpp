@@ -1,8 +1,10 @@
 #include "StoreTestUtil.h"
+#include "TestEnv.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "store/PlaylistFile.h"
 #include "store/TDKPlist.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -266,6 +268,55 @@ TEST_F(PlaylistFile, OtherEncodingsAreReadAsDeclared) {
   TDDPlaylistModel b;
   ASSERT_EQ(LoadPlaylist(b, File()), 1);
   EXPECT_EQ(b.Items()[0].Title, u"晴天"_s);
+}
+
+// Loading a section streams the file; once the document is parsed (for a save), the parsed tree
+// is walked instead. Both must see the same entries.
+TEST(PlistStore, StreamedAndParsedLoadingAgree) {
+  for (const char16_t* name : {u"playlist/windows.pls", u"playlist/odd-entries.pls"}) {
+    const QString path = test::DataPath(QStringView(name).toString());
+    TDKPlist streamed(path, u"DefaultList"_s);
+    streamed.LoadSection(u"PlayerList"_s);
+    TDKPlist parsed(path, u"DefaultList"_s);
+    ASSERT_EQ(parsed.Opened(), XmlDocument::LoadResult::Loaded);
+    parsed.LoadSection(u"PlayerList"_s);
+    ASSERT_EQ(streamed.Count(), parsed.Count());
+    ASSERT_GT(streamed.Count(), 0);
+    for (int i = 0; i < streamed.Count(); ++i) {
+      const TPList* a = streamed.Items(i);
+      const TPList* b = parsed.Items(i);
+      EXPECT_EQ(a->Title, b->Title);
+      EXPECT_EQ(a->Artist, b->Artist);
+      EXPECT_EQ(a->Path, b->Path);
+      EXPECT_EQ(a->Url, b->Url);
+      EXPECT_EQ(a->Ltime, b->Ltime);
+    }
+  }
+}
+
+// Appended entries are written straight to the output; written through document nodes they
+// must come out byte for byte the same.
+TEST(PlistStore, DirectAndDocumentWritingAgree) {
+  QTemporaryDir dir;
+  const QStringList texts = {u"晴天"_s, u"陶喆 鍚"_s, u"😀 𠀀"_s, u"Café"_s, u"<&>\"'"_s,
+                             u"a\tb\nc\rd"_s, u"日本語 한국어"_s, u"€—“”"_s, QString(), u"bad\x01"_s};
+  for (const bool existing : {false, true}) {
+    QByteArray out[2];
+    for (int way = 0; way < 2; ++way) {
+      const QString file = dir.filePath(u"w%1.pls"_s.arg(way));
+      QFile::remove(file);
+      if (existing) test::CopyData(u"playlist/odd-entries.pls"_s, file);
+      TDKPlist store(file, u"DefaultList"_s);
+      store.ClearSection(u"PlayerList"_s);
+      for (int i = 0; i < texts.size(); ++i)
+        store.AddEntry(u"PlayerList/LIST"_s, texts[i], i / 7.0, u"/p/"_s + texts[i],
+                       i % 2 ? u"1"_s : u"0"_s, texts[texts.size() - 1 - i]);
+      if (way == 1) store.MaterializeEntries();
+      out[way] = store.Serialize();
+    }
+    EXPECT_EQ(out[0], out[1]) << out[0].constData() << "\n----\n" << out[1].constData();
+    EXPECT_GT(out[0].count("<LIST "), 9);
+  }
 }
 
 TEST(PlistStore, AddEntryAndRecords) {
