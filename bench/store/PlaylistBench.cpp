@@ -1,20 +1,18 @@
 // Users keep lists of tens of thousands of tracks for years: loading one at start-up, saving it
 // after every edit and sorting it by name must stay quick. Each case also reports the peak
 // resident memory it added (peak_MiB) above what the process held before it.
-#include "playlist/TDDPlaylistModel.h"
-#include "store/PlaylistFile.h"
+#include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
-
-#include <malloc.h>
-
 #include <fstream>
 #include <random>
 #include <string>
+
+#include "playlist/TDDPlaylistModel.h"
+#include "store/PlaylistFile.h"
 
 using namespace vireo;
 using namespace Qt::StringLiterals;
@@ -49,19 +47,18 @@ const QString& Folder() {
 
 // A list as it grows in real use: Chinese and Latin titles, local paths and a few URLs.
 void MakeList(TDDPlaylistModel& list, int n) {
-  static const QStringList artists = {u"周杰伦"_s, u"王菲"_s, u"陶喆"_s, u"Beyond"_s,
+  static const QStringList artists = {u"周杰伦"_s, u"王菲"_s,        u"陶喆"_s,   u"Beyond"_s,
                                       u"邓丽君"_s, u"The Beatles"_s, u"林俊杰"_s, u"五月天"_s};
-  static const QStringList words = {u"晴天"_s, u"红豆"_s, u"普通朋友"_s, u"海阔天空"_s,
-                                    u"月亮代表我的心"_s, u"Yesterday"_s, u"江南"_s, u"倔强"_s,
-                                    u"Live"_s, u"Remix"_s, u"夜曲"_s, u"光辉岁月"_s};
+  static const QStringList words = {
+      u"晴天"_s, u"红豆"_s, u"普通朋友"_s, u"海阔天空"_s, u"月亮代表我的心"_s, u"Yesterday"_s,
+      u"江南"_s, u"倔强"_s, u"Live"_s,     u"Remix"_s,    u"夜曲"_s,           u"光辉岁月"_s};
   std::mt19937 rng(42);
   auto& items = list.Items();
   items.BeginUpdate();
   for (int i = 0; i < n; ++i) {
     const QString& artist = artists[static_cast<int>(rng() % artists.size())];
     const QString title = words[static_cast<int>(rng() % words.size())] + u' ' +
-                          words[static_cast<int>(rng() % words.size())] + u' ' +
-                          QString::number(i);
+                          words[static_cast<int>(rng() % words.size())] + u' ' + QString::number(i);
     TDDPlaylistItem& item = items.Add();
     item.Title = title;
     item.Artist = artist;

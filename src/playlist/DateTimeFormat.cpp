@@ -1,7 +1,6 @@
 #include "playlist/DateTimeFormat.h"
 
 #include <QDate>
-
 #include <cmath>
 
 namespace vireo {

@@ -1,17 +1,16 @@
 #include "playlist/TDDPlaylistItems.h"
 
-#include "base/Gb18030.h"
-#include "playlist/TDDPlaylistModel.h"
-
 #include <QDateTime>
 #include <QFileInfo>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <numeric>
 #include <random>
 #include <stdexcept>
+
+#include "base/Gb18030.h"
+#include "playlist/TDDPlaylistModel.h"
 
 namespace vireo {
 namespace {
@@ -62,7 +61,9 @@ void SortByKey(std::vector<std::unique_ptr<TDDPlaylistItem>>& entries, MakeKey m
 
 TDDPlaylistItems::TDDPlaylistItems(TDDPlaylistModel* owner) : owner_(owner) {}
 
-TDDPlaylistItems::~TDDPlaylistItems() { destroying_ = true; }
+TDDPlaylistItems::~TDDPlaylistItems() {
+  destroying_ = true;
+}
 
 void TDDPlaylistItems::CheckIndex(int index, int limit) const {
   if (index < 0 || index > limit) throw std::out_of_range("playlist index out of range");
@@ -190,7 +191,9 @@ void TDDPlaylistItems::Sort(int kind) {
   EndUpdate();
 }
 
-void TDDPlaylistItems::BeginUpdate() { ++updateCount_; }
+void TDDPlaylistItems::BeginUpdate() {
+  ++updateCount_;
+}
 
 void TDDPlaylistItems::EndUpdate() {
   if (updateCount_ == 0) return;

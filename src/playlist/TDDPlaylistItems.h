@@ -1,9 +1,9 @@
 #pragma once
 
-#include "playlist/TDDPlaylistItem.h"
-
 #include <memory>
 #include <vector>
+
+#include "playlist/TDDPlaylistItem.h"
 
 namespace vireo {
 

@@ -21,7 +21,9 @@ QString CutTo255Bytes(const QString& text) {
 
 TDDPlaylistModel::TDDPlaylistModel(QObject* parent) : QObject(parent), items_(this) {}
 
-TDDPlaylistModel::~TDDPlaylistModel() { destroying_ = true; }
+TDDPlaylistModel::~TDDPlaylistModel() {
+  destroying_ = true;
+}
 
 void TDDPlaylistModel::SetControlHeight(int height) {
   controlHeight_ = height < 0 ? 0 : height;

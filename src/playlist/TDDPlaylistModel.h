@@ -1,11 +1,10 @@
 #pragma once
 
-#include "playlist/TDDPlaylistItems.h"
-
 #include <QObject>
 #include <QString>
-
 #include <functional>
+
+#include "playlist/TDDPlaylistItems.h"
 
 namespace vireo {
 

@@ -30,8 +30,7 @@ inline constexpr bool kDBGainDefault = false;
 inline constexpr ConfigKey kLrcPath{QLatin1StringView("Window/LRC"), QLatin1StringView("PATH")};
 inline constexpr QLatin1StringView kLrcFolder{"lrc"};
 // Song cache folder; default DataDir + "music".
-inline constexpr ConfigKey kMusicPath{QLatin1StringView("Window/MUSIC"),
-                                      QLatin1StringView("PATH")};
+inline constexpr ConfigKey kMusicPath{QLatin1StringView("Window/MUSIC"), QLatin1StringView("PATH")};
 inline constexpr QLatin1StringView kMusicFolder{"music"};
 // Playlist file; default DataDir + "Default.pls".
 inline constexpr ConfigKey kPlaylistPath{QLatin1StringView("Window/PLIST"),

@@ -1,15 +1,14 @@
 #include "store/EqPresets.h"
 
-#include "store/XmlDocument.h"
-
-#include <QFile>
-
 #include <libxml/tree.h>
 #include <libxml/xmlreader.h>
 
+#include <QFile>
 #include <algorithm>
 #include <climits>
 #include <cstring>
+
+#include "store/XmlDocument.h"
 
 namespace vireo {
 namespace {
@@ -66,8 +65,8 @@ std::vector<EqPreset> EqPresets::Read(const QString& path) {
   while (xmlTextReaderRead(reader) == 1) {
     if (xmlTextReaderNodeType(reader) != XML_READER_TYPE_ELEMENT) continue;
     const xmlChar* name = xmlTextReaderConstName(reader);
-    if (!name || QByteArrayView(reinterpret_cast<const char*>(name))
-                         .compare("eq", Qt::CaseInsensitive) != 0)
+    if (!name ||
+        QByteArrayView(reinterpret_cast<const char*>(name)).compare("eq", Qt::CaseInsensitive) != 0)
       continue;
     // The element is complete once the reader stands on it; its attributes are all there.
     if (xmlNode* element = xmlTextReaderCurrentNode(reader))

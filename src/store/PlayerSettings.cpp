@@ -1,13 +1,12 @@
 #include "store/PlayerSettings.h"
 
-#include "store/ConfigKeys.h"
-#include "store/TDKConfig.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
 #include <algorithm>
+
+#include "store/ConfigKeys.h"
+#include "store/TDKConfig.h"
 
 namespace vireo {
 namespace {
@@ -51,7 +50,9 @@ bool EnsureFolder(const QString& path) {
   return QDir().mkpath(path) && QFileInfo(path).isDir();
 }
 
-QString ConfigFilePath(const QString& dataDir) { return dataDir + config::kFileName; }
+QString ConfigFilePath(const QString& dataDir) {
+  return dataDir + config::kFileName;
+}
 
 quint8 PlayModeFromPattern(int pattern) {
   switch (pattern) {
@@ -97,8 +98,8 @@ PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir
   s.EqPresetId = cfg.ReadInteger(kEqId.Path(), kEqId.Attribute(), kEqIdDefault);
   s.SkinName = ReadKey(cfg, kSkinName, QString(kSkinNameDefault));
   s.SkinDir = appDir + QStringLiteral("skin/") + s.SkinName + u'/';
-  s.Volume = std::clamp(cfg.ReadInteger(kVolume.Path(), kVolume.Attribute(), kVolumeDefault), 0,
-                        100);
+  s.Volume =
+      std::clamp(cfg.ReadInteger(kVolume.Path(), kVolume.Attribute(), kVolumeDefault), 0, 100);
   s.ServiceHost = ReadKey(cfg, kServiceHost, QString(kServiceHostDefault)).trimmed();
   return s;  // nothing was written: the file is not touched
 }

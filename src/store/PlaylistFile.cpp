@@ -1,9 +1,9 @@
 #include "store/PlaylistFile.h"
 
+#include <cmath>
+
 #include "playlist/TDDPlaylistModel.h"
 #include "store/TDKPlist.h"
-
-#include <cmath>
 
 namespace vireo {
 namespace {

@@ -18,7 +18,9 @@ TDKConfig::TDKConfig(const QString& fileName, const QString& rootName) : fileNam
   doc_.Open(fileName, rootName);
 }
 
-TDKConfig::~TDKConfig() { Save(); }
+TDKConfig::~TDKConfig() {
+  Save();
+}
 
 bool TDKConfig::Save() {
   if (!modified_ || fileName_.isEmpty()) return true;
@@ -42,8 +44,7 @@ XmlNode* TDKConfig::FindNode(const QString& path, bool create) {
   return current;
 }
 
-void TDKConfig::WriteString(const QString& path, const QString& attribute,
-                            const QString& value) {
+void TDKConfig::WriteString(const QString& path, const QString& attribute, const QString& value) {
   XmlNode* element = FindNode(path, true);
   if (!element) return;
   if (!attribute.isEmpty())

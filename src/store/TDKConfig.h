@@ -1,8 +1,8 @@
 #pragma once
 
-#include "store/XmlDocument.h"
-
 #include <QString>
+
+#include "store/XmlDocument.h"
 
 namespace vireo {
 

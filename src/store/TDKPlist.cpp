@@ -1,11 +1,10 @@
 #include "store/TDKPlist.h"
 
+#include <QLocale>
+#include <cmath>
+
 #include "store/XmlEntryWriter.h"
 #include "store/XmlSectionReader.h"
-
-#include <QLocale>
-
-#include <cmath>
 
 namespace vireo {
 namespace {
@@ -23,7 +22,9 @@ bool HasTextChild(XmlNode* parent) {
 TDKPlist::TDKPlist(const QString& fileName, const QString& rootName)
     : fileName_(fileName), rootName_(rootName) {}
 
-TDKPlist::~TDKPlist() { Save(); }
+TDKPlist::~TDKPlist() {
+  Save();
+}
 
 XmlDocument& TDKPlist::Doc(const QString& skipSection) {
   if (!parsed_) {

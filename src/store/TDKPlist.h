@@ -1,11 +1,10 @@
 #pragma once
 
-#include "store/XmlDocument.h"
-
 #include <QList>
 #include <QString>
-
 #include <vector>
+
+#include "store/XmlDocument.h"
 
 namespace vireo {
 

@@ -1,23 +1,26 @@
 #include "store/XmlDocument.h"
 
-#include "base/Gb18030.h"
+#include <libxml/parser.h>
+#include <libxml/tree.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include <climits>
 #include <cstring>
 #include <mutex>
 
+#include "base/Gb18030.h"
+
 namespace vireo {
 namespace {
 
-const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
-const char* C(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
+const xmlChar* X(const char* s) {
+  return reinterpret_cast<const xmlChar*>(s);
+}
+const char* C(const xmlChar* s) {
+  return reinterpret_cast<const char*>(s);
+}
 
 void IgnoreGeneric(void*, const char*, ...) {}
 void IgnoreStructured(void*, xmlErrorPtr) {}
@@ -48,7 +51,9 @@ QByteArray DeclaredEncoding(QByteArrayView data) {
 
 }  // namespace
 
-XmlDocument::XmlDocument() { InitLibxml(); }
+XmlDocument::XmlDocument() {
+  InitLibxml();
+}
 
 void XmlDocument::QuietErrors() {
   InitLibxml();
@@ -71,8 +76,9 @@ const char* XmlDocument::ReadEncodingFor(QByteArrayView data) {
     return nullptr;
   const QByteArray declared = DeclaredEncoding(data);
   if (declared.isEmpty()) return IsValidUtf8(data) ? nullptr : "GB18030";
-  static const char* const gbNames[] = {"gb2312", "gbk",     "gb18030",    "cp936",      "ms936",
-                                        "x-gbk",  "euc-cn", "windows-936", "csgb2312", "gb_2312-80"};
+  static const char* const gbNames[] = {"gb2312",   "gbk",       "gb18030", "cp936",
+                                        "ms936",    "x-gbk",     "euc-cn",  "windows-936",
+                                        "csgb2312", "gb_2312-80"};
   for (const char* name : gbNames)
     if (declared == name) return "GB18030";
   return nullptr;
@@ -110,7 +116,9 @@ struct SkipState {
 };
 thread_local SkipState* skipping = nullptr;
 
-bool Skipped() { return skipping->inSection && skipping->depth >= 2; }
+bool Skipped() {
+  return skipping->inSection && skipping->depth >= 2;
+}
 
 void SkipStart(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
                int nsCount, const xmlChar** ns, int attrCount, int defaulted,
@@ -190,11 +198,11 @@ XmlDocument::LoadResult XmlDocument::Open(const QString& path, const QString& ro
       const QByteArray data = file.readAll();
       if (file.error() == QFileDevice::NoError && data.size() < INT_MAX) {
         QuietErrors();
-        doc_ = skipSection.isEmpty()
-                   ? xmlReadMemory(data.constData(), static_cast<int>(data.size()), nullptr,
-                                   ReadEncodingFor(data), ParseOptions())
-                   : ParseSkipping(data, ReadEncodingFor(data), ParseOptions(),
-                                   skipSection.toUtf8());
+        doc_ =
+            skipSection.isEmpty()
+                ? xmlReadMemory(data.constData(), static_cast<int>(data.size()), nullptr,
+                                ReadEncodingFor(data), ParseOptions())
+                : ParseSkipping(data, ReadEncodingFor(data), ParseOptions(), skipSection.toUtf8());
         if (doc_ && !xmlDocGetRootElement(doc_)) {
           xmlFreeDoc(doc_);
           doc_ = nullptr;
@@ -212,7 +220,9 @@ XmlDocument::LoadResult XmlDocument::Open(const QString& path, const QString& ro
   return opened_;
 }
 
-XmlNode* XmlDocument::Root() const { return doc_ ? xmlDocGetRootElement(doc_) : nullptr; }
+XmlNode* XmlDocument::Root() const {
+  return doc_ ? xmlDocGetRootElement(doc_) : nullptr;
+}
 
 QByteArray XmlDocument::Serialize() const {
   if (!doc_) return {};
@@ -245,12 +255,15 @@ QByteArray XmlDocument::SerializeWithBlock(
   if (inner.isEmpty()) return {};
   QByteArray result;
   result.reserve(out.size() + inner.size());
-  result.append(QByteArrayView(out).first(at)).append(inner).append(
-      QByteArrayView(out).sliced(at + comment.size()));
+  result.append(QByteArrayView(out).first(at))
+      .append(inner)
+      .append(QByteArrayView(out).sliced(at + comment.size()));
   return result;
 }
 
-bool XmlDocument::SaveTo(const QString& path) { return SaveBytesTo(path, Serialize()); }
+bool XmlDocument::SaveTo(const QString& path) {
+  return SaveBytesTo(path, Serialize());
+}
 
 bool XmlDocument::SaveBytesTo(const QString& path, const QByteArray& bytes) {
   if (path.isEmpty() || !doc_) return false;
@@ -271,13 +284,21 @@ bool XmlDocument::SaveBytesTo(const QString& path, const QByteArray& bytes) {
   return file.commit();
 }
 
-bool XmlDocument::IsElement(XmlNode* node) { return node && node->type == XML_ELEMENT_NODE; }
+bool XmlDocument::IsElement(XmlNode* node) {
+  return node && node->type == XML_ELEMENT_NODE;
+}
 
-bool XmlDocument::IsComment(XmlNode* node) { return node && node->type == XML_COMMENT_NODE; }
+bool XmlDocument::IsComment(XmlNode* node) {
+  return node && node->type == XML_COMMENT_NODE;
+}
 
-XmlNode* XmlDocument::FirstChild(XmlNode* parent) { return parent ? parent->children : nullptr; }
+XmlNode* XmlDocument::FirstChild(XmlNode* parent) {
+  return parent ? parent->children : nullptr;
+}
 
-XmlNode* XmlDocument::Next(XmlNode* node) { return node ? node->next : nullptr; }
+XmlNode* XmlDocument::Next(XmlNode* node) {
+  return node ? node->next : nullptr;
+}
 
 bool XmlDocument::ValidName(QByteArrayView name) {
   if (name.isEmpty()) return false;

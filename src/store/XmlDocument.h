@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <functional>
 #include <QString>
+#include <functional>
 
 struct _xmlDoc;
 struct _xmlNode;

@@ -68,7 +68,9 @@ XmlEntryWriter::~XmlEntryWriter() {
   if (static_cast<iconv_t>(cd_) != kBad) iconv_close(static_cast<iconv_t>(cd_));
 }
 
-bool XmlEntryWriter::Ok() const { return static_cast<iconv_t>(cd_) != kBad; }
+bool XmlEntryWriter::Ok() const {
+  return static_cast<iconv_t>(cd_) != kBad;
+}
 
 void XmlEntryWriter::AppendEncoded(QByteArray& out, QByteArrayView utf8) {
   // ASCII, the bulk of paths and numbers, needs no conversion.

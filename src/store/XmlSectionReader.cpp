@@ -1,15 +1,14 @@
 #include "store/XmlSectionReader.h"
 
-#include "store/XmlDocument.h"
-
-#include <QFile>
-#include <QFileInfo>
-
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <climits>
 #include <cstring>
+
+#include "store/XmlDocument.h"
 
 namespace vireo {
 namespace {
@@ -27,8 +26,8 @@ thread_local State* current = nullptr;
 
 }  // namespace
 
-void XmlSectionReader::Start(void*, const xmlChar* localname, const xmlChar* prefix,
-                             const xmlChar*, int, const xmlChar**, int attributeCount, int,
+void XmlSectionReader::Start(void*, const xmlChar* localname, const xmlChar* prefix, const xmlChar*,
+                             int, const xmlChar**, int attributeCount, int,
                              const xmlChar** attributes) {
   State* s = current;
   ++s->depth;

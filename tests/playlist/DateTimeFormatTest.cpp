@@ -1,6 +1,6 @@
-#include "playlist/DateTimeFormat.h"
-
 #include <gtest/gtest.h>
+
+#include "playlist/DateTimeFormat.h"
 
 namespace vireo {
 namespace {

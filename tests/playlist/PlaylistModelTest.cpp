@@ -1,8 +1,8 @@
-#include "PlaylistTestUtil.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+
+#include "PlaylistTestUtil.h"
 
 namespace vireo {
 namespace {
@@ -45,8 +45,7 @@ TEST(PlaylistModel, ItemsOutsideTheListThrow) {
   EXPECT_THROW(list.Items().Insert(4), std::out_of_range);
   list.Items().Insert(3).Title = QStringLiteral("end");
   list.Items().Insert(0).Title = QStringLiteral("start");
-  EXPECT_EQ(Titles(list), (QStringList{u"start"_s, u"t000"_s, u"t001"_s, u"t002"_s,
-                                       u"end"_s}));
+  EXPECT_EQ(Titles(list), (QStringList{u"start"_s, u"t000"_s, u"t001"_s, u"t002"_s, u"end"_s}));
 }
 
 TEST(PlaylistModel, SetCurrentItemRange) {

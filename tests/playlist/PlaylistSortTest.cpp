@@ -1,13 +1,12 @@
-#include "PlaylistTestUtil.h"
+#include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
+
+#include "PlaylistTestUtil.h"
 
 namespace vireo {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "playlist/TDDPlaylistModel.h"
-
 #include <QStringList>
+
+#include "playlist/TDDPlaylistModel.h"
 
 namespace vireo::test {
 

@@ -1,10 +1,10 @@
-#include "StoreTestUtil.h"
-#include "store/TDKConfig.h"
+#include <gtest/gtest.h>
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include "StoreTestUtil.h"
+#include "store/TDKConfig.h"
 
 namespace vireo {
 namespace {
@@ -76,7 +76,9 @@ TEST_F(ConfigStore, ElementTextAndEmptyValues) {
 
 TEST_F(ConfigStore, NumbersAndBooleans) {
   TDKConfig cfg(File(), u"MainConfig"_s);
-  const auto put = [&](const char16_t* v) { cfg.WriteString(u"W/X"_s, u"v"_s, QStringView(v).toString()); };
+  const auto put = [&](const char16_t* v) {
+    cfg.WriteString(u"W/X"_s, u"v"_s, QStringView(v).toString());
+  };
   const auto integer = [&] { return cfg.ReadInteger(u"W/X"_s, u"v"_s, 65); };
   const auto boolean = [&] { return cfg.ReadBool(u"W/X"_s, u"v"_s, false); };
   put(u"abc");
@@ -136,12 +138,15 @@ TEST_F(ConfigStore, GbkCharactersAndEverythingElseSurvive) {
   {
     TDKConfig cfg(File(), u"MainConfig"_s);
     cfg.WriteString(u"Window/T"_s, u"v"_s, text);
-    cfg.WriteString(u"Window/C"_s, u"v"_s, u"a\x01" u"b\x1f" u"c\uFFFE"_s);
+    cfg.WriteString(u"Window/C"_s, u"v"_s,
+                    u"a\x01"
+                    u"b\x1f"
+                    u"c\uFFFE"_s);
   }
   const QByteArray bytes = ReadAll(File());
-  EXPECT_NE(bytes.indexOf("\xCC\xD5"), -1);      // 陶 in GB2312 bytes
-  EXPECT_NE(bytes.indexOf("&#21894;"), -1);      // 喆 is not in GB2312
-  EXPECT_NE(bytes.indexOf("&#128512;"), -1);     // 😀
+  EXPECT_NE(bytes.indexOf("\xCC\xD5"), -1);   // 陶 in GB2312 bytes
+  EXPECT_NE(bytes.indexOf("&#21894;"), -1);   // 喆 is not in GB2312
+  EXPECT_NE(bytes.indexOf("&#128512;"), -1);  // 😀
   EXPECT_EQ(bytes.indexOf('\x01'), -1);
   TDKConfig cfg(File(), u"MainConfig"_s);
   ASSERT_EQ(cfg.Opened(), XmlDocument::LoadResult::Loaded);

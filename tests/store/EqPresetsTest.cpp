@@ -1,9 +1,9 @@
-#include "TestEnv.h"
-#include "store/EqPresets.h"
+#include <gtest/gtest.h>
 
 #include <QSet>
 
-#include <gtest/gtest.h>
+#include "TestEnv.h"
+#include "store/EqPresets.h"
 
 namespace vireo {
 namespace {
@@ -27,9 +27,10 @@ TEST(EqPresets, ShippedFileHasAGoodNamedSet) {
     }
   }
   EXPECT_EQ(ids.size(), static_cast<qsizetype>(presets.size()));
-  for (const char16_t* n : {u"平坦", u"流行", u"摇滚", u"古典", u"爵士", u"舞曲", u"人声",
-                            u"重低音", u"高音增强"})
-    EXPECT_TRUE(names.contains(QStringView(n).toString())) << QStringView(n).toString().toStdString();
+  for (const char16_t* n :
+       {u"平坦", u"流行", u"摇滚", u"古典", u"爵士", u"舞曲", u"人声", u"重低音", u"高音增强"})
+    EXPECT_TRUE(names.contains(QStringView(n).toString()))
+        << QStringView(n).toString().toStdString();
   EXPECT_EQ(EqPresets::Lookup(path, 1), Gains{});  // flat
   EXPECT_FALSE(EqPresets::Lookup(path, 0));
 }

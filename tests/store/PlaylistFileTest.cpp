@@ -1,18 +1,17 @@
-#include "StoreTestUtil.h"
-#include "TestEnv.h"
-#include "playlist/TDDPlaylistModel.h"
-#include "store/PlaylistFile.h"
-#include "store/TDKPlist.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <clocale>
 #include <optional>
+
+#include "StoreTestUtil.h"
+#include "TestEnv.h"
+#include "playlist/TDDPlaylistModel.h"
+#include "store/PlaylistFile.h"
+#include "store/TDKPlist.h"
 
 namespace vireo {
 namespace {
@@ -73,14 +72,14 @@ TEST_F(PlaylistFile, OddEntriesLoadWithDefaults) {
   ASSERT_EQ(LoadPlaylist(list, File()), 4);
   const auto& i = list.Items();
   EXPECT_EQ(i[0].Title, u"一"_s);
-  EXPECT_TRUE(i[0].ISURL);         // "True"
-  EXPECT_EQ(i[0].LongTime, 0);     // "abc"
+  EXPECT_TRUE(i[0].ISURL);               // "True"
+  EXPECT_EQ(i[0].LongTime, 0);           // "abc"
   EXPECT_DOUBLE_EQ(i[1].LongTime, 0.5);  // decimal comma
   EXPECT_FALSE(i[1].ISURL);
   EXPECT_TRUE(i[1].Title.isEmpty());
   EXPECT_EQ(i[1].Caption, u" - "_s);
   EXPECT_TRUE(i[2].FileName.isEmpty());
-  EXPECT_TRUE(i[2].ISURL);  // "2"
+  EXPECT_TRUE(i[2].ISURL);   // "2"
   EXPECT_FALSE(i[3].ISURL);  // "yes" is not a boolean text
   EXPECT_DOUBLE_EQ(i[3].LongTime, 0.001);
 }
@@ -112,7 +111,7 @@ TEST_F(PlaylistFile, MissingBrokenAndGarbageFilesLoadNothing) {
     EXPECT_EQ(empty, true);
   }
   WriteAll(File(), "<?xml version=\"1.0\"?><DefaultList><Other/></DefaultList>");
-  EXPECT_EQ(LoadPlaylist(list, File()), 0);  // no section
+  EXPECT_EQ(LoadPlaylist(list, File()), 0);                // no section
   EXPECT_FALSE(QFileInfo::exists(File() + u".broken"_s));  // reading keeps nothing aside
 }
 
@@ -139,7 +138,7 @@ TEST_F(PlaylistFile, SaveWritesExactlyTheListInOrder) {
   const QByteArray bytes = ReadAll(File());
   EXPECT_EQ(bytes.count("<LIST "), 3);
   EXPECT_EQ(bytes.count("<PlayerList>"), 1);
-  EXPECT_EQ(bytes.indexOf("<Item"), -1);  // the old entries are gone
+  EXPECT_EQ(bytes.indexOf("<Item"), -1);     // the old entries are gone
   EXPECT_NE(bytes.indexOf("<MyList>"), -1);  // the file's own root stays
   EXPECT_NE(bytes.indexOf("<Other/>"), -1);
   EXPECT_NE(bytes.indexOf("<LIST Path=\"/1.mp3\" Title=\"\xD2\xBB\" Artist=\"\xBC\xD7\" Url=\"0\" "
@@ -170,8 +169,8 @@ TEST_F(PlaylistFile, CachedNetworkEntryIsSavedAsLocal) {
 }
 
 TEST_F(PlaylistFile, UnicodeTitlesSurviveTheGb2312File) {
-  const QStringList titles = {u"陶喆 喆 鍚"_s,      u"😀🎵 emoji"_s,     u"𠀀𪚥 extension B"_s,
-                              u"Café Noël ß"_s,     u"日本語のうた ヴ"_s, u"한국어 노래"_s,
+  const QStringList titles = {u"陶喆 喆 鍚"_s,        u"😀🎵 emoji"_s,         u"𠀀𪚥 extension B"_s,
+                              u"Café Noël ß"_s,       u"日本語のうた ヴ"_s,  u"한국어 노래"_s,
                               u"<a & b> \"q\" 'x'"_s, u"tab\tnew\nline\r"_s, u"  spaces  "_s,
                               u"€ ‰ — “引号”"_s};
   TDDPlaylistModel list;
@@ -191,7 +190,10 @@ TEST_F(PlaylistFile, UnicodeTitlesSurviveTheGb2312File) {
 
 TEST_F(PlaylistFile, ControlCharactersFromTagsNeverBreakTheFile) {
   TDDPlaylistModel list;
-  Add(list, {u"bad\x01" u"tag\x1b" u"\uFFFF"_s, u"ok"_s, u"/a.mp3"_s});
+  Add(list, {u"bad\x01"
+             u"tag\x1b"
+             u"\uFFFF"_s,
+             u"ok"_s, u"/a.mp3"_s});
   Add(list, {u"next"_s, u"ok"_s, u"/b.mp3"_s});
   ASSERT_TRUE(SavePlaylist(list, File()));
   TDDPlaylistModel back;
@@ -258,13 +260,15 @@ TEST_F(PlaylistFile, UnwritableFolderFailsAndKeepsTheOldFile) {
 
 TEST_F(PlaylistFile, OtherEncodingsAreReadAsDeclared) {
   // A file saved by an editor as UTF-8, and one without any declaration in GBK.
-  WriteAll(File(), u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DefaultList><PlayerList>"
-                   u"<LIST Title=\"晴天\" Artist=\"周杰伦\"/></PlayerList></DefaultList>"_s.toUtf8());
+  WriteAll(File(),
+           u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DefaultList><PlayerList>"
+           u"<LIST Title=\"晴天\" Artist=\"周杰伦\"/></PlayerList></DefaultList>"_s.toUtf8());
   TDDPlaylistModel a;
   ASSERT_EQ(LoadPlaylist(a, File()), 1);
   EXPECT_EQ(a.Items()[0].Caption, u"晴天 - 周杰伦"_s);
-  WriteAll(File(), "<DefaultList><PlayerList><LIST Title=\"\xC7\xE7\xCC\xEC\"/></PlayerList>"
-                   "</DefaultList>");
+  WriteAll(File(),
+           "<DefaultList><PlayerList><LIST Title=\"\xC7\xE7\xCC\xEC\"/></PlayerList>"
+           "</DefaultList>");
   TDDPlaylistModel b;
   ASSERT_EQ(LoadPlaylist(b, File()), 1);
   EXPECT_EQ(b.Items()[0].Title, u"晴天"_s);
@@ -298,8 +302,9 @@ TEST(PlistStore, StreamedAndParsedLoadingAgree) {
 // must come out byte for byte the same.
 TEST(PlistStore, DirectAndDocumentWritingAgree) {
   QTemporaryDir dir;
-  const QStringList texts = {u"晴天"_s, u"陶喆 鍚"_s, u"😀 𠀀"_s, u"Café"_s, u"<&>\"'"_s,
-                             u"a\tb\nc\rd"_s, u"日本語 한국어"_s, u"€—“”"_s, QString(), u"bad\x01"_s};
+  const QStringList texts = {u"晴天"_s,   u"陶喆 鍚"_s,    u"😀 𠀀"_s,          u"Café"_s,
+                             u"<&>\"'"_s, u"a\tb\nc\rd"_s, u"日本語 한국어"_s, u"€—“”"_s,
+                             QString(),   u"bad\x01"_s};
   for (const bool existing : {false, true}) {
     QByteArray out[2];
     for (int way = 0; way < 2; ++way) {

@@ -1,13 +1,13 @@
-#include "StoreTestUtil.h"
-#include "store/ConfigKeys.h"
-#include "store/PlayerSettings.h"
-#include "store/TDKConfig.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include "StoreTestUtil.h"
+#include "store/ConfigKeys.h"
+#include "store/PlayerSettings.h"
+#include "store/TDKConfig.h"
 
 namespace vireo {
 namespace {

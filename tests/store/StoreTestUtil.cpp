@@ -1,14 +1,14 @@
 #include "StoreTestUtil.h"
 
-#include "TestEnv.h"
-
-#include <QFile>
-
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QFile>
+
+#include "TestEnv.h"
 
 namespace vireo::test {
 namespace {
@@ -39,7 +39,9 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
   if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
 }
 
-void CopyData(const QString& name, const QString& path) { WriteAll(path, ReadAll(DataPath(name))); }
+void CopyData(const QString& name, const QString& path) {
+  WriteAll(path, ReadAll(DataPath(name)));
+}
 
 UnwritableFolder::UnwritableFolder(const QString& path) : path_(path) {
   const QByteArray p = QFile::encodeName(path);
