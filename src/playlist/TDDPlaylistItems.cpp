@@ -112,22 +112,20 @@ void TDDPlaylistItems::Clear() {
   owner_->currentItem_ = -1;
   owner_->dropY_ = -1;
   if (items_.empty()) return;
-  BeginUpdate();
+  Update update(*this);
   // The last entry goes first, each one told before it is destroyed.
   while (!items_.empty()) {
     NotifyDelete(*items_.back());
     items_.pop_back();
   }
-  EndUpdate();
 }
 
 void TDDPlaylistItems::Assign(const TDDPlaylistItems& other) {
   if (&other == this) return;
-  BeginUpdate();
+  Update update(*this);
   Clear();
   items_.reserve(other.items_.size());
   for (const auto& item : other.items_) items_.push_back(std::make_unique<TDDPlaylistItem>(*item));
-  EndUpdate();
 }
 
 void TDDPlaylistItems::SortEntries(std::vector<std::unique_ptr<TDDPlaylistItem>>& entries,
@@ -167,8 +165,13 @@ void TDDPlaylistItems::SortEntries(std::vector<std::unique_ptr<TDDPlaylistItem>>
 
 void TDDPlaylistItems::Sort(int kind) {
   if (items_.empty()) return;
-  BeginUpdate();
-  owner_->rearranging_ = true;
+  Update update(*this);
+  // Moving entries is not deleting them, even if something on the way fails.
+  struct Rearranging {
+    bool& flag;
+    explicit Rearranging(bool& f) : flag(f) { flag = true; }
+    ~Rearranging() { flag = false; }
+  } rearranging(owner_->rearranging_);
   const int current = owner_->currentItem_;
   if (current >= 0 && current < Count()) items_[static_cast<size_t>(current)]->CurrentMark = true;
 
@@ -187,8 +190,6 @@ void TDDPlaylistItems::Sort(int kind) {
     }
   }
   owner_->selectedIndex_ = -1;
-  owner_->rearranging_ = false;
-  EndUpdate();
 }
 
 void TDDPlaylistItems::BeginUpdate() {

@@ -60,6 +60,18 @@ class TDDPlaylistItems {
   void EndUpdate();
   bool Updating() const { return updateCount_ > 0; }
 
+  // BeginUpdate for its lifetime, so that a failure on the way never leaves the list mute.
+  class Update {
+   public:
+    explicit Update(TDDPlaylistItems& items) : items_(items) { items_.BeginUpdate(); }
+    ~Update() { items_.EndUpdate(); }
+    Update(const Update&) = delete;
+    Update& operator=(const Update&) = delete;
+
+   private:
+    TDDPlaylistItems& items_;
+  };
+
  private:
   friend class TDDPlaylistModel;
 

@@ -63,52 +63,62 @@ void TDDPlaylistModel::ClearSelection(bool repaint) {
 }
 
 void TDDPlaylistModel::SelectAll() {
-  items_.BeginUpdate();
+  TDDPlaylistItems::Update update(items_);
   for (auto& item : items_.items_) item->Selected = true;
-  items_.EndUpdate();
 }
 
 void TDDPlaylistModel::DeleteSelected(bool value) {
   if (items_.IsEmpty()) return;
-  items_.BeginUpdate();
+  TDDPlaylistItems::Update update(items_);
   auto& entries = items_.items_;
-  // Walk from the last entry to the first so that the current index can follow the deletions;
-  // the entries themselves are removed in one pass afterwards, which keeps clearing a long list
-  // linear instead of quadratic.
-  bool any = false;
-  for (int i = static_cast<int>(entries.size()) - 1; i >= 0; --i) {
-    TDDPlaylistItem& item = *entries[static_cast<size_t>(i)];
-    if (item.Selected != value) continue;
-    if (i == currentItem_) {
-      --currentItem_;
-      currentLost_ = true;
-    } else if (i < currentItem_) {
-      --currentItem_;
+  // Walk from the last entry to the first so that the current index can follow the deletions.
+  // The entries are removed in one pass afterwards, which keeps clearing a long list linear;
+  // should an OnDeleteItem handler fail, the entries already reported still go and the list
+  // stays consistent.
+  int done = static_cast<int>(entries.size());  // entries from here on have been handled
+  const auto finish = [&] {
+    std::vector<std::unique_ptr<TDDPlaylistItem>> kept;
+    kept.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (static_cast<int>(i) < done || entries[i]->Selected != value)
+        kept.push_back(std::move(entries[i]));
+    if (kept.size() != entries.size()) items_.Changed();
+    entries.swap(kept);
+    const int count = items_.Count();
+    if (count < topIndex_) topIndex_ = 0;
+    if (selectedIndex_ >= count) selectedIndex_ = -1;
+    if (count - 1 < topIndex_ + visibleRows_) {
+      topIndex_ = count - visibleRows_;
+      if (topIndex_ < 0) topIndex_ = 0;
     }
-    items_.NotifyDelete(item);
-    any = true;
+  };
+  try {
+    for (int i = static_cast<int>(entries.size()) - 1; i >= 0; --i) {
+      TDDPlaylistItem& item = *entries[static_cast<size_t>(i)];
+      if (item.Selected == value) {
+        items_.NotifyDelete(item);
+        if (i == currentItem_) {
+          --currentItem_;
+          currentLost_ = true;
+        } else if (i < currentItem_) {
+          --currentItem_;
+        }
+      }
+      done = i;
+    }
+  } catch (...) {
+    finish();
+    throw;
   }
-  if (any) {
-    std::erase_if(entries, [value](const auto& item) { return item->Selected == value; });
-    items_.Changed();
-  }
-  const int count = items_.Count();
-  if (count < topIndex_) topIndex_ = 0;
-  if (selectedIndex_ >= count) selectedIndex_ = -1;
-  if (count - 1 < topIndex_ + visibleRows_) {
-    topIndex_ = count - visibleRows_;
-    if (topIndex_ < 0) topIndex_ = 0;
-  }
-  items_.EndUpdate();
+  finish();
 }
 
 void TDDPlaylistModel::SetTimeFormat(const QString& format) {
   if (format == timeFormat_) return;
   timeFormat_ = format;
-  items_.BeginUpdate();
+  TDDPlaylistItems::Update update(items_);
   for (auto& item : items_.items_)
     item->StrLength = CutTo255Bytes(FormatDateTime(timeFormat_, item->LongTime));
-  items_.EndUpdate();
 }
 
 void TDDPlaylistModel::Repaint() {

@@ -33,7 +33,7 @@ int LoadPlaylist(TDDPlaylistModel& list, const QString& path,
   TDKPlist store(path, RootName());
   store.LoadSection(Section());
   TDDPlaylistItems& items = list.Items();
-  items.BeginUpdate();
+  TDDPlaylistItems::Update update(items);
   for (int i = 0; i < store.Count(); ++i) {
     const TPList* r = store.Items(i);
     TDDPlaylistItem& item = items.Add();
@@ -45,7 +45,6 @@ int LoadPlaylist(TDDPlaylistModel& list, const QString& path,
     item.ISURL = ParseUrlFlag(r->Url);
   }
   if (showEmptyPanel) showEmptyPanel(items.IsEmpty());
-  items.EndUpdate();
   return store.Count();
 }
 

@@ -202,6 +202,28 @@ TEST(PlaylistModel, OnDeleteItemOnlyForRealDeletions) {
   EXPECT_EQ(deleted.size(), 6u);  // destroying the list reports nothing
 }
 
+TEST(PlaylistModel, FailingDeleteHandlerLeavesAConsistentList) {
+  TDDPlaylistModel list;
+  ChangeCounter changes(list);
+  FillCount(list, 6);
+  list.SetCurrentItem(5);
+  list.OnDeleteItem = [](const TDDPlaylistItem& item, double) {
+    if (item.Title == u"t002"_s) throw std::runtime_error("handler failed");
+  };
+  list.SelectAll();
+  const int before = changes.count;
+  EXPECT_THROW(list.DeleteSelected(true), std::runtime_error);
+  // t005..t003 were reported and are gone; the rest stays, the list still notifies.
+  EXPECT_EQ(Titles(list), (QStringList{u"t000"_s, u"t001"_s, u"t002"_s}));
+  EXPECT_EQ(list.CurrentItem(), 2);
+  EXPECT_TRUE(list.CurrentLost());
+  EXPECT_EQ(changes.count, before + 1);
+  EXPECT_FALSE(list.Items().Updating());
+  list.OnDeleteItem = nullptr;
+  list.DeleteSelected(true);
+  EXPECT_EQ(list.Count(), 0);
+}
+
 TEST(PlaylistModel, ClearResetsTheState) {
   TDDPlaylistModel list;
   FillCount(list, 30);
