@@ -30,23 +30,29 @@ void InitLibxml() {
   std::call_once(once, [] { xmlInitParser(); });
 }
 
-QByteArray DeclaredEncoding(QByteArrayView data) {
-  if (!data.startsWith("<?xml")) return {};
+// Where the encoding name of the XML declaration stands: {start, length}, or {-1, 0}.
+std::pair<qsizetype, qsizetype> EncodingSpan(QByteArrayView data) {
+  const std::pair<qsizetype, qsizetype> none{-1, 0};
+  if (!data.startsWith("<?xml")) return none;
   const QByteArrayView head = data.first(std::min<qsizetype>(data.size(), 512));
   const qsizetype end = head.indexOf("?>");
-  if (end < 0) return {};
+  if (end < 0) return none;
   const QByteArrayView decl = head.first(end);
   const qsizetype at = decl.indexOf("encoding");
-  if (at < 0) return {};
+  if (at < 0) return none;
   qsizetype i = at + 8;
   while (i < decl.size() && (decl[i] == ' ' || decl[i] == '\t' || decl[i] == '\r' ||
                              decl[i] == '\n' || decl[i] == '='))
     ++i;
-  if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\'')) return {};
-  const char quote = decl[i];
-  const qsizetype close = decl.indexOf(quote, i + 1);
-  if (close < 0) return {};
-  return decl.sliced(i + 1, close - i - 1).toByteArray().toLower();
+  if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\'')) return none;
+  const qsizetype close = decl.indexOf(decl[i], i + 1);
+  if (close < 0) return none;
+  return {i + 1, close - i - 1};
+}
+
+QByteArray DeclaredEncoding(QByteArrayView data) {
+  const auto [at, size] = EncodingSpan(data);
+  return at < 0 ? QByteArray() : data.sliced(at, size).toByteArray().toLower();
 }
 
 }  // namespace
@@ -87,19 +93,8 @@ const char* XmlDocument::ReadEncodingFor(QByteArrayView data) {
 QByteArray XmlDocument::AsUtf8Document(const QByteArray& data) {
   if (!ReadEncodingFor(data)) return data;
   QByteArray utf8 = FromGb18030(data).toUtf8();
-  if (utf8.startsWith("<?xml")) {
-    const qsizetype end = utf8.indexOf("?>");
-    const qsizetype at = utf8.indexOf("encoding", 0);
-    if (end > 0 && at > 0 && at < end) {
-      const qsizetype open = utf8.indexOf('"', at) >= 0 && utf8.indexOf('"', at) < end
-                                 ? utf8.indexOf('"', at)
-                                 : utf8.indexOf('\'', at);
-      if (open > 0 && open < end) {
-        const qsizetype close = utf8.indexOf(utf8.at(open), open + 1);
-        if (close > open && close < end) utf8.replace(open + 1, close - open - 1, "UTF-8");
-      }
-    }
-  }
+  const auto [at, size] = EncodingSpan(utf8);  // the declaration is ASCII: same place
+  if (at >= 0) utf8.replace(at, size, "UTF-8");
   return utf8;
 }
 
