@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QLatin1StringView>
+#include <QString>
+
+namespace vireo {
+
+// Every key of the main configuration file "Vireo.xml" and its default, in one place. Values are
+// attributes of elements under "Window"; numbers and booleans are decimal text ("0"/"1").
+struct ConfigKey {
+  QLatin1StringView path;
+  QLatin1StringView attribute;
+  QString Path() const { return QString(path); }
+  QString Attribute() const { return QString(attribute); }
+};
+
+namespace config {
+
+inline constexpr QLatin1StringView kFileName{"Vireo.xml"};
+inline constexpr QLatin1StringView kRootName{"MainConfig"};
+
+// Play mode code, mapped to PlayMode (see PlayModeFromPattern).
+inline constexpr ConfigKey kPlayPattern{QLatin1StringView("Window/PLAY"),
+                                        QLatin1StringView("PATTERN")};
+inline constexpr int kPlayPatternDefault = 0;
+// Volume levelling (menu item "音量均衡").
+inline constexpr ConfigKey kDBGain{QLatin1StringView("Window/DBGain"), QLatin1StringView("Value")};
+inline constexpr bool kDBGainDefault = false;
+// Lyric folder; default DataDir + "lrc".
+inline constexpr ConfigKey kLrcPath{QLatin1StringView("Window/LRC"), QLatin1StringView("PATH")};
+inline constexpr QLatin1StringView kLrcFolder{"lrc"};
+// Song cache folder; default DataDir + "music".
+inline constexpr ConfigKey kMusicPath{QLatin1StringView("Window/MUSIC"), QLatin1StringView("PATH")};
+inline constexpr QLatin1StringView kMusicFolder{"music"};
+// Playlist file; default DataDir + "Default.pls".
+inline constexpr ConfigKey kPlaylistPath{QLatin1StringView("Window/PLIST"),
+                                         QLatin1StringView("PATH")};
+inline constexpr QLatin1StringView kPlaylistFile{"Default.pls"};
+// Equalizer preset id; 0 is no preset.
+inline constexpr ConfigKey kEqId{QLatin1StringView("Window/EQ"), QLatin1StringView("ID")};
+inline constexpr int kEqIdDefault = 0;
+// Skin folder name under AppDir + "skin/".
+inline constexpr ConfigKey kSkinName{QLatin1StringView("Window/SKIN"), QLatin1StringView("NAME")};
+inline constexpr QLatin1StringView kSkinNameDefault{"Default"};
+// Volume slider position 0..100.
+inline constexpr ConfigKey kVolume{QLatin1StringView("Window/Volume"), QLatin1StringView("Value")};
+inline constexpr int kVolumeDefault = 65;
+// The web service's host ("name" or "name:port"); empty means offline. Read at start-up only:
+// the user edits it by hand, the player never writes it.
+inline constexpr ConfigKey kServiceHost{QLatin1StringView("Window/SERVICE"),
+                                        QLatin1StringView("HOST")};
+inline constexpr QLatin1StringView kServiceHostDefault{""};
+
+}  // namespace config
+}  // namespace vireo

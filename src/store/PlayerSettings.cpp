@@ -1,0 +1,127 @@
+#include "store/PlayerSettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
+
+#include "store/ConfigKeys.h"
+#include "store/TDKConfig.h"
+
+namespace vireo {
+namespace {
+
+QString WithSlash(QString path) {
+  if (!path.isEmpty() && !path.endsWith(u'/')) path += u'/';
+  return path;
+}
+
+QString ReadKey(TDKConfig& cfg, const ConfigKey& key, const QString& def) {
+  return cfg.ReadString(key.Path(), key.Attribute(), def);
+}
+
+// A stored folder that exists is used as stored; otherwise the default folder, created.
+QString FolderOrFallback(TDKConfig& cfg, const ConfigKey& key, const QString& dataDir,
+                         QLatin1StringView folder) {
+  const QString stored = ReadKey(cfg, key, dataDir + folder);
+  if (QFileInfo(stored).isDir()) return stored;
+  const QString fallback = dataDir + folder + u'/';
+  EnsureFolder(fallback);
+  return fallback;
+}
+
+bool WriteOne(const QString& dataDir, const ConfigKey& key, const QString& value) {
+  TDKConfig cfg(ConfigFilePath(dataDir), QString(config::kRootName));
+  cfg.WriteString(key.Path(), key.Attribute(), value);
+  return cfg.Save();
+}
+
+}  // namespace
+
+QString DefaultDataDir() {
+  QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (docs.isEmpty()) docs = QDir::homePath();
+  return WithSlash(QDir::fromNativeSeparators(docs)) + QStringLiteral("Vireo/");
+}
+
+bool EnsureFolder(const QString& path) {
+  if (path.isEmpty()) return false;
+  if (QFileInfo(path).isDir()) return true;
+  return QDir().mkpath(path) && QFileInfo(path).isDir();
+}
+
+QString ConfigFilePath(const QString& dataDir) {
+  return dataDir + config::kFileName;
+}
+
+quint8 PlayModeFromPattern(int pattern) {
+  switch (pattern) {
+    case 1:
+      return 2;
+    case 2:
+      return 1;
+    case 3:
+      return 3;
+    default:
+      return 0;
+  }
+}
+
+int PatternFromPlayMode(quint8 playMode) {
+  switch (playMode) {
+    case 1:
+      return 2;
+    case 2:
+      return 1;
+    case 3:
+      return 3;
+    default:
+      return 0;
+  }
+}
+
+PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir) {
+  using namespace config;
+  PlayerSettings s;
+  s.DataDir = dataDir;
+  s.AppDir = appDir;
+  TDKConfig cfg(ConfigFilePath(dataDir), QString(kRootName));
+
+  s.PlayMode = PlayModeFromPattern(
+      cfg.ReadInteger(kPlayPattern.Path(), kPlayPattern.Attribute(), kPlayPatternDefault));
+  s.DBGain = cfg.ReadBool(kDBGain.Path(), kDBGain.Attribute(), kDBGainDefault);
+  s.LrcDir = FolderOrFallback(cfg, kLrcPath, dataDir, kLrcFolder);
+  s.MusicDir = FolderOrFallback(cfg, kMusicPath, dataDir, kMusicFolder);
+  const QString defaultList = dataDir + kPlaylistFile;
+  s.PlaylistPath = ReadKey(cfg, kPlaylistPath, defaultList);
+  if (!QFileInfo(s.PlaylistPath).isFile()) s.PlaylistPath = defaultList;
+  s.EqPresetId = cfg.ReadInteger(kEqId.Path(), kEqId.Attribute(), kEqIdDefault);
+  s.SkinName = ReadKey(cfg, kSkinName, QString(kSkinNameDefault));
+  s.SkinDir = appDir + QStringLiteral("skin/") + s.SkinName + u'/';
+  s.Volume =
+      std::clamp(cfg.ReadInteger(kVolume.Path(), kVolume.Attribute(), kVolumeDefault), 0, 100);
+  s.ServiceHost = ReadKey(cfg, kServiceHost, QString(kServiceHostDefault)).trimmed();
+  return s;  // nothing was written: the file is not touched
+}
+
+bool WriteCloseSettings(const PlayerSettings& s) {
+  using namespace config;
+  TDKConfig cfg(ConfigFilePath(s.DataDir), QString(kRootName));
+  cfg.WriteInteger(kVolume.Path(), kVolume.Attribute(), s.Volume);
+  cfg.WriteString(kPlaylistPath.Path(), kPlaylistPath.Attribute(), s.PlaylistPath);
+  cfg.WriteInteger(kPlayPattern.Path(), kPlayPattern.Attribute(), PatternFromPlayMode(s.PlayMode));
+  cfg.WriteBool(kDBGain.Path(), kDBGain.Attribute(), s.DBGain);
+  cfg.WriteInteger(kEqId.Path(), kEqId.Attribute(), s.EqPresetId);
+  cfg.WriteString(kSkinName.Path(), kSkinName.Attribute(), s.SkinName);
+  return cfg.Save();
+}
+
+bool WriteLrcDir(const QString& dataDir, const QString& folder) {
+  return WriteOne(dataDir, config::kLrcPath, folder);
+}
+
+bool WriteMusicDir(const QString& dataDir, const QString& folder) {
+  return WriteOne(dataDir, config::kMusicPath, folder);
+}
+
+}  // namespace vireo

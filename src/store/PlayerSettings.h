@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+namespace vireo {
+
+// The process-wide values the main window keeps in "Vireo.xml": filled at start-up by
+// ReadStartupSettings, written back at close by WriteCloseSettings. Folders use '/' and, where
+// the player adds one, a trailing '/'.
+//
+// Threading: plain functions doing blocking file work; the main window calls them at start-up
+// and close, where the original player did the same.
+struct PlayerSettings {
+  QString AppDir;        // folder of the running image, with a trailing '/'
+  QString DataDir;       // per-user data folder, with a trailing '/'
+  QString LrcDir;        // lyric folder, as stored (users of it append '/')
+  QString MusicDir;      // song cache folder, as stored
+  QString PlaylistPath;  // the playlist file
+  QString SkinName = QStringLiteral("Default");
+  QString SkinDir;  // AppDir + "skin/" + SkinName + "/"
+  int EqPresetId = 0;
+  quint8 PlayMode = 0;  // 0 in order, 1 stop after each track, 2 repeat list, 3 repeat track
+  bool DBGain = false;  // volume levelling
+  int Volume = 65;      // 0..100
+  // The service host to hand to ServiceHost::SetHost; empty means offline.
+  QString ServiceHost;
+};
+
+// The user's documents folder + "Vireo/" (the home folder + "Vireo/" without one).
+QString DefaultDataDir();
+// Creates path with every missing parent; true when it is a folder afterwards.
+bool EnsureFolder(const QString& path);
+// dataDir + "Vireo.xml".
+QString ConfigFilePath(const QString& dataDir);
+
+// Stored "PATTERN" code to PlayMode and back (0<->0, 1<->2, 2<->1, 3<->3); any other code reads
+// as 0, any other PlayMode writes 0.
+quint8 PlayModeFromPattern(int pattern);
+int PatternFromPlayMode(quint8 playMode);
+
+// Reads every setting from dataDir + "Vireo.xml" (missing or unreadable: all defaults). A lyric
+// or cache folder that does not exist is replaced by dataDir + "lrc/" or "music/", which is
+// created; a playlist file that does not exist by dataDir + "Default.pls". Never writes the file.
+// dataDir and appDir must end in '/'.
+PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir);
+
+// Writes, in this order, Volume, PlaylistPath, the play mode code, DBGain, EqPresetId and
+// SkinName into dataDir + "Vireo.xml", keeping everything else in it. False when the file could
+// not be written; the old file then stays as it was.
+bool WriteCloseSettings(const PlayerSettings& settings);
+
+// The folder commands: writes the lyric or song cache folder to its key. False on a failed write.
+bool WriteLrcDir(const QString& dataDir, const QString& folder);
+bool WriteMusicDir(const QString& dataDir, const QString& folder);
+
+}  // namespace vireo

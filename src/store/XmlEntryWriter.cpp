@@ -1,0 +1,121 @@
+#include "store/XmlEntryWriter.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace vireo {
+namespace {
+
+const iconv_t kBad = reinterpret_cast<iconv_t>(-1);
+
+// The escaping libxml2 applies to attribute values.
+void AppendEscaped(QByteArray& out, QByteArrayView utf8) {
+  qsizetype from = 0;
+  for (qsizetype i = 0; i < utf8.size(); ++i) {
+    const char* rep = nullptr;
+    switch (utf8[i]) {
+      case '<':
+        rep = "&lt;";
+        break;
+      case '>':
+        rep = "&gt;";
+        break;
+      case '&':
+        rep = "&amp;";
+        break;
+      case '"':
+        rep = "&quot;";
+        break;
+      case '\n':
+        rep = "&#10;";
+        break;
+      case '\r':
+        rep = "&#13;";
+        break;
+      case '\t':
+        rep = "&#9;";
+        break;
+      default:
+        continue;
+    }
+    out.append(utf8.sliced(from, i - from));
+    out.append(rep);
+    from = i + 1;
+  }
+  out.append(utf8.sliced(from));
+}
+
+// Length and code point of the UTF-8 sequence at p (1 and the byte for a malformed one).
+int DecodeUtf8(const unsigned char* p, size_t left, char32_t& cp) {
+  const unsigned char c = p[0];
+  int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+  if (static_cast<size_t>(len) > left) len = 1;
+  if (len == 1) {
+    cp = c;
+    return 1;
+  }
+  cp = c & (0x7F >> len);
+  for (int k = 1; k < len; ++k) cp = (cp << 6) | (p[k] & 0x3F);
+  return len;
+}
+
+}  // namespace
+
+XmlEntryWriter::XmlEntryWriter() : cd_(iconv_open("GB2312", "UTF-8")) {}
+
+XmlEntryWriter::~XmlEntryWriter() {
+  if (static_cast<iconv_t>(cd_) != kBad) iconv_close(static_cast<iconv_t>(cd_));
+}
+
+bool XmlEntryWriter::Ok() const {
+  return static_cast<iconv_t>(cd_) != kBad;
+}
+
+void XmlEntryWriter::AppendEncoded(QByteArray& out, QByteArrayView utf8) {
+  // ASCII, the bulk of paths and numbers, needs no conversion.
+  qsizetype i = 0;
+  while (i < utf8.size()) {
+    qsizetype j = i;
+    while (j < utf8.size() && static_cast<unsigned char>(utf8[j]) < 0x80) ++j;
+    out.append(utf8.sliced(i, j - i));
+    if (j == utf8.size()) break;
+    qsizetype k = j;
+    while (k < utf8.size() && static_cast<unsigned char>(utf8[k]) >= 0x80) ++k;
+    // Convert the non-ASCII run.
+    auto* src = const_cast<char*>(utf8.data() + j);
+    size_t srcLeft = static_cast<size_t>(k - j);
+    iconv(static_cast<iconv_t>(cd_), nullptr, nullptr, nullptr, nullptr);
+    while (srcLeft > 0) {
+      char buffer[512];
+      char* dst = buffer;
+      size_t dstLeft = sizeof buffer;
+      const size_t r = iconv(static_cast<iconv_t>(cd_), &src, &srcLeft, &dst, &dstLeft);
+      out.append(buffer, dst - buffer);
+      if (r != static_cast<size_t>(-1) || errno == E2BIG) continue;
+      char32_t cp = 0;
+      const int len = DecodeUtf8(reinterpret_cast<const unsigned char*>(src), srcLeft, cp);
+      out.append("&#").append(QByteArray::number(static_cast<quint32>(cp))).append(';');
+      src += len;
+      srcLeft -= static_cast<size_t>(len);
+      iconv(static_cast<iconv_t>(cd_), nullptr, nullptr, nullptr, nullptr);
+    }
+    i = k;
+  }
+}
+
+void XmlEntryWriter::AppendElement(QByteArray& out, QByteArrayView name,
+                                   const QByteArrayView* attributeNames, const QByteArray* values,
+                                   int count) {
+  scratch_.clear();
+  scratch_.append('<').append(name);
+  for (int a = 0; a < count; ++a) {
+    scratch_.append(' ').append(attributeNames[a]).append("=\"");
+    AppendEscaped(scratch_, values[a]);
+    scratch_.append('"');
+  }
+  scratch_.append("/>");
+  AppendEncoded(out, scratch_);
+}
+
+}  // namespace vireo

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "StoreTestUtil.h"
+#include "store/ConfigKeys.h"
+#include "store/PlayerSettings.h"
+#include "store/TDKConfig.h"
+
+namespace vireo {
+namespace {
+
+using namespace Qt::StringLiterals;
+using test::ReadAll;
+
+class StartupSettings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data = dir.filePath(u"docs/Vireo/"_s);
+    app = dir.filePath(u"app/"_s);
+    ASSERT_TRUE(EnsureFolder(data));
+  }
+  QString Config() const { return ConfigFilePath(data); }
+  void Write(const QString& path, const QString& attr, const QString& value) {
+    TDKConfig cfg(Config(), u"MainConfig"_s);
+    cfg.WriteString(path, attr, value);
+  }
+  QTemporaryDir dir;
+  QString data, app;
+};
+
+TEST_F(StartupSettings, FirstStartGivesDefaultsAndCreatesTheFolders) {
+  const PlayerSettings s = ReadStartupSettings(data, app);
+  EXPECT_EQ(s.Volume, 65);
+  EXPECT_EQ(s.PlayMode, 0);
+  EXPECT_EQ(s.SkinName, u"Default"_s);
+  EXPECT_EQ(s.SkinDir, app + u"skin/Default/"_s);
+  EXPECT_EQ(s.EqPresetId, 0);
+  EXPECT_FALSE(s.DBGain);
+  EXPECT_EQ(s.LrcDir, data + u"lrc/"_s);
+  EXPECT_EQ(s.MusicDir, data + u"music/"_s);
+  EXPECT_TRUE(QFileInfo(s.LrcDir).isDir());
+  EXPECT_TRUE(QFileInfo(s.MusicDir).isDir());
+  EXPECT_EQ(s.PlaylistPath, data + u"Default.pls"_s);
+  EXPECT_TRUE(s.ServiceHost.isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(Config()));  // reading writes nothing
+
+  // Next start: the default folder now exists and is used as the default names it.
+  EXPECT_EQ(ReadStartupSettings(data, app).LrcDir, data + u"lrc"_s);
+}
+
+TEST_F(StartupSettings, FileFromTheWindowsPlayer) {
+  test::CopyData(u"store/Vireo.xml"_s, Config());
+  const QByteArray before = ReadAll(Config());
+  const PlayerSettings s = ReadStartupSettings(data, app);
+  EXPECT_EQ(s.Volume, 80);
+  EXPECT_EQ(s.PlayMode, 2);  // stored code 1: repeat the list
+  EXPECT_TRUE(s.DBGain);
+  EXPECT_EQ(s.EqPresetId, 3);
+  EXPECT_EQ(s.SkinName, u"蓝色经典"_s);
+  EXPECT_EQ(s.SkinDir, app + u"skin/蓝色经典/"_s);
+  // Windows folders do not exist here: the defaults under the data folder are used.
+  EXPECT_EQ(s.LrcDir, data + u"lrc/"_s);
+  EXPECT_EQ(s.MusicDir, data + u"music/"_s);
+  EXPECT_EQ(s.PlaylistPath, data + u"Default.pls"_s);
+  EXPECT_EQ(ReadAll(Config()), before);
+
+  // Close: the folder keys stay as they were, the playlist path is the fallback.
+  ASSERT_TRUE(WriteCloseSettings(s));
+  TDKConfig cfg(Config(), u"MainConfig"_s);
+  EXPECT_EQ(cfg.ReadString(u"Window/LRC"_s, u"PATH"_s, {}),
+            u"C:\\Documents and Settings\\张三\\My Documents\\Vireo\\lrc"_s);
+  EXPECT_EQ(cfg.ReadString(u"Window/MUSIC"_s, u"PATH"_s, {}), u"D:\\歌曲缓存"_s);
+  EXPECT_EQ(cfg.ReadString(u"Window/PLIST"_s, u"PATH"_s, {}), data + u"Default.pls"_s);
+  EXPECT_EQ(cfg.ReadInteger(u"Window/PLAY"_s, u"PATTERN"_s, -1), 1);
+}
+
+TEST_F(StartupSettings, StoredFoldersAndPlaylistThatExistAreUsedAsStored) {
+  const QString lrc = dir.filePath(u"my lyrics"_s);  // no trailing separator
+  const QString list = dir.filePath(u"列表.pls"_s);
+  ASSERT_TRUE(QDir().mkpath(lrc));
+  test::WriteAll(list, "<DefaultList/>");
+  Write(u"Window/LRC"_s, u"PATH"_s, lrc);
+  Write(u"Window/PLIST"_s, u"PATH"_s, list);
+  Write(u"Window/SERVICE"_s, u"HOST"_s, u" 127.0.0.1:8080 "_s);
+  const PlayerSettings s = ReadStartupSettings(data, app);
+  EXPECT_EQ(s.LrcDir, lrc);
+  EXPECT_EQ(s.PlaylistPath, list);
+  EXPECT_EQ(s.ServiceHost, u"127.0.0.1:8080"_s);
+}
+
+TEST_F(StartupSettings, OddStoredValues) {
+  Write(u"Window/PLAY"_s, u"PATTERN"_s, u"7"_s);
+  Write(u"Window/Volume"_s, u"Value"_s, u"loud"_s);
+  Write(u"Window/DBGain"_s, u"Value"_s, u"256"_s);
+  Write(u"Window/EQ"_s, u"ID"_s, u"x"_s);
+  Write(u"Window/SKIN"_s, u"NAME"_s, QString());
+  PlayerSettings s = ReadStartupSettings(data, app);
+  EXPECT_EQ(s.PlayMode, 0);
+  EXPECT_EQ(s.Volume, 65);
+  EXPECT_FALSE(s.DBGain);
+  EXPECT_EQ(s.EqPresetId, 0);
+  EXPECT_EQ(s.SkinName, u"Default"_s);
+  ASSERT_TRUE(WriteCloseSettings(s));
+  TDKConfig cfg(Config(), u"MainConfig"_s);
+  EXPECT_EQ(cfg.ReadString(u"Window/PLAY"_s, u"PATTERN"_s, {}), u"0"_s);
+}
+
+TEST_F(StartupSettings, PlayModeMapping) {
+  const int patterns[] = {0, 1, 2, 3};
+  const int modes[] = {0, 2, 1, 3};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(PlayModeFromPattern(patterns[i]), modes[i]);
+    EXPECT_EQ(PatternFromPlayMode(static_cast<quint8>(modes[i])), patterns[i]);
+  }
+  EXPECT_EQ(PlayModeFromPattern(-1), 0);
+  EXPECT_EQ(PatternFromPlayMode(9), 0);
+}
+
+TEST_F(StartupSettings, CloseWritingOrderAndRoundTrip) {
+  PlayerSettings s = ReadStartupSettings(data, app);
+  s.Volume = 33;
+  s.PlayMode = 3;
+  s.DBGain = true;
+  s.EqPresetId = 7;
+  s.SkinName = u"夜色"_s;
+  ASSERT_TRUE(WriteCloseSettings(s));
+  const QByteArray bytes = ReadAll(Config());
+  const char* order[] = {"<Volume ", "<PLIST ", "<PLAY ", "<DBGain ", "<EQ ", "<SKIN "};
+  qsizetype last = -1;
+  for (const char* tag : order) {
+    const qsizetype at = bytes.indexOf(tag);
+    EXPECT_GT(at, last) << tag;
+    last = at;
+  }
+  EXPECT_EQ(bytes.indexOf("<LRC"), -1);  // folder keys are written by the folder commands only
+
+  const PlayerSettings back = ReadStartupSettings(data, app);
+  EXPECT_EQ(back.Volume, 33);
+  EXPECT_EQ(back.PlayMode, 3);
+  EXPECT_TRUE(back.DBGain);
+  EXPECT_EQ(back.EqPresetId, 7);
+  EXPECT_EQ(back.SkinName, u"夜色"_s);
+  EXPECT_EQ(back.PlaylistPath, data + u"Default.pls"_s);
+}
+
+TEST_F(StartupSettings, FolderCommandsWriteTheirKey) {
+  const QString songs = dir.filePath(u"歌曲"_s);
+  ASSERT_TRUE(QDir().mkpath(songs));
+  ASSERT_TRUE(WriteMusicDir(data, songs));
+  ASSERT_TRUE(WriteLrcDir(data, dir.path()));
+  const PlayerSettings s = ReadStartupSettings(data, app);
+  EXPECT_EQ(s.MusicDir, songs);
+  EXPECT_EQ(s.LrcDir, dir.path());
+  EXPECT_FALSE(WriteLrcDir(dir.filePath(u"missing/"_s), dir.path()));
+}
+
+TEST(DataDir, DocumentsFolderWithForwardSlashes) {
+  const QString d = DefaultDataDir();
+  EXPECT_TRUE(d.endsWith(u"/Vireo/"_s)) << d.toStdString();
+  EXPECT_FALSE(d.contains(u'\\'));
+}
+
+}  // namespace
+}  // namespace vireo
