@@ -10,6 +10,8 @@ namespace vireo {
 TDDCustomControl::TDDCustomControl(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
+  // Pointer moves arrive without a pressed button too, as the controls' hover rules need.
+  setMouseTracking(true);
   resize(192, 192);
 }
 
