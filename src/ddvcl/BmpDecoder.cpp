@@ -1,6 +1,7 @@
 #include "ddvcl/EDDError.h"
 #include "ddvcl/ImageDecoders.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -143,6 +144,10 @@ TDecodedImage DecodeBmp(const QByteArray& data) {
     if (bpp != 1 && bpp != 4 && bpp != 8) Invalid();
     std::uint32_t colours = clrUsed ? clrUsed : (1u << bpp);
     if (colours > 256) colours = 256;
+    // Some writers count on the reader to stop where the pixels begin.
+    if (offBits > paletteAt)
+      colours = std::min<std::uint32_t>(
+          colours, std::uint32_t((offBits - paletteAt) / std::size_t(paletteEntry)));
     TColor32 palette[256];
     for (TColor32& p : palette) p = 0xFF000000u;
     for (std::uint32_t i = 0; i < colours; ++i) {
