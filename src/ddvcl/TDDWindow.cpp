@@ -28,6 +28,13 @@ bool TDDWindow::eventFilter(QObject* watched, QEvent* event) {
   return TDDGraphicControlEx::eventFilter(watched, event);
 }
 
+void TDDWindow::changeEvent(QEvent* event) {
+  TDDGraphicControlEx::changeEvent(event);
+  // A disabled frame lets the pointer through to the form, which moves the window.
+  if (event->type() == QEvent::EnabledChange)
+    setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
+}
+
 void TDDWindow::SetTopLeft(TSpriteRect r) { m_tl = r; }
 void TDDWindow::SetTopMiddle(TSpriteRect r) {
   if (r.W <= 0) r.W = 5;

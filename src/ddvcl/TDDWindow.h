@@ -53,6 +53,7 @@ class TDDWindow : public TDDGraphicControlEx {
   void Compose(TDDBitmap32& buffer) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
