@@ -2,16 +2,15 @@
 // one-pixel-at-a-time loop they must equal, and QPainter's SourceOver on the same pixels.
 // Rates are reported as items (pixels) per second of wall time: QPainter spreads large image
 // draws over several threads, so its CPU time alone would overstate it.
-#include "ddvcl/Blend.h"
+#include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-
-#include <benchmark/benchmark.h>
-
 #include <random>
 #include <vector>
+
+#include "ddvcl/Blend.h"
 
 namespace {
 
@@ -33,14 +32,17 @@ const std::vector<vireo::TColor32>& Source() {
   return px;
 }
 
-std::vector<vireo::TColor32> Dest() { return std::vector<vireo::TColor32>(std::size_t(kSide) * kSide, 0xFF336699u); }
+std::vector<vireo::TColor32> Dest() {
+  return std::vector<vireo::TColor32>(std::size_t(kSide) * kSide, 0xFF336699u);
+}
 
 template <class Row>
 void RunRows(benchmark::State& state, Row row) {
   const auto& src = Source();
   auto dst = Dest();
   for (auto _ : state) {
-    for (int y = 0; y < kSide; ++y) row(src.data() + std::size_t(y) * kSide, dst.data() + std::size_t(y) * kSide);
+    for (int y = 0; y < kSide; ++y)
+      row(src.data() + std::size_t(y) * kSide, dst.data() + std::size_t(y) * kSide);
     benchmark::DoNotOptimize(dst.data());
     benchmark::ClobberMemory();
   }
@@ -57,7 +59,8 @@ void BM_BlendRowMaster(benchmark::State& state) {
   RunRows(state, [](const auto* s, auto* d) { vireo::blend::BlendRowMaster(s, d, kSide, 200); });
 }
 void BM_BlendRowMasterScalarLoop(benchmark::State& state) {
-  RunRows(state, [](const auto* s, auto* d) { vireo::blend::BlendRowMasterScalar(s, d, kSide, 200); });
+  RunRows(state,
+          [](const auto* s, auto* d) { vireo::blend::BlendRowMasterScalar(s, d, kSide, 200); });
 }
 
 // QPainter over the same straight-alpha pixels, as a skin would be drawn with it, and over the

@@ -1,11 +1,11 @@
 #include "ddvcl/BitmapBlend.h"
 
-#include "ddvcl/Blend.h"
-#include "ddvcl/TDDBitmap32.h"
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#include "ddvcl/Blend.h"
+#include "ddvcl/TDDBitmap32.h"
 
 namespace vireo::blend {
 

@@ -82,8 +82,10 @@ static void BlendRowMasterSse2(const TColor32* src, TColor32* dst, int count, in
     const __m128i slo = _mm_unpacklo_epi8(s, zero), shi = _mm_unpackhi_epi8(s, zero);
     const __m128i dlo = _mm_unpacklo_epi8(d, zero), dhi = _mm_unpackhi_epi8(d, zero);
     // w = ((A + 1) * M) >> 8; w = 0 (and so A = 0) leaves d as it is through the formula itself.
-    const __m128i wlo = _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(BroadcastAlpha(slo), one), m16), 8);
-    const __m128i whi = _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(BroadcastAlpha(shi), one), m16), 8);
+    const __m128i wlo =
+        _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(BroadcastAlpha(slo), one), m16), 8);
+    const __m128i whi =
+        _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(BroadcastAlpha(shi), one), m16), 8);
     const __m128i lo = Mix(slo, dlo, wlo, _mm_sub_epi16(k256, wlo), round);
     const __m128i hi = Mix(shi, dhi, whi, _mm_sub_epi16(k256, whi), round);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(lo, hi));
@@ -97,15 +99,21 @@ void BlendRow(const TColor32* src, TColor32* dst, int count) {
 void BlendRowMaster(const TColor32* src, TColor32* dst, int count, int master) {
   if (count > 0) BlendRowMasterSse2(src, dst, count, master);
 }
-bool UsesSse2() { return true; }
+bool UsesSse2() {
+  return true;
+}
 
 #else
 
-void BlendRow(const TColor32* src, TColor32* dst, int count) { BlendRowScalar(src, dst, count); }
+void BlendRow(const TColor32* src, TColor32* dst, int count) {
+  BlendRowScalar(src, dst, count);
+}
 void BlendRowMaster(const TColor32* src, TColor32* dst, int count, int master) {
   BlendRowMasterScalar(src, dst, count, master);
 }
-bool UsesSse2() { return false; }
+bool UsesSse2() {
+  return false;
+}
 
 #endif
 

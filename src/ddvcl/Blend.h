@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ddvcl/Color32.h"
-
 #include <cstddef>
+
+#include "ddvcl/Color32.h"
 
 // The pixel arithmetic behind every skinned surface. A source pixel s with alpha A goes over a
 // destination pixel d channel by channel (alpha included):

@@ -1,10 +1,10 @@
-#include "ddvcl/EDDError.h"
-#include "ddvcl/ImageDecoders.h"
-
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+
+#include "ddvcl/EDDError.h"
+#include "ddvcl/ImageDecoders.h"
 
 namespace vireo {
 
@@ -12,12 +12,15 @@ namespace {
 
 constexpr std::int64_t kMaxPixels = std::int64_t(16384) * 16384;
 
-[[noreturn]] void Invalid() { throw EDDError("Bitmap image is not valid"); }
+[[noreturn]] void Invalid() {
+  throw EDDError("Bitmap image is not valid");
+}
 
 class Reader {
  public:
   explicit Reader(const QByteArray& d)
-      : m_data(reinterpret_cast<const std::uint8_t*>(d.constData())), m_size(std::size_t(d.size())) {}
+      : m_data(reinterpret_cast<const std::uint8_t*>(d.constData())),
+        m_size(std::size_t(d.size())) {}
   std::uint32_t U32(std::size_t at) const {
     Need(at, 4);
     return std::uint32_t(m_data[at]) | std::uint32_t(m_data[at + 1]) << 8 |
@@ -129,8 +132,8 @@ TDecodedImage DecodeBmp(const QByteArray& data) {
   if (topDown) height = -height;
   if (width <= 0 || height <= 0 || width * height > kMaxPixels) Invalid();
   const bool rle = compression == 1 || compression == 2;
-  if (!(compression == 0 || compression == 3 || compression == 6 || (compression == 1 && bpp == 8) ||
-        (compression == 2 && bpp == 4)))
+  if (!(compression == 0 || compression == 3 || compression == 6 ||
+        (compression == 1 && bpp == 8) || (compression == 2 && bpp == 4)))
     Invalid();
   const int w = int(width), h = int(height);
 
@@ -186,9 +189,9 @@ TDecodedImage DecodeBmp(const QByteArray& data) {
   const int bytesPer = bpp / 8;
   const std::size_t stride = ((std::size_t(w) * std::size_t(bpp) + 31) / 32) * 4;
   r.Need(offBits, stride * std::size_t(h - 1) + std::size_t(w) * std::size_t(bytesPer));
-  const bool plain32 = bpp == 32 && (!haveMasks || (masks[0] == 0x00FF0000u &&
-                                                    masks[1] == 0x0000FF00u &&
-                                                    masks[2] == 0x000000FFu));
+  const bool plain32 =
+      bpp == 32 && (!haveMasks || (masks[0] == 0x00FF0000u && masks[1] == 0x0000FF00u &&
+                                   masks[2] == 0x000000FFu));
   for (int y = 0; y < h; ++y) {
     const std::size_t row = offBits + std::size_t(topDown ? y : h - 1 - y) * stride;
     TColor32* out = img.Pixels.data() + std::size_t(y) * std::size_t(w);

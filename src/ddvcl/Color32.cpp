@@ -10,11 +10,12 @@ namespace {
 // The Windows system colour indexes mapped onto the nearest role of the desktop palette.
 QRgb SystemColor(int index) {
   QPalette pal;
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) pal = QGuiApplication::palette();
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    pal = QGuiApplication::palette();
   switch (index) {
     case 5:  // window background
       return pal.color(QPalette::Base).rgb();
-    case 8:  // window text
+    case 8:   // window text
     case 18:  // button text
       return pal.color(QPalette::Text).rgb();
     case 13:  // highlight
@@ -42,8 +43,12 @@ QRgb ColorRefToRgb(TColorRef value) {
   return Swap(std::uint32_t(value)) | 0xFF000000u;
 }
 
-TColor32 Color32FromColor(TColorRef value) { return ColorRefToRgb(value) | 0xFF000000u; }
+TColor32 Color32FromColor(TColorRef value) {
+  return ColorRefToRgb(value) | 0xFF000000u;
+}
 
-TColor32 Color32NoAlpha(TColorRef value) { return Swap(std::uint32_t(value)) & 0x00FFFFFFu; }
+TColor32 Color32NoAlpha(TColorRef value) {
+  return Swap(std::uint32_t(value)) & 0x00FFFFFFu;
+}
 
 }  // namespace vireo

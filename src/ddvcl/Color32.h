@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QRgb>
-
 #include <cstdint>
 #include <vector>
 
@@ -23,7 +22,9 @@ TColor32 Color32NoAlpha(TColorRef value);
 // The Qt colour of a platform colour (system colours resolved), for fonts and label palettes.
 QRgb ColorRefToRgb(TColorRef value);
 
-inline std::uint32_t AlphaOf(TColor32 pixel) { return pixel >> 24; }
+inline std::uint32_t AlphaOf(TColor32 pixel) {
+  return pixel >> 24;
+}
 inline TColor32 WithAlpha(TColor32 pixel, int alpha) {
   const std::uint32_t a = alpha < 0 ? 0u : (alpha > 255 ? 255u : std::uint32_t(alpha));
   return (pixel & 0x00FFFFFFu) | (a << 24);

@@ -2,7 +2,6 @@
 
 #include <QPoint>
 #include <Qt>
-
 #include <functional>
 
 class QMenu;

@@ -4,10 +4,14 @@ namespace vireo::snap {
 
 namespace {
 
-bool Within(int value, int centre, int s) { return centre - s <= value && value <= centre + s; }
+bool Within(int value, int centre, int s) {
+  return centre - s <= value && value <= centre + s;
+}
 
 // Closed extents [a, a + alen] and [b, b + blen] meet or overlap.
-bool Overlap(int a, int alen, int b, int blen) { return b <= a + alen && b + blen >= a; }
+bool Overlap(int a, int alen, int b, int blen) {
+  return b <= a + alen && b + blen >= a;
+}
 
 }  // namespace
 

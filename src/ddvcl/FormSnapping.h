@@ -2,7 +2,6 @@
 
 #include <QPoint>
 #include <QRect>
-
 #include <vector>
 
 // How borderless windows snap to the work area and to each other, and how the main window takes
@@ -38,10 +37,10 @@ struct Request {
 };
 
 struct Result {
-  QRect Rect;                     // the adjusted proposal
-  bool ReleaseGroup = false;      // end the docking group (Shift during a master move)
-  std::vector<int> MovedPeers;    // indexes into Others that travel with the master
-  std::vector<QPoint> MovedTo;    // their new top-left corners, in the same order
+  QRect Rect;                   // the adjusted proposal
+  bool ReleaseGroup = false;    // end the docking group (Shift during a master move)
+  std::vector<int> MovedPeers;  // indexes into Others that travel with the master
+  std::vector<QPoint> MovedTo;  // their new top-left corners, in the same order
 };
 
 // B lies exactly beside or above/below A with the other extents overlapping or meeting.

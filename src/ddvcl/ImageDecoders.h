@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ddvcl/Color32.h"
-
 #include <QByteArray>
 #include <QString>
+
+#include "ddvcl/Color32.h"
 
 namespace vireo {
 

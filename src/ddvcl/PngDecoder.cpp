@@ -1,14 +1,13 @@
-#include "ddvcl/EDDError.h"
-#include "ddvcl/ImageDecoders.h"
-
-#include <QFile>
-
 #include <png.h>
 
+#include <QFile>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "ddvcl/EDDError.h"
+#include "ddvcl/ImageDecoders.h"
 
 namespace vireo {
 
@@ -70,7 +69,8 @@ bool Decode(ReadState& st, int& width, int& height, int& colorType, std::vector<
   png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  if (png_get_rowbytes(png, info) != png_size_t(width) * 4) png_error(png, "Unsupported PNG layout");
+  if (png_get_rowbytes(png, info) != png_size_t(width) * 4)
+    png_error(png, "Unsupported PNG layout");
   out.resize(std::size_t(width) * std::size_t(height) * 4);
   rows.resize(std::size_t(height));
   for (int y = 0; y < height; ++y) rows[std::size_t(y)] = out.data() + std::size_t(y) * width * 4;
@@ -83,8 +83,8 @@ bool Decode(ReadState& st, int& width, int& height, int& colorType, std::vector<
 }  // namespace
 
 TDecodedImage DecodePng(const QByteArray& data) {
-  ReadState st{reinterpret_cast<const unsigned char*>(data.constData()), std::size_t(data.size()),
-               0, {0}};
+  ReadState st{
+      reinterpret_cast<const unsigned char*>(data.constData()), std::size_t(data.size()), 0, {0}};
   if (data.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(data.constData()), 0, 8))
     throw EDDError("Not a PNG file");
   int width = 0, height = 0, colorType = 0;

@@ -1,18 +1,17 @@
 #include "ddvcl/TDDBitmap32.h"
 
-#include "ddvcl/BitmapBlend.h"
-#include "ddvcl/Blend.h"
-#include "ddvcl/EDDError.h"
-#include "ddvcl/ImageDecoders.h"
-
 #include <QFileInfo>
 #include <QIODevice>
 #include <QPainter>
-
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <typeinfo>
+
+#include "ddvcl/BitmapBlend.h"
+#include "ddvcl/Blend.h"
+#include "ddvcl/EDDError.h"
+#include "ddvcl/ImageDecoders.h"
 
 namespace vireo {
 
@@ -44,7 +43,9 @@ std::uint32_t GetLe32(const char* p) {
 
 TDDBitmap32::TDDBitmap32() = default;
 
-TDDBitmap32::TDDBitmap32(int width, int height) { SetSize(width, height); }
+TDDBitmap32::TDDBitmap32(int width, int height) {
+  SetSize(width, height);
+}
 
 TDDBitmap32::~TDDBitmap32() {
   // No notifications from a dying bitmap: its owner may be half destroyed already.
@@ -54,7 +55,9 @@ TDDBitmap32::~TDDBitmap32() {
   Unlock();
 }
 
-bool TDDBitmap32::Empty() const { return TDDCustomMap::Empty() || m_bits == nullptr; }
+bool TDDBitmap32::Empty() const {
+  return TDDCustomMap::Empty() || m_bits == nullptr;
+}
 
 void TDDBitmap32::ReleaseMemory() {
   m_image = QImage();
@@ -270,9 +273,8 @@ void TDDBitmap32::Assign(const QImage& source, std::optional<TColorRef> transpar
     return;
   }
   const bool keepAlpha = source.depth() == 32;
-  const QImage img = source.convertToFormat(keepAlpha && source.hasAlphaChannel()
-                                                ? QImage::Format_ARGB32
-                                                : QImage::Format_RGB32);
+  const QImage img = source.convertToFormat(
+      keepAlpha && source.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   SetSize(img.width(), img.height());
   for (int y = 0; y < Height(); ++y)
     std::memcpy(ScanLine(y), img.constScanLine(y), std::size_t(Width()) * 4);

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "ddvcl/Color32.h"
-#include "ddvcl/TDDCustomMap.h"
-#include "ddvcl/TRect.h"
-
 #include <QImage>
 #include <QPoint>
 #include <QString>
-
 #include <optional>
+
+#include "ddvcl/Color32.h"
+#include "ddvcl/TDDCustomMap.h"
+#include "ddvcl/TRect.h"
 
 class QIODevice;
 class QPainter;
@@ -29,9 +28,7 @@ class TDDBitmap32 : public TDDCustomMap {
   TColor32* Bits() { return m_bits; }
   const TColor32* Bits() const { return m_bits; }
   TColor32* ScanLine(int y) { return m_bits + std::size_t(y) * std::size_t(Width()); }
-  const TColor32* ScanLine(int y) const {
-    return m_bits + std::size_t(y) * std::size_t(Width());
-  }
+  const TColor32* ScanLine(int y) const { return m_bits + std::size_t(y) * std::size_t(Width()); }
   TColor32* PixelAddress(int x, int y) { return ScanLine(y) + x; }
   TColor32 Pixel(int x, int y) const { return ScanLine(y)[x]; }
   // Out-of-range coordinates are ignored. No notification.

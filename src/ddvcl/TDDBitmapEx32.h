@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ddvcl/TDDBitmap32.h"
-
 #include <QFont>
 #include <QSize>
+
+#include "ddvcl/TDDBitmap32.h"
 
 namespace vireo {
 

@@ -93,8 +93,7 @@ void TDDButton::MouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers shift
       PopupMenuAt(PopupMenu(), QCursor::pos());
   } else if (button == Qt::LeftButton && m_tag == 0 && OnClick) {
     OnClick(this);
-  } else if (button == Qt::LeftButton && m_tag >= 1 && PopupMenu() &&
-             !IsAutoPopup(PopupMenu())) {
+  } else if (button == Qt::LeftButton && m_tag >= 1 && PopupMenu() && !IsAutoPopup(PopupMenu())) {
     PopupMenuAt(PopupMenu(), mapToGlobal(QPoint(0, height())));
   } else if (button == Qt::LeftButton) {
     TDDGraphicControlEx::MouseRelease(button, shift, x, y);
@@ -139,8 +138,7 @@ void TDDButton::FadeTick() {
 }
 
 TDDButton::Sprites TDDButton::CurrentSprites() const {
-  return {QPoint(NormalX, NormalY), QPoint(PressedX, PressedY),
-          QPoint(HighlightedX, HighlightedY)};
+  return {QPoint(NormalX, NormalY), QPoint(PressedX, PressedY), QPoint(HighlightedX, HighlightedY)};
 }
 
 void TDDButton::Compose(TDDBitmap32& buffer) {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "ddvcl/TDDGraphicControlEx.h"
-
 #include <QTimer>
-
 #include <cstdint>
 #include <memory>
+
+#include "ddvcl/TDDGraphicControlEx.h"
 
 namespace vireo {
 

@@ -32,8 +32,7 @@ void TDDCustomControl::MouseMove(Qt::KeyboardModifiers shift, int x, int y) {
   if (OnMouseMove) OnMouseMove(this, shift, x, y);
 }
 
-void TDDCustomControl::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
-                               int y) {
+void TDDCustomControl::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
   if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
 }
 

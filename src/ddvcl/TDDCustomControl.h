@@ -1,11 +1,10 @@
 #pragma once
 
-#include "ddvcl/DDEvents.h"
-
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
-#include <QMenu>
+#include "ddvcl/DDEvents.h"
 
 namespace vireo {
 

@@ -1,13 +1,13 @@
 #include "ddvcl/TDDForm.h"
 
-#include "ddvcl/FormSnapping.h"
-
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+
+#include "ddvcl/FormSnapping.h"
 
 namespace vireo {
 
@@ -23,7 +23,9 @@ TDDForm::TDDForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
   Registry().append(this);
 }
 
-TDDForm::~TDDForm() { Registry().removeAll(this); }
+TDDForm::~TDDForm() {
+  Registry().removeAll(this);
+}
 
 QList<TDDForm*> TDDForm::Forms() {
   QList<TDDForm*> out;
@@ -71,15 +73,17 @@ void TDDForm::ReleaseGroup() {
     if (f != this && f->isVisible() && f->Tag() == snap::kDocked) f->SetTag(snap::kOrdinary);
 }
 
-void TDDForm::ExitSizeMove() { ReleaseGroup(); }
+void TDDForm::ExitSizeMove() {
+  ReleaseGroup();
+}
 
 QRect TDDForm::WindowPosChanging(const QRect& proposed) {
   snap::Request rq;
   rq.Current = frameGeometry();
   rq.Proposed = proposed;
   rq.Tag = m_tag;
-  rq.NormalState = (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized |
-                                     Qt::WindowFullScreen)) == 0;
+  rq.NormalState =
+      (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0;
   rq.Shift = ShiftHeld();
   rq.Moving = m_moving;
   rq.WorkArea = WorkArea();
@@ -100,8 +104,8 @@ QRect TDDForm::WindowPosChanging(const QRect& proposed) {
 void TDDForm::mousePressEvent(QMouseEvent* e) {
   const bool defaultCursor =
       !testAttribute(Qt::WA_SetCursor) || cursor().shape() == Qt::ArrowCursor;
-  const bool normal = (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized |
-                                        Qt::WindowFullScreen)) == 0;
+  const bool normal =
+      (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0;
   if (m_borderless && e->button() == Qt::LeftButton && normal && defaultCursor && isWindow()) {
     // Our own move loop: it runs from this press to the release.
     m_inMoveLoop = true;

@@ -1,8 +1,8 @@
 #include "ddvcl/TDDGraphicControl.h"
 
-#include "ddvcl/TDDFormEx.h"
-
 #include <QPainter>
+
+#include "ddvcl/TDDFormEx.h"
 
 namespace vireo {
 
@@ -27,10 +27,16 @@ void TDDGraphicControl::CopyParentBackground(TDDBitmap32& buffer) const {
   form->BackBuffer().CopyRectTo(buffer, 0, 0, TRect::FromSize(x(), y(), width(), height()));
 }
 
-void TDDGraphicControl::enterEvent(QEnterEvent* event) { QWidget::enterEvent(event); }
-void TDDGraphicControl::leaveEvent(QEvent* event) { QWidget::leaveEvent(event); }
+void TDDGraphicControl::enterEvent(QEnterEvent* event) {
+  QWidget::enterEvent(event);
+}
+void TDDGraphicControl::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+}
 
-void TDDGraphicControl::Compose(TDDBitmap32& buffer) { CopyParentBackground(buffer); }
+void TDDGraphicControl::Compose(TDDBitmap32& buffer) {
+  CopyParentBackground(buffer);
+}
 
 void TDDGraphicControl::RenderTo(TDDBitmap32& buffer) {
   buffer.SetSize(width(), height());

@@ -1,10 +1,10 @@
 #include "ddvcl/TDDLinkLabel.h"
 
-#include "base/TextUtil.h"
-
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QUrl>
+
+#include "base/TextUtil.h"
 
 namespace vireo {
 
@@ -15,8 +15,12 @@ QString& DefaultAddress() {
 }
 }  // namespace
 
-QString TDDLinkLabel::DefaultURL() { return DefaultAddress(); }
-void TDDLinkLabel::SetDefaultURL(const QString& url) { DefaultAddress() = url; }
+QString TDDLinkLabel::DefaultURL() {
+  return DefaultAddress();
+}
+void TDDLinkLabel::SetDefaultURL(const QString& url) {
+  DefaultAddress() = url;
+}
 
 TDDLinkLabel::TDDLinkLabel(QWidget* parent) : QLabel(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);

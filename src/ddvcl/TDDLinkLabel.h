@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QLabel>
+
 #include "ddvcl/Color32.h"
 #include "ddvcl/DDEvents.h"
-
-#include <QLabel>
 
 namespace vireo {
 

@@ -8,7 +8,9 @@ void TDDNotifiablePersistent::Changed() {
   if (m_updateCount == 0 && OnChange) OnChange(this);
 }
 
-void TDDNotifiablePersistent::BeginUpdate() { ++m_updateCount; }
+void TDDNotifiablePersistent::BeginUpdate() {
+  ++m_updateCount;
+}
 
 void TDDNotifiablePersistent::EndUpdate() {
   if (m_updateCount <= 0) throw EDDError("Unpaired TDDNotifiablePersistent.EndUpdate");

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "ddvcl/TDDNotifiablePersistent.h"
-
 #include <QRecursiveMutex>
-
 #include <atomic>
+
+#include "ddvcl/TDDNotifiablePersistent.h"
 
 namespace vireo {
 

@@ -1,7 +1,6 @@
 #include "ddvcl/TDDSlider.h"
 
 #include <QCursor>
-
 #include <cmath>
 #include <cstdlib>
 
@@ -10,13 +9,17 @@ namespace vireo {
 namespace {
 
 // Nearest integer, ties to even, as the value mappings have always rounded.
-int RoundEven(double v) { return int(std::nearbyint(v)); }
+int RoundEven(double v) {
+  return int(std::nearbyint(v));
+}
 
 constexpr int kKnobFrames = 23;
 
 }  // namespace
 
-TDDSlider::TDDSlider(QWidget* parent) : TDDGraphicControlEx(parent) { setMouseTracking(true); }
+TDDSlider::TDDSlider(QWidget* parent) : TDDGraphicControlEx(parent) {
+  setMouseTracking(true);
+}
 
 void TDDSlider::SetMin(int value) {
   m_min = std::int16_t(value);
@@ -195,8 +198,7 @@ void TDDSlider::MouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers shift
     m_dragging = false;
     Paint();
     TDDGraphicControlEx::MouseRelease(button, shift, x, y);
-  } else if (!m_dragging && button == Qt::RightButton && PopupMenu() &&
-             !IsAutoPopup(PopupMenu())) {
+  } else if (!m_dragging && button == Qt::RightButton && PopupMenu() && !IsAutoPopup(PopupMenu())) {
     if (ThumbStyle()) m_thumbState = tsNormal;
     Paint();
     PopupMenuAt(PopupMenu(), QCursor::pos());

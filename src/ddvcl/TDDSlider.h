@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ddvcl/TDDGraphicControlEx.h"
-
 #include <cstdint>
+
+#include "ddvcl/TDDGraphicControlEx.h"
 
 namespace vireo {
 

@@ -1,9 +1,9 @@
 #include "ddvcl/TDDWindow.h"
 
-#include "ddvcl/TDDFormEx.h"
-
 #include <QEvent>
 #include <QPainter>
+
+#include "ddvcl/TDDFormEx.h"
 
 namespace vireo {
 
@@ -17,7 +17,9 @@ TDDWindow::TDDWindow(QWidget* parent) : TDDGraphicControlEx(parent) {
   lower();
 }
 
-TDDWindow::~TDDWindow() { FreeRegions(); }
+TDDWindow::~TDDWindow() {
+  FreeRegions();
+}
 
 void TDDWindow::FollowParent() {
   if (parentWidget()) setGeometry(parentWidget()->rect());
@@ -35,24 +37,36 @@ void TDDWindow::changeEvent(QEvent* event) {
     setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
 }
 
-void TDDWindow::SetTopLeft(TSpriteRect r) { m_tl = r; }
+void TDDWindow::SetTopLeft(TSpriteRect r) {
+  m_tl = r;
+}
 void TDDWindow::SetTopMiddle(TSpriteRect r) {
   if (r.W <= 0) r.W = 5;
   m_tm = r;
 }
-void TDDWindow::SetTopRight(TSpriteRect r) { m_tr = r; }
-void TDDWindow::SetBottomLeft(TSpriteRect r) { m_bl = r; }
+void TDDWindow::SetTopRight(TSpriteRect r) {
+  m_tr = r;
+}
+void TDDWindow::SetBottomLeft(TSpriteRect r) {
+  m_bl = r;
+}
 void TDDWindow::SetBottomMiddle(TSpriteRect r) {
   if (r.W <= 0) r.W = 5;
   m_bm = r;
 }
-void TDDWindow::SetBottomRight(TSpriteRect r) { m_br = r; }
+void TDDWindow::SetBottomRight(TSpriteRect r) {
+  m_br = r;
+}
 void TDDWindow::SetLeftMiddle(TSpriteRect r) {
   if (r.H <= 0) r.H = 5;
   m_lm = r;
 }
-void TDDWindow::SetRightMiddle(TSpriteRect r) { m_rm = r; }
-void TDDWindow::SetTopCenter(TSpriteRect r) { m_tc = r; }
+void TDDWindow::SetRightMiddle(TSpriteRect r) {
+  m_rm = r;
+}
+void TDDWindow::SetTopCenter(TSpriteRect r) {
+  m_tc = r;
+}
 
 void TDDWindow::RenderFrame(TDDBitmap32& target, int w, int h) const {
   target.SetSize(w, h);
@@ -80,7 +94,9 @@ void TDDWindow::RenderFrame(TDDBitmap32& target, int w, int h) const {
   put(m_br, w - m_br.W, h - m_br.H);
 }
 
-void TDDWindow::Compose(TDDBitmap32& buffer) { RenderFrame(buffer, width(), height()); }
+void TDDWindow::Compose(TDDBitmap32& buffer) {
+  RenderFrame(buffer, width(), height());
+}
 
 void TDDWindow::paintEvent(QPaintEvent*) {
   auto* form = qobject_cast<TDDFormEx*>(parentWidget());

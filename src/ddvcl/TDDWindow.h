@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QRegion>
+
 #include "ddvcl/TDDGraphicControlEx.h"
 #include "ddvcl/TSpriteRect.h"
-
-#include <QRegion>
 
 namespace vireo {
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QRect>
-
 #include <algorithm>
 
 namespace vireo {

@@ -1,11 +1,10 @@
 #include "ddvcl/TScrollText.h"
 
-#include "base/Gb18030.h"
-
 #include <QFontInfo>
 #include <QPainter>
-
 #include <cstdlib>
+
+#include "base/Gb18030.h"
 
 namespace vireo {
 
@@ -52,8 +51,8 @@ void TScrollText::Measure() {
   // Measured widths of double-byte text can fall short of what it takes to leave the control;
   // half the font height per byte of the longest line is the floor.
   QString longest = m_text;
-  const QStringList lines = QString(m_text).replace(QLatin1StringView("\r\n"), QStringLiteral("\n"))
-                                .split(u'\n');
+  const QStringList lines =
+      QString(m_text).replace(QLatin1StringView("\r\n"), QStringLiteral("\n")).split(u'\n');
   if (lines.size() > 1) {
     qsizetype best = -1;
     for (const QString& line : lines) {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "ddvcl/Color32.h"
-
 #include <QLabel>
 #include <QTimer>
-
 #include <functional>
+
+#include "ddvcl/Color32.h"
 
 namespace vireo {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ddvcl/TRect.h"
-
 #include <cstdint>
+
+#include "ddvcl/TRect.h"
 
 namespace vireo {
 

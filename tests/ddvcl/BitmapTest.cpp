@@ -1,12 +1,12 @@
 // Sizes, notifications, drawing, streams and conversions of the 32-bit bitmap.
-#include "ddvcl/EDDError.h"
-#include "ddvcl/TDDBitmap32.h"
-#include "ddvcl/TDDBitmapEx32.h"
+#include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QFontMetrics>
 
-#include <gtest/gtest.h>
+#include "ddvcl/EDDError.h"
+#include "ddvcl/TDDBitmap32.h"
+#include "ddvcl/TDDBitmapEx32.h"
 
 using namespace vireo;
 

@@ -1,11 +1,11 @@
 // The pixel arithmetic every skin is drawn with.
-#include "ddvcl/BitmapBlend.h"
-#include "ddvcl/Blend.h"
-#include "ddvcl/TDDBitmap32.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include "ddvcl/BitmapBlend.h"
+#include "ddvcl/Blend.h"
+#include "ddvcl/TDDBitmap32.h"
 
 using namespace vireo;
 using namespace vireo::blend;

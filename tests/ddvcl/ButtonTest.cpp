@@ -1,16 +1,16 @@
 // Button states, fades, clicks and menus, and their pixels over a form's back buffer.
+#include <gtest/gtest.h>
+
+#include <QDesktopServices>
+#include <QMenu>
+#include <QUrl>
+
 #include "ControlTestUtil.h"
 #include "TestEnv.h"
 #include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDCheckedButton.h"
 #include "ddvcl/TDDFormEx.h"
 #include "ddvcl/TDDLinkLabel.h"
-
-#include <QDesktopServices>
-#include <QMenu>
-#include <QUrl>
-
-#include <gtest/gtest.h>
 
 using namespace vireo;
 using namespace vireo::test;
@@ -29,7 +29,8 @@ struct Rig {
     form.resize(40, 30);
     form.BackBuffer().SetSize(40, 30);
     for (int y = 0; y < 30; ++y)
-      for (int x = 0; x < 40; ++x) form.BackBuffer().SetPixel(x, y, 0xFF000000u | TColor32(x * 5 << 8 | y * 7));
+      for (int x = 0; x < 40; ++x)
+        form.BackBuffer().SetPixel(x, y, 0xFF000000u | TColor32(x * 5 << 8 | y * 7));
     button = new TDDCheckedButton(&form);
     button->setGeometry(5, 4, kW, kH);
     TDDBitmap32 sheet(6 * kW, kH);
@@ -43,7 +44,9 @@ struct Rig {
     button->CheckedHX = 5 * kW;
   }
   TColor32 Back(int x, int y) const { return form.BackBuffer().Pixel(x + 5, y + 4); }
-  static TColor32 Sprite(int i, int x, int y) { return kSprites[i] | TColor32(x) << 8 | TColor32(y); }
+  static TColor32 Sprite(int i, int x, int y) {
+    return kSprites[i] | TColor32(x) << 8 | TColor32(y);
+  }
   void ExpectLook(int sprite, int fadeSprite = -1, int master = 0) {
     TDDBitmap32 out;
     button->RenderTo(out);
@@ -137,7 +140,9 @@ TEST(Button, ClicksCountOnlyWhenReleasedInside) {
   Rig r;
   int clicks = 0, downs = 0, ups = 0;
   r.button->OnClick = [&](QObject*) { ++clicks; };
-  r.button->OnMouseDown = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { ++downs; };
+  r.button->OnMouseDown = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+    ++downs;
+  };
   r.button->OnMouseUp = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { ++ups; };
   r.button->SetFade(5);
   Press(r.button, QPoint(1, 1));

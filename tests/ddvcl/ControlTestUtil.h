@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ddvcl/TDDBitmap32.h"
-
 #include <QPoint>
 #include <QWidget>
+
+#include "ddvcl/TDDBitmap32.h"
 
 // Synthetic pointer input and sprite sheets for the widget tests.
 namespace vireo::test {

@@ -1,13 +1,13 @@
 // The nine-part frame, the corner cut-outs, the back buffer pipeline and the form's own input.
-#include "ControlTestUtil.h"
-#include "ddvcl/TDDButton.h"
-#include "ddvcl/TDDFormEx.h"
-#include "ddvcl/TDDWindow.h"
-#include "TestEnv.h"
+#include <gtest/gtest.h>
 
 #include <QMenu>
 
-#include <gtest/gtest.h>
+#include "ControlTestUtil.h"
+#include "TestEnv.h"
+#include "ddvcl/TDDButton.h"
+#include "ddvcl/TDDFormEx.h"
+#include "ddvcl/TDDWindow.h"
 
 using namespace vireo;
 using namespace vireo::test;
@@ -20,7 +20,9 @@ constexpr TColor32 kTL = 0xFF100000u, kTM = 0xFF200000u, kTR = 0xFF300000u, kBL 
                    kTC = 0xFF900000u;
 constexpr TColor32 kFrame = 0xFF112233u;
 
-TColor32 Piece(TColor32 base, int col, int row) { return base | TColor32(col) << 8 | TColor32(row); }
+TColor32 Piece(TColor32 base, int col, int row) {
+  return base | TColor32(col) << 8 | TColor32(row);
+}
 
 void SetUpPieces(TDDWindow& w) {
   TDDBitmap32 sheet(30, 10);
@@ -105,8 +107,8 @@ TEST(Frame, CornerPixelsThatAreNotFullyOpaqueAreCutOut) {
   SetUpPieces(*frame);
   TDDBitmap32 sheet;
   sheet.Assign(&frame->Image());
-  sheet.SetPixel(0, 0, 0x00000000u);   // top-left corner: transparent
-  sheet.SetPixel(1, 0, 0xFE000000u);   // 254 is outside
+  sheet.SetPixel(0, 0, 0x00000000u);  // top-left corner: transparent
+  sheet.SetPixel(1, 0, 0xFE000000u);  // 254 is outside
   sheet.SetPixel(0, 1, 0x80FFFFFFu);
   sheet.SetPixel(12, 0, 0x00FFFFFFu);  // top-right corner's top-right pixel
   sheet.SetPixel(25, 4, 0x10FFFFFFu);  // bottom-right corner's last pixel
@@ -214,4 +216,55 @@ TEST(Form, RightReleaseOpensAMenuWithoutAutomaticPopUpAtTheCursor) {
   Release(&form, QPoint(20, 20), Qt::RightButton);
   EXPECT_TRUE(WaitUntil([&] { return menu.isVisible(); }, 2000));
   menu.close();
+}
+
+namespace {
+// A form whose Shift key the test holds.
+class ShiftForm : public TDDFormEx {
+ public:
+  bool shift = false;
+
+ protected:
+  bool ShiftHeld() const override { return shift; }
+};
+}  // namespace
+
+TEST(Form, MasterMoveTakesTouchingFormsAlongUntilShiftReleasesThem) {
+  ShiftForm master;
+  master.SetTag(1);
+  master.setGeometry(100, 100, 200, 100);
+  TDDFormEx beside, chained, desktopLyric, apart;
+  beside.setGeometry(300, 120, 80, 50);         // touches the master's right edge
+  chained.setGeometry(380, 130, 60, 30);        // beside "beside" only
+  desktopLyric.setGeometry(100, 200, 200, 30);  // under the master, but excluded
+  desktopLyric.SetTag(3);
+  apart.setGeometry(500, 500, 50, 50);
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{&master, &beside, &chained, &desktopLyric, &apart})
+    w->show();
+
+  master.EnterSizeMove();
+  EXPECT_TRUE(master.Moving());
+  EXPECT_EQ(beside.Tag(), 2);
+  EXPECT_EQ(chained.Tag(), 2);
+  EXPECT_EQ(desktopLyric.Tag(), 3);
+  EXPECT_EQ(apart.Tag(), 0);
+
+  const QRect to = master.WindowPosChanging(QRect(130, 90, 200, 100));
+  EXPECT_EQ(to, QRect(130, 90, 200, 100));
+  EXPECT_EQ(beside.frameGeometry().topLeft(), QPoint(330, 110));
+  EXPECT_EQ(chained.frameGeometry().topLeft(), QPoint(410, 120));
+  EXPECT_EQ(desktopLyric.frameGeometry().topLeft(), QPoint(100, 200));
+  master.move(to.topLeft());
+
+  // Shift: no snapping (the work area's left edge is within reach) and the group is let go.
+  master.shift = true;
+  EXPECT_EQ(master.WindowPosChanging(QRect(5, 90, 200, 100)).x(), 5);
+  EXPECT_FALSE(master.Moving());
+  EXPECT_EQ(beside.Tag(), 0);
+  EXPECT_EQ(chained.Tag(), 0);
+  EXPECT_EQ(beside.frameGeometry().topLeft(), QPoint(330, 110));
+  master.shift = false;
+  EXPECT_EQ(master.WindowPosChanging(QRect(5, 90, 200, 100)).x(), 0);
+  master.ExitSizeMove();
 }

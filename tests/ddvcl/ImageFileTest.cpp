@@ -1,17 +1,16 @@
 // Skin images of every PNG colour type and the BMP layouts, written by the test itself.
-#include "ddvcl/EDDError.h"
-#include "ddvcl/TDDBitmap32.h"
+#include <gtest/gtest.h>
+#include <png.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-#include <png.h>
-
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "ddvcl/EDDError.h"
+#include "ddvcl/TDDBitmap32.h"
 
 using namespace vireo;
 
@@ -27,13 +26,14 @@ struct PngSpec {
 };
 
 void WriteFn(png_structp png, png_bytep data, png_size_t n) {
-  static_cast<QByteArray*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data),
-                                                         qsizetype(n));
+  static_cast<QByteArray*>(png_get_io_ptr(png))
+      ->append(reinterpret_cast<const char*>(data), qsizetype(n));
 }
 void FlushFn(png_structp) {}
 
 // rows: packed samples exactly as the PNG stores them (big-endian for 16 bits).
-QByteArray MakePng(int w, int h, const PngSpec& spec, const std::vector<std::vector<png_byte>>& rows) {
+QByteArray MakePng(int w, int h, const PngSpec& spec,
+                   const std::vector<std::vector<png_byte>>& rows) {
   QByteArray out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -45,8 +45,7 @@ QByteArray MakePng(int w, int h, const PngSpec& spec, const std::vector<std::vec
   png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), spec.depth, spec.colorType,
                spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty())
-    png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
+  if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
   if (!spec.trnsAlpha.empty())
     png_set_tRNS(png, info, spec.trnsAlpha.data(), int(spec.trnsAlpha.size()), nullptr);
   if (spec.trnsColour) {
@@ -263,8 +262,7 @@ TEST_F(ImageFiles, Bmp32KeepsItsAlphaBytes) {
 TEST_F(ImageFiles, PaletteAndSixteenBitBmpsAreOpaque) {
   QByteArray pal = Le32(0x00FF0000u) + Le32(0x0000FF00u);
   // 8 bit: indexes 1, 0 (row padded to 4 bytes).
-  auto b8 = Load(QStringLiteral("p8.bmp"),
-                        MakeBmp(2, 1, 8, 0, pal, QByteArray("\x01\x00\0\0", 4)));
+  auto b8 = Load(QStringLiteral("p8.bmp"), MakeBmp(2, 1, 8, 0, pal, QByteArray("\x01\x00\0\0", 4)));
   EXPECT_EQ(b8->Pixel(0, 0), 0xFF00FF00u);
   EXPECT_EQ(b8->Pixel(1, 0), 0xFFFF0000u);
   // 4 bit and 1 bit.
@@ -276,11 +274,12 @@ TEST_F(ImageFiles, PaletteAndSixteenBitBmpsAreOpaque) {
   EXPECT_EQ(b1->Pixel(1, 0), 0xFFFF0000u);
   EXPECT_EQ(b1->Pixel(2, 0), 0xFF00FF00u);
   // RLE8: a run of three index-1 pixels, end of bitmap.
-  auto rle = Load(QStringLiteral("rle.bmp"),
-                         MakeBmp(3, 1, 8, 1, pal, QByteArray("\x03\x01\x00\x01", 4)));
+  auto rle =
+      Load(QStringLiteral("rle.bmp"), MakeBmp(3, 1, 8, 1, pal, QByteArray("\x03\x01\x00\x01", 4)));
   EXPECT_EQ(rle->Pixel(2, 0), 0xFF00FF00u);
   // 16 bit 5-6-5 through bit fields: pure red.
   QByteArray masks = Le32(0xF800) + Le32(0x07E0) + Le32(0x001F);
-  auto b16 = Load(QStringLiteral("565.bmp"), MakeBmp(1, 1, 16, 3, masks, QByteArray("\x00\xF8\0\0", 4)));
+  auto b16 =
+      Load(QStringLiteral("565.bmp"), MakeBmp(1, 1, 16, 3, masks, QByteArray("\x00\xF8\0\0", 4)));
   EXPECT_EQ(b16->Pixel(0, 0), 0xFFFF0000u);
 }

@@ -1,8 +1,8 @@
 // The marquee: measuring, ticks in every direction, the wrap-around event and its abort.
+#include <gtest/gtest.h>
+
 #include "TestEnv.h"
 #include "ddvcl/TScrollText.h"
-
-#include <gtest/gtest.h>
 
 using namespace vireo;
 

@@ -1,11 +1,11 @@
 // Every slider style drawn from a small sprite sheet over a form's back buffer, pixel by pixel.
-#include "ControlTestUtil.h"
-#include "ddvcl/TDDFormEx.h"
-#include "ddvcl/TDDSliderBlendEx.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "ControlTestUtil.h"
+#include "ddvcl/TDDFormEx.h"
+#include "ddvcl/TDDSliderBlendEx.h"
 
 using namespace vireo;
 using namespace vireo::test;
@@ -15,7 +15,9 @@ namespace {
 constexpr TColor32 kA = 0xFF100000u, kB = 0xFF200000u;
 constexpr TColor32 kNormal = 0x80300000u, kPressed = 0x90400000u, kHigh = 0xA0500000u;
 
-TColor32 Px(TColor32 base, int col, int row) { return base | TColor32(col) << 8 | TColor32(row); }
+TColor32 Px(TColor32 base, int col, int row) {
+  return base | TColor32(col) << 8 | TColor32(row);
+}
 
 struct Host {
   TDDFormEx form;
@@ -26,7 +28,9 @@ struct Host {
       for (int x = 0; x < 60; ++x)
         form.BackBuffer().SetPixel(x, y, 0xFF000000u | TColor32(x * 3) << 16 | TColor32(y * 3));
   }
-  TColor32 Back(QWidget* w, int x, int y) const { return form.BackBuffer().Pixel(w->x() + x, w->y() + y); }
+  TColor32 Back(QWidget* w, int x, int y) const {
+    return form.BackBuffer().Pixel(w->x() + x, w->y() + y);
+  }
 };
 
 template <class T>
@@ -34,8 +38,8 @@ T* Horizontal(Host& h, TDDSliderStyle style) {
   auto* s = new T(&h.form);
   s->setGeometry(3, 5, 20, 4);
   TDDBitmap32 sheet(20, 12);
-  PaintSprite(sheet, 0, 0, 20, 4, kA);   // row 0
-  PaintSprite(sheet, 0, 4, 20, 4, kB);   // row 1
+  PaintSprite(sheet, 0, 0, 20, 4, kA);  // row 0
+  PaintSprite(sheet, 0, 4, 20, 4, kB);  // row 1
   PaintSprite(sheet, 0, 8, 4, 4, kNormal);
   PaintSprite(sheet, 4, 8, 4, 4, kPressed);
   PaintSprite(sheet, 8, 8, 4, 4, kHigh);
@@ -207,8 +211,9 @@ TEST(SliderPaint, TiledBarWithCapsFillAndThumb) {
   ASSERT_EQ(bar->ThumbPos(), 12);
   // No fill: caps of TileA, its middle (columns 2..7) tiled every 6 pixels from 2.
   Check(bar, h, [&](int x, int y, TColor32) {
-    const TColor32 track = x < 2 ? Px(kA, x, y) : x >= 38 ? Px(kA, 8 + x - 38, y)
-                                                           : Px(kA, 2 + (x - 2) % 6, y);
+    const TColor32 track = x < 2     ? Px(kA, x, y)
+                           : x >= 38 ? Px(kA, 8 + x - 38, y)
+                                     : Px(kA, 2 + (x - 2) % 6, y);
     return Thumb6(kNormal, x, y, 12, track);
   });
 

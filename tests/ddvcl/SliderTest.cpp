@@ -1,11 +1,11 @@
 // Slider geometry, values and the drag state machines.
-#include "ControlTestUtil.h"
-#include "TestEnv.h"
-#include "ddvcl/TDDSliderBlendEx.h"
+#include <gtest/gtest.h>
 
 #include <QMenu>
 
-#include <gtest/gtest.h>
+#include "ControlTestUtil.h"
+#include "TestEnv.h"
+#include "ddvcl/TDDSliderBlendEx.h"
 
 using namespace vireo;
 using namespace vireo::test;
@@ -196,7 +196,7 @@ TEST(SliderRotator, KnobValueDrivesTheFrameAndDraggingUpIncreases) {
   EXPECT_EQ(s->ThumbPos(), 11 * 20);  // the frame shown does not move
   s->SetPercentage(0);
   Press(s.get(), QPoint(10, 15));
-  MoveTo(s.get(), QPoint(10, 5), Qt::LeftButton);  // 10 up
+  MoveTo(s.get(), QPoint(10, 5), Qt::LeftButton);    // 10 up
   MoveTo(s.get(), QPoint(10, -35), Qt::LeftButton);  // 40 more
   EXPECT_EQ(s->Position(), 50);
   EXPECT_EQ(s->ThumbPos(), 11 * 20);

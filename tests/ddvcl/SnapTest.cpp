@@ -1,7 +1,7 @@
 // The snapping and docking rules as pure functions of rectangles and roles.
-#include "ddvcl/FormSnapping.h"
-
 #include <gtest/gtest.h>
+
+#include "ddvcl/FormSnapping.h"
 
 using namespace vireo::snap;
 
@@ -16,7 +16,9 @@ Request Base(QRect proposed) {
   return rq;
 }
 
-QRect Snap(Request rq) { return SnapWindowPos(rq).Rect; }
+QRect Snap(Request rq) {
+  return SnapWindowPos(rq).Rect;
+}
 
 }  // namespace
 
@@ -42,7 +44,7 @@ TEST(Snap, EdgesMeetOtherBorderlessWindows) {
   rq.Others = {f};
   EXPECT_EQ(Snap(rq).x(), 300);  // right edge to F's left
   rq.Proposed = QRect(705, 120, 200, 100);
-  EXPECT_EQ(Snap(rq).x(), 700);  // left edge to F's right
+  EXPECT_EQ(Snap(rq).x(), 700);             // left edge to F's right
   rq.Proposed = QRect(295, 260, 200, 100);  // no vertical overlap
   EXPECT_EQ(Snap(rq).x(), 295);
   rq.Proposed = QRect(550, 8, 100, 95);  // bottom edge 103 to F's top 100
@@ -113,7 +115,7 @@ TEST(Snap, TheMasterDragsItsDockedWindowsByItsOwnDisplacement) {
 TEST(Snap, TouchingNeedsExactContactAndOverlapOrMeetingExtents) {
   const QRect a(100, 100, 100, 100);
   EXPECT_TRUE(Touching(a, QRect(200, 150, 50, 50), kOrdinary));
-  EXPECT_TRUE(Touching(a, QRect(50, 0, 50, 100), kOrdinary));   // meets at a corner row
+  EXPECT_TRUE(Touching(a, QRect(50, 0, 50, 100), kOrdinary));    // meets at a corner row
   EXPECT_TRUE(Touching(a, QRect(120, 200, 30, 30), kOrdinary));  // below
   EXPECT_TRUE(Touching(a, QRect(0, 70, 100, 30), kOrdinary));    // above, corners meeting
   EXPECT_FALSE(Touching(a, QRect(201, 150, 50, 50), kOrdinary));
@@ -124,11 +126,11 @@ TEST(Snap, TouchingNeedsExactContactAndOverlapOrMeetingExtents) {
 TEST(Snap, DockingGroupFollowsChainsOnceThroughTheList) {
   const QRect master(0, 0, 100, 100);
   std::vector<Peer> others = {
-      {QRect(150, 50, 50, 30)},           // D: touches only C, and comes before it
-      {QRect(100, 0, 50, 40)},            // A: beside the master
-      {QRect(150, 80, 50, 50)},           // C: under B only
-      {QRect(150, 0, 50, 80)},            // B: beside A
-      {QRect(0, 100, 100, 20), kExcluded},  // E: under the master but excluded
+      {QRect(150, 50, 50, 30)},                    // D: touches only C, and comes before it
+      {QRect(100, 0, 50, 40)},                     // A: beside the master
+      {QRect(150, 80, 50, 50)},                    // C: under B only
+      {QRect(150, 0, 50, 80)},                     // B: beside A
+      {QRect(0, 100, 100, 20), kExcluded},         // E: under the master but excluded
       {QRect(0, -20, 100, 20), kOrdinary, false},  // hidden
   };
   // D touches C's top? D spans 50..80 and C starts at 80: stacked, so D touches C.

@@ -1,9 +1,6 @@
 // Two real borderless windows under Xvfb and openbox: the pointer drags one next to the other, it
 // snaps edge to edge, and then the main window takes it along. Needs DISPLAY and xdotool.
-#include "TestEnv.h"
-#include "ddvcl/TDDButton.h"
-#include "ddvcl/TDDFormEx.h"
-#include "ddvcl/TDDWindow.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
@@ -12,7 +9,10 @@
 #include <QStandardPaths>
 #include <QWindow>
 
-#include <gtest/gtest.h>
+#include "TestEnv.h"
+#include "ddvcl/TDDButton.h"
+#include "ddvcl/TDDFormEx.h"
+#include "ddvcl/TDDWindow.h"
 
 using namespace vireo;
 using vireo::test::Pump;
@@ -70,12 +70,14 @@ void Skin(TDDFormEx& form, TColor32 base) {
 // same moment as the test may place it once more, so the position is asked for again meanwhile.
 bool Shown(QWidget& w, QPoint at) {
   int polls = 0;
-  const bool ok = WaitUntil([&] {
-    if (!w.windowHandle() || !w.windowHandle()->isExposed()) return false;
-    if (w.frameGeometry().topLeft() == at) return true;
-    if (++polls % 50 == 0) w.move(at);
-    return false;
-  }, 10000);
+  const bool ok = WaitUntil(
+      [&] {
+        if (!w.windowHandle() || !w.windowHandle()->isExposed()) return false;
+        if (w.frameGeometry().topLeft() == at) return true;
+        if (++polls % 50 == 0) w.move(at);
+        return false;
+      },
+      10000);
   if (!ok)
     ADD_FAILURE() << "window at " << w.frameGeometry().x() << "," << w.frameGeometry().y()
                   << " exposed " << (w.windowHandle() && w.windowHandle()->isExposed());
@@ -85,8 +87,7 @@ bool Shown(QWidget& w, QPoint at) {
 }  // namespace
 
 TEST(XvfbSnap, DraggedWindowSnapsToTheMainWindowWhichThenTakesItAlong) {
-  if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-    GTEST_SKIP() << "no X display";
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) GTEST_SKIP() << "no X display";
   if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
     GTEST_SKIP() << "xdotool missing";
 
@@ -119,7 +120,8 @@ TEST(XvfbSnap, DraggedWindowSnapsToTheMainWindowWhichThenTakesItAlong) {
 
   // Now the two touch: moving the main window by its body takes the other one along.
   Drag(QPoint(300, 230), QPoint(350, 270));
-  EXPECT_TRUE(WaitUntil([&] { return mainForm.frameGeometry().topLeft() == QPoint(250, 240); }, 3000))
+  EXPECT_TRUE(
+      WaitUntil([&] { return mainForm.frameGeometry().topLeft() == QPoint(250, 240); }, 3000))
       << "main at " << mainForm.frameGeometry().x() << "," << mainForm.frameGeometry().y();
   EXPECT_TRUE(WaitUntil([&] { return other.frameGeometry().topLeft() == QPoint(490, 260); }, 3000))
       << "other at " << other.frameGeometry().x() << "," << other.frameGeometry().y();
