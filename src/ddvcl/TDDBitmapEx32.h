@@ -7,7 +7,8 @@
 
 namespace vireo {
 
-// A bitmap that can draw text into its pixels with its own font.
+// A bitmap that can draw text into its pixels with its own font. Text needs a QGuiApplication;
+// like every bitmap it is used on the UI thread.
 class TDDBitmapEx32 : public TDDBitmap32 {
  public:
   TDDBitmapEx32();

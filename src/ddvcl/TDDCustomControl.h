@@ -9,7 +9,7 @@
 namespace vireo {
 
 // Base of the windowed skinned controls (the list-like views): enter and leave events, no
-// background erasing, the right-click menu rule of the skinned controls.
+// background erasing, the right-click menu rule of the skinned controls. UI thread only.
 class TDDCustomControl : public QWidget {
   Q_OBJECT
  public:

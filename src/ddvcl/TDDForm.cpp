@@ -20,6 +20,8 @@ QList<QPointer<TDDForm>>& Registry() {
 
 TDDForm::TDDForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
   setAttribute(Qt::WA_NoSystemBackground);
+  // Moves without a pressed button reach OnMouseMove, which sets the edge-sizing cursors.
+  setMouseTracking(true);
   Registry().append(this);
 }
 

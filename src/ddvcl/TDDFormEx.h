@@ -7,6 +7,7 @@ namespace vireo {
 
 // A skinned form: its frame (a TDDWindow, the first child) composes the window into BackBuffer,
 // the form shows that buffer, and each control copies the part under itself before drawing.
+// UI thread only.
 class TDDFormEx : public TDDForm {
   Q_OBJECT
  public:

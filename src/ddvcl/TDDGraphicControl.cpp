@@ -1,6 +1,7 @@
 #include "ddvcl/TDDGraphicControl.h"
 
 #include <QPainter>
+#include <exception>
 
 #include "ddvcl/TDDFormEx.h"
 
@@ -45,10 +46,14 @@ void TDDGraphicControl::RenderTo(TDDBitmap32& buffer) {
 }
 
 void TDDGraphicControl::paintEvent(QPaintEvent*) {
-  TDDBitmap32 buffer;
-  RenderTo(buffer);
-  QPainter p(this);
-  buffer.CopyToDC(p, 0, 0);
+  // A buffer that cannot be had skips this paint; the next one tries again.
+  try {
+    TDDBitmap32 buffer;
+    RenderTo(buffer);
+    QPainter p(this);
+    buffer.CopyToDC(p, 0, 0);
+  } catch (const std::exception&) {
+  }
 }
 
 void TDDGraphicControl::Paint() {

@@ -7,7 +7,7 @@ namespace vireo {
 
 // Base of the skinned controls that draw from a sprite sheet. They are opaque (nothing under them
 // is painted first) and build their look from the part of the form's back buffer that lies under
-// them. Enter and leave events start at TDDGraphicControlEx.
+// them. Enter and leave events start at TDDGraphicControlEx. UI thread only.
 class TDDGraphicControl : public TDDCustomControl {
   Q_OBJECT
  public:

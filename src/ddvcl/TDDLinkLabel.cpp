@@ -89,6 +89,11 @@ void TDDLinkLabel::leaveEvent(QEvent* event) {
   MouseLeave();
 }
 
+void TDDLinkLabel::mousePressEvent(QMouseEvent* event) {
+  // The label keeps its press, so the form under it does not start moving.
+  event->accept();
+}
+
 void TDDLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) Click();

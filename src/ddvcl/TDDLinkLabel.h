@@ -8,7 +8,7 @@
 namespace vireo {
 
 // A text label that looks and acts like a web link: underlined in its active colours while the
-// pointer is over it, and a click opens URL in the user's browser.
+// pointer is over it, and a click opens URL in the user's browser. UI thread only.
 class TDDLinkLabel : public QLabel {
   Q_OBJECT
  public:
@@ -39,6 +39,7 @@ class TDDLinkLabel : public QLabel {
  protected:
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:

@@ -68,7 +68,8 @@ void TDDSliderBlendEx::Compose(TDDBitmap32& buffer) {
 
 void TDDSliderBlendEx::resizeEvent(QResizeEvent* event) {
   TDDSliderBlend::resizeEvent(event);
-  if (Max() > 0) {
+  // A knob's ThumbPos is a frame offset, which a pixel rescale would break.
+  if (Max() > 0 && Style() != TDDSliderStyle::ssRotator) {
     const int l = Horizontal() ? width() - SliderW : height() - SliderH;
     m_thumbPos = std::int16_t(std::nearbyint(double(l) / Max() * m_valueOffset));
   }

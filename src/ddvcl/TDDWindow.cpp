@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <exception>
 
 #include "ddvcl/TDDFormEx.h"
 
@@ -99,12 +100,16 @@ void TDDWindow::Compose(TDDBitmap32& buffer) {
 }
 
 void TDDWindow::paintEvent(QPaintEvent*) {
-  auto* form = qobject_cast<TDDFormEx*>(parentWidget());
-  TDDBitmap32 temp;
-  TDDBitmap32& target = form ? form->BackBuffer() : temp;
-  RenderFrame(target, width(), height());
-  QPainter p(this);
-  target.CopyToDC(p, 0, 0);
+  try {
+    auto* form = qobject_cast<TDDFormEx*>(parentWidget());
+    TDDBitmap32 temp;
+    TDDBitmap32& target = form ? form->BackBuffer() : temp;
+    RenderFrame(target, width(), height());
+    QPainter p(this);
+    target.CopyToDC(p, 0, 0);
+  } catch (const std::exception&) {
+    // No memory for the frame: this paint is skipped, the next one tries again.
+  }
 }
 
 QRegion TDDWindow::RegionFromAlpha(const TDDBitmap32& bitmap) {

@@ -10,6 +10,7 @@ namespace vireo {
 // The frame of a skinned form, composed from nine pieces of one skin image into the form's back
 // buffer, with the window's outline cut from the transparency of the four corners. It fills the
 // form and must be its first child, so that it paints before every control above it.
+// UI thread only.
 class TDDWindow : public TDDGraphicControlEx {
   Q_OBJECT
  public:

@@ -1,6 +1,7 @@
 #include "ddvcl/TScrollText.h"
 
 #include <QFontInfo>
+#include <QMouseEvent>
 #include <QPainter>
 #include <cstdlib>
 
@@ -182,6 +183,32 @@ void TScrollText::paintEvent(QPaintEvent*) {
   p.setFont(font());
   p.setPen(palette().color(QPalette::WindowText));
   p.drawText(r, flags, m_text);
+}
+
+}  // namespace vireo
+
+namespace vireo {
+
+void TScrollText::mousePressEvent(QMouseEvent* e) {
+  e->accept();
+  const QPoint p = e->position().toPoint();
+  if (OnMouseDown) OnMouseDown(this, e->button(), e->modifiers(), p.x(), p.y());
+}
+
+void TScrollText::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint p = e->position().toPoint();
+  if (OnMouseMove) OnMouseMove(this, e->modifiers(), p.x(), p.y());
+}
+
+void TScrollText::mouseReleaseEvent(QMouseEvent* e) {
+  const QPoint p = e->position().toPoint();
+  if (e->button() == Qt::LeftButton && rect().contains(p) && OnClick) OnClick(this);
+  if (OnMouseUp) OnMouseUp(this, e->button(), e->modifiers(), p.x(), p.y());
+}
+
+void TScrollText::mouseDoubleClickEvent(QMouseEvent* e) {
+  e->accept();
+  if (e->button() == Qt::LeftButton && OnDblClick) OnDblClick(this);
 }
 
 }  // namespace vireo

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "ddvcl/Color32.h"
+#include "ddvcl/DDEvents.h"
 
 namespace vireo {
 
@@ -53,9 +54,19 @@ class TScrollText : public QLabel {
   void Tick();
 
   TFrameScrolledEvent OnFrameScrolled;
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // The label takes its own clicks: a press on the title does not move the window.
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   void Measure();

@@ -7,7 +7,9 @@
 #include "TestEnv.h"
 #include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDFormEx.h"
+#include "ddvcl/TDDLinkLabel.h"
 #include "ddvcl/TDDWindow.h"
+#include "ddvcl/TScrollText.h"
 
 using namespace vireo;
 using namespace vireo::test;
@@ -267,4 +269,28 @@ TEST(Form, MasterMoveTakesTouchingFormsAlongUntilShiftReleasesThem) {
   master.shift = false;
   EXPECT_EQ(master.WindowPosChanging(QRect(5, 90, 200, 100)).x(), 0);
   master.ExitSizeMove();
+}
+
+TEST(Form, ThePointerMovesTheWindowThroughTheDisabledFrameButNotThroughLabels) {
+  TDDFormEx form;
+  form.setGeometry(100, 100, 120, 80);
+  auto* frame = new TDDWindow(&form);
+  frame->setEnabled(false);
+  EXPECT_TRUE(frame->testAttribute(Qt::WA_TransparentForMouseEvents));
+  auto* title = new TScrollText(&form);
+  title->setGeometry(10, 10, 60, 20);
+  auto* link = new TDDLinkLabel(&form);
+  link->setGeometry(10, 40, 60, 20);
+  int titleDowns = 0;
+  title->OnMouseDown = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+    ++titleDowns;
+  };
+  Press(frame, QPoint(90, 70));
+  EXPECT_TRUE(form.InMoveLoop());
+  Release(&form, QPoint(90, 70));
+  Press(title, QPoint(5, 5));
+  EXPECT_EQ(titleDowns, 1);
+  EXPECT_FALSE(form.InMoveLoop());
+  Press(link, QPoint(5, 5));
+  EXPECT_FALSE(form.InMoveLoop());
 }
