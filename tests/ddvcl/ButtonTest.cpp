@@ -82,6 +82,14 @@ TEST(Button, EveryStatePaintsItsSpriteOverTheBackground) {
   Release(r.button, QPoint(2, 2));
   r.button->setEnabled(false);
   r.ExpectLook(0);
+  // Half way through a fade: the highlighted sprite at FadeStep * 255 div Fade over the normal one.
+  r.button->setEnabled(true);
+  r.button->SetChecked(false);
+  r.button->SetFade(4);
+  Enter(r.button);
+  r.button->FadeTick();
+  r.button->FadeTick();
+  r.ExpectLook(0, 2, 2 * 255 / 4);
 }
 
 TEST(Button, FadeCrossesOverInStepsAndReversesFromTheCurrentStep) {
