@@ -16,7 +16,7 @@ using namespace vireo;
 
 namespace {
 
-struct PngSpec {
+struct PngLayout {
   int colorType;
   int depth;
   bool interlaced = false;
@@ -32,7 +32,7 @@ void WriteFn(png_structp png, png_bytep data, png_size_t n) {
 void FlushFn(png_structp) {}
 
 // rows: packed samples exactly as the PNG stores them (big-endian for 16 bits).
-QByteArray MakePng(int w, int h, const PngSpec& spec,
+QByteArray MakePng(int w, int h, const PngLayout& layout,
                    const std::vector<std::vector<png_byte>>& rows) {
   QByteArray out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -42,13 +42,14 @@ QByteArray MakePng(int w, int h, const PngSpec& spec,
     return QByteArray();
   }
   png_set_write_fn(png, &out, WriteFn, FlushFn);
-  png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), spec.depth, spec.colorType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), layout.depth, layout.colorType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-  if (!spec.trnsAlpha.empty())
-    png_set_tRNS(png, info, spec.trnsAlpha.data(), int(spec.trnsAlpha.size()), nullptr);
-  if (spec.trnsColour) {
+  if (!layout.palette.empty())
+    png_set_PLTE(png, info, layout.palette.data(), int(layout.palette.size()));
+  if (!layout.trnsAlpha.empty())
+    png_set_tRNS(png, info, layout.trnsAlpha.data(), int(layout.trnsAlpha.size()), nullptr);
+  if (layout.trnsColour) {
     png_color_16 c{};
     c.red = c.green = c.blue = c.gray = 0;
     png_set_tRNS(png, info, nullptr, 0, &c);
@@ -145,46 +146,46 @@ TEST_F(ImageFiles, PngAlphaComesOnlyFromColourTypesWithAnAlphaChannel) {
 TEST_F(ImageFiles, PngWithoutAnAlphaChannelIsOpaqueEvenWithTransparencyChunks) {
   // RGB 8 with a tRNS colour equal to the first pixel.
   {
-    PngSpec spec{PNG_COLOR_TYPE_RGB, 8};
-    spec.trnsColour = true;
+    PngLayout layout{PNG_COLOR_TYPE_RGB, 8};
+    layout.trnsColour = true;
     std::vector<std::vector<png_byte>> rows = {{0, 0, 0, 1, 2, 3}};
-    auto b = Load(QStringLiteral("rgb.png"), MakePng(2, 1, spec, rows));
+    auto b = Load(QStringLiteral("rgb.png"), MakePng(2, 1, layout, rows));
     EXPECT_EQ(b->Pixel(0, 0), 0xFF000000u);
     EXPECT_EQ(b->Pixel(1, 0), 0xFF010203u);
   }
   // Palette 8 with palette transparency.
   {
-    PngSpec spec{PNG_COLOR_TYPE_PALETTE, 8};
-    spec.palette = {{255, 0, 0}, {0, 0, 255}};
-    spec.trnsAlpha = {0, 77};
+    PngLayout layout{PNG_COLOR_TYPE_PALETTE, 8};
+    layout.palette = {{255, 0, 0}, {0, 0, 255}};
+    layout.trnsAlpha = {0, 77};
     std::vector<std::vector<png_byte>> rows = {{0, 1}};
-    auto b = Load(QStringLiteral("pal8.png"), MakePng(2, 1, spec, rows));
+    auto b = Load(QStringLiteral("pal8.png"), MakePng(2, 1, layout, rows));
     EXPECT_EQ(b->Pixel(0, 0), 0xFFFF0000u);
     EXPECT_EQ(b->Pixel(1, 0), 0xFF0000FFu);
   }
   // Palette 1, 2 and 4 bits.
   for (int depth : {1, 2, 4}) {
-    PngSpec spec{PNG_COLOR_TYPE_PALETTE, depth};
-    spec.palette = {{1, 2, 3}, {4, 5, 6}};
+    PngLayout layout{PNG_COLOR_TYPE_PALETTE, depth};
+    layout.palette = {{1, 2, 3}, {4, 5, 6}};
     // Pixels 0, 1 packed from the high bits.
     std::vector<std::vector<png_byte>> rows = {{png_byte(1 << (8 - 2 * depth))}};
-    auto b = Load(QStringLiteral("pal%1.png").arg(depth), MakePng(2, 1, spec, rows));
+    auto b = Load(QStringLiteral("pal%1.png").arg(depth), MakePng(2, 1, layout, rows));
     EXPECT_EQ(b->Pixel(0, 0), 0xFF010203u) << depth;
     EXPECT_EQ(b->Pixel(1, 0), 0xFF040506u) << depth;
   }
   // Grey 1, 2, 4, 8 and 16 bits: full scale is white.
   for (int depth : {1, 2, 4, 8}) {
-    PngSpec spec{PNG_COLOR_TYPE_GRAY, depth};
+    PngLayout layout{PNG_COLOR_TYPE_GRAY, depth};
     const png_byte top = png_byte(((1 << depth) - 1) << (8 - depth));
     std::vector<std::vector<png_byte>> rows = {{top}};
-    auto b = Load(QStringLiteral("grey%1.png").arg(depth), MakePng(1, 1, spec, rows));
+    auto b = Load(QStringLiteral("grey%1.png").arg(depth), MakePng(1, 1, layout, rows));
     EXPECT_EQ(b->Pixel(0, 0), 0xFFFFFFFFu) << depth;
   }
   {
-    PngSpec spec{PNG_COLOR_TYPE_GRAY, 16};
-    spec.trnsColour = true;
+    PngLayout layout{PNG_COLOR_TYPE_GRAY, 16};
+    layout.trnsColour = true;
     std::vector<std::vector<png_byte>> rows = {{0, 0}};
-    auto b = Load(QStringLiteral("grey16.png"), MakePng(1, 1, spec, rows));
+    auto b = Load(QStringLiteral("grey16.png"), MakePng(1, 1, layout, rows));
     EXPECT_EQ(b->Pixel(0, 0), 0xFF000000u);
   }
   // RGB 16.
@@ -196,14 +197,14 @@ TEST_F(ImageFiles, PngWithoutAnAlphaChannelIsOpaqueEvenWithTransparencyChunks) {
 }
 
 TEST_F(ImageFiles, InterlacedPngAndUpperCaseExtension) {
-  PngSpec spec{PNG_COLOR_TYPE_RGBA, 8, true};
+  PngLayout layout{PNG_COLOR_TYPE_RGBA, 8, true};
   std::vector<std::vector<png_byte>> rows;
   for (int y = 0; y < 9; ++y) {
     std::vector<png_byte> r;
     for (int x = 0; x < 9; ++x) r.insert(r.end(), {png_byte(x), png_byte(y), 0, png_byte(x * y)});
     rows.push_back(r);
   }
-  auto b = Load(QStringLiteral("inter.PNG"), MakePng(9, 9, spec, rows));
+  auto b = Load(QStringLiteral("inter.PNG"), MakePng(9, 9, layout, rows));
   ASSERT_EQ(b->Width(), 9);
   for (int y = 0; y < 9; ++y)
     for (int x = 0; x < 9; ++x)
