@@ -1,0 +1,113 @@
+#include <png.h>
+
+#include <QFile>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "ddvcl/EDDError.h"
+#include "ddvcl/ImageDecoders.h"
+
+namespace vireo {
+
+namespace {
+
+struct ReadState {
+  const unsigned char* data;
+  std::size_t size;
+  std::size_t pos;
+  char error[256];
+};
+
+void ReadFn(png_structp png, png_bytep out, png_size_t length) {
+  auto* st = static_cast<ReadState*>(png_get_io_ptr(png));
+  if (length > st->size - st->pos) png_error(png, "PNG file is truncated");
+  std::memcpy(out, st->data + st->pos, length);
+  st->pos += length;
+}
+
+void ErrorFn(png_structp png, png_const_charp message) {
+  auto* st = static_cast<ReadState*>(png_get_error_ptr(png));
+  std::snprintf(st->error, sizeof st->error, "%s", message ? message : "PNG error");
+  png_longjmp(png, 1);
+}
+
+void WarningFn(png_structp, png_const_charp) {}
+
+// Kept free of C++ objects with destructors: libpng leaves through longjmp.
+bool Decode(ReadState& st, int& width, int& height, int& colorType, std::vector<png_byte>& out,
+            std::vector<png_bytep>& rows) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &st, ErrorFn, WarningFn);
+  if (!png) {
+    std::snprintf(st.error, sizeof st.error, "Out of memory");
+    return false;
+  }
+  png_infop info = png_create_info_struct(png);
+  if (!info) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    std::snprintf(st.error, sizeof st.error, "Out of memory");
+    return false;
+  }
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  png_set_read_fn(png, &st, ReadFn);
+  png_set_user_limits(png, 16384, 16384);
+  png_read_info(png, info);
+  width = int(png_get_image_width(png, info));
+  height = int(png_get_image_height(png, info));
+  colorType = png_get_color_type(png, info);
+  const int depth = png_get_bit_depth(png, info);
+  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  if (depth == 16) png_set_scale_16(png);
+  if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+    png_set_gray_to_rgb(png);
+  png_set_bgr(png);
+  png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  if (png_get_rowbytes(png, info) != png_size_t(width) * 4)
+    png_error(png, "Unsupported PNG layout");
+  out.resize(std::size_t(width) * std::size_t(height) * 4);
+  rows.resize(std::size_t(height));
+  for (int y = 0; y < height; ++y) rows[std::size_t(y)] = out.data() + std::size_t(y) * width * 4;
+  png_read_image(png, rows.data());
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  return true;
+}
+
+}  // namespace
+
+TDecodedImage DecodePng(const QByteArray& data) {
+  ReadState st{
+      reinterpret_cast<const unsigned char*>(data.constData()), std::size_t(data.size()), 0, {0}};
+  if (data.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(data.constData()), 0, 8))
+    throw EDDError("Not a PNG file");
+  int width = 0, height = 0, colorType = 0;
+  std::vector<png_byte> bytes;
+  std::vector<png_bytep> rows;
+  if (!Decode(st, width, height, colorType, bytes, rows)) throw EDDError(st.error);
+  TDecodedImage img;
+  img.Width = width;
+  img.Height = height;
+  img.HasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
+  img.Pixels.resize(std::size_t(width) * std::size_t(height));
+  std::memcpy(img.Pixels.data(), bytes.data(), bytes.size());
+  // Little-endian memory order B, G, R, A is exactly a TColor32.
+  if (!img.HasAlpha)
+    for (TColor32& p : img.Pixels) p |= 0xFF000000u;
+  return img;
+}
+
+QByteArray ReadImageFile(const QString& fileName) {
+  QFile f(fileName);
+  if (!f.open(QIODevice::ReadOnly))
+    throw EDDError("Cannot open file \"" + fileName.toStdString() + "\"");
+  return f.readAll();
+}
+
+}  // namespace vireo

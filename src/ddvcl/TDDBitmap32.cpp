@@ -1,0 +1,353 @@
+#include "ddvcl/TDDBitmap32.h"
+
+#include <QFileInfo>
+#include <QIODevice>
+#include <QPainter>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <typeinfo>
+
+#include "ddvcl/BitmapBlend.h"
+#include "ddvcl/Blend.h"
+#include "ddvcl/EDDError.h"
+#include "ddvcl/ImageDecoders.h"
+
+namespace vireo {
+
+namespace {
+
+// Closes an update bracket and notifies, also when the work inside it failed.
+class UpdateScope {
+ public:
+  explicit UpdateScope(TDDBitmap32& b) : m_b(b) { m_b.BeginUpdate(); }
+  ~UpdateScope() {
+    m_b.EndUpdate();
+    m_b.Changed();
+  }
+
+ private:
+  TDDBitmap32& m_b;
+};
+
+void PutLe32(char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = char((v >> (8 * i)) & 0xFF);
+}
+std::uint32_t GetLe32(const char* p) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= std::uint32_t(std::uint8_t(p[i])) << (8 * i);
+  return v;
+}
+
+}  // namespace
+
+TDDBitmap32::TDDBitmap32() = default;
+
+TDDBitmap32::TDDBitmap32(int width, int height) {
+  SetSize(width, height);
+}
+
+TDDBitmap32::~TDDBitmap32() {
+  // No notifications from a dying bitmap: its owner may be half destroyed already.
+  BeginUpdate();
+  Lock();
+  ReleaseMemory();
+  Unlock();
+}
+
+bool TDDBitmap32::Empty() const {
+  return TDDCustomMap::Empty() || m_bits == nullptr;
+}
+
+void TDDBitmap32::ReleaseMemory() {
+  m_image = QImage();
+  std::free(m_bits);
+  m_bits = nullptr;
+  ForgetSize();
+}
+
+void TDDBitmap32::Reallocate(int& width, int& height, int newWidth, int newHeight) {
+  ReleaseMemory();
+  width = height = 0;
+  if (newWidth > 0 && newHeight > 0) {
+    const std::size_t count = std::size_t(newWidth) * std::size_t(newHeight);
+    if (std::size_t(newWidth) > std::size_t(std::numeric_limits<int>::max()) / 4 ||
+        count > std::numeric_limits<std::size_t>::max() / 4)
+      throw EDDError("Can't allocate DIB handle");
+    m_bits = static_cast<TColor32*>(std::calloc(count, sizeof(TColor32)));
+    if (!m_bits) throw EDDError("Can't allocate DIB handle");
+    m_image = QImage(reinterpret_cast<uchar*>(m_bits), newWidth, newHeight, newWidth * 4,
+                     QImage::Format_ARGB32);
+    if (m_image.isNull()) {
+      std::free(m_bits);
+      m_bits = nullptr;
+      throw EDDError("Can't create compatible DC");
+    }
+  }
+  width = newWidth;
+  height = newHeight;
+}
+
+void TDDBitmap32::SetPixel(int x, int y, TColor32 color) {
+  if (x < 0 || y < 0 || x >= Width() || y >= Height() || !m_bits) return;
+  ScanLine(y)[x] = color;
+}
+
+QImage TDDBitmap32::ToQImage() const {
+  if (Empty()) return QImage();
+  return m_image.copy();
+}
+
+void TDDBitmap32::SetOpacity(unsigned value) {
+  if (value == m_opacity) return;
+  m_opacity = value;
+  Changed();
+}
+
+void TDDBitmap32::Clear(TColor32 color) {
+  if (Empty()) return;
+  blend::FillLongword(m_bits, std::size_t(Width()) * std::size_t(Height()), color);
+  Changed();
+}
+
+void TDDBitmap32::SetAllAlpha(int alpha) {
+  if (!Empty()) {
+    const std::size_t n = std::size_t(Width()) * std::size_t(Height());
+    for (std::size_t i = 0; i < n; ++i) m_bits[i] = WithAlpha(m_bits[i], alpha);
+  }
+  Changed();
+}
+
+void TDDBitmap32::FillRect(int x1, int y1, int x2, int y2, TColor32 color) {
+  const TRect r = Intersect({x1, y1, x2, y2}, BoundsRect());
+  if (!r.IsEmpty() && m_bits)
+    for (int y = r.Top; y < r.Bottom; ++y)
+      blend::FillLongword(ScanLine(y) + r.Left, std::size_t(r.Width()), color);
+  Changed();
+}
+
+void TDDBitmap32::HorizontalLine(int x1, int y, int x2, TColor32 color) {
+  for (int x = x1; x <= x2; ++x) SetPixel(x, y, color);
+}
+
+void TDDBitmap32::VerticalLine(int x, int y1, int y2, TColor32 color) {
+  for (int y = y1; y <= y2; ++y) SetPixel(x, y, color);
+}
+
+void TDDBitmap32::DrawLine(int x1, int y1, int x2, int y2, TColor32 color, bool includeLast) {
+  if (x1 == x2) {
+    if (y2 > y1)
+      VerticalLine(x1, y1, y2 - 1, color);
+    else if (y2 < y1)
+      VerticalLine(x1, y2 + 1, y1, color);
+  } else if (y1 == y2) {
+    if (x1 < x2)
+      HorizontalLine(x1, y1, x2 - 1, color);
+    else
+      HorizontalLine(x2 + 1, y1, x1, color);
+  } else {
+    const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+    const int sx = x2 > x1 ? 1 : -1, sy = y2 > y1 ? 1 : -1;
+    int x = x1, y = y1;
+    if (dy < dx) {
+      int err = dx / 2;
+      for (int i = 0; i < dx; ++i) {
+        SetPixel(x, y, color);
+        err += dy;
+        x += sx;
+        if (err > dx) {
+          y += sy;
+          err -= dx;
+        }
+      }
+    } else {
+      int err = dy / 2;
+      for (int i = 0; i < dy; ++i) {
+        SetPixel(x, y, color);
+        err += dx;
+        y += sy;
+        if (err > dy) {
+          x += sx;
+          err -= dy;
+        }
+      }
+    }
+  }
+  if (includeLast) SetPixel(x2, y2, color);
+  Changed();
+}
+
+void TDDBitmap32::LineTo(int x, int y, TColor32 color) {
+  DrawLine(m_penPos.x(), m_penPos.y(), x, y, color, false);
+  m_penPos = QPoint(x, y);
+}
+
+void TDDBitmap32::BlendTo(TDDBitmap32& dst, int dstX, int dstY, const TRect& srcRect) const {
+  BlendTo(dst, dstX, dstY, srcRect, int(m_opacity & 0xFF));
+}
+
+void TDDBitmap32::BlendTo(TDDBitmap32& dst, int dstX, int dstY, const TRect& srcRect,
+                          int alpha) const {
+  if (Empty() || dst.Empty()) return;
+  blend::TransferRect(dst, dstX, dstY, {dstX, dstY, dst.Width(), dst.Height()}, *this, srcRect,
+                      alpha & 0xFF);
+  dst.Changed();
+}
+
+void TDDBitmap32::StretchBlendTo(TDDBitmap32& dst, const TRect& dstRect, int alpha) const {
+  if (Empty() || dst.Empty()) return;
+  const TRect srcRect = BoundsRect();
+  const TRect clip = Intersect(dst.BoundsRect(), dstRect);
+  const int m = std::clamp(alpha, 0, 255);
+  if (!clip.IsEmpty() && m > 0) {
+    if (dstRect.Width() == Width() && dstRect.Height() == Height())
+      blend::BlendRect(dst, clip, *this, srcRect.Left + clip.Left - dstRect.Left,
+                       srcRect.Top + clip.Top - dstRect.Top, m);
+    else
+      blend::StretchRect(dst, dstRect, dst.BoundsRect(), m, srcRect, *this);
+  }
+  dst.Changed();
+}
+
+void TDDBitmap32::CopyRectTo(TDDBitmap32& dst, int dstX, int dstY, const TRect& srcRectIn) const {
+  if (Empty() || dst.Empty()) return;
+  const int ox = srcRectIn.Left, oy = srcRectIn.Top;
+  const TRect srcRect = Intersect(srcRectIn, BoundsRect());
+  const TRect r = Intersect(srcRect.Offset(dstX - ox, dstY - oy), dst.BoundsRect());
+  if (r.IsEmpty()) return;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    std::memcpy(dst.ScanLine(y) + r.Left, ScanLine(y + oy - dstY) + (r.Left + ox - dstX),
+                std::size_t(r.Width()) * 4);
+  dst.Changed();
+}
+
+void TDDBitmap32::CopyToDC(QPainter& painter, int x, int y) const {
+  if (Empty()) return;
+  // The colour bytes go to the screen as they are, like a plain bit copy would put them there.
+  const QImage view(reinterpret_cast<const uchar*>(m_bits), Width(), Height(), Width() * 4,
+                    QImage::Format_RGB32);
+  painter.save();
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(x, y, view);
+  painter.restore();
+}
+
+void TDDBitmap32::LoadFromFile(const QString& fileName) {
+  if (QFileInfo(fileName).suffix().compare(QLatin1StringView("png"), Qt::CaseInsensitive) == 0)
+    LoadFromPNG(fileName);
+  else
+    LoadFromBMP(fileName);
+}
+
+void TDDBitmap32::LoadFromPNG(const QString& fileName) {
+  UpdateScope scope(*this);
+  const TDecodedImage img = DecodePng(ReadImageFile(fileName));
+  SetSize(img.Width, img.Height);
+  Clear(0xFF000000u);
+  std::memcpy(m_bits, img.Pixels.data(), img.Pixels.size() * sizeof(TColor32));
+}
+
+void TDDBitmap32::LoadFromBMP(const QString& fileName) {
+  UpdateScope scope(*this);
+  const TDecodedImage img = DecodeBmp(ReadImageFile(fileName));
+  AssignPixels(img.Width, img.Height, img.Pixels.data(), img.HasAlpha);
+}
+
+void TDDBitmap32::Assign(const TDDBitmap32* source) {
+  UpdateScope scope(*this);
+  if (!source || source->Empty()) {
+    if (source) m_opacity = source->m_opacity;
+    Delete();
+    return;
+  }
+  if (source == this) return;
+  SetSize(source->Width(), source->Height());
+  std::memcpy(m_bits, source->m_bits, std::size_t(Width()) * std::size_t(Height()) * 4);
+  m_opacity = source->m_opacity;
+}
+
+void TDDBitmap32::Assign(const QImage& source, std::optional<TColorRef> transparentColor) {
+  UpdateScope scope(*this);
+  if (source.isNull()) {
+    Delete();
+    return;
+  }
+  const bool keepAlpha = source.depth() == 32;
+  const QImage img = source.convertToFormat(
+      keepAlpha && source.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  SetSize(img.width(), img.height());
+  for (int y = 0; y < Height(); ++y)
+    std::memcpy(ScanLine(y), img.constScanLine(y), std::size_t(Width()) * 4);
+  if (!keepAlpha) SetAllAlpha(255);
+  if (transparentColor) {
+    const TColor32 key = Color32FromColor(*transparentColor) & 0x00FFFFFFu;
+    const std::size_t n = std::size_t(Width()) * std::size_t(Height());
+    for (std::size_t i = 0; i < n; ++i)
+      if ((m_bits[i] & 0x00FFFFFFu) == key) m_bits[i] &= 0x00FFFFFFu;
+  }
+}
+
+void TDDBitmap32::AssignPixels(int width, int height, const TColor32* pixels, bool keepAlpha) {
+  UpdateScope scope(*this);
+  SetSize(width, height);
+  if (Empty()) return;
+  std::memcpy(m_bits, pixels, std::size_t(Width()) * std::size_t(Height()) * 4);
+  if (!keepAlpha) SetAllAlpha(255);
+}
+
+void TDDBitmap32::AssignTo(QImage& target) const {
+  target = Empty() ? QImage() : m_image.copy();
+}
+
+bool TDDBitmap32::Equal(const TDDBitmap32& other) const {
+  if (Empty() && other.Empty()) return true;
+  if (Empty() || other.Empty()) return false;
+  if (typeid(*this) != typeid(other)) return false;
+  return Width() == other.Width() && Height() == other.Height() &&
+         std::memcmp(m_bits, other.m_bits, std::size_t(Width()) * std::size_t(Height()) * 4) == 0;
+}
+
+void TDDBitmap32::WriteData(QIODevice& stream) const {
+  char head[8];
+  PutLe32(head, std::uint32_t(Width()));
+  PutLe32(head + 4, std::uint32_t(Height()));
+  stream.write(head, 8);
+  if (Empty()) return;
+  for (int y = 0; y < Height(); ++y) {
+    QByteArray row(qsizetype(Width()) * 4, Qt::Uninitialized);
+    const TColor32* s = ScanLine(y);
+    for (int x = 0; x < Width(); ++x) PutLe32(row.data() + 4 * x, s[x]);
+    stream.write(row);
+  }
+}
+
+void TDDBitmap32::ReadData(QIODevice& stream) {
+  char head[8];
+  if (stream.read(head, 8) != 8) throw EDDError("Stream read error");
+  const int w = int(GetLe32(head)), h = int(GetLe32(head + 4));
+  // A damaged stream must not make us reserve memory for pixels it cannot hold.
+  const qint64 needed = qint64(std::max(w, 0)) * std::max(h, 0) * 4;
+  if (!stream.isSequential() && stream.bytesAvailable() < needed) {
+    Changed();
+    throw EDDError("Stream read error");
+  }
+  SetSize(w, h);
+  if (!Empty()) {
+    const qint64 bytes = qint64(Width()) * Height() * 4;
+    QByteArray data = stream.read(bytes);
+    if (data.size() != bytes) {
+      Changed();
+      throw EDDError("Stream read error");
+    }
+    for (qint64 i = 0; i < qint64(Width()) * Height(); ++i)
+      m_bits[i] = GetLe32(data.constData() + 4 * i);
+  }
+  Changed();
+}
+
+bool TDDBitmap32::WantsDataWritten(const TDDBitmap32* ancestor) const {
+  if (ancestor) return !Equal(*ancestor);
+  return !Empty();
+}
+
+}  // namespace vireo

@@ -1,0 +1,163 @@
+#include "ddvcl/TDDForm.h"
+
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include "ddvcl/FormSnapping.h"
+
+namespace vireo {
+
+namespace {
+QList<QPointer<TDDForm>>& Registry() {
+  static QList<QPointer<TDDForm>> forms;
+  return forms;
+}
+}  // namespace
+
+TDDForm::TDDForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+  setAttribute(Qt::WA_NoSystemBackground);
+  // Moves without a pressed button reach OnMouseMove, which sets the edge-sizing cursors.
+  setMouseTracking(true);
+  Registry().append(this);
+}
+
+TDDForm::~TDDForm() {
+  Registry().removeAll(this);
+}
+
+QList<TDDForm*> TDDForm::Forms() {
+  QList<TDDForm*> out;
+  for (const QPointer<TDDForm>& f : Registry())
+    if (f) out.append(f.data());
+  return out;
+}
+
+void TDDForm::SetBorderless(bool borderless) {
+  m_borderless = borderless;
+  setWindowFlag(Qt::FramelessWindowHint, borderless);
+}
+
+QRect TDDForm::WorkArea() const {
+  const QScreen* s = screen();
+  if (!s) s = QGuiApplication::primaryScreen();
+  return s ? s->availableGeometry() : QRect();
+}
+
+bool TDDForm::ShiftHeld() const {
+  return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+}
+
+void TDDForm::EnterSizeMove() {
+  if (m_tag != snap::kMaster) return;
+  const QList<TDDForm*> forms = Forms();
+  if (forms.isEmpty()) return;
+  m_moving = true;
+  std::vector<snap::Peer> peers;
+  QList<TDDForm*> others;
+  for (TDDForm* f : forms) {
+    if (f == this) continue;
+    others.append(f);
+    peers.push_back({f->frameGeometry(), f->Tag(), f->isVisible(), f->Borderless()});
+  }
+  const std::vector<bool> docked = snap::DockingGroup(frameGeometry(), peers);
+  for (qsizetype i = 0; i < others.size(); ++i)
+    if (docked[std::size_t(i)]) others[i]->SetTag(snap::kDocked);
+}
+
+void TDDForm::ReleaseGroup() {
+  m_moving = false;
+  if (m_tag != snap::kMaster) return;
+  for (TDDForm* f : Forms())
+    if (f != this && f->isVisible() && f->Tag() == snap::kDocked) f->SetTag(snap::kOrdinary);
+}
+
+void TDDForm::ExitSizeMove() {
+  ReleaseGroup();
+}
+
+QRect TDDForm::WindowPosChanging(const QRect& proposed) {
+  snap::Request rq;
+  rq.Current = frameGeometry();
+  rq.Proposed = proposed;
+  rq.Tag = m_tag;
+  rq.NormalState =
+      (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0;
+  rq.Shift = ShiftHeld();
+  rq.Moving = m_moving;
+  rq.WorkArea = WorkArea();
+  rq.SnapBuffer = m_snapBuffer;
+  QList<TDDForm*> others;
+  for (TDDForm* f : Forms()) {
+    if (f == this) continue;
+    others.append(f);
+    rq.Others.push_back({f->frameGeometry(), f->Tag(), f->isVisible(), f->Borderless()});
+  }
+  const snap::Result res = snap::SnapWindowPos(rq);
+  if (res.ReleaseGroup) ReleaseGroup();
+  for (std::size_t i = 0; i < res.MovedPeers.size(); ++i)
+    others[res.MovedPeers[i]]->move(res.MovedTo[i]);
+  return res.Rect;
+}
+
+void TDDForm::mousePressEvent(QMouseEvent* e) {
+  const bool defaultCursor =
+      !testAttribute(Qt::WA_SetCursor) || cursor().shape() == Qt::ArrowCursor;
+  const bool normal =
+      (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0;
+  if (m_borderless && e->button() == Qt::LeftButton && normal && defaultCursor && isWindow()) {
+    // Our own move loop: it runs from this press to the release.
+    m_inMoveLoop = true;
+    m_pressGlobal = e->globalPosition().toPoint();
+    m_startPos = frameGeometry().topLeft();
+    EnterSizeMove();
+    e->accept();
+    return;
+  }
+  const QPoint p = e->position().toPoint();
+  if (OnMouseDown) OnMouseDown(this, e->button(), e->modifiers(), p.x(), p.y());
+}
+
+void TDDForm::mouseMoveEvent(QMouseEvent* e) {
+  if (m_inMoveLoop) {
+    if (!(e->buttons() & Qt::LeftButton)) {
+      // The release went elsewhere (a grab was taken away): the move is over.
+      EndMoveLoop();
+    } else {
+      const QPoint delta = e->globalPosition().toPoint() - m_pressGlobal;
+      const QRect target = WindowPosChanging(QRect(m_startPos + delta, frameGeometry().size()));
+      if (target.topLeft() != frameGeometry().topLeft()) move(target.topLeft());
+      return;
+    }
+  }
+  const QPoint p = e->position().toPoint();
+  if (OnMouseMove) OnMouseMove(this, e->modifiers(), p.x(), p.y());
+}
+
+void TDDForm::EndMoveLoop() {
+  m_inMoveLoop = false;
+  ExitSizeMove();
+}
+
+void TDDForm::mouseReleaseEvent(QMouseEvent* e) {
+  if (m_inMoveLoop && e->button() == Qt::LeftButton) {
+    EndMoveLoop();
+    return;
+  }
+  const QPoint p = e->position().toPoint();
+  if (e->button() == Qt::LeftButton) {
+    if (OnMouseUp) OnMouseUp(this, e->button(), e->modifiers(), p.x(), p.y());
+  } else if (e->button() == Qt::RightButton && m_popupMenu && !IsAutoPopup(m_popupMenu)) {
+    PopupMenuAt(m_popupMenu, QCursor::pos());
+  }
+}
+
+void TDDForm::contextMenuEvent(QContextMenuEvent* e) {
+  if (m_popupMenu && IsAutoPopup(m_popupMenu)) PopupMenuAt(m_popupMenu, e->globalPos());
+  e->accept();
+}
+
+}  // namespace vireo

@@ -1,0 +1,63 @@
+#include "ddvcl/TDDGraphicControl.h"
+
+#include <QPainter>
+#include <exception>
+
+#include "ddvcl/TDDFormEx.h"
+
+namespace vireo {
+
+TDDGraphicControl::TDDGraphicControl(QWidget* parent) : TDDCustomControl(parent) {
+  setCursor(Qt::ArrowCursor);
+  m_image.OnChange = [this](TDDNotifiablePersistent*) { update(); };
+}
+
+void TDDGraphicControl::SetImage(const TDDBitmap32& value) {
+  m_image.Assign(&value);
+  Paint();
+}
+
+void TDDGraphicControl::SetColor(TColorRef color) {
+  m_color = color;
+  update();
+}
+
+void TDDGraphicControl::CopyParentBackground(TDDBitmap32& buffer) const {
+  const auto* form = qobject_cast<const TDDFormEx*>(parentWidget());
+  if (!form || form->BackBuffer().Empty()) return;
+  form->BackBuffer().CopyRectTo(buffer, 0, 0, TRect::FromSize(x(), y(), width(), height()));
+}
+
+void TDDGraphicControl::enterEvent(QEnterEvent* event) {
+  QWidget::enterEvent(event);
+}
+void TDDGraphicControl::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+}
+
+void TDDGraphicControl::Compose(TDDBitmap32& buffer) {
+  CopyParentBackground(buffer);
+}
+
+void TDDGraphicControl::RenderTo(TDDBitmap32& buffer) {
+  buffer.SetSize(width(), height());
+  if (!buffer.Empty()) buffer.Clear(0);
+  Compose(buffer);
+}
+
+void TDDGraphicControl::paintEvent(QPaintEvent*) {
+  // A buffer that cannot be had skips this paint; the next one tries again.
+  try {
+    TDDBitmap32 buffer;
+    RenderTo(buffer);
+    QPainter p(this);
+    buffer.CopyToDC(p, 0, 0);
+  } catch (const std::exception&) {
+  }
+}
+
+void TDDGraphicControl::Paint() {
+  if (isVisible()) repaint();
+}
+
+}  // namespace vireo

@@ -1,0 +1,180 @@
+#include "ddvcl/TDDWindow.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <exception>
+
+#include "ddvcl/TDDFormEx.h"
+
+namespace vireo {
+
+TDDWindow::TDDWindow(QWidget* parent) : TDDGraphicControlEx(parent) {
+  unsetCursor();
+  SetColor(clBlack);
+  if (parent) {
+    parent->installEventFilter(this);
+    FollowParent();
+  }
+  lower();
+}
+
+TDDWindow::~TDDWindow() {
+  FreeRegions();
+}
+
+void TDDWindow::FollowParent() {
+  if (parentWidget()) setGeometry(parentWidget()->rect());
+}
+
+bool TDDWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parentWidget() && event->type() == QEvent::Resize) FollowParent();
+  return TDDGraphicControlEx::eventFilter(watched, event);
+}
+
+void TDDWindow::changeEvent(QEvent* event) {
+  TDDGraphicControlEx::changeEvent(event);
+  // A disabled frame lets the pointer through to the form, which moves the window.
+  if (event->type() == QEvent::EnabledChange)
+    setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
+}
+
+void TDDWindow::SetTopLeft(TSpriteRect r) {
+  m_tl = r;
+}
+void TDDWindow::SetTopMiddle(TSpriteRect r) {
+  if (r.W <= 0) r.W = 5;
+  m_tm = r;
+}
+void TDDWindow::SetTopRight(TSpriteRect r) {
+  m_tr = r;
+}
+void TDDWindow::SetBottomLeft(TSpriteRect r) {
+  m_bl = r;
+}
+void TDDWindow::SetBottomMiddle(TSpriteRect r) {
+  if (r.W <= 0) r.W = 5;
+  m_bm = r;
+}
+void TDDWindow::SetBottomRight(TSpriteRect r) {
+  m_br = r;
+}
+void TDDWindow::SetLeftMiddle(TSpriteRect r) {
+  if (r.H <= 0) r.H = 5;
+  m_lm = r;
+}
+void TDDWindow::SetRightMiddle(TSpriteRect r) {
+  m_rm = r;
+}
+void TDDWindow::SetTopCenter(TSpriteRect r) {
+  m_tc = r;
+}
+
+void TDDWindow::RenderFrame(TDDBitmap32& target, int w, int h) const {
+  target.SetSize(w, h);
+  if (target.Empty()) return;
+  target.Clear(Color32FromColor(Color()));
+  const TDDBitmap32& img = Image();
+  auto put = [&](TSpriteRect piece, int x, int y) { img.CopyRectTo(target, x, y, piece.ToRect()); };
+  put(m_tl, 0, 0);
+  // Whole tiles; the last one may reach under the corner or centre piece drawn after it.
+  if (m_tc.W <= 0) {
+    for (int x = m_tl.W; x <= w - m_tr.W; x += m_tm.W) put(m_tm, x, 0);
+  } else {
+    const int c = w / 2 - m_tc.W / 2;
+    for (int x = m_tl.W; x <= c; x += m_tm.W) put(m_tm, x, 0);
+    put(m_tc, c, 0);
+    for (int x = c + m_tc.W; x <= w - m_tr.W; x += m_tm.W) put(m_tm, x, 0);
+  }
+  put(m_tr, w - m_tr.W, 0);
+  for (int y = m_tl.H; y <= h - m_bl.H; y += m_lm.H) {
+    put(m_lm, 0, y);
+    put(m_rm, w - m_rm.W, y);
+  }
+  put(m_bl, 0, h - m_bl.H);
+  for (int x = m_bl.W; x <= w - m_br.W; x += m_bm.W) put(m_bm, x, h - m_bm.H);
+  put(m_br, w - m_br.W, h - m_br.H);
+}
+
+void TDDWindow::Compose(TDDBitmap32& buffer) {
+  RenderFrame(buffer, width(), height());
+}
+
+void TDDWindow::paintEvent(QPaintEvent*) {
+  try {
+    auto* form = qobject_cast<TDDFormEx*>(parentWidget());
+    TDDBitmap32 temp;
+    TDDBitmap32& target = form ? form->BackBuffer() : temp;
+    RenderFrame(target, width(), height());
+    QPainter p(this);
+    target.CopyToDC(p, 0, 0);
+  } catch (const std::exception&) {
+    // No memory for the frame: this paint is skipped, the next one tries again.
+  }
+}
+
+QRegion TDDWindow::RegionFromAlpha(const TDDBitmap32& bitmap) {
+  QRegion region;
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    const TColor32* row = bitmap.ScanLine(y);
+    int x = 0;
+    while (x < bitmap.Width()) {
+      if (AlphaOf(row[x]) < 255) {
+        const int start = x;
+        while (x < bitmap.Width() && AlphaOf(row[x]) < 255) ++x;
+        region += QRect(start, y, x - start, 1);
+      } else {
+        ++x;
+      }
+    }
+  }
+  return region;
+}
+
+QRegion TDDWindow::CornerRegion(TSpriteRect piece) const {
+  TDDBitmap32 corner(piece.W, piece.H);
+  if (corner.Empty()) return QRegion();
+  Image().CopyRectTo(corner, 0, 0, piece.ToRect());
+  return RegionFromAlpha(corner);
+}
+
+void TDDWindow::FreeRegions() {
+  m_rgnTL = m_rgnBL = m_rgnTR = m_rgnBR = QRegion();
+}
+
+bool TDDWindow::Shaped() const {
+  return !m_rgnTL.isEmpty() || !m_rgnBL.isEmpty() || !m_rgnTR.isEmpty() || !m_rgnBR.isEmpty();
+}
+
+void TDDWindow::SetShaped(bool enabled) {
+  FreeRegions();
+  if (enabled) {
+    m_rgnTL = CornerRegion(m_tl);
+    m_rgnBL = CornerRegion(m_bl);
+    m_rgnTR = CornerRegion(m_tr);
+    m_rgnBR = CornerRegion(m_br);
+    ApplyRegion();
+  } else {
+    m_applied = QRegion();
+    if (parentWidget()) parentWidget()->clearMask();
+  }
+}
+
+void TDDWindow::ApplyRegion() {
+  QWidget* form = parentWidget();
+  if (!form) return;
+  const int pw = form->width(), ph = form->height();
+  QRegion r(0, 0, pw, ph);
+  r ^= m_rgnTL;
+  r ^= m_rgnTR.translated(pw - m_tr.W, 0);
+  r ^= m_rgnBL.translated(0, ph - m_bl.H);
+  r ^= m_rgnBR.translated(pw - m_br.W, ph - m_br.H);
+  m_applied = r;
+  form->setMask(r);
+}
+
+void TDDWindow::resizeEvent(QResizeEvent* event) {
+  TDDGraphicControlEx::resizeEvent(event);
+  if (Shaped()) ApplyRegion();
+}
+
+}  // namespace vireo
