@@ -1,10 +1,12 @@
 // Text conversions run for every playlist title, form body and legacy tag.
+#include <benchmark/benchmark.h>
+
 #include "base/Gb18030.h"
 #include "base/UrlCodec.h"
 
-#include <benchmark/benchmark.h>
-
-static QString SampleTitle() { return QStringLiteral("周杰伦 - 晴天 (Live at 台北 2004) 😀"); }
+static QString SampleTitle() {
+  return QStringLiteral("周杰伦 - 晴天 (Live at 台北 2004) 😀");
+}
 
 static void BM_ToGb18030(benchmark::State& state) {
   const QString t = SampleTitle();

@@ -38,7 +38,8 @@ QString CleanFileName(const QString& name, int maxBytes) {
   // the limit.
   qsizetype bytes = 0, i = 0;
   while (i < out.size()) {
-    const qsizetype len = (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) ? 2 : 1;
+    const qsizetype len =
+        (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) ? 2 : 1;
     const qsizetype charBytes = ToGb18030(out.mid(i, len)).size();
     if (bytes + charBytes > maxBytes) break;
     bytes += charBytes;

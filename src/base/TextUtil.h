@@ -9,7 +9,9 @@ namespace vireo {
 // every byte (or character) up to 0x20, are dropped.
 QByteArray TrimBytes(QByteArrayView text);
 QString TrimText(const QString& text);
-inline bool IsBlank(const QString& text) { return TrimText(text).isEmpty(); }
+inline bool IsBlank(const QString& text) {
+  return TrimText(text).isEmpty();
+}
 
 // The file name without its folder and without its extension (the last dot of the name and what
 // follows it). Both '/' and '\' end a folder, so paths from playlists written on Windows work too.

@@ -35,7 +35,9 @@ QByteArray URLEncode(QByteArrayView bytes) {
   return out;
 }
 
-QByteArray URLEncodeText(const QString& text) { return URLEncode(ToGb18030(text)); }
+QByteArray URLEncodeText(const QString& text) {
+  return URLEncode(ToGb18030(text));
+}
 
 QByteArray URLDecode(QByteArrayView bytes) {
   QByteArray out;

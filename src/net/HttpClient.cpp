@@ -1,11 +1,11 @@
 #include "net/HttpClient.h"
 
-#include "base/TextUtil.h"
-#include "base/UrlCodec.h"
-
 #include <curl/curl.h>
 
 #include <mutex>
+
+#include "base/TextUtil.h"
+#include "base/UrlCodec.h"
 
 namespace vireo {
 namespace {
@@ -35,7 +35,8 @@ size_t OnWrite(char* data, size_t size, size_t count, void* user) {
   const qint64 n = static_cast<qint64>(size * count);
   if (t->result->contentLength < 0) {
     curl_off_t len = -1;
-    if (curl_easy_getinfo(t->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &len) == CURLE_OK && len >= 0)
+    if (curl_easy_getinfo(t->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &len) == CURLE_OK &&
+        len >= 0)
       t->result->contentLength = len;
   }
   qint64 take = n;
@@ -107,7 +108,8 @@ HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChu
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(exchange.limits.connectTimeoutMs));
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                   static_cast<long>(exchange.limits.connectTimeoutMs));
   if (exchange.limits.totalTimeoutMs > 0)
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(exchange.limits.totalTimeoutMs));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnWrite);
@@ -115,14 +117,16 @@ HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChu
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-  if (!exchange.userAgent.isEmpty()) curl_easy_setopt(curl, CURLOPT_USERAGENT, exchange.userAgent.constData());
+  if (!exchange.userAgent.isEmpty())
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, exchange.userAgent.constData());
   if (exchange.http10) curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
 
   const bool post = exchange.method == "POST";
   if (post) {
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, exchange.body.constData());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(exchange.body.size()));
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(exchange.body.size()));
   } else {
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
 #include <atomic>
 #include <functional>
 
@@ -13,8 +12,8 @@ namespace vireo {
 // answer never fills memory.
 struct HttpLimits {
   int connectTimeoutMs = 4000;
-  int totalTimeoutMs = 20000;        // 0: no overall limit (streamed downloads)
-  qint64 maxAnswerBytes = 4 << 20;   // the answer is cut here; 0: no limit
+  int totalTimeoutMs = 20000;       // 0: no overall limit (streamed downloads)
+  qint64 maxAnswerBytes = 4 << 20;  // the answer is cut here; 0: no limit
 };
 
 struct HttpExchange {
@@ -30,17 +29,18 @@ struct HttpExchange {
 };
 
 struct HttpResult {
-  bool completed = false;   // the whole answer arrived (any status)
-  long status = 0;          // 0 when no answer came
+  bool completed = false;  // the whole answer arrived (any status)
+  long status = 0;         // 0 when no answer came
   qint64 contentLength = -1;
-  bool truncated = false;   // cut at maxAnswerBytes
-  QByteArray body;          // empty when a chunk handler took the bytes
-  QString error;            // libcurl's words when not completed
+  bool truncated = false;  // cut at maxAnswerBytes
+  QByteArray body;         // empty when a chunk handler took the bytes
+  QString error;           // libcurl's words when not completed
 };
 
 // Receives the answer's bytes as they arrive, with the announced length (-1 when none).
 // Returning false ends the exchange.
-using HttpChunkHandler = std::function<bool(const char* data, qsizetype size, qint64 contentLength)>;
+using HttpChunkHandler =
+    std::function<bool(const char* data, qsizetype size, qint64 contentLength)>;
 
 // One blocking exchange over libcurl: its own handle, no connection reuse, no cookies, no cache.
 // Safe to call from any number of threads at once.

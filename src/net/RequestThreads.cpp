@@ -28,7 +28,8 @@ int RequestThreads::Running() const {
 
 bool RequestThreads::WaitForAll(int timeoutMs) {
   std::unique_lock lock(mutex_);
-  return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return running_ == 0; });
+  return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                        [this] { return running_ == 0; });
 }
 
 }  // namespace vireo

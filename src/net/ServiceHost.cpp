@@ -1,8 +1,8 @@
 #include "net/ServiceHost.h"
 
-#include "base/TextUtil.h"
-
 #include <mutex>
+
+#include "base/TextUtil.h"
 
 namespace vireo {
 namespace {

@@ -16,7 +16,11 @@ void TGetThr::Create(const QByteArray& url) {
   Threads().Start([url] { HttpGet(url); });
 }
 
-int TGetThr::Running() { return Threads().Running(); }
-bool TGetThr::WaitForAll(int timeoutMs) { return Threads().WaitForAll(timeoutMs); }
+int TGetThr::Running() {
+  return Threads().Running();
+}
+bool TGetThr::WaitForAll(int timeoutMs) {
+  return Threads().WaitForAll(timeoutMs);
+}
 
 }  // namespace vireo

@@ -1,11 +1,11 @@
 #include "net/TPostThr.h"
 
+#include <QCoreApplication>
+#include <QPointer>
+
 #include "base/TextUtil.h"
 #include "net/HttpClient.h"
 #include "net/RequestThreads.h"
-
-#include <QCoreApplication>
-#include <QPointer>
 
 namespace vireo {
 namespace {
@@ -40,7 +40,11 @@ int TPostThr::ResultCode(QByteArrayView answer) {
   return 255;
 }
 
-int TPostThr::Running() { return Threads().Running(); }
-bool TPostThr::WaitForAll(int timeoutMs) { return Threads().WaitForAll(timeoutMs); }
+int TPostThr::Running() {
+  return Threads().Running();
+}
+bool TPostThr::WaitForAll(int timeoutMs) {
+  return Threads().WaitForAll(timeoutMs);
+}
 
 }  // namespace vireo

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include "base/Gb18030.h"
 #include "base/TextUtil.h"
-
-#include <gtest/gtest.h>
 
 using namespace vireo;
 
@@ -23,7 +23,9 @@ TEST(Gb18030, EveryUnicodeCharacterSurvivesARoundTrip) {
 
 TEST(Gb18030, BrokenBytesBecomeReplacementAndDecodingGoesOn) {
   // A lead byte with an invalid trail, then a lone lead byte at the very end.
-  const QString s = FromGb18030("a\x81\x20" "b\xB8");
+  const QString s = FromGb18030(
+      "a\x81\x20"
+      "b\xB8");
   EXPECT_TRUE(s.startsWith(QStringLiteral("a\uFFFD")));
   EXPECT_TRUE(s.contains(u'b'));
   EXPECT_TRUE(s.endsWith(QChar(0xFFFD)));
@@ -39,18 +41,22 @@ TEST(Gb18030, LongTextsConvertWhole) {
 TEST(Utf8Check, AcceptsWellFormedAndRejectsTheRest) {
   EXPECT_TRUE(IsValidUtf8(QStringLiteral("歌 😀 é").toUtf8()));
   EXPECT_TRUE(IsValidUtf8(""));
-  EXPECT_FALSE(IsValidUtf8("\xB8\xE8"));           // GBK bytes
-  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));           // overlong '/'
-  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));       // surrogate
-  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));   // past U+10FFFF
-  EXPECT_FALSE(IsValidUtf8("\xE6\xAD"));           // cut short
+  EXPECT_FALSE(IsValidUtf8("\xB8\xE8"));          // GBK bytes
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong '/'
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // past U+10FFFF
+  EXPECT_FALSE(IsValidUtf8("\xE6\xAD"));          // cut short
 }
 
 TEST(Trim, DropsEverythingUpToBlankAtBothEnds) {
   EXPECT_EQ(TrimBytes("\t\r\n \x01 a b \x1f\x20"), QByteArray("a b"));
-  EXPECT_EQ(TrimBytes("\x7f" "a\x7f"), QByteArray("\x7f" "a\x7f"));  // DEL is not trimmed
+  EXPECT_EQ(TrimBytes("\x7f"
+                      "a\x7f"),
+            QByteArray("\x7f"
+                       "a\x7f"));  // DEL is not trimmed
   EXPECT_EQ(TrimBytes("   "), QByteArray());
-  EXPECT_EQ(TrimText(QStringLiteral("\u3000歌\n")), QStringLiteral("\u3000歌"));  // ideographic space stays
+  EXPECT_EQ(TrimText(QStringLiteral("\u3000歌\n")),
+            QStringLiteral("\u3000歌"));  // ideographic space stays
   EXPECT_TRUE(IsBlank(QStringLiteral(" \t\r\n")));
 }
 
@@ -64,17 +70,20 @@ TEST(FileTitle, NameWithoutFolderAndLastExtension) {
 
 TEST(CleanFileName, RemovesTheNineCharactersOnly) {
   EXPECT_EQ(CleanFileName(QStringLiteral("a\"b*c/d:e<f>g?h\\i|j")), QStringLiteral("abcdefghij"));
-  EXPECT_EQ(CleanFileName(QStringLiteral("It's (live) [2004] 歌.")), QStringLiteral("It's (live) [2004] 歌."));
+  EXPECT_EQ(CleanFileName(QStringLiteral("It's (live) [2004] 歌.")),
+            QStringLiteral("It's (live) [2004] 歌."));
 }
 
 TEST(CleanFileName, CutsAtACharacterBoundaryUnderTheByteLimit) {
   // 歌 is two GB18030 bytes: 99 bytes of ASCII plus one 歌 would be 101.
   const QString name = QString(99, u'x') + QStringLiteral("歌歌");
   EXPECT_EQ(CleanFileName(name, 100), QString(99, u'x'));
-  EXPECT_EQ(CleanFileName(QString(98, u'x') + QStringLiteral("歌歌"), 100), QString(98, u'x') + QStringLiteral("歌"));
+  EXPECT_EQ(CleanFileName(QString(98, u'x') + QStringLiteral("歌歌"), 100),
+            QString(98, u'x') + QStringLiteral("歌"));
   // An emoji is four bytes and one character made of two UTF-16 units; it is never split.
   EXPECT_EQ(CleanFileName(QString(97, u'x') + QStringLiteral("😀"), 100), QString(97, u'x'));
-  EXPECT_EQ(CleanFileName(QString(96, u'x') + QStringLiteral("😀"), 100), QString(96, u'x') + QStringLiteral("😀"));
+  EXPECT_EQ(CleanFileName(QString(96, u'x') + QStringLiteral("😀"), 100),
+            QString(96, u'x') + QStringLiteral("😀"));
   // Removal happens before cutting.
   EXPECT_EQ(CleanFileName(QStringLiteral("??ab"), 2), QStringLiteral("ab"));
   EXPECT_EQ(CleanFileName(QStringLiteral("ab"), 0), QString());

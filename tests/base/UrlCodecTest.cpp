@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include "base/Gb18030.h"
 #include "base/UrlCodec.h"
-
-#include <gtest/gtest.h>
 
 using namespace vireo;
 
@@ -19,10 +19,11 @@ TEST(URLDecode, PlusPercentAndTheAmpersandStop) {
   EXPECT_EQ(URLDecode("a+b%41&c"), QByteArray("a bA"));
   EXPECT_EQ(URLDecode("%4G"), QByteArray("\x04"));
   EXPECT_EQ(URLDecode("%4Gx"), QByteArray("\x04x"));
-  EXPECT_EQ(URLDecode("% Ax"), QByteArray("\x0A" "x"));  // a leading blank inside the two is skipped
+  EXPECT_EQ(URLDecode("% Ax"), QByteArray("\x0A"
+                                          "x"));  // a leading blank inside the two is skipped
   EXPECT_EQ(URLDecode("%zz9"), QByteArray(QByteArray(1, '\0') + "9"));
   EXPECT_EQ(URLDecode("%b8%E8"), QByteArray("\xB8\xE8"));
-  EXPECT_EQ(URLDecode("ab%4"), QByteArray("ab\x04"));      // cut short at the end
+  EXPECT_EQ(URLDecode("ab%4"), QByteArray("ab\x04"));  // cut short at the end
   EXPECT_EQ(URLDecode("ab%"), QByteArray(QByteArray("ab") + '\0'));
   EXPECT_EQ(URLDecode("&rest"), QByteArray());
 }

@@ -30,7 +30,8 @@ int ListenOnLoopback(uint16_t& port, int backlog) {
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   addr.sin_port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, backlog) != 0) {
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(fd, backlog) != 0) {
     ::close(fd);
     throw std::runtime_error("bind/listen on 127.0.0.1 failed");
   }
@@ -141,7 +142,9 @@ LoopbackHttpServer::~LoopbackHttpServer() {
   for (auto& t : workers) t.join();
 }
 
-std::string LoopbackHttpServer::HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
+std::string LoopbackHttpServer::HostPort() const {
+  return "127.0.0.1:" + std::to_string(port_);
+}
 
 std::string LoopbackHttpServer::Url(std::string_view path) const {
   return "http://" + HostPort() + std::string(path);
@@ -192,7 +195,8 @@ void LoopbackHttpServer::Serve(int fd) {
 std::string LoopbackHttpServer::Response(
     int status, std::string_view body,
     const std::vector<std::pair<std::string, std::string>>& headers, bool withContentLength) {
-  std::string out = "HTTP/1.1 " + std::to_string(status) + (status < 400 ? " OK" : " Error") + "\r\n";
+  std::string out =
+      "HTTP/1.1 " + std::to_string(status) + (status < 400 ? " OK" : " Error") + "\r\n";
   for (const auto& [k, v] : headers) out += k + ": " + v + "\r\n";
   if (withContentLength) out += "Content-Length: " + std::to_string(body.size()) + "\r\n";
   out += "Connection: close\r\n\r\n";
@@ -207,8 +211,12 @@ uint16_t LoopbackHttpServer::ClosedPort() {
   return port;
 }
 
-SilentTcpServer::SilentTcpServer() { fd_ = ListenOnLoopback(port_, 16); }
+SilentTcpServer::SilentTcpServer() {
+  fd_ = ListenOnLoopback(port_, 16);
+}
 
-SilentTcpServer::~SilentTcpServer() { ::close(fd_); }
+SilentTcpServer::~SilentTcpServer() {
+  ::close(fd_);
+}
 
 }  // namespace vireo::test

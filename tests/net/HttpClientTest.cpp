@@ -1,10 +1,10 @@
-#include "LoopbackHttpServer.h"
-#include "net/HttpClient.h"
-#include "net/ServiceHost.h"
-
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+
+#include "LoopbackHttpServer.h"
+#include "net/HttpClient.h"
+#include "net/ServiceHost.h"
 
 using namespace vireo;
 using vireo::test::LoopbackHttpServer;
@@ -12,7 +12,9 @@ using vireo::test::SilentTcpServer;
 
 namespace {
 
-QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+QByteArray Bytes(const std::string& s) {
+  return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 LoopbackHttpServer::Handler Answer(std::string body, int status = 200) {
   return [body = std::move(body), status](const LoopbackHttpServer::Request&,
@@ -36,7 +38,8 @@ class HttpTest : public testing::Test {
 
 TEST_F(HttpTest, GetSendsTheAgentAndAsksForAFreshAnswer) {
   LoopbackHttpServer server(Answer("<update/>"));
-  EXPECT_EQ(HttpGet(Bytes("  " + server.Url("/soft/update.xml") + "\r\n")), QByteArray("<update/>"));
+  EXPECT_EQ(HttpGet(Bytes("  " + server.Url("/soft/update.xml") + "\r\n")),
+            QByteArray("<update/>"));
   ASSERT_EQ(server.RequestCount(), 1u);
   const auto req = server.Requests()[0];
   EXPECT_EQ(req.requestLine, "GET /soft/update.xml HTTP/1.1");
@@ -95,25 +98,28 @@ TEST_F(HttpTest, FailuresGiveEmptyText) {
   EXPECT_EQ(HttpGet(""), QByteArray());
   EXPECT_EQ(HttpGet("   "), QByteArray());
   EXPECT_EQ(HttpPost("no-slash-no-host", "a"), QByteArray());  // SplitUrl finds no host
-  EXPECT_EQ(HttpGet("file:///etc/passwd"), QByteArray());     // only http and https are spoken
+  EXPECT_EQ(HttpGet("file:///etc/passwd"), QByteArray());      // only http and https are spoken
 }
 
 TEST_F(HttpTest, ASilentHostIsGivenUpOnWithinTheLimit) {
   SilentTcpServer silent;
   QElapsedTimer t;
   t.start();
-  EXPECT_EQ(HttpGet(Bytes("http://127.0.0.1:" + std::to_string(silent.Port()) + "/")), QByteArray());
-  EXPECT_EQ(HttpPost(Bytes("127.0.0.1:" + std::to_string(silent.Port()) + "/p"), "x"), QByteArray());
+  EXPECT_EQ(HttpGet(Bytes("http://127.0.0.1:" + std::to_string(silent.Port()) + "/")),
+            QByteArray());
+  EXPECT_EQ(HttpPost(Bytes("127.0.0.1:" + std::to_string(silent.Port()) + "/p"), "x"),
+            QByteArray());
   EXPECT_LT(t.elapsed(), 8000);  // two exchanges, each bounded by the 2 s overall limit
 }
 
 TEST_F(HttpTest, AnOversizedAnswerIsCut) {
-  LoopbackHttpServer server([](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
-    c.Write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
-    const std::string block(64 * 1024, 'q');
-    for (int i = 0; i < 64 && c.Write(block); ++i) {
-    }  // 4 MiB on offer, the limit is 1 MiB
-  });
+  LoopbackHttpServer server(
+      [](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        c.Write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+        const std::string block(64 * 1024, 'q');
+        for (int i = 0; i < 64 && c.Write(block); ++i) {
+        }  // 4 MiB on offer, the limit is 1 MiB
+      });
   const QByteArray got = HttpGet(Bytes(server.Url("/big")));
   EXPECT_EQ(got.size(), 1 << 20);
 
@@ -154,10 +160,11 @@ TEST_F(HttpTest, FetchStreamsChunksWithTheLengthAndCanStop) {
 }
 
 TEST_F(HttpTest, CancelEndsAStalledExchange) {
-  LoopbackHttpServer server([](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
-    c.Write("HTTP/1.1 200 OK\r\n\r\nabc");
-    c.Sleep(10000);
-  });
+  LoopbackHttpServer server(
+      [](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        c.Write("HTTP/1.1 200 OK\r\n\r\nabc");
+        c.Sleep(10000);
+      });
   std::atomic<bool> cancel{true};
   HttpExchange ex;
   ex.url = Bytes(server.Url("/radio"));
@@ -172,7 +179,8 @@ TEST_F(HttpTest, CancelEndsAStalledExchange) {
 TEST(ServiceHost, BuildsServiceAddressesAndEmptyMeansOffline) {
   ServiceHost::SetHost(QStringLiteral(" music.example.org:8080 "));
   EXPECT_TRUE(ServiceHost::Online());
-  EXPECT_EQ(ServiceHost::Url("/soft/update.xml"), QByteArray("http://music.example.org:8080/soft/update.xml"));
+  EXPECT_EQ(ServiceHost::Url("/soft/update.xml"),
+            QByteArray("http://music.example.org:8080/soft/update.xml"));
   ServiceHost::SetHost(QString());
   EXPECT_FALSE(ServiceHost::Online());
   EXPECT_EQ(ServiceHost::Url("/soft/update.xml"), QByteArray());

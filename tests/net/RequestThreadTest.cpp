@@ -1,24 +1,26 @@
+#include <gtest/gtest.h>
+
+#include <QObject>
+#include <QThread>
+#include <memory>
+
 #include "LoopbackHttpServer.h"
 #include "TestEnv.h"
 #include "net/HttpClient.h"
 #include "net/TGetThr.h"
 #include "net/TPostThr.h"
 
-#include <gtest/gtest.h>
-
-#include <QObject>
-#include <QThread>
-
-#include <memory>
-
 using namespace vireo;
 using vireo::test::LoopbackHttpServer;
 
 namespace {
-QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+QByteArray Bytes(const std::string& s) {
+  return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 LoopbackHttpServer::Handler Answer(std::string body) {
-  return [body = std::move(body)](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+  return [body = std::move(body)](const LoopbackHttpServer::Request&,
+                                  LoopbackHttpServer::Connection& c) {
     c.Write(LoopbackHttpServer::Response(200, body));
   };
 }
@@ -50,10 +52,11 @@ TEST(TPostThr, ReportsTheResultCodeOnTheReceiversThread) {
 }
 
 TEST(TPostThr, AReceiverGoneBeforeTheAnswerIsNotTouched) {
-  LoopbackHttpServer server([](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
-    c.Sleep(200);
-    c.Write(LoopbackHttpServer::Response(200, "1"));
-  });
+  LoopbackHttpServer server(
+      [](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        c.Sleep(200);
+        c.Write(LoopbackHttpServer::Response(200, "1"));
+      });
   bool called = false;
   {
     auto receiver = std::make_unique<QObject>();
@@ -66,17 +69,19 @@ TEST(TPostThr, AReceiverGoneBeforeTheAnswerIsNotTouched) {
 
 TEST(RequestThreads, ManyRequestsOverlapAndEndByThemselves) {
   std::atomic<int> inFlight{0}, peak{0};
-  LoopbackHttpServer server([&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
-    const int now = ++inFlight;
-    int p = peak.load();
-    while (now > p && !peak.compare_exchange_weak(p, now)) {
-    }
-    c.Sleep(150);
-    --inFlight;
-    c.Write(LoopbackHttpServer::Response(200, "1"));
-  });
+  LoopbackHttpServer server(
+      [&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        const int now = ++inFlight;
+        int p = peak.load();
+        while (now > p && !peak.compare_exchange_weak(p, now)) {
+        }
+        c.Sleep(150);
+        --inFlight;
+        c.Write(LoopbackHttpServer::Response(200, "1"));
+      });
   for (int i = 0; i < 4; ++i) TPostThr::Create(Bytes(server.Url("/p")), "a");
-  for (int i = 0; i < 4; ++i) TGetThr::Create(Bytes(server.Url("/mpost/hot.asp?id=") + std::to_string(i)));
+  for (int i = 0; i < 4; ++i)
+    TGetThr::Create(Bytes(server.Url("/mpost/hot.asp?id=") + std::to_string(i)));
   EXPECT_TRUE(TPostThr::WaitForAll(5000));
   EXPECT_TRUE(TGetThr::WaitForAll(5000));
   EXPECT_EQ(TPostThr::Running(), 0);

@@ -5,15 +5,14 @@
 //   vireo-text filename TEXT    the lyric file name the player would save for TEXT
 //   vireo-text title PATH       the title of a file without tags
 //   vireo-text get URL          an HTTP GET as the player sends it
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
 #include "base/Gb18030.h"
 #include "base/TextUtil.h"
 #include "base/UrlCodec.h"
 #include "net/HttpClient.h"
-
-#include <QCoreApplication>
-#include <QStringList>
-
-#include <cstdio>
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
