@@ -36,9 +36,10 @@ void TransferRect(TDDBitmap32& dst, int dstX, int dstY, const TRect& dstClipIn,
 
 int StretchMap(int i, int clipStart, int dstStart, int dstLength, int srcStart, int srcEnd) {
   if (dstLength < 2) return (srcStart + srcEnd - 1) / 2;
-  // The factor is held in single precision, as the skins were always drawn with it.
+  // The factor is rounded to single precision; the product and the sum are exact (a double holds
+  // them without loss), so a column just short of a whole source column is not rounded up to it.
   const float f = float(srcEnd - srcStart) / float(dstLength);
-  const int m = int(float(i + clipStart - dstStart) * f + float(srcStart));
+  const int m = int(double(i + clipStart - dstStart) * double(f) + double(srcStart));
   return std::clamp(m, srcStart, srcEnd - 1);
 }
 

@@ -75,9 +75,10 @@ Result SnapWindowPos(const Request& rq) {
     if (!f.Visible || !f.Borderless) continue;
     const int fl = f.Rect.x(), ft = f.Rect.y(), fw = f.Rect.width(), fh = f.Rect.height();
     if (rq.Tag == kMaster && f.Tag == kDocked) {
+      // The displacement as adjusted so far: when the master snaps to the work area, its group
+      // snaps with it instead of coming loose by the snapped distance.
       res.MovedPeers.push_back(int(i));
-      res.MovedTo.emplace_back(fl + (rq.Proposed.x() - rq.Current.x()),
-                               ft + (rq.Proposed.y() - rq.Current.y()));
+      res.MovedTo.emplace_back(fl + (x - rq.Current.x()), ft + (y - rq.Current.y()));
       continue;
     }
     if (f.Tag == kExcluded) continue;

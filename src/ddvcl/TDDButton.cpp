@@ -101,15 +101,40 @@ void TDDButton::MouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers shift
 }
 
 void TDDButton::MouseMove(Qt::KeyboardModifiers shift, int x, int y) {
-  if (!m_pressedDown) {
+  const bool inside = rect().contains(x, y);
+  if (m_pressedDown) {
+    // A pressed button holds the pointer, and enter and leave only come after the release. The
+    // pressed look still goes when the pointer leaves and comes back with it, as a release out
+    // there will not click.
+    if (!inside && m_state == vsPressed) {
+      m_leftWhilePressed = true;
+      MouseLeave();
+    } else if (inside && m_state != vsPressed) {
+      m_leftWhilePressed = false;
+      MouseEnter();
+    }
+  } else {
     // Recovers enter and leave events the windowing system did not deliver.
-    const bool inside = rect().contains(x, y);
     if (inside && m_state != vsHighlighted && m_state != vsFadingIn)
       MouseEnter();
     else if (!inside && m_state != vsNormal)
       MouseLeave();
   }
   TDDGraphicControlEx::MouseMove(shift, x, y);
+}
+
+void TDDButton::enterEvent(QEnterEvent* event) {
+  m_leftWhilePressed = false;
+  TDDGraphicControlEx::enterEvent(event);
+}
+
+void TDDButton::leaveEvent(QEvent* event) {
+  if (m_leftWhilePressed) {
+    m_leftWhilePressed = false;  // announced already
+    QWidget::leaveEvent(event);
+    return;
+  }
+  TDDGraphicControlEx::leaveEvent(event);
 }
 
 void TDDButton::changeEvent(QEvent* event) {

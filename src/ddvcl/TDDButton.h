@@ -51,6 +51,8 @@ class TDDButton : public TDDGraphicControlEx {
   void MouseMove(Qt::KeyboardModifiers shift, int x, int y) override;
   void MouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
   void changeEvent(QEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
   void Compose(TDDBitmap32& buffer) override;
 
   // The sprite corners for the current look; TDDCheckedButton swaps in its checked set.
@@ -70,6 +72,9 @@ class TDDButton : public TDDGraphicControlEx {
   std::uint8_t m_fadeStep = 0;
   std::unique_ptr<QTimer> m_fadeTimer;
   int m_tag = 0;
+  // The pointer left while pressed and the leave was announced from the moves; the windowing
+  // system's own leave, held back until the release, then repeats it.
+  bool m_leftWhilePressed = false;
 };
 
 }  // namespace vireo

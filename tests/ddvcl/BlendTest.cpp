@@ -162,6 +162,18 @@ TEST(StretchBlendTo, NearestNeighbourMapsStayInsideTheSource) {
   EXPECT_EQ(StretchMap(0, 0, 0, 0, 10, 20), 14);
 }
 
+TEST(StretchBlendTo, TheMapTruncatesTheExactProductOfTheSinglePrecisionFactor) {
+  // 14 -> 20: f = 0.7 in single precision is 0.69999998..., so destination column 10 lies just
+  // short of source column 7. Rounding the product to single precision would show column 7.
+  EXPECT_EQ(StretchMap(10, 0, 0, 20, 0, 14), 6);
+  EXPECT_EQ(StretchMap(10, 3, 3, 20, 5, 19), 11);  // the same with offsets on both sides
+  TDDBitmap32 src(14, 1);
+  for (int x = 0; x < 14; ++x) src.SetPixel(x, 0, 0xFF000000u | TColor32(x));
+  TDDBitmap32 dst(20, 1);
+  src.StretchBlendTo(dst, dst.BoundsRect(), 255);
+  EXPECT_EQ(dst.Pixel(10, 0), 0xFF000006u);
+}
+
 TEST(StretchBlendTo, FullAlphaOverwritesAndLowerAlphaBlends) {
   TDDBitmap32 src(2, 2);
   src.SetPixel(0, 0, 0x80FF0000u);

@@ -214,6 +214,44 @@ TEST(Button, PointerWhilePressedAndMissedEnterOrLeave) {
   EXPECT_EQ(enters, 3);
 }
 
+TEST(Button, DraggingOutWhilePressedDropsThePressedLookAndBackInRestoresIt) {
+  // While a button is held the windowing system sends no enter or leave; the moves do.
+  Rig r;
+  int enters = 0, leaves = 0, clicks = 0;
+  r.button->OnMouseEnter = [&](QObject*) { ++enters; };
+  r.button->OnMouseLeave = [&](QObject*) { ++leaves; };
+  r.button->OnClick = [&](QObject*) { ++clicks; };
+  Press(r.button, QPoint(1, 1));
+  MoveTo(r.button, QPoint(30, 1), Qt::LeftButton);
+  EXPECT_EQ(r.button->VisualState(), TDDButton::vsNormal);
+  EXPECT_TRUE(r.button->PressedDown());
+  EXPECT_EQ(leaves, 1);
+  r.ExpectLook(0);
+  MoveTo(r.button, QPoint(31, 2), Qt::LeftButton);
+  EXPECT_EQ(leaves, 1);
+  MoveTo(r.button, QPoint(2, 2), Qt::LeftButton);
+  EXPECT_EQ(r.button->VisualState(), TDDButton::vsPressed);
+  EXPECT_EQ(enters, 1);
+  r.ExpectLook(1);
+  Release(r.button, QPoint(2, 2));
+  EXPECT_EQ(clicks, 1);
+  // With a fade the pressed button shows its highlighted look outside.
+  r.button->SetFade(4);
+  Press(r.button, QPoint(1, 1));
+  MoveTo(r.button, QPoint(30, 1), Qt::LeftButton);
+  EXPECT_EQ(r.button->VisualState(), TDDButton::vsHighlighted);
+  Release(r.button, QPoint(30, 1));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(r.button->VisualState(), TDDButton::vsFadingOut);
+  // The leave the windowing system delivers after the release was announced already.
+  Leave(r.button);
+  EXPECT_EQ(leaves, 2);
+  Enter(r.button);
+  EXPECT_EQ(r.button->VisualState(), TDDButton::vsFadingIn);
+  Leave(r.button);
+  EXPECT_EQ(leaves, 3);
+}
+
 TEST(Button, DropDownButtonOpensItsMenuUnderItselfInsteadOfClicking) {
   Rig r;
   r.form.move(100, 100);

@@ -112,6 +112,18 @@ TEST(Snap, TheMasterDragsItsDockedWindowsByItsOwnDisplacement) {
   EXPECT_EQ(r.Rect.x(), 433);
 }
 
+TEST(Snap, TheDockedGroupFollowsTheMasterIntoItsWorkAreaSnap) {
+  // Proposed 7 from the left edge: the master lands on 0, so its displacement is -400, not -393.
+  Request rq = Base(QRect(7, 400, 200, 100));
+  rq.Tag = kMaster;
+  rq.Moving = true;
+  rq.Others = {{QRect(600, 400, 100, 100), kDocked}};
+  const Result r = SnapWindowPos(rq);
+  EXPECT_EQ(r.Rect.topLeft(), QPoint(0, 400));
+  ASSERT_EQ(r.MovedPeers, std::vector<int>{0});
+  EXPECT_EQ(r.MovedTo[0], QPoint(200, 400));  // still flush against the master's right edge
+}
+
 TEST(Snap, TouchingNeedsExactContactAndOverlapOrMeetingExtents) {
   const QRect a(100, 100, 100, 100);
   EXPECT_TRUE(Touching(a, QRect(200, 150, 50, 50), kOrdinary));
