@@ -56,12 +56,8 @@ std::optional<QString> TLrcTextThread::SearchOnline(ILrcDown& lrcDown, const QSt
 TLrcTextThread::Result TLrcTextThread::Lookup(const Track& track, const LrcLookupContext& context) {
   Result result;
   const auto candidate = LyricFolder::FindCandidate(context.lyricFolder, track.title, track.singer);
-  const QString side = LyricFolder::SideFile(track.filePath);
-  std::optional<QString> path;
-  if (!side.isEmpty() && QFileInfo(side).isFile())
-    path = side;
-  else if (candidate && QFileInfo(*candidate).isFile())
-    path = candidate;
+  std::optional<QString> path = LyricFolder::FindSideFile(track.filePath);
+  if (!path && candidate && QFileInfo(*candidate).isFile()) path = candidate;
 
   if (path) {
     // An unreadable file ends the lookup with nothing, as it would have with no file at all.

@@ -130,6 +130,22 @@ TEST_F(LookupTest, SideFileComesFirst) {
   EXPECT_EQ(LyricFolder::SideFile(QString()), QString());
 }
 
+TEST_F(LookupTest, SideFileIsFoundInAnyLetterCase) {
+  // Collections made on other systems often carry "Song.LRC" beside "Song.mp3".
+  const QString track = tracks_.filePath(u"Song.mp3"_qs);
+  WriteFile(tracks_.filePath(u"Song.LRC"_qs), "[00:01.00]upper\n");
+  WriteFile(folder_ + u"/song singer.lrc"_qs, "[00:01.00]folder\n");
+  EXPECT_EQ(LyricFolder::FindSideFile(track), tracks_.filePath(u"Song.LRC"_qs));
+  EXPECT_EQ(LookUp({track, u"song"_qs, u"singer"_qs, {}}, Context(false)).text,
+            u"[00:01.00]upper\r\n"_qs);
+  // The name as built wins over one that differs in case only.
+  WriteFile(tracks_.filePath(u"Song.lrc"_qs), "[00:01.00]exact\n");
+  EXPECT_EQ(LyricFolder::FindSideFile(track), tracks_.filePath(u"Song.lrc"_qs));
+  EXPECT_FALSE(LyricFolder::FindSideFile(tracks_.filePath(u"none.mp3"_qs)).has_value());
+  EXPECT_FALSE(LyricFolder::FindSideFile(tracks_.filePath(u"gone/Song.mp3"_qs)).has_value());
+  EXPECT_FALSE(LyricFolder::FindSideFile(u"http://host/Song.mp3"_qs).has_value());
+}
+
 TEST_F(LookupTest, FolderFilesMatchByNameOnly) {
   WriteFile(folder_ + u"/Yesterday Beatles.lrc"_qs, "[00:01.00]by name\r\n");
   WriteFile(folder_ + u"/something else.lrc"_qs, "[00:01.00]other\r\n");
