@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <atomic>
+#include <map>
 #include <mutex>
 
 #include "FakeLrclib.h"
@@ -265,6 +266,46 @@ TEST(LyricLookup, ScoreTableKeepsOnlyResultsThatBeatEveryEarlierOne) {
   // Close first: it is kept at 66, the exact one at 100 is tried first and is blank.
   EXPECT_EQ(TLrcTextThread::SearchOnline(*down, u"ab"_qs, u"c"_qs, u"close-first"_qs),
             u"close one\r\n"_qs);
+}
+
+namespace {
+
+// A component answering from lists the test sets, whose downloads may fail.
+class ScriptedLrcDown : public ILrcDown {
+ public:
+  QList<LrcSearchItem> results;
+  std::map<qint64, std::optional<QString>> lyrics;  // missing: the download fails
+
+  void Reset() override {}
+  void Search(const QString&, const QString&, const QString&, int) override {}
+  int Count() const override { return 0; }
+  std::optional<LrcSearchItem> GetItem(int) const override { return std::nullopt; }
+  std::optional<QString> Download(qint64 id) override {
+    const auto it = lyrics.find(id);
+    return it == lyrics.end() ? std::nullopt : it->second;
+  }
+  std::optional<QList<LrcSearchItem>> Find(const QString&, const QString&, const QString&,
+                                           int) override {
+    return results;
+  }
+};
+
+}  // namespace
+
+TEST(LyricLookup, AFailedDownloadIsNoAnswerOfTheService) {
+  ScriptedLrcDown down;
+  // Both enter the score table: "abx" at 66, then "abc" at 100.
+  down.results = {{u"ab"_qs, u"x"_qs, {}, 1}, {u"ab"_qs, u"c"_qs, {}, 2}};
+  down.lyrics[1] = u" "_qs;  // blank
+  // The best one cannot be fetched: nothing is known, so nothing may be saved as "no lyric".
+  EXPECT_EQ(TLrcTextThread::SearchOnline(down, u"ab"_qs, u"c"_qs, {}), std::nullopt);
+  // Once it answers, even blank, the service has had its say.
+  down.lyrics[2] = QString();
+  EXPECT_EQ(TLrcTextThread::SearchOnline(down, u"ab"_qs, u"c"_qs, {}), QString());
+  // A result below the lyric found is never asked, so its failure changes nothing.
+  down.lyrics[2] = u"[00:01.00]x"_qs;
+  down.lyrics.erase(1);
+  EXPECT_EQ(TLrcTextThread::SearchOnline(down, u"ab"_qs, u"c"_qs, {}), u"[00:01.00]x\r\n"_qs);
 }
 
 TEST(LyricLookup, ReportBodyAndSaveNames) {
