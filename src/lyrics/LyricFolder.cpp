@@ -1,6 +1,7 @@
 #include "lyrics/LyricFolder.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -43,6 +44,31 @@ std::optional<QString> LyricFolder::FindCandidate(const QString& folder, const Q
 QString LyricFolder::SideFile(const QString& trackPath) {
   if (trackPath.isEmpty() || trackPath.contains(QLatin1StringView("://"))) return {};
   return trackPath.left(std::max<qsizetype>(0, trackPath.size() - 4)) + u".lrc";
+}
+
+std::optional<QString> LyricFolder::FindSideFile(const QString& trackPath) {
+  const QString side = SideFile(trackPath);
+  if (side.isEmpty()) return std::nullopt;
+  const QFileInfo exact(side);
+  if (exact.isFile()) return side;
+  const QString wanted = exact.fileName();
+  const QDir dir = exact.dir();
+  if (wanted.isEmpty() || !dir.exists()) return std::nullopt;
+  // Several names may differ from it in case only; the first in plain name order is taken, so
+  // the same one every time.
+  std::optional<QString> found;
+  QString foundName;
+  QDirIterator it(dir.path(), QDir::Files | QDir::Hidden);
+  while (it.hasNext()) {
+    it.next();
+    const QString name = it.fileName();
+    if (name.compare(wanted, Qt::CaseInsensitive) != 0) continue;
+    if (!found || name < foundName) {
+      found = it.filePath();
+      foundName = name;
+    }
+  }
+  return found;
 }
 
 QString LyricFolder::SaveName(const QString& title, const QString& singer, int maxBytes) {

@@ -29,6 +29,11 @@ class LyricFolder {
   // song.flac gives song..lrc); empty for a network track or an empty path.
   static QString SideFile(const QString& trackPath);
 
+  // The side file as the lookup finds it: the name SideFile builds, else the one file beside the
+  // track whose name differs from it in letter case only ("Song.LRC" for "Song.mp3", as lyric
+  // files copied from case-blind file systems often are). nullopt when there is none.
+  static std::optional<QString> FindSideFile(const QString& trackPath);
+
   // title + " " + singer without the nine characters file names cannot hold, cut to maxBytes
   // (at a character boundary; -1 for no cut), plus ".lrc".
   static QString SaveName(const QString& title, const QString& singer, int maxBytes);

@@ -39,29 +39,28 @@ std::optional<QString> TLrcTextThread::SearchOnline(ILrcDown& lrcDown, const QSt
       byScore[score] = i;
     }
   }
-  bool anyAnswer = false;
+  bool anyFailed = false;
   for (int k = best; k >= 0; --k) {
     if (byScore[k] < 0) continue;
     const auto text = lrcDown.Download(results->at(byScore[k]).Id);
-    if (!text) continue;
-    anyAnswer = true;
+    if (!text) {
+      anyFailed = true;
+      continue;
+    }
     const QString lines = LyricFile::NormalizeLines(*text);
     if (!IsBlank(lines)) return lines;
   }
-  // No lyric among the answers; when none came at all the service was not reached.
-  if (!anyAnswer && best > 0) return std::nullopt;
+  // No lyric found. Only when every result tried has answered is that the service's last word:
+  // a download that failed may have been the lyric, so the track must be asked for again.
+  if (anyFailed) return std::nullopt;
   return QString();
 }
 
 TLrcTextThread::Result TLrcTextThread::Lookup(const Track& track, const LrcLookupContext& context) {
   Result result;
   const auto candidate = LyricFolder::FindCandidate(context.lyricFolder, track.title, track.singer);
-  const QString side = LyricFolder::SideFile(track.filePath);
-  std::optional<QString> path;
-  if (!side.isEmpty() && QFileInfo(side).isFile())
-    path = side;
-  else if (candidate && QFileInfo(*candidate).isFile())
-    path = candidate;
+  std::optional<QString> path = LyricFolder::FindSideFile(track.filePath);
+  if (!path && candidate && QFileInfo(*candidate).isFile()) path = candidate;
 
   if (path) {
     // An unreadable file ends the lookup with nothing, as it would have with no file at all.

@@ -50,7 +50,8 @@ class TLrcTextThread {
 
   // The online search: mode 0, then mode 1 when that found nothing; the results that beat every
   // earlier score against "title singer" are tried from the best down, and the first non-blank
-  // lyric wins. "" when the service has no lyric, nullopt when it could not be asked.
+  // lyric wins. "" when the service has no lyric, nullopt when it could not be asked or a
+  // download failed before any lyric was found.
   static std::optional<QString> SearchOnline(ILrcDown& lrcDown, const QString& title,
                                              const QString& singer, const QString& album);
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <atomic>
+#include <map>
 #include <mutex>
 
 #include "FakeLrclib.h"
@@ -130,6 +131,22 @@ TEST_F(LookupTest, SideFileComesFirst) {
   EXPECT_EQ(LyricFolder::SideFile(QString()), QString());
 }
 
+TEST_F(LookupTest, SideFileIsFoundInAnyLetterCase) {
+  // Collections made on other systems often carry "Song.LRC" beside "Song.mp3".
+  const QString track = tracks_.filePath(u"Song.mp3"_qs);
+  WriteFile(tracks_.filePath(u"Song.LRC"_qs), "[00:01.00]upper\n");
+  WriteFile(folder_ + u"/song singer.lrc"_qs, "[00:01.00]folder\n");
+  EXPECT_EQ(LyricFolder::FindSideFile(track), tracks_.filePath(u"Song.LRC"_qs));
+  EXPECT_EQ(LookUp({track, u"song"_qs, u"singer"_qs, {}}, Context(false)).text,
+            u"[00:01.00]upper\r\n"_qs);
+  // The name as built wins over one that differs in case only.
+  WriteFile(tracks_.filePath(u"Song.lrc"_qs), "[00:01.00]exact\n");
+  EXPECT_EQ(LyricFolder::FindSideFile(track), tracks_.filePath(u"Song.lrc"_qs));
+  EXPECT_FALSE(LyricFolder::FindSideFile(tracks_.filePath(u"none.mp3"_qs)).has_value());
+  EXPECT_FALSE(LyricFolder::FindSideFile(tracks_.filePath(u"gone/Song.mp3"_qs)).has_value());
+  EXPECT_FALSE(LyricFolder::FindSideFile(u"http://host/Song.mp3"_qs).has_value());
+}
+
 TEST_F(LookupTest, FolderFilesMatchByNameOnly) {
   WriteFile(folder_ + u"/Yesterday Beatles.lrc"_qs, "[00:01.00]by name\r\n");
   WriteFile(folder_ + u"/something else.lrc"_qs, "[00:01.00]other\r\n");
@@ -249,6 +266,46 @@ TEST(LyricLookup, ScoreTableKeepsOnlyResultsThatBeatEveryEarlierOne) {
   // Close first: it is kept at 66, the exact one at 100 is tried first and is blank.
   EXPECT_EQ(TLrcTextThread::SearchOnline(*down, u"ab"_qs, u"c"_qs, u"close-first"_qs),
             u"close one\r\n"_qs);
+}
+
+namespace {
+
+// A component answering from lists the test sets, whose downloads may fail.
+class ScriptedLrcDown : public ILrcDown {
+ public:
+  QList<LrcSearchItem> results;
+  std::map<qint64, std::optional<QString>> lyrics;  // missing: the download fails
+
+  void Reset() override {}
+  void Search(const QString&, const QString&, const QString&, int) override {}
+  int Count() const override { return 0; }
+  std::optional<LrcSearchItem> GetItem(int) const override { return std::nullopt; }
+  std::optional<QString> Download(qint64 id) override {
+    const auto it = lyrics.find(id);
+    return it == lyrics.end() ? std::nullopt : it->second;
+  }
+  std::optional<QList<LrcSearchItem>> Find(const QString&, const QString&, const QString&,
+                                           int) override {
+    return results;
+  }
+};
+
+}  // namespace
+
+TEST(LyricLookup, AFailedDownloadIsNoAnswerOfTheService) {
+  ScriptedLrcDown down;
+  // Both enter the score table: "abx" at 66, then "abc" at 100.
+  down.results = {{u"ab"_qs, u"x"_qs, {}, 1}, {u"ab"_qs, u"c"_qs, {}, 2}};
+  down.lyrics[1] = u" "_qs;  // blank
+  // The best one cannot be fetched: nothing is known, so nothing may be saved as "no lyric".
+  EXPECT_EQ(TLrcTextThread::SearchOnline(down, u"ab"_qs, u"c"_qs, {}), std::nullopt);
+  // Once it answers, even blank, the service has had its say.
+  down.lyrics[2] = QString();
+  EXPECT_EQ(TLrcTextThread::SearchOnline(down, u"ab"_qs, u"c"_qs, {}), QString());
+  // A result below the lyric found is never asked, so its failure changes nothing.
+  down.lyrics[2] = u"[00:01.00]x"_qs;
+  down.lyrics.erase(1);
+  EXPECT_EQ(TLrcTextThread::SearchOnline(down, u"ab"_qs, u"c"_qs, {}), u"[00:01.00]x\r\n"_qs);
 }
 
 TEST(LyricLookup, ReportBodyAndSaveNames) {
