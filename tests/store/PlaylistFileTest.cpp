@@ -188,6 +188,17 @@ TEST_F(PlaylistFile, UnicodeTitlesSurviveTheGb2312File) {
   }
 }
 
+TEST_F(PlaylistFile, JapaneseMiddleDotAndHorizontalBarSurvive) {
+  TDDPlaylistModel list;
+  Add(list, {u"ラブ・ストーリー"_s, u"―歌手―"_s, u"/音乐/ラブ・ストーリー.mp3"_s});
+  ASSERT_TRUE(SavePlaylist(list, File()));
+  TDDPlaylistModel back;
+  ASSERT_EQ(LoadPlaylist(back, File()), 1);
+  EXPECT_EQ(back.Items()[0].Title, u"ラブ・ストーリー"_s);
+  EXPECT_EQ(back.Items()[0].Artist, u"―歌手―"_s);
+  EXPECT_EQ(back.Items()[0].FileName, u"/音乐/ラブ・ストーリー.mp3"_s);
+}
+
 TEST_F(PlaylistFile, ControlCharactersFromTagsNeverBreakTheFile) {
   TDDPlaylistModel list;
   Add(list, {u"bad\x01"
