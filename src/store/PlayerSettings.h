@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "store/ConfigKeys.h"
+
 namespace vireo {
 
 // The process-wide values the main window keeps in "Vireo.xml": filled at start-up by
@@ -16,12 +18,12 @@ struct PlayerSettings {
   QString LrcDir;        // lyric folder, as stored (users of it append '/')
   QString MusicDir;      // song cache folder, as stored
   QString PlaylistPath;  // the playlist file
-  QString SkinName = QStringLiteral("Default");
+  QString SkinName = QString(config::kSkinNameDefault);
   QString SkinDir;  // AppDir + "skin/" + SkinName + "/"
-  int EqPresetId = 0;
+  int EqPresetId = config::kEqIdDefault;
   quint8 PlayMode = 0;  // 0 in order, 1 stop after each track, 2 repeat list, 3 repeat track
-  bool DBGain = false;  // volume levelling
-  int Volume = 65;      // 0..100
+  bool DBGain = config::kDBGainDefault;  // volume levelling
+  int Volume = config::kVolumeDefault;   // 0..100
   // The service host to hand to ServiceHost::SetHost; empty means offline.
   QString ServiceHost;
 };

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "base/Gb18030.h"
+#include "store/XmlEntryWriter.h"
 
 namespace vireo {
 namespace {
@@ -221,12 +222,22 @@ XmlNode* XmlDocument::Root() const {
 
 QByteArray XmlDocument::Serialize() const {
   if (!doc_) return {};
+  // Laid out by libxml2 in UTF-8, then encoded here: the system's GB2312 converter alone would
+  // write a few characters as bytes that read back as others.
   xmlChar* out = nullptr;
   int size = 0;
-  xmlDocDumpFormatMemoryEnc(doc_, &out, &size, "GB2312", 1);
-  QByteArray bytes(C(out), size);
+  xmlDocDumpFormatMemoryEnc(doc_, &out, &size, "UTF-8", 1);
+  const QByteArrayView utf8(C(out), size);
+  QByteArray bytes;
+  const auto [at, length] = EncodingSpan(utf8);
+  XmlEntryWriter encoder;
+  if (at >= 0 && encoder.Ok()) {
+    bytes.reserve(size + size / 8);
+    bytes.append(utf8.first(at)).append("GB2312");
+    encoder.AppendEncoded(bytes, utf8.sliced(at + length));
+  }
   xmlFree(out);
-  return bytes;
+  return bytes;  // empty on failure: nothing is written then
 }
 
 QByteArray XmlDocument::SerializeWithBlock(

@@ -60,6 +60,17 @@ int DecodeUtf8(const unsigned char* p, size_t left, char32_t& cp) {
   return len;
 }
 
+// The system's GB2312 table puts U+2015 and U+30FB on A1AA and A1A4, which GBK and GB18030 (what
+// every reader of these files uses) read as U+2014 and U+00B7. Written as bytes they would come
+// back as other characters, so they are written as references.
+bool ReadsBackAsAnother(char32_t cp) {
+  return cp == 0x2015 || cp == 0x30FB;
+}
+
+void AppendReference(QByteArray& out, char32_t cp) {
+  out.append("&#").append(QByteArray::number(static_cast<quint32>(cp))).append(';');
+}
+
 }  // namespace
 
 XmlEntryWriter::XmlEntryWriter() : cd_(iconv_open("GB2312", "UTF-8")) {}
@@ -72,6 +83,42 @@ bool XmlEntryWriter::Ok() const {
   return static_cast<iconv_t>(cd_) != kBad;
 }
 
+void XmlEntryWriter::ConvertRun(QByteArray& out, const char* data, size_t size) {
+  // glibc's iconv works through all of its remaining input before it reports a character it
+  // cannot convert, so a long run of such characters (a Korean title) would take quadratic
+  // time: it is handed over in short pieces that end between characters.
+  constexpr size_t kPiece = 48;
+  while (size > kPiece) {
+    size_t cut = kPiece;
+    while (cut > 0 && (static_cast<unsigned char>(data[cut]) & 0xC0) == 0x80) --cut;
+    if (cut == 0) cut = kPiece;
+    ConvertPiece(out, data, cut);
+    data += cut;
+    size -= cut;
+  }
+  ConvertPiece(out, data, size);
+}
+
+void XmlEntryWriter::ConvertPiece(QByteArray& out, const char* data, size_t size) {
+  auto* src = const_cast<char*>(data);
+  size_t srcLeft = size;
+  iconv(static_cast<iconv_t>(cd_), nullptr, nullptr, nullptr, nullptr);
+  while (srcLeft > 0) {
+    char buffer[512];
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    const size_t r = iconv(static_cast<iconv_t>(cd_), &src, &srcLeft, &dst, &dstLeft);
+    out.append(buffer, dst - buffer);
+    if (r != static_cast<size_t>(-1) || errno == E2BIG) continue;
+    char32_t cp = 0;
+    const int len = DecodeUtf8(reinterpret_cast<const unsigned char*>(src), srcLeft, cp);
+    AppendReference(out, cp);
+    src += len;
+    srcLeft -= static_cast<size_t>(len);
+    iconv(static_cast<iconv_t>(cd_), nullptr, nullptr, nullptr, nullptr);
+  }
+}
+
 void XmlEntryWriter::AppendEncoded(QByteArray& out, QByteArrayView utf8) {
   // ASCII, the bulk of paths and numbers, needs no conversion.
   qsizetype i = 0;
@@ -82,24 +129,20 @@ void XmlEntryWriter::AppendEncoded(QByteArray& out, QByteArrayView utf8) {
     if (j == utf8.size()) break;
     qsizetype k = j;
     while (k < utf8.size() && static_cast<unsigned char>(utf8[k]) >= 0x80) ++k;
-    // Convert the non-ASCII run.
-    auto* src = const_cast<char*>(utf8.data() + j);
-    size_t srcLeft = static_cast<size_t>(k - j);
-    iconv(static_cast<iconv_t>(cd_), nullptr, nullptr, nullptr, nullptr);
-    while (srcLeft > 0) {
-      char buffer[512];
-      char* dst = buffer;
-      size_t dstLeft = sizeof buffer;
-      const size_t r = iconv(static_cast<iconv_t>(cd_), &src, &srcLeft, &dst, &dstLeft);
-      out.append(buffer, dst - buffer);
-      if (r != static_cast<size_t>(-1) || errno == E2BIG) continue;
+    // Convert the non-ASCII run, taking out what would not read back as itself.
+    qsizetype from = j;
+    for (qsizetype at = j; at < k;) {
       char32_t cp = 0;
-      const int len = DecodeUtf8(reinterpret_cast<const unsigned char*>(src), srcLeft, cp);
-      out.append("&#").append(QByteArray::number(static_cast<quint32>(cp))).append(';');
-      src += len;
-      srcLeft -= static_cast<size_t>(len);
-      iconv(static_cast<iconv_t>(cd_), nullptr, nullptr, nullptr, nullptr);
+      const int len = DecodeUtf8(reinterpret_cast<const unsigned char*>(utf8.data() + at),
+                                 static_cast<size_t>(k - at), cp);
+      if (ReadsBackAsAnother(cp)) {
+        ConvertRun(out, utf8.data() + from, static_cast<size_t>(at - from));
+        AppendReference(out, cp);
+        from = at + len;
+      }
+      at += len;
     }
+    ConvertRun(out, utf8.data() + from, static_cast<size_t>(k - from));
     i = k;
   }
 }

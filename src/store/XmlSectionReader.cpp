@@ -1,5 +1,7 @@
 #include "store/XmlSectionReader.h"
 
+#include <libxml/SAX2.h>
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
@@ -23,6 +25,21 @@ struct State {
 
 // The read running on this thread; libxml2's callbacks find their state here.
 thread_local State* current = nullptr;
+
+// Entity references must be replaced to read attribute values without a tree, and libxml2 then
+// fetches external entities. Nothing outside the file is read: an entity that names another
+// file (or a pipe, which would block) is declared as an empty one. Attribute values cannot use
+// external entities anyway, so the entries read are those of the document's own reading.
+void DeclareEntity(void* ctx, const xmlChar* name, int type, const xmlChar* publicId,
+                   const xmlChar* systemId, xmlChar* content) {
+  xmlChar empty[] = "";
+  if (type == XML_EXTERNAL_GENERAL_PARSED_ENTITY)
+    xmlSAX2EntityDecl(ctx, name, XML_INTERNAL_GENERAL_ENTITY, nullptr, nullptr, empty);
+  else if (type == XML_EXTERNAL_PARAMETER_ENTITY)
+    xmlSAX2EntityDecl(ctx, name, XML_INTERNAL_PARAMETER_ENTITY, nullptr, nullptr, empty);
+  else
+    xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
+}
 
 }  // namespace
 
@@ -78,6 +95,7 @@ XmlSectionReader::Result XmlSectionReader::Read(const QString& path, const QStri
   sax->comment = nullptr;
   sax->processingInstruction = nullptr;
   sax->ignorableWhitespace = nullptr;
+  sax->entityDecl = &DeclareEntity;
   State state;
   state.section = section.toUtf8();
   state.onEntry = &onEntry;

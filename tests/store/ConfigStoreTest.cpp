@@ -154,6 +154,26 @@ TEST_F(ConfigStore, GbkCharactersAndEverythingElseSurvive) {
   EXPECT_EQ(cfg.ReadString(u"Window/C"_s, u"v"_s, {}), u"abc"_s);  // what XML cannot carry
 }
 
+// GB2312 as the system converter knows it maps a few characters to bytes that GBK and GB18030
+// read as another character (U+2015 and U+30FB); those must be written as references instead.
+TEST_F(ConfigStore, EveryCharacterOfTheBasicPlaneComesBackUnchanged) {
+  QString all;
+  for (char16_t u = 0x20; u < 0xFFFE; ++u)
+    if (!QChar::isSurrogate(u)) all += QChar(u);
+  {
+    TDKConfig cfg(File(), u"MainConfig"_s);
+    cfg.WriteString(u"Window/All"_s, u"v"_s, all);
+    cfg.WriteString(u"Window/Text"_s, QString(), u"ラブ・ストーリー ― 终"_s);
+  }
+  TDKConfig cfg(File(), u"MainConfig"_s);
+  ASSERT_EQ(cfg.Opened(), XmlDocument::LoadResult::Loaded);
+  const QString back = cfg.ReadString(u"Window/All"_s, u"v"_s, {});
+  ASSERT_EQ(back.size(), all.size());
+  for (qsizetype i = 0; i < all.size(); ++i)
+    ASSERT_EQ(back[i], all[i]) << "U+" << std::hex << static_cast<int>(all[i].unicode());
+  EXPECT_EQ(cfg.ReadString(u"Window/Text"_s, QString(), {}), u"ラブ・ストーリー ― 终"_s);
+}
+
 TEST_F(ConfigStore, SavingTwiceGivesTheSameBytes) {
   {
     TDKConfig cfg(File(), u"MainConfig"_s);

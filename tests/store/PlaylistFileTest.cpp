@@ -1,10 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <clocale>
+#include <future>
 #include <optional>
 
 #include "StoreTestUtil.h"
@@ -188,6 +192,17 @@ TEST_F(PlaylistFile, UnicodeTitlesSurviveTheGb2312File) {
   }
 }
 
+TEST_F(PlaylistFile, JapaneseMiddleDotAndHorizontalBarSurvive) {
+  TDDPlaylistModel list;
+  Add(list, {u"ラブ・ストーリー"_s, u"―歌手―"_s, u"/音乐/ラブ・ストーリー.mp3"_s});
+  ASSERT_TRUE(SavePlaylist(list, File()));
+  TDDPlaylistModel back;
+  ASSERT_EQ(LoadPlaylist(back, File()), 1);
+  EXPECT_EQ(back.Items()[0].Title, u"ラブ・ストーリー"_s);
+  EXPECT_EQ(back.Items()[0].Artist, u"―歌手―"_s);
+  EXPECT_EQ(back.Items()[0].FileName, u"/音乐/ラブ・ストーリー.mp3"_s);
+}
+
 TEST_F(PlaylistFile, ControlCharactersFromTagsNeverBreakTheFile) {
   TDDPlaylistModel list;
   Add(list, {u"bad\x01"
@@ -295,6 +310,51 @@ TEST(PlistStore, StreamedAndParsedLoadingAgree) {
       EXPECT_EQ(a->Url, b->Url);
       EXPECT_EQ(a->Ltime, b->Ltime);
     }
+  }
+}
+
+// A playlist can declare entities that name other files. Nothing outside the file is ever read:
+// a reference to a pipe would otherwise hang the start-up, one to a private file read it.
+TEST(PlistStore, ExternalEntitiesAreNeverFetched) {
+  QTemporaryDir dir;
+  const QString fifo = dir.filePath(u"fifo"_s);
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QByteArray uri = QFile::encodeName(fifo);
+  const QByteArray files[] = {
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE DefaultList [<!ENTITY x SYSTEM \"" + uri +
+          "\"><!ENTITY t \"TT\">]>\n<DefaultList><PlayerList><LIST Title=\"&t;\" Path=\"p\"/>"
+          "<LIST Title=\"b\">&x;</LIST></PlayerList></DefaultList>\n",
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE DefaultList [<!ENTITY % pe SYSTEM \"" + uri +
+          "\"> %pe; <!ENTITY t \"TT\">]>\n<DefaultList><PlayerList><LIST Title=\"&t;\"/>"
+          "<LIST Title=\"b\"/></PlayerList></DefaultList>\n",
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE DefaultList SYSTEM \"" + uri +
+          "\">\n<DefaultList><PlayerList><LIST Title=\"TT\"/><LIST Title=\"b\"/></PlayerList>"
+          "</DefaultList>\n",
+  };
+  const QString file = dir.filePath(u"Default.pls"_s);
+  for (const QByteArray& bytes : files) {
+    WriteAll(file, bytes);
+    auto load = std::async(std::launch::async, [&] {
+      TDDPlaylistModel list;
+      LoadPlaylist(list, file);
+      QStringList titles;
+      for (int i = 0; i < list.Count(); ++i) titles << list.Items()[i].Title;
+      return titles;
+    });
+    bool hung = false;
+    while (load.wait_for(std::chrono::seconds(hung ? 1 : 20)) != std::future_status::ready) {
+      hung = true;  // let the reader go: a writer that closes at once ends its read
+      const int fd = ::open(uri.constData(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) ::close(fd);
+    }
+    EXPECT_FALSE(hung) << bytes.constData();
+    EXPECT_EQ(load.get(), (QStringList{u"TT"_s, u"b"_s})) << bytes.constData();
+
+    TDKPlist parsed(file, u"DefaultList"_s);  // the document's own reading agrees
+    ASSERT_EQ(parsed.Opened(), XmlDocument::LoadResult::Loaded);
+    parsed.LoadSection(u"PlayerList"_s);
+    ASSERT_EQ(parsed.Count(), 2);
+    EXPECT_EQ(parsed.Items(0)->Title, u"TT"_s);
   }
 }
 
