@@ -5,6 +5,16 @@
 
 namespace vireo {
 
+RequestThreads& RequestThreads::Posts() {
+  static auto* threads = new RequestThreads;
+  return *threads;
+}
+
+RequestThreads& RequestThreads::Gets() {
+  static auto* threads = new RequestThreads;
+  return *threads;
+}
+
 void RequestThreads::Start(std::function<void()> job) {
   {
     std::lock_guard lock(mutex_);

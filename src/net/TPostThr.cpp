@@ -8,19 +8,12 @@
 #include "net/RequestThreads.h"
 
 namespace vireo {
-namespace {
-RequestThreads& Threads() {
-  // Never destroyed: a detached request may still finish during exit.
-  static auto* threads = new RequestThreads;
-  return *threads;
-}
-}  // namespace
 
 void TPostThr::Create(const QByteArray& url, const QByteArray& body, QObject* receiver,
                       std::function<void(int)> done) {
   QPointer<QObject> guard(receiver);
   const bool wantsResult = receiver != nullptr && static_cast<bool>(done);
-  Threads().Start([url, body, guard, wantsResult, done = std::move(done)] {
+  RequestThreads::Posts().Start([url, body, guard, wantsResult, done = std::move(done)] {
     const int code = ResultCode(HttpPost(url, body));
     if (!wantsResult) return;
     // The application object outlives every request (WaitForAll at exit); the receiver is
@@ -41,10 +34,10 @@ int TPostThr::ResultCode(QByteArrayView answer) {
 }
 
 int TPostThr::Running() {
-  return Threads().Running();
+  return RequestThreads::Posts().Running();
 }
 bool TPostThr::WaitForAll(int timeoutMs) {
-  return Threads().WaitForAll(timeoutMs);
+  return RequestThreads::Posts().WaitForAll(timeoutMs);
 }
 
 }  // namespace vireo
