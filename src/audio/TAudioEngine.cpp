@@ -80,6 +80,8 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
   gainTool_ = appDir_ + QStringLiteral("m3g");
   analyzer_ = std::make_unique<SpectrumAnalyzer>();
   state_ = AudioState::Stopped;
+  // The decoder's warnings about damaged frames are of no use to anyone listening.
+  av_log_set_level(AV_LOG_ERROR);
 
   // The decoder libraries loaded at run time must be the ones this engine was built against.
   if (avformat_version() >> 16 != LIBAVFORMAT_VERSION_MAJOR || avcodec_version() >> 16 != LIBAVCODEC_VERSION_MAJOR) {

@@ -81,11 +81,11 @@ TEST_F(EngineTest, ALocalFilePlaysFromStartToEnd) {
 
 TEST_F(EngineTest, ProgressCarriesTheSpectrumOfTheToneBeingHeard) {
   PlayAndWait(Tone1k());
-  Pump(400);
+  // An idle null sink may take up to its 2 s block before it plays a new stream.
+  ASSERT_TRUE(WaitUntil([&] { return rec_.lastPosition > 200; }, 4000));
   ASSERT_EQ(rec_.lastState, AudioState::Playing);
   EXPECT_EQ(rec_.PeakBin(), 23);  // 1000 Hz * 1024 / 44100
   EXPECT_NEAR(rec_.fft[23], 0.25, 0.05);  // half scale reads half of 0.5
-  EXPECT_GT(rec_.lastPosition, 200);
   EXPECT_NEAR(rec_.lastLength, 1500, 60);
   EXPECT_TRUE(std::any_of(rec_.wave.begin(), rec_.wave.begin() + kWaveFrames, [](uint32_t v) { return v != 0; }));
 
@@ -101,15 +101,14 @@ TEST_F(EngineTest, ProgressCarriesTheSpectrumOfTheToneBeingHeard) {
 
 TEST_F(EngineTest, PauseHoldsThePositionAndResumeGoesOn) {
   PlayAndWait(Tone1k(2.0));
-  Pump(300);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 200; }, 4000));
   engine_->Pause();
   Pump(100);
   const int held = engine_->GetPosition();
   Pump(400);
   EXPECT_NEAR(engine_->GetPosition(), held, 20);
   engine_->Resume();
-  Pump(400);
-  EXPECT_GT(engine_->GetPosition(), held + 250);
+  EXPECT_TRUE(WaitUntil([&] { return engine_->GetPosition() > held + 250; }, 4000));
   EXPECT_EQ(rec_.States(), (QStringList{QStringLiteral("state 1002"), QStringLiteral("state 1003"),
                                         QStringLiteral("state 1002")}));
   // Stop keeps the stream: the position stays where it was.
@@ -128,13 +127,12 @@ TEST_F(EngineTest, SeekingMovesThePlaybackAndShortensTheRest) {
   Pump(150);
   EXPECT_GE(engine_->GetPosition(), 2150);
   EXPECT_LT(engine_->GetPosition(), 2600);
-  ASSERT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("end 1004")); }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("end 1004")); }, 4000));
   // Back to the start after the end, then on again.
   engine_->SetPosition(0);
   engine_->Resume();
-  Pump(300);
-  EXPECT_GT(engine_->GetPosition(), 100);
-  EXPECT_LT(engine_->GetPosition(), 700);
+  EXPECT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 100; }, 4000));
+  EXPECT_LT(engine_->GetPosition(), 2000);
 }
 
 TEST_F(EngineTest, PlayWhileAnOpenIsPendingIsRefused) {
@@ -155,7 +153,8 @@ TEST_F(EngineTest, ANameThatDoesNotDecodeIsTriedAsAnAddressAndFails) {
                               MediaFactory::Dir() + QStringLiteral("/does-not-exist.mp3")}) {
     rec_.events.clear();
     engine_->Play(name);
-    ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::OpenFailed; }, kWait));
+    ASSERT_TRUE(WaitUntil([&] { return rec_.events.size() >= 2; }, kWait));
+    EXPECT_EQ(engine_->State(), AudioState::OpenFailed);
     ASSERT_EQ(rec_.events.size(), 2) << rec_.events.join(u',').toStdString();
     EXPECT_EQ(rec_.events[0], QStringLiteral("state 1005"));
     EXPECT_TRUE(rec_.events[1].startsWith(QStringLiteral("error 1006 ")));
@@ -199,7 +198,7 @@ TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
 
 TEST_F(EngineTest, TheEqualizerChangesABandLiveByAboutItsGain) {
   PlayAndWait(MediaFactory::Tone(QStringLiteral("tone1k-eq"), QStringLiteral("wav"), 1000, 3.0, 0.1));
-  Pump(300);
+  ASSERT_TRUE(WaitUntil([&] { return rec_.lastPosition > 200; }, 4000));
   const float flat = rec_.fft[23];
   ASSERT_GT(flat, 0.03f);
   std::array<int, kBandCount> gains{};

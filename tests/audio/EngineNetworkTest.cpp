@@ -96,6 +96,7 @@ TEST_F(NetworkEngineTest, SeekingWorksWithinWhatHasArrived) {
   engine_->Play(Url(server, "/long.mp3"));
   ASSERT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("chunk-end")) && engine_->State() == AudioState::Playing; }, kWait));
   engine_->SetPosition(2000);
+  EXPECT_GE(engine_->GetPosition(), 1950);
   Pump(200);
   EXPECT_GE(engine_->GetPosition(), 1950);
   EXPECT_LT(engine_->GetPosition(), 2500);
@@ -124,7 +125,7 @@ TEST_F(NetworkEngineTest, ANotFoundAnswerFailsWithADetail) {
   // And a host that refuses the connection.
   rec_.events.clear();
   engine_->Play(QStringLiteral("http://127.0.0.1:%1/x.mp3").arg(LoopbackHttpServer::ClosedPort()));
-  ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::OpenFailed; }, kWait));
+  ASSERT_TRUE(WaitUntil([&] { return rec_.events.size() >= 2; }, kWait));
   EXPECT_EQ(rec_.events, (QStringList{QStringLiteral("state 1005"), QStringLiteral("error 1006 32")}));
 }
 

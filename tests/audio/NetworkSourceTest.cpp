@@ -37,7 +37,7 @@ TEST(NetworkSource, AStreamWithoutALengthNeverHoldsMoreThanItsRing) {
     read += n;
   }
   EXPECT_LE(source.Arrived() - read, 1 << 20);
-  EXPECT_GE(passed.load(), 3 << 20);
+  EXPECT_GE(passed.load() + (64 << 10), read);  // the handler hears of a chunk once all of it is in
   stop = true;
   source.Cancel();
   EXPECT_EQ(source.Read(buf.data(), 16), -1);

@@ -57,18 +57,16 @@ TEST(SoundReachesTheServer, TheNullSinkMonitorHearsTheTone) {
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   QByteArray bytes = f.readAll();
   ASSERT_GT(bytes.size(), 44100 * 4);
-  // Keep the loudest 1.2 s stretch: the tone itself.
-  const qsizetype window = 44100 * 4 * 12 / 10;
-  qsizetype best = 0;
-  double bestEnergy = -1;
-  const auto* s = reinterpret_cast<const int16_t*>(bytes.constData());
+  // Other tests may play other tones into the same sink meanwhile; the strongest half second
+  // of 1500 Hz is ours.
+  const qsizetype window = 44100 * 4 / 2;
+  double best = 0, octave = 0;
   for (qsizetype at = 0; at + window <= bytes.size(); at += 4410 * 4) {
-    double e = 0;
-    for (qsizetype i = at / 2; i < (at + window) / 2; i += 16) e += double(s[i]) * s[i];
-    if (e > bestEnergy) bestEnergy = e, best = at;
+    const QByteArray part = bytes.mid(at, window);
+    best = std::max(best, ToneAmplitude(part, 1500));
+    octave = std::max(octave, ToneAmplitude(part, 3000));
   }
-  const QByteArray tone = bytes.mid(best, window);
   // Half scale at half volume: a quarter, within the sink's resolution.
-  EXPECT_NEAR(ToneAmplitude(tone, 1500), 0.25, 0.03);
-  EXPECT_LT(ToneAmplitude(tone, 3000), 0.01);
+  EXPECT_NEAR(best, 0.25, 0.03);
+  EXPECT_LT(octave, 0.01);
 }

@@ -12,6 +12,10 @@
 #include "LoudnessMeter.h"
 #include "StoredGain.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -31,6 +35,7 @@ QByteArray Number(double v) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  av_log_set_level(AV_LOG_QUIET);  // the output is read by a program: nothing but the two lines
   QStringList args = app.arguments().mid(1);
   QString file;
   for (qsizetype i = 0; i < args.size(); ++i) {
