@@ -61,7 +61,7 @@ class AudioStream {
   void Analyze(SpectrumAnalyzer& analyzer, float* fft, uint32_t* wave) const;
 
  private:
-  static constexpr int kBlockFrames = 512;
+  static constexpr int kBlockFrames = 2048;  // about 46 ms: few wake-ups, small enough to stay responsive
   void Run();
   void RenderBlock(int frames);
 

@@ -14,7 +14,7 @@ namespace {
 constexpr int kBytesPerFrame = 2 * kOutputChannels;
 constexpr int kConnectTimeoutMs = 3000;
 
-uint32_t FramesToBytes(int ms) {
+uint32_t MsToBytes(int ms) {
   return static_cast<uint32_t>(kOutputRate * ms / 1000 * kBytesPerFrame);
 }
 
@@ -71,12 +71,13 @@ class PulseSink : public IAudioSink {
     pa_stream_set_state_callback(stream_, [](pa_stream*, void* l) { SignalLoop(l); }, loop_);
     pa_stream_set_write_callback(stream_, [](pa_stream*, size_t, void* l) { SignalLoop(l); }, loop_);
     // About 100 ms queued: enough to ride out a busy machine, short enough that pause, volume and
-    // equalizer changes are heard promptly. Playing starts as soon as 20 ms are queued.
+    // equalizer changes are heard promptly. Playing starts as soon as 20 ms are queued; the server
+    // asks for more in 40 ms steps, so the render thread wakes about 25 times a second.
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = FramesToBytes(100);
-    attr.prebuf = FramesToBytes(20);
-    attr.minreq = FramesToBytes(10);
+    attr.tlength = MsToBytes(100);
+    attr.prebuf = MsToBytes(20);
+    attr.minreq = MsToBytes(40);
     attr.fragsize = static_cast<uint32_t>(-1);
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
                                                       PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
