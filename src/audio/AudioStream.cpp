@@ -130,12 +130,13 @@ void AudioStream::Run() {
         lock.unlock();
         const bool moved = decoder_->Seek(target);
         lock.lock();
+        if (seekTarget_ == target) seekPending_ = false;
+        if (!moved) continue;  // the input cannot go there: play on where it was
         sink_->Flush();
         history_.Reset();
-        base_ = moved ? decoder_->PositionFrames() : base_;
+        base_ = decoder_->PositionFrames();
         blockFrames_ = blockAt_ = 0;
         ended_ = false;
-        if (seekTarget_ == target) seekPending_ = false;
         continue;
       }
     }

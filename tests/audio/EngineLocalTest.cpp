@@ -216,9 +216,10 @@ TEST_F(EngineTest, TheEqualizerChangesABandLiveByAboutItsGain) {
 
 TEST(EngineStartup, WithoutASoundServerEveryOpenFails) {
   EngineRecorder rec;
+  const QByteArray server = qgetenv("PULSE_SERVER");
   qputenv("PULSE_SERVER", "unix:/nonexistent/vireo-test/native");
   TAudioEngine engine(MediaFactory::Dir());
-  qunsetenv("PULSE_SERVER");
+  qputenv("PULSE_SERVER", server);
   EXPECT_FALSE(engine.OutputReady());
   EXPECT_TRUE(engine.Filter().isEmpty());
   rec.Attach(engine);
