@@ -1,13 +1,13 @@
 // Cost of the per-block work of the render thread and of one progress tick.
-#include "audio/AudioCodes.h"
-#include "audio/Equalizer.h"
-#include "audio/SampleHistory.h"
-#include "audio/SpectrumAnalyzer.h"
-
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <vector>
+
+#include "audio/AudioCodes.h"
+#include "audio/Equalizer.h"
+#include "audio/SampleHistory.h"
+#include "audio/SpectrumAnalyzer.h"
 
 using namespace vireo;
 
@@ -29,13 +29,18 @@ void EqualizerSecond(benchmark::State& state, std::array<int, kBandCount> gains)
   eq.SetGains(gains);
   std::vector<float> block = Noise(kOutputRate);
   for (auto _ : state) {
-    for (int at = 0; at < kOutputRate; at += 512) eq.Process(block.data() + 2 * at, std::min(512, kOutputRate - at));
+    for (int at = 0; at < kOutputRate; at += 512)
+      eq.Process(block.data() + 2 * at, std::min(512, kOutputRate - at));
     benchmark::DoNotOptimize(block.data());
   }
 }
 
-void BM_EqualizerFlatPerSecond(benchmark::State& s) { EqualizerSecond(s, {}); }
-void BM_EqualizerTenBandsPerSecond(benchmark::State& s) { EqualizerSecond(s, {6, 4, 2, -1, -3, 2, 4, 6, -5, 8}); }
+void BM_EqualizerFlatPerSecond(benchmark::State& s) {
+  EqualizerSecond(s, {});
+}
+void BM_EqualizerTenBandsPerSecond(benchmark::State& s) {
+  EqualizerSecond(s, {6, 4, 2, -1, -3, 2, 4, 6, -5, 8});
+}
 BENCHMARK(BM_EqualizerFlatPerSecond)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EqualizerTenBandsPerSecond)->Unit(benchmark::kMicrosecond);
 

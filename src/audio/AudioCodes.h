@@ -5,7 +5,7 @@ namespace vireo {
 // Engine state codes. The numbers cross into the shell, the commands and the library window,
 // which compare against them.
 namespace AudioState {
-constexpr int Stopped = 1001;     // also the state right after construction
+constexpr int Stopped = 1001;  // also the state right after construction
 constexpr int Playing = 1002;
 constexpr int Paused = 1003;
 constexpr int Ended = 1004;       // the stream played to its end
@@ -36,13 +36,14 @@ constexpr int kOutputRate = 44100;
 constexpr int kOutputChannels = 2;
 
 // Sizes of the buffers the progress event carries.
-constexpr int kFftSingles = 522;   // the first 512 hold the spectrum
+constexpr int kFftSingles = 522;  // the first 512 hold the spectrum
 constexpr int kFftBins = 512;
-constexpr int kWaveWords = 2049;   // the first 512 words hold 2048 bytes of 16-bit stereo
+constexpr int kWaveWords = 2049;  // the first 512 words hold 2048 bytes of 16-bit stereo
 constexpr int kWaveFrames = 512;
 
 constexpr int kBandCount = 10;
-constexpr int kBandCentresHz[kBandCount] = {80, 170, 310, 600, 1000, 3000, 6000, 10000, 12000, 14000};
+constexpr int kBandCentresHz[kBandCount] = {80,   170,  310,   600,   1000,
+                                            3000, 6000, 10000, 12000, 14000};
 constexpr float kBandWidthSemitones = 5.0f;
 constexpr int kMinBandGainDb = -15;
 constexpr int kMaxBandGainDb = 15;

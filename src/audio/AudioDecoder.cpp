@@ -11,7 +11,6 @@ extern "C" {
 }
 
 #include <QFileInfo>
-
 #include <algorithm>
 #include <cstring>
 
@@ -46,7 +45,8 @@ AudioDecoder::~AudioDecoder() {
 
 AudioDecoder::Opened AudioDecoder::OpenFile(const QString& path) {
   const QFileInfo info(path);
-  if (path.isEmpty() || !info.isFile() || !info.isReadable()) return {nullptr, AudioError::FileOpen};
+  if (path.isEmpty() || !info.isFile() || !info.isReadable())
+    return {nullptr, AudioError::FileOpen};
   std::unique_ptr<AudioDecoder> d(new AudioDecoder);
   d->fileSize_ = info.size();
   AVDictionary* options = nullptr;
@@ -56,7 +56,9 @@ AudioDecoder::Opened AudioDecoder::OpenFile(const QString& path) {
   AVFormatContext* fmt = nullptr;
   const int rc = avformat_open_input(&fmt, url.constData(), nullptr, &options);
   av_dict_free(&options);
-  if (rc < 0) return {nullptr, rc == AVERROR(EACCES) || rc == AVERROR(ENOENT) ? AudioError::FileOpen : AudioError::FileForm};
+  if (rc < 0)
+    return {nullptr, rc == AVERROR(EACCES) || rc == AVERROR(ENOENT) ? AudioError::FileOpen
+                                                                    : AudioError::FileForm};
   const int err = d->Finish(fmt);
   if (err) return {nullptr, err};
   return {std::move(d), 0};
@@ -66,7 +68,8 @@ AudioDecoder::Opened AudioDecoder::OpenNetwork(std::shared_ptr<NetworkSource> so
   std::unique_ptr<AudioDecoder> d(new AudioDecoder);
   d->source_ = std::move(source);
   auto* buffer = static_cast<unsigned char*>(av_malloc(kAvioBufferBytes));
-  d->avio_ = avio_alloc_context(buffer, kAvioBufferBytes, 0, d->source_.get(), ReadPacket, nullptr, SeekSource);
+  d->avio_ = avio_alloc_context(buffer, kAvioBufferBytes, 0, d->source_.get(), ReadPacket, nullptr,
+                                SeekSource);
   if (!d->avio_) {
     av_free(buffer);
     return {nullptr, AudioError::Unknown};
@@ -117,7 +120,9 @@ int AudioDecoder::Finish(AVFormatContext* fmt) {
   return 0;
 }
 
-int AudioDecoder::SourceRate() const { return codec_ ? codec_->sample_rate : 0; }
+int AudioDecoder::SourceRate() const {
+  return codec_ ? codec_->sample_rate : 0;
+}
 
 QString AudioDecoder::FormatName() const {
   return fmt_ && fmt_->iformat ? QString::fromUtf8(fmt_->iformat->name) : QString();
@@ -126,13 +131,15 @@ QString AudioDecoder::FormatName() const {
 QString AudioDecoder::Tag(const char* key) const {
   if (!fmt_) return {};
   const AVDictionaryEntry* e = av_dict_get(fmt_->metadata, key, nullptr, 0);
-  if (!e && streamIndex_ >= 0) e = av_dict_get(fmt_->streams[streamIndex_]->metadata, key, nullptr, 0);
+  if (!e && streamIndex_ >= 0)
+    e = av_dict_get(fmt_->streams[streamIndex_]->metadata, key, nullptr, 0);
   return e && e->value ? QString::fromUtf8(e->value).trimmed() : QString();
 }
 
 bool AudioDecoder::Convert(const AVFrame* frame) {
   const int channels = frame->ch_layout.nb_channels;
-  if (!swr_ || swrFormat_ != frame->format || swrRate_ != frame->sample_rate || swrChannels_ != channels) {
+  if (!swr_ || swrFormat_ != frame->format || swrRate_ != frame->sample_rate ||
+      swrChannels_ != channels) {
     swr_free(&swr_);
     AVChannelLayout in{};
     if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
@@ -141,7 +148,8 @@ bool AudioDecoder::Convert(const AVFrame* frame) {
       av_channel_layout_copy(&in, &frame->ch_layout);
     AVChannelLayout out = AV_CHANNEL_LAYOUT_STEREO;
     if (swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, kOutputRate, &in,
-                            static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr) < 0) {
+                            static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0,
+                            nullptr) < 0) {
       av_channel_layout_uninit(&in);
       return false;
     }
@@ -157,9 +165,11 @@ bool AudioDecoder::Convert(const AVFrame* frame) {
     swrChannels_ = channels;
   }
   const int room = swr_get_out_samples(swr_, frame ? frame->nb_samples : 0);
-  if (pending_.size() < static_cast<size_t>(room) * 2) pending_.resize(static_cast<size_t>(room) * 2);
+  if (pending_.size() < static_cast<size_t>(room) * 2)
+    pending_.resize(static_cast<size_t>(room) * 2);
   uint8_t* out = reinterpret_cast<uint8_t*>(pending_.data());
-  const int n = swr_convert(swr_, &out, room, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
+  const int n = swr_convert(swr_, &out, room, const_cast<const uint8_t**>(frame->extended_data),
+                            frame->nb_samples);
   if (n < 0) return false;
   pendingFrames_ = static_cast<size_t>(n);
   pendingAt_ = 0;
@@ -177,7 +187,8 @@ bool AudioDecoder::DecodeMore() {
         if (ts != AV_NOPTS_VALUE) {
           const AVStream* st = fmt_->streams[streamIndex_];
           const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-          position_ = static_cast<int64_t>(static_cast<double>(ts - start) * av_q2d(st->time_base) * kOutputRate);
+          position_ = static_cast<int64_t>(static_cast<double>(ts - start) * av_q2d(st->time_base) *
+                                           kOutputRate);
           if (position_ < 0) position_ = 0;
         } else {
           position_ = seekTarget_;
@@ -187,7 +198,8 @@ bool AudioDecoder::DecodeMore() {
       av_frame_unref(frame_);
       if (!ok) continue;
       if (seekTarget_ >= 0) {
-        const int64_t drop = std::clamp<int64_t>(seekTarget_ - position_, 0, static_cast<int64_t>(pendingFrames_));
+        const int64_t drop =
+            std::clamp<int64_t>(seekTarget_ - position_, 0, static_cast<int64_t>(pendingFrames_));
         pendingAt_ = static_cast<size_t>(drop);
         position_ += drop;
         if (pendingAt_ < pendingFrames_) seekTarget_ = -1;
@@ -201,7 +213,8 @@ bool AudioDecoder::DecodeMore() {
       if (swr_) {
         const int room = swr_get_out_samples(swr_, 0);
         if (room > 0) {
-          if (pending_.size() < static_cast<size_t>(room) * 2) pending_.resize(static_cast<size_t>(room) * 2);
+          if (pending_.size() < static_cast<size_t>(room) * 2)
+            pending_.resize(static_cast<size_t>(room) * 2);
           uint8_t* out = reinterpret_cast<uint8_t*>(pending_.data());
           const int n = swr_convert(swr_, &out, room, nullptr, 0);
           ended_ = true;
@@ -241,8 +254,10 @@ int AudioDecoder::Read(float* out, int maxFrames) {
   int produced = 0;
   while (produced < maxFrames) {
     if (pendingAt_ >= pendingFrames_ && !DecodeMore()) break;
-    const size_t n = std::min(pendingFrames_ - pendingAt_, static_cast<size_t>(maxFrames - produced));
-    std::memcpy(out + static_cast<ptrdiff_t>(produced) * 2, pending_.data() + pendingAt_ * 2, n * 2 * sizeof(float));
+    const size_t n =
+        std::min(pendingFrames_ - pendingAt_, static_cast<size_t>(maxFrames - produced));
+    std::memcpy(out + static_cast<ptrdiff_t>(produced) * 2, pending_.data() + pendingAt_ * 2,
+                n * 2 * sizeof(float));
     pendingAt_ += n;
     produced += static_cast<int>(n);
     position_ += static_cast<int64_t>(n);

@@ -1,12 +1,14 @@
 #include "audio/AudioStream.h"
 
+#include <pthread.h>
+
+#include <algorithm>
+#include <cmath>
+
 #include "audio/AudioDecoder.h"
 #include "audio/AudioOutput.h"
 #include "audio/NetworkSource.h"
 #include "audio/SpectrumAnalyzer.h"
-
-#include <algorithm>
-#include <cmath>
 
 namespace vireo {
 namespace {
@@ -65,7 +67,8 @@ bool AudioStream::Seek(int64_t frame) {
     const int64_t size = net->ContentLength();
     if (length <= 0 || size <= 0) return false;
     const double share = static_cast<double>(frame) / static_cast<double>(length);
-    if (!net->Finished() && share * static_cast<double>(size) > static_cast<double>(net->Arrived())) return false;
+    if (!net->Finished() && share * static_cast<double>(size) > static_cast<double>(net->Arrived()))
+      return false;
   }
   std::lock_guard lock(mutex_);
   ++generation_;
@@ -82,16 +85,24 @@ int64_t AudioStream::PositionFrames() const {
   return base_ + sink_->PlayedFrames();
 }
 
-int64_t AudioStream::LengthFrames() const { return decoder_->LengthFrames(); }
-int64_t AudioStream::FileSize() const { return decoder_->FileSize(); }
-NetworkSource* AudioStream::Network() const { return decoder_->Network(); }
+int64_t AudioStream::LengthFrames() const {
+  return decoder_->LengthFrames();
+}
+int64_t AudioStream::FileSize() const {
+  return decoder_->FileSize();
+}
+NetworkSource* AudioStream::Network() const {
+  return decoder_->Network();
+}
 
 uint64_t AudioStream::Generation() const {
   std::lock_guard lock(mutex_);
   return generation_;
 }
 
-void AudioStream::SetVolume(float factor) { volumeTarget_.store(factor); }
+void AudioStream::SetVolume(float factor) {
+  volumeTarget_.store(factor);
+}
 
 void AudioStream::Analyze(SpectrumAnalyzer& analyzer, float* fft, uint32_t* wave) const {
   int64_t heard;
@@ -108,7 +119,9 @@ void AudioStream::RenderBlock(int frames) {
   const float target = volumeTarget_.load(std::memory_order_relaxed);
   float v = volumeNow_;
   for (int i = 0; i < frames; ++i) {
-    if (v != target) v = std::abs(target - v) <= kVolumeStep ? target : v + (target > v ? kVolumeStep : -kVolumeStep);
+    if (v != target)
+      v = std::abs(target - v) <= kVolumeStep ? target
+                                              : v + (target > v ? kVolumeStep : -kVolumeStep);
     for (int c = 0; c < 2; ++c) {
       const float s = std::clamp(floats_[2 * i + c] * v, -1.0f, 1.0f);
       samples_[2 * i + c] = static_cast<int16_t>(std::lrint(s * 32767.0f));
@@ -120,6 +133,7 @@ void AudioStream::RenderBlock(int frames) {
 }
 
 void AudioStream::Run() {
+  pthread_setname_np(pthread_self(), "vireo-render");
   for (;;) {
     {
       std::unique_lock lock(mutex_);
@@ -157,7 +171,8 @@ void AudioStream::Run() {
       }
       RenderBlock(n);
     }
-    blockAt_ += sink_->Write(samples_.data() + static_cast<ptrdiff_t>(blockAt_) * 2, blockFrames_ - blockAt_);
+    blockAt_ += sink_->Write(samples_.data() + static_cast<ptrdiff_t>(blockAt_) * 2,
+                             blockFrames_ - blockAt_);
     if (!sink_->Healthy()) {
       // The sound server went away: nothing more can be heard from this stream.
       std::lock_guard lock(mutex_);

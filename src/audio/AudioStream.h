@@ -1,9 +1,5 @@
 #pragma once
 
-#include "audio/AudioCodes.h"
-#include "audio/Equalizer.h"
-#include "audio/SampleHistory.h"
-
 #include <array>
 #include <atomic>
 #include <condition_variable>
@@ -13,6 +9,10 @@
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "audio/AudioCodes.h"
+#include "audio/Equalizer.h"
+#include "audio/SampleHistory.h"
 
 namespace vireo {
 
@@ -61,7 +61,8 @@ class AudioStream {
   void Analyze(SpectrumAnalyzer& analyzer, float* fft, uint32_t* wave) const;
 
  private:
-  static constexpr int kBlockFrames = 2048;  // about 46 ms: few wake-ups, small enough to stay responsive
+  static constexpr int kBlockFrames =
+      2048;  // about 46 ms: few wake-ups, small enough to stay responsive
   void Run();
   void RenderBlock(int frames);
 
@@ -82,11 +83,11 @@ class AudioStream {
   mutable std::mutex mutex_;  // guards the fields below
   std::condition_variable cv_;
   bool quit_ = false;
-  bool active_ = false;     // playing, not paused
-  bool ended_ = false;      // the end was reached (and reported)
+  bool active_ = false;  // playing, not paused
+  bool ended_ = false;   // the end was reached (and reported)
   bool seekPending_ = false;
   int64_t seekTarget_ = 0;
-  int64_t base_ = 0;        // frame the sink's heard count starts from
+  int64_t base_ = 0;  // frame the sink's heard count starts from
   uint64_t generation_ = 0;
 };
 

@@ -12,7 +12,9 @@ namespace {
 constexpr float kGlideStepDb = 0.75f;
 constexpr int kSliceFrames = 32;
 
-double ClampGain(int db) { return std::clamp(db, kMinBandGainDb, kMaxBandGainDb); }
+double ClampGain(int db) {
+  return std::clamp(db, kMinBandGainDb, kMaxBandGainDb);
+}
 
 }  // namespace
 
@@ -29,7 +31,8 @@ void Equalizer::SetGains(const std::array<int, kBandCount>& gainsDb) {
 void Equalizer::Design(Band& band, int index, double gainDb) {
   const double w0 = 2 * std::numbers::pi * kBandCentresHz[index] / kOutputRate;
   const double octaves = kBandWidthSemitones / 12.0;
-  const double alpha = std::sin(w0) * std::sinh(std::numbers::ln2 / 2 * octaves * w0 / std::sin(w0));
+  const double alpha =
+      std::sin(w0) * std::sinh(std::numbers::ln2 / 2 * octaves * w0 / std::sin(w0));
   const double a = std::pow(10.0, gainDb / 40.0);
   const double a0 = 1 + alpha / a;
   band.b0 = (1 + alpha * a) / a0;
@@ -81,7 +84,8 @@ void Equalizer::Process(float* frames, int count) {
     while (done < count) {
       if (band.currentDb != target) {
         const float step = std::clamp(target - band.currentDb, -kGlideStepDb, kGlideStepDb);
-        band.currentDb = std::abs(target - band.currentDb) <= kGlideStepDb ? target : band.currentDb + step;
+        band.currentDb =
+            std::abs(target - band.currentDb) <= kGlideStepDb ? target : band.currentDb + step;
         Design(band, i, band.currentDb);
       }
       const int n = std::min(kSliceFrames, count - done);

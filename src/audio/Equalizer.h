@@ -1,9 +1,9 @@
 #pragma once
 
-#include "audio/AudioCodes.h"
-
 #include <array>
 #include <atomic>
+
+#include "audio/AudioCodes.h"
 
 namespace vireo {
 

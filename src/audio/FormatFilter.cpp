@@ -63,7 +63,8 @@ QString FormatFilter::Build() {
   for (const Extra& e : kExtras) {
     if (!av_find_input_format(e.demuxer) || !HasDecoder(e.decoders)) continue;
     for (const QString& p : QString::fromLatin1(e.patterns).split(QLatin1Char(';'))) {
-      if (!filter.contains(QLatin1Char(';') + p + QLatin1Char(';')) && !filter.endsWith(QLatin1Char(';') + p))
+      if (!filter.contains(QLatin1Char(';') + p + QLatin1Char(';')) &&
+          !filter.endsWith(QLatin1Char(';') + p))
         filter += QLatin1Char(';') + p;
     }
   }

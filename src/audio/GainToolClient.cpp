@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <QList>
 #include <QProcess>
-
 #include <cmath>
 
 namespace vireo {
@@ -19,7 +18,8 @@ std::optional<float> GainToolClient::ParseOutput(const QByteArray& output) {
   return static_cast<float>(gain);
 }
 
-std::optional<float> GainToolClient::Measure(const QString& toolPath, const QString& fileName, int timeoutMs) {
+std::optional<float> GainToolClient::Measure(const QString& toolPath, const QString& fileName,
+                                             int timeoutMs) {
   const QFileInfo tool(toolPath);
   if (toolPath.isEmpty() || !tool.isFile() || !tool.isExecutable()) return std::nullopt;
   QProcess process;

@@ -1,17 +1,17 @@
 #include "audio/LegacyText.h"
 
-#include "base/Gb18030.h"
-
 #include <QList>
-
 #include <algorithm>
+
+#include "base/Gb18030.h"
 
 namespace vireo {
 namespace {
 
 bool IsChineseText(char32_t c) {
-  return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x3000 && c <= 0x303F) ||
-         (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x2000 && c <= 0x206F) || (c >= 0x2E80 && c <= 0x2FDF) ||
+  return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) ||
+         (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF00 && c <= 0xFFEF) ||
+         (c >= 0x2000 && c <= 0x206F) || (c >= 0x2E80 && c <= 0x2FDF) ||
          (c >= 0xF900 && c <= 0xFAFF) || c == 0x00B7;
 }
 
@@ -35,7 +35,8 @@ bool LegacyText::LooksLikeGbk(QByteArrayView bytes) {
 }
 
 QString LegacyText::Decode(QByteArrayView bytes) {
-  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+  if (std::all_of(bytes.begin(), bytes.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
     return QString::fromLatin1(bytes);
   if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes);
   if (LooksLikeGbk(bytes)) return FromGb18030(bytes);

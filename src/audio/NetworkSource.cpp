@@ -1,8 +1,9 @@
 #include "audio/NetworkSource.h"
 
-#include "audio/AudioCodes.h"
-
 #include <curl/curl.h>
+#include <pthread.h>
+
+#include "audio/AudioCodes.h"
 extern "C" {
 #include <libavformat/avio.h>
 }
@@ -20,7 +21,8 @@ struct CurlContext {
 };
 
 bool StartsWithNoCase(QByteArrayView bytes, QByteArrayView prefix) {
-  return bytes.size() >= prefix.size() && bytes.first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0;
+  return bytes.size() >= prefix.size() &&
+         bytes.first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0;
 }
 
 bool LooksLikePlaylist(QByteArrayView url, QByteArrayView first, const char* type) {
@@ -42,7 +44,8 @@ bool LooksLikePlaylist(QByteArrayView url, QByteArrayView first, const char* typ
 
 }  // namespace
 
-NetworkSource::NetworkSource(QByteArray url, ChunkHandler onChunk) : url_(std::move(url)), onChunk_(std::move(onChunk)) {}
+NetworkSource::NetworkSource(QByteArray url, ChunkHandler onChunk)
+    : url_(std::move(url)), onChunk_(std::move(onChunk)) {}
 
 NetworkSource::~NetworkSource() {
   Cancel();
@@ -95,7 +98,8 @@ bool NetworkSource::Seekable() const {
 
 QByteArray NetworkSource::PlaylistText() {
   std::unique_lock lock(mutex_);
-  cv_.wait_for(lock, std::chrono::milliseconds(kAnswerTimeoutMs), [&] { return finished_ || cancel_.load(); });
+  cv_.wait_for(lock, std::chrono::milliseconds(kAnswerTimeoutMs),
+               [&] { return finished_ || cancel_.load(); });
   return data_.left(static_cast<qsizetype>(arrived_));
 }
 
@@ -133,20 +137,25 @@ int64_t NetworkSource::Seek(int64_t offset, int whence) {
   if (!whole_) return -1;
   int64_t target = offset;
   switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET: break;
-    case SEEK_CUR: target = readPos_ + offset; break;
+    case SEEK_SET:
+      break;
+    case SEEK_CUR:
+      target = readPos_ + offset;
+      break;
     case SEEK_END:
       if (length_ < 0) return -1;
       target = length_ + offset;
       break;
-    default: return -1;
+    default:
+      return -1;
   }
   if (target < 0 || (length_ >= 0 && target > length_)) return -1;
   readPos_ = target;
   return target;
 }
 
-size_t NetworkSource::OnData(const char* data, size_t size, long status, int64_t length, const char* type) {
+size_t NetworkSource::OnData(const char* data, size_t size, long status, int64_t length,
+                             const char* type) {
   if (cancel_.load()) return 0;
   std::unique_lock lock(mutex_);
   if (!answered_) {
@@ -168,7 +177,8 @@ size_t NetworkSource::OnData(const char* data, size_t size, long status, int64_t
     cv_.notify_all();
   }
   if (playlist_) {
-    const int64_t take = std::min<int64_t>(static_cast<int64_t>(size), kMaxPlaylistBytes - arrived_);
+    const int64_t take =
+        std::min<int64_t>(static_cast<int64_t>(size), kMaxPlaylistBytes - arrived_);
     data_.append(data, static_cast<qsizetype>(take));
     arrived_ += take;
     cv_.notify_all();
@@ -198,6 +208,7 @@ size_t NetworkSource::OnData(const char* data, size_t size, long status, int64_t
 }
 
 void NetworkSource::Run() {
+  pthread_setname_np(pthread_self(), "vireo-download");
   static const bool curlReady = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
   CURL* curl = curlReady ? curl_easy_init() : nullptr;
   if (!curl) {
@@ -219,22 +230,25 @@ void NetworkSource::Run() {
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(kStallTimeoutS));
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &ctx);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t size, size_t count, void* user) -> size_t {
-    auto* c = static_cast<CurlContext*>(user);
-    long status = 0;
-    curl_easy_getinfo(c->curl, CURLINFO_RESPONSE_CODE, &status);
-    curl_off_t length = -1;
-    curl_easy_getinfo(c->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    const char* type = nullptr;
-    curl_easy_getinfo(c->curl, CURLINFO_CONTENT_TYPE, &type);
-    return c->self->OnData(data, size * count, status, length, type);
-  });
+  curl_easy_setopt(
+      curl, CURLOPT_WRITEFUNCTION,
+      +[](char* data, size_t size, size_t count, void* user) -> size_t {
+        auto* c = static_cast<CurlContext*>(user);
+        long status = 0;
+        curl_easy_getinfo(c->curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_off_t length = -1;
+        curl_easy_getinfo(c->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        const char* type = nullptr;
+        curl_easy_getinfo(c->curl, CURLINFO_CONTENT_TYPE, &type);
+        return c->self->OnData(data, size * count, status, length, type);
+      });
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION,
-                   +[](void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
-                     return static_cast<NetworkSource*>(user)->cancel_.load() ? 1 : 0;
-                   });
+  curl_easy_setopt(
+      curl, CURLOPT_XFERINFOFUNCTION,
+      +[](void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
+        return static_cast<NetworkSource*>(user)->cancel_.load() ? 1 : 0;
+      });
   const CURLcode code = curl_easy_perform(curl);
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

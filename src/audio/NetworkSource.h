@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -43,7 +42,7 @@ class NetworkSource {
 
   int64_t ContentLength() const;  // -1 when the server did not say
   bool IsPlaylist() const;
-  bool Seekable() const;          // kept whole
+  bool Seekable() const;  // kept whole
   QByteArray Url() const { return url_; }
   // Waits for the end of a playlist download and returns its bytes.
   QByteArray PlaylistText();
@@ -80,9 +79,9 @@ class NetworkSource {
   int64_t length_ = -1;
   bool playlist_ = false;
   bool whole_ = false;
-  QByteArray data_;       // whole file, or the ring
-  int64_t arrived_ = 0;   // bytes written in total
-  int64_t readPos_ = 0;   // absolute offset of the next byte to read
+  QByteArray data_;      // whole file, or the ring
+  int64_t arrived_ = 0;  // bytes written in total
+  int64_t readPos_ = 0;  // absolute offset of the next byte to read
 };
 
 }  // namespace vireo

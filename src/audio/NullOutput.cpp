@@ -1,10 +1,10 @@
 #include "audio/NullOutput.h"
 
-#include "audio/AudioCodes.h"
-
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+
+#include "audio/AudioCodes.h"
 
 namespace vireo {
 namespace {
@@ -111,8 +111,12 @@ class NullSink : public IAudioSink {
 
 }  // namespace
 
-bool NullOutput::Init(QString*) { return true; }
+bool NullOutput::Init(QString*) {
+  return true;
+}
 
-std::unique_ptr<IAudioSink> NullOutput::OpenSink() { return std::make_unique<NullSink>(realTime_); }
+std::unique_ptr<IAudioSink> NullOutput::OpenSink() {
+  return std::make_unique<NullSink>(realTime_);
+}
 
 }  // namespace vireo

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QUrl>
-
 #include <climits>
 
 namespace vireo {

@@ -1,12 +1,12 @@
 #include "audio/PulseOutput.h"
 
-#include "audio/AudioCodes.h"
-
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+
+#include "audio/AudioCodes.h"
 
 namespace vireo {
 namespace {
@@ -30,7 +30,9 @@ class LoopLock {
   pa_threaded_mainloop* loop_;
 };
 
-void SignalLoop(void* loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0); }
+void SignalLoop(void* loop) {
+  pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+}
 
 // Waits (with the loop locked) for an operation to finish; false when interrupted first.
 template <typename Stop>
@@ -68,8 +70,10 @@ class PulseSink : public IAudioSink {
     const pa_sample_spec spec{PA_SAMPLE_S16LE, kOutputRate, kOutputChannels};
     stream_ = pa_stream_new(context_, "Vireo", &spec, nullptr);
     if (!stream_) return false;
-    pa_stream_set_state_callback(stream_, [](pa_stream*, void* l) { SignalLoop(l); }, loop_);
-    pa_stream_set_write_callback(stream_, [](pa_stream*, size_t, void* l) { SignalLoop(l); }, loop_);
+    pa_stream_set_state_callback(
+        stream_, [](pa_stream*, void* l) { SignalLoop(l); }, loop_);
+    pa_stream_set_write_callback(
+        stream_, [](pa_stream*, size_t, void* l) { SignalLoop(l); }, loop_);
     // About 100 ms queued: enough to ride out a busy machine, short enough that pause, volume and
     // equalizer changes are heard promptly. Playing starts as soon as 20 ms are queued; the server
     // asks for more in 40 ms steps, so the render thread wakes about 25 times a second.
@@ -79,9 +83,11 @@ class PulseSink : public IAudioSink {
     attr.prebuf = MsToBytes(20);
     attr.minreq = MsToBytes(40);
     attr.fragsize = static_cast<uint32_t>(-1);
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
-                                                      PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
-    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) return false;
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
+                                       PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
+      return false;
     for (;;) {
       const pa_stream_state_t st = pa_stream_get_state(stream_);
       if (st == PA_STREAM_READY) return true;
@@ -113,8 +119,8 @@ class PulseSink : public IAudioSink {
         pa_threaded_mainloop_wait(loop_);
         continue;
       }
-      if (pa_stream_write(stream_, frames + static_cast<ptrdiff_t>(taken) * kOutputChannels, bytes, nullptr, 0,
-                          PA_SEEK_RELATIVE) < 0) {
+      if (pa_stream_write(stream_, frames + static_cast<ptrdiff_t>(taken) * kOutputChannels, bytes,
+                          nullptr, 0, PA_SEEK_RELATIVE) < 0) {
         failed_ = true;
         break;
       }
@@ -131,7 +137,8 @@ class PulseSink : public IAudioSink {
       interrupted_ = false;
       return false;
     }
-    pa_operation* op = pa_stream_drain(stream_, [](pa_stream*, int, void* l) { SignalLoop(l); }, loop_);
+    pa_operation* op = pa_stream_drain(
+        stream_, [](pa_stream*, int, void* l) { SignalLoop(l); }, loop_);
     bool stopped = false;
     const bool done = WaitOperation(loop_, op, [&] {
       if (interrupted_) {
@@ -151,7 +158,8 @@ class PulseSink : public IAudioSink {
 
   void SetPaused(bool paused) override {
     LoopLock lock(loop_);
-    if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr)) pa_operation_unref(op);
+    if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr))
+      pa_operation_unref(op);
     // A drain under way would otherwise wait for a corked stream forever; it resumes its wait
     // when the stream plays again.
     pa_threaded_mainloop_signal(loop_, 0);
@@ -224,8 +232,10 @@ bool PulseOutput::Init(QString* reason) {
   context_ = pa_context_new_with_proplist(api, "Vireo", props);
   pa_proplist_free(props);
   if (!context_) return fail(QStringLiteral("cannot create a PulseAudio context"));
-  pa_context_set_state_callback(context_, [](pa_context*, void* l) { SignalLoop(l); }, loop_);
-  if (pa_threaded_mainloop_start(loop_) < 0) return fail(QStringLiteral("cannot start the PulseAudio mainloop"));
+  pa_context_set_state_callback(
+      context_, [](pa_context*, void* l) { SignalLoop(l); }, loop_);
+  if (pa_threaded_mainloop_start(loop_) < 0)
+    return fail(QStringLiteral("cannot start the PulseAudio mainloop"));
 
   LoopLock lock(loop_);
   if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
@@ -258,7 +268,9 @@ bool PulseOutput::Init(QString* reason) {
     pa_threaded_mainloop_wait(loop_);
   }
   api->time_free(timer);
-  if (!ready) return fail(QStringLiteral("no PulseAudio server: ") + QString::fromUtf8(pa_strerror(pa_context_errno(context_))));
+  if (!ready)
+    return fail(QStringLiteral("no PulseAudio server: ") +
+                QString::fromUtf8(pa_strerror(pa_context_errno(context_))));
   return true;
 }
 

@@ -17,7 +17,8 @@ void SampleHistory::Push(const float* frames, int count) {
   for (int done = 0; done < count;) {
     const auto at = static_cast<int>(pushed_ % kCapacityFrames);
     const int n = std::min(count - done, kCapacityFrames - at);
-    std::memcpy(ring_.data() + static_cast<ptrdiff_t>(at) * 2, frames + static_cast<ptrdiff_t>(done) * 2,
+    std::memcpy(ring_.data() + static_cast<ptrdiff_t>(at) * 2,
+                frames + static_cast<ptrdiff_t>(done) * 2,
                 static_cast<size_t>(n) * 2 * sizeof(float));
     done += n;
     pushed_ += n;

@@ -1,7 +1,5 @@
 #include "audio/SpectrumAnalyzer.h"
 
-#include "audio/SampleHistory.h"
-
 #include <fftw3.h>
 
 #include <algorithm>
@@ -10,13 +8,16 @@
 #include <mutex>
 #include <numbers>
 
+#include "audio/SampleHistory.h"
+
 namespace vireo {
 namespace {
 std::mutex planMutex;  // FFTW's planner is not thread-safe; guards plan creation and destruction
 }
 
 SpectrumAnalyzer::SpectrumAnalyzer() : window_(kPoints), frames_(static_cast<size_t>(kPoints) * 2) {
-  for (int i = 0; i < kPoints; ++i) window_[i] = 0.5f * (1.0f - std::cos(2 * std::numbers::pi_v<float> * i / kPoints));
+  for (int i = 0; i < kPoints; ++i)
+    window_[i] = 0.5f * (1.0f - std::cos(2 * std::numbers::pi_v<float> * i / kPoints));
   std::lock_guard lock(planMutex);
   in_ = fftwf_alloc_real(kPoints);
   auto* out = fftwf_alloc_complex(kPoints / 2 + 1);
@@ -31,13 +32,15 @@ SpectrumAnalyzer::~SpectrumAnalyzer() {
   fftwf_free(out_);
 }
 
-void SpectrumAnalyzer::Compute(const SampleHistory& history, int64_t heardFrame, float* fft, uint32_t* wave) {
+void SpectrumAnalyzer::Compute(const SampleHistory& history, int64_t heardFrame, float* fft,
+                               uint32_t* wave) {
   history.Copy(heardFrame, kPoints, frames_.data());
   ComputeFrames(frames_.data(), fft, wave);
 }
 
 void SpectrumAnalyzer::ComputeFrames(const float* stereo, float* fft, uint32_t* wave) {
-  for (int i = 0; i < kPoints; ++i) in_[i] = 0.5f * (stereo[2 * i] + stereo[2 * i + 1]) * window_[i];
+  for (int i = 0; i < kPoints; ++i)
+    in_[i] = 0.5f * (stereo[2 * i] + stereo[2 * i + 1]) * window_[i];
   fftwf_execute(static_cast<fftwf_plan>(plan_));
   const auto* out = static_cast<const fftwf_complex*>(out_);
   // A Hann window sums to N/2, so a sine of amplitude A peaks at A*N/4; 2/N brings that to A/2.

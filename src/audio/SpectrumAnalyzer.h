@@ -1,9 +1,9 @@
 #pragma once
 
-#include "audio/AudioCodes.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "audio/AudioCodes.h"
 
 namespace vireo {
 

@@ -20,7 +20,6 @@ extern "C" {
 #include <QCoreApplication>
 #include <QDir>
 #include <QPointer>
-
 #include <cmath>
 #include <mutex>
 #include <thread>
@@ -39,7 +38,8 @@ struct TAudioEngine::Relay {
     std::lock_guard lock(mutex);
     if (!engine) return;
     TAudioEngine* e = engine;
-    QMetaObject::invokeMethod(e, [e, fn = std::move(fn)]() mutable { fn(e); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        e, [e, fn = std::move(fn)]() mutable { fn(e); }, Qt::QueuedConnection);
   }
 };
 
@@ -63,11 +63,13 @@ int FramesToMs(int64_t frames) {
 
 }  // namespace
 
-TAudioEngine::TAudioEngine(const QString& appDir, QObject* parent) : QObject(parent), appDir_(appDir) {
+TAudioEngine::TAudioEngine(const QString& appDir, QObject* parent)
+    : QObject(parent), appDir_(appDir) {
   Init(std::make_shared<PulseOutput>());
 }
 
-TAudioEngine::TAudioEngine(const QString& appDir, std::shared_ptr<IAudioOutput> output, QObject* parent)
+TAudioEngine::TAudioEngine(const QString& appDir, std::shared_ptr<IAudioOutput> output,
+                           QObject* parent)
     : QObject(parent), appDir_(appDir) {
   Init(std::move(output));
 }
@@ -84,7 +86,8 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
   av_log_set_level(AV_LOG_ERROR);
 
   // The decoder libraries loaded at run time must be the ones this engine was built against.
-  if (avformat_version() >> 16 != LIBAVFORMAT_VERSION_MAJOR || avcodec_version() >> 16 != LIBAVCODEC_VERSION_MAJOR) {
+  if (avformat_version() >> 16 != LIBAVFORMAT_VERSION_MAJOR ||
+      avcodec_version() >> 16 != LIBAVCODEC_VERSION_MAJOR) {
     RaiseError(AudioState::Ended, AudioError::WrongVersion);
   } else {
     QString reason;
@@ -111,8 +114,12 @@ TAudioEngine::~TAudioEngine() {
   stream_.reset();
 }
 
-void TAudioEngine::RaiseError(int code, int detail) { Guarded(OnError, code, detail); }
-void TAudioEngine::RaiseState(int state) { Guarded(OnStateChange, state); }
+void TAudioEngine::RaiseError(int code, int detail) {
+  Guarded(OnError, code, detail);
+}
+void TAudioEngine::RaiseState(int state) {
+  Guarded(OnStateChange, state);
+}
 
 void TAudioEngine::SetState(int state, bool notify) {
   state_ = state;
@@ -124,7 +131,9 @@ void TAudioEngine::SetState(int state, bool notify) {
 void TAudioEngine::ReleaseStream() {
   if (!stream_) return;
   stream_->Pause();
-  std::thread([s = std::shared_ptr<AudioStream>(std::move(stream_)), out = output_]() mutable { s.reset(); }).detach();
+  std::thread([s = std::shared_ptr<AudioStream>(std::move(stream_)), out = output_]() mutable {
+    s.reset();
+  }).detach();
 }
 
 void TAudioEngine::Play(const QString& name) {
@@ -142,7 +151,8 @@ void TAudioEngine::Play(const QString& name) {
   job.output = output_;
   if (dbGain_) job.gainTool = gainTool_;
   job.onConnecting = [relay, serial] {
-    if (auto r = relay.lock()) r->Post([serial](TAudioEngine* e) {
+    if (auto r = relay.lock())
+      r->Post([serial](TAudioEngine* e) {
         if (serial != e->serial_ || !e->pending_ || e->pending_->Terminated()) return;
         e->SetState(AudioState::Connecting, true);
       });
@@ -155,7 +165,9 @@ void TAudioEngine::Play(const QString& name) {
     r->Post([serial, bytes = std::move(bytes), end](TAudioEngine* e) {
       if (serial != e->serial_ || (e->pending_ && e->pending_->Terminated())) return;
       try {
-        if (e->OnDownload) e->OnDownload(end ? nullptr : bytes.constData(), end ? 0 : static_cast<int>(bytes.size()), nullptr);
+        if (e->OnDownload)
+          e->OnDownload(end ? nullptr : bytes.constData(), end ? 0 : static_cast<int>(bytes.size()),
+                        nullptr);
       } catch (...) {
       }
     });
@@ -190,7 +202,8 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
   const float seconds = static_cast<float>(static_cast<double>(lengthFrames_) / kOutputRate);
   // A stream without a known length keeps the previous rate rather than dividing by nothing.
   if (size != kUnknownDownloadTotal && seconds > 0)
-    bitrate_ = static_cast<int>(std::nearbyint(static_cast<double>(size) / (125.0 * seconds) + 0.5));
+    bitrate_ =
+        static_cast<int>(std::nearbyint(static_cast<double>(size) / (125.0 * seconds) + 0.5));
 
   float v = volume_;
   if (dbGain_) v += MeasuredGain.load();
@@ -199,7 +212,9 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
   stream_->Start(v / 100.0f, gains_, [relay, serial, stream](uint64_t generation) {
     if (auto r = relay.lock())
       r->Post([serial, stream, generation](TAudioEngine* e) {
-        if (serial != e->serial_ || e->stream_.get() != stream || stream->Generation() != generation) return;
+        if (serial != e->serial_ || e->stream_.get() != stream ||
+            stream->Generation() != generation)
+          return;
         e->state_ = AudioState::Ended;
         Guarded(e->OnEnd, AudioState::Ended);
       });
@@ -223,9 +238,13 @@ void TAudioEngine::Stop() {
   SetState(AudioState::Stopped, true);
 }
 
-int TAudioEngine::GetPosition() const { return stream_ ? FramesToMs(stream_->PositionFrames()) : 0; }
+int TAudioEngine::GetPosition() const {
+  return stream_ ? FramesToMs(stream_->PositionFrames()) : 0;
+}
 
-int TAudioEngine::GetLength() const { return stream_ ? FramesToMs(lengthFrames_) : 0; }
+int TAudioEngine::GetLength() const {
+  return stream_ ? FramesToMs(lengthFrames_) : 0;
+}
 
 void TAudioEngine::SetPosition(int ms) {
   if (!stream_) return;
@@ -237,16 +256,22 @@ void TAudioEngine::SetVolume(float volume) {
   if (stream_) stream_->SetVolume(volume / 100.0f);
 }
 
-float TAudioEngine::StreamVolume() const { return stream_ ? stream_->Volume() : 0.0f; }
+float TAudioEngine::StreamVolume() const {
+  return stream_ ? stream_->Volume() : 0.0f;
+}
 
-void TAudioEngine::SetDBGain(bool on) { dbGain_ = on; }
+void TAudioEngine::SetDBGain(bool on) {
+  dbGain_ = on;
+}
 
 void TAudioEngine::SetEQ(const std::array<int, kBandCount>& gains) {
   gains_ = gains;
   if (stream_) stream_->SetGains(gains_);
 }
 
-TTags TAudioEngine::ReadTags(const QString& name) const { return TagReader::Read(name); }
+TTags TAudioEngine::ReadTags(const QString& name) const {
+  return TagReader::Read(name);
+}
 
 void TAudioEngine::ProgressTick() {
   if (!OnProgress || state_ == AudioState::Stopped) return;

@@ -1,16 +1,15 @@
 #pragma once
 
-#include "audio/AudioCodes.h"
-#include "audio/TTags.h"
-
 #include <QObject>
 #include <QString>
 #include <QTimer>
-
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+#include "audio/AudioCodes.h"
+#include "audio/TTags.h"
 
 namespace vireo {
 
@@ -35,8 +34,8 @@ class TAudioEngine : public QObject {
   Q_OBJECT
 
  public:
-  using ProgressHandler =
-      std::function<void(int state, int lengthMs, int positionMs, const float* fft, const uint32_t* wave)>;
+  using ProgressHandler = std::function<void(int state, int lengthMs, int positionMs,
+                                             const float* fft, const uint32_t* wave)>;
   using ErrorHandler = std::function<void(int code, int detail)>;
   using StateHandler = std::function<void(int state)>;
   using DownloadHandler = std::function<void(const char* buffer, int length, void* user)>;
@@ -45,7 +44,8 @@ class TAudioEngine : public QObject {
   // of the running executable). The second form plays through the given output instead of the
   // sound server (tests and benchmarks use a null output).
   explicit TAudioEngine(const QString& appDir = {}, QObject* parent = nullptr);
-  TAudioEngine(const QString& appDir, std::shared_ptr<IAudioOutput> output, QObject* parent = nullptr);
+  TAudioEngine(const QString& appDir, std::shared_ptr<IAudioOutput> output,
+               QObject* parent = nullptr);
   ~TAudioEngine() override;
 
   void Play(const QString& name);
@@ -109,7 +109,8 @@ class TAudioEngine : public QObject {
   int state_ = AudioState::Stopped;
   QString fileName_;
   int bitrate_ = 0;
-  float volume_ = 0.0f;  // silent until the caller sets a volume, as the main window does at start-up
+  float volume_ =
+      0.0f;  // silent until the caller sets a volume, as the main window does at start-up
   QString filter_;
   bool dbGain_ = false;
   uint64_t serial_ = 0;  // of the last Play(); events of older ones are dropped

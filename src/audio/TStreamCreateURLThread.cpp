@@ -1,13 +1,15 @@
 #include "audio/TStreamCreateURLThread.h"
 
+#include <pthread.h>
+
+#include <thread>
+
 #include "audio/AudioCodes.h"
 #include "audio/AudioDecoder.h"
 #include "audio/AudioOutput.h"
 #include "audio/GainToolClient.h"
 #include "audio/PlaylistLink.h"
 #include "audio/SharedValues.h"
-
-#include <thread>
 
 namespace vireo {
 
@@ -18,7 +20,10 @@ TStreamCreateURLThread::Result::~Result() {
 
 std::shared_ptr<TStreamCreateURLThread> TStreamCreateURLThread::Start(Job job) {
   std::shared_ptr<TStreamCreateURLThread> self(new TStreamCreateURLThread(std::move(job)));
-  std::thread([self] { self->Run(); }).detach();
+  std::thread([self] {
+    pthread_setname_np(pthread_self(), "vireo-open");
+    self->Run();
+  }).detach();
   return self;
 }
 
@@ -116,7 +121,8 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetw
     return result;
   }
   const int64_t length = source->ContentLength();
-  DownloadTotal.store(length >= 0 ? static_cast<uint32_t>(length & 0xFFFFFFFF) : kUnknownDownloadTotal);
+  DownloadTotal.store(length >= 0 ? static_cast<uint32_t>(length & 0xFFFFFFFF)
+                                  : kUnknownDownloadTotal);
   result->output = job_.output;
   result->sink = job_.output->OpenSink();
   if (!result->sink) {

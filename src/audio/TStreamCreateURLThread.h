@@ -1,13 +1,12 @@
 #pragma once
 
-#include "audio/NetworkSource.h"
-
 #include <QString>
-
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+
+#include "audio/NetworkSource.h"
 
 namespace vireo {
 

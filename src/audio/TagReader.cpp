@@ -1,9 +1,5 @@
 #include "audio/TagReader.h"
 
-#include "audio/AudioCodes.h"
-#include "audio/AudioDecoder.h"
-#include "audio/LegacyText.h"
-
 #include <taglib/fileref.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
@@ -11,15 +7,22 @@
 #include <taglib/tag.h>
 
 #include <QFile>
-
 #include <cmath>
 #include <mutex>
+
+#include "audio/AudioCodes.h"
+#include "audio/AudioDecoder.h"
+#include "audio/LegacyText.h"
 
 namespace vireo {
 namespace {
 
-QString FromTagLib(const TagLib::String& s) { return QString::fromUtf8(s.toCString(true)).trimmed(); }
-TagLib::String ToTagLib(const QString& s) { return TagLib::String(s.toUtf8().constData(), TagLib::String::UTF8); }
+QString FromTagLib(const TagLib::String& s) {
+  return QString::fromUtf8(s.toCString(true)).trimmed();
+}
+TagLib::String ToTagLib(const QString& s) {
+  return TagLib::String(s.toUtf8().constData(), TagLib::String::UTF8);
+}
 
 // The bytes of a fixed-size field up to its first zero, without trailing spaces.
 QByteArrayView FieldBytes(const TagLib::ByteVector& data) {
@@ -33,15 +36,21 @@ QByteArrayView FieldBytes(const TagLib::ByteVector& data) {
 // TagLib's handlers for 8-bit fields: legacy text instead of plain Latin-1.
 class Id3v2Text : public TagLib::ID3v2::Latin1StringHandler {
  public:
-  TagLib::String parse(const TagLib::ByteVector& data) const override { return ToTagLib(LegacyText::Decode(FieldBytes(data))); }
+  TagLib::String parse(const TagLib::ByteVector& data) const override {
+    return ToTagLib(LegacyText::Decode(FieldBytes(data)));
+  }
 };
 class Id3v1Text : public TagLib::ID3v1::StringHandler {
  public:
-  TagLib::String parse(const TagLib::ByteVector& data) const override { return ToTagLib(LegacyText::Decode(FieldBytes(data))); }
+  TagLib::String parse(const TagLib::ByteVector& data) const override {
+    return ToTagLib(LegacyText::Decode(FieldBytes(data)));
+  }
 };
 class RiffText : public TagLib::RIFF::Info::StringHandler {
  public:
-  TagLib::String parse(const TagLib::ByteVector& data) const override { return ToTagLib(LegacyText::Decode(FieldBytes(data))); }
+  TagLib::String parse(const TagLib::ByteVector& data) const override {
+    return ToTagLib(LegacyText::Decode(FieldBytes(data)));
+  }
 };
 
 void InstallHandlers() {

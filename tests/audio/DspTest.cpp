@@ -1,13 +1,13 @@
-#include "audio/AudioCodes.h"
-#include "audio/Equalizer.h"
-#include "audio/SampleHistory.h"
-#include "audio/SpectrumAnalyzer.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 #include <vector>
+
+#include "audio/AudioCodes.h"
+#include "audio/Equalizer.h"
+#include "audio/SampleHistory.h"
+#include "audio/SpectrumAnalyzer.h"
 
 using namespace vireo;
 
@@ -16,14 +16,16 @@ namespace {
 std::vector<float> Sine(double hz, int frames, double amplitude) {
   std::vector<float> v(static_cast<size_t>(frames) * 2);
   for (int i = 0; i < frames; ++i)
-    v[2 * i] = v[2 * i + 1] = static_cast<float>(amplitude * std::sin(2 * std::numbers::pi * hz * i / kOutputRate));
+    v[2 * i] = v[2 * i + 1] =
+        static_cast<float>(amplitude * std::sin(2 * std::numbers::pi * hz * i / kOutputRate));
   return v;
 }
 
 double RmsDb(const std::vector<float>& v, int fromFrame) {
   double sum = 0;
   int n = 0;
-  for (size_t i = static_cast<size_t>(fromFrame) * 2; i < v.size(); i += 2, ++n) sum += double(v[i]) * v[i];
+  for (size_t i = static_cast<size_t>(fromFrame) * 2; i < v.size(); i += 2, ++n)
+    sum += double(v[i]) * v[i];
   return 10 * std::log10(sum / n);
 }
 
@@ -57,7 +59,8 @@ TEST(Equalizer, RaisesAToneByTheGainSetAndIsExactWhenFlat) {
   g[4] = 12;
   eq.SetGains(g);
   std::vector<float> boosted = Sine(1000, 44100, 0.25);
-  for (int at = 0; at < 44100; at += 512) eq.Process(boosted.data() + 2 * at, std::min(512, 44100 - at));
+  for (int at = 0; at < 44100; at += 512)
+    eq.Process(boosted.data() + 2 * at, std::min(512, 44100 - at));
   EXPECT_NEAR(RmsDb(boosted, 22050) - RmsDb(original, 0), 12.0, 0.5);
 }
 
@@ -71,10 +74,13 @@ TEST(Equalizer, ALiveGainChangeGlidesInsteadOfJumping) {
   std::array<int, kBandCount> g{};
   g[6] = 15;
   eq.SetGains(g);
-  for (int at = 4410; at < frames; at += 512) eq.Process(v.data() + 2 * at, std::min(512, frames - at));
-  const double steady = 0.05 * std::pow(10, 15 / 20.0) * 2 * std::sin(std::numbers::pi * 6000 / kOutputRate);
+  for (int at = 4410; at < frames; at += 512)
+    eq.Process(v.data() + 2 * at, std::min(512, frames - at));
+  const double steady =
+      0.05 * std::pow(10, 15 / 20.0) * 2 * std::sin(std::numbers::pi * 6000 / kOutputRate);
   double worst = 0;
-  for (int i = 4411; i < frames; ++i) worst = std::max(worst, std::abs(double(v[2 * i]) - v[2 * i - 2]));
+  for (int i = 4411; i < frames; ++i)
+    worst = std::max(worst, std::abs(double(v[2 * i]) - v[2 * i - 2]));
   EXPECT_LT(worst, steady * 1.15);
   EXPECT_GT(worst, steady * 0.85);  // it did reach the boost
 }
@@ -87,7 +93,8 @@ TEST(SpectrumAnalyzer, AFullScaleSinePeaksAtItsBinWithAboutHalf) {
     const double hz = bin * double(kOutputRate) / SpectrumAnalyzer::kPoints;
     const std::vector<float> s = Sine(hz, SpectrumAnalyzer::kPoints, 1.0);
     analyzer.ComputeFrames(s.data(), fft.data(), wave.data());
-    const int peak = static_cast<int>(std::max_element(fft.begin(), fft.begin() + kFftBins) - fft.begin());
+    const int peak =
+        static_cast<int>(std::max_element(fft.begin(), fft.begin() + kFftBins) - fft.begin());
     EXPECT_EQ(peak, bin);
     EXPECT_NEAR(fft[bin], 0.5, 0.02);
     EXPECT_LT(fft[bin + 5], 0.01);

@@ -1,14 +1,14 @@
-#include "EngineRecorder.h"
-#include "MediaFactory.h"
-#include "TestEnv.h"
-#include "audio/SharedValues.h"
-#include "audio/TAudioEngine.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "EngineRecorder.h"
+#include "MediaFactory.h"
+#include "TestEnv.h"
+#include "audio/SharedValues.h"
+#include "audio/TAudioEngine.h"
 
 using namespace vireo;
 using vireo::test::EngineRecorder;
@@ -21,7 +21,8 @@ namespace {
 constexpr int kWait = 8000;
 
 QString Tone1k(double seconds = 1.5) {
-  return MediaFactory::Tone(QStringLiteral("tone1k-%1").arg(seconds), QStringLiteral("mp3"), 1000, seconds, 0.5);
+  return MediaFactory::Tone(QStringLiteral("tone1k-%1").arg(seconds), QStringLiteral("mp3"), 1000,
+                            seconds, 0.5);
 }
 
 // Engines on the test's PulseAudio server, with the events recorded.
@@ -29,13 +30,15 @@ class EngineTest : public testing::Test {
  protected:
   void SetUp() override {
     engine_ = std::make_unique<TAudioEngine>(MediaFactory::Dir());
-    ASSERT_TRUE(engine_->OutputReady()) << "no PulseAudio server (run under scripts/with-services.sh)";
+    ASSERT_TRUE(engine_->OutputReady())
+        << "no PulseAudio server (run under scripts/with-services.sh)";
     rec_.Attach(*engine_);
     engine_->SetVolume(100);
   }
   void PlayAndWait(const QString& file) {
     engine_->Play(file);
-    ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait)) << rec_.events.join(u',').toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait))
+        << rec_.events.join(u',').toStdString();
   }
   EngineRecorder rec_;  // before the engine: its destructor still raises 1001
   std::unique_ptr<TAudioEngine> engine_;
@@ -46,7 +49,8 @@ QString FakeGainTool(const QString& gain) {
   const QString path = MediaFactory::Dir() + QStringLiteral("/fake-m3g");
   QFile f(path);
   f.open(QIODevice::WriteOnly);
-  f.write("#!/bin/sh\ntouch \"$0.ran\"\nprintf 'Track\\tLoudness\\tGain\\r\\n1\\t-20\\t" + gain.toUtf8() + "\\t1\\r\\n'\n");
+  f.write("#!/bin/sh\ntouch \"$0.ran\"\nprintf 'Track\\tLoudness\\tGain\\r\\n1\\t-20\\t" +
+          gain.toUtf8() + "\\t1\\r\\n'\n");
   f.close();
   f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
   QFile::remove(path + QStringLiteral(".ran"));
@@ -84,10 +88,11 @@ TEST_F(EngineTest, ProgressCarriesTheSpectrumOfTheToneBeingHeard) {
   // An idle null sink may take up to its 2 s block before it plays a new stream.
   ASSERT_TRUE(WaitUntil([&] { return rec_.lastPosition > 200; }, 4000));
   ASSERT_EQ(rec_.lastState, AudioState::Playing);
-  EXPECT_EQ(rec_.PeakBin(), 23);  // 1000 Hz * 1024 / 44100
+  EXPECT_EQ(rec_.PeakBin(), 23);          // 1000 Hz * 1024 / 44100
   EXPECT_NEAR(rec_.fft[23], 0.25, 0.05);  // half scale reads half of 0.5
   EXPECT_NEAR(rec_.lastLength, 1500, 60);
-  EXPECT_TRUE(std::any_of(rec_.wave.begin(), rec_.wave.begin() + kWaveFrames, [](uint32_t v) { return v != 0; }));
+  EXPECT_TRUE(std::any_of(rec_.wave.begin(), rec_.wave.begin() + kWaveFrames,
+                          [](uint32_t v) { return v != 0; }));
 
   engine_->Pause();
   Pump(150);
@@ -120,7 +125,8 @@ TEST_F(EngineTest, PauseHoldsThePositionAndResumeGoesOn) {
 }
 
 TEST_F(EngineTest, SeekingMovesThePlaybackAndShortensTheRest) {
-  const QString file = MediaFactory::Tone(QStringLiteral("tone3s"), QStringLiteral("ogg"), 500, 3.0, 0.5);
+  const QString file =
+      MediaFactory::Tone(QStringLiteral("tone3s"), QStringLiteral("ogg"), 500, 3.0, 0.5);
   PlayAndWait(file);
   engine_->SetPosition(2200);
   EXPECT_GE(engine_->GetPosition(), 2150);  // at once, before the render thread moved
@@ -144,13 +150,15 @@ TEST_F(EngineTest, PlayWhileAnOpenIsPendingIsRefused) {
   ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait));
   // Once it has opened, the next Play replaces the stream.
   engine_->Play(b);
-  ASSERT_TRUE(WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
   EXPECT_EQ(engine_->FileName(), b);
 }
 
 TEST_F(EngineTest, ANameThatDoesNotDecodeIsTriedAsAnAddressAndFails) {
-  for (const QString& name : QStringList{MediaFactory::Write(QStringLiteral("noise.mp3"), QByteArray(5000, '\x11')),
-                              MediaFactory::Dir() + QStringLiteral("/does-not-exist.mp3")}) {
+  for (const QString& name :
+       QStringList{MediaFactory::Write(QStringLiteral("noise.mp3"), QByteArray(5000, '\x11')),
+                   MediaFactory::Dir() + QStringLiteral("/does-not-exist.mp3")}) {
     rec_.events.clear();
     engine_->Play(name);
     ASSERT_TRUE(WaitUntil([&] { return rec_.events.size() >= 2; }, kWait));
@@ -168,7 +176,8 @@ TEST_F(EngineTest, StopDuringALocalOpenStillStartsTheStream) {
   engine_->Play(Tone1k());
   engine_->Stop();
   ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait));
-  EXPECT_EQ(rec_.States(), (QStringList{QStringLiteral("state 1001"), QStringLiteral("state 1002")}));
+  EXPECT_EQ(rec_.States(),
+            (QStringList{QStringLiteral("state 1001"), QStringLiteral("state 1002")}));
 }
 
 TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
@@ -181,7 +190,8 @@ TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
 
   engine_->SetDBGain(true);
   engine_->Play(Tone1k(1.0));
-  ASSERT_TRUE(WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
   EXPECT_TRUE(QFileInfo::exists(engine_->GainToolPath() + QStringLiteral(".ran")));
   EXPECT_FLOAT_EQ(MeasuredGain.load(), -3.5f);
   EXPECT_NEAR(engine_->StreamVolume(), 0.615f, 1e-6);
@@ -191,13 +201,15 @@ TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
   // A tool that prints something else gives no gain; the open goes on.
   engine_->SetGainToolPath(FakeGainTool(QStringLiteral("loud")));
   engine_->Play(Tone1k());
-  ASSERT_TRUE(WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 3; }, kWait));
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 3; }, kWait));
   EXPECT_EQ(MeasuredGain.load(), 0.0f);
   EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
 }
 
 TEST_F(EngineTest, TheEqualizerChangesABandLiveByAboutItsGain) {
-  PlayAndWait(MediaFactory::Tone(QStringLiteral("tone1k-eq"), QStringLiteral("wav"), 1000, 3.0, 0.1));
+  PlayAndWait(
+      MediaFactory::Tone(QStringLiteral("tone1k-eq"), QStringLiteral("wav"), 1000, 3.0, 0.1));
   ASSERT_TRUE(WaitUntil([&] { return rec_.lastPosition > 200; }, 4000));
   const float flat = rec_.fft[23];
   ASSERT_GT(flat, 0.03f);
@@ -208,8 +220,10 @@ TEST_F(EngineTest, TheEqualizerChangesABandLiveByAboutItsGain) {
   Pump(400);
   EXPECT_NEAR(20 * std::log10(rec_.fft[23] / flat), 12.0, 1.0);
   // The gains survive into the next stream.
-  engine_->Play(MediaFactory::Tone(QStringLiteral("tone1k-eq"), QStringLiteral("wav"), 1000, 3.0, 0.1));
-  ASSERT_TRUE(WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
+  engine_->Play(
+      MediaFactory::Tone(QStringLiteral("tone1k-eq"), QStringLiteral("wav"), 1000, 3.0, 0.1));
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
   Pump(300);
   EXPECT_NEAR(20 * std::log10(rec_.fft[23] / flat), 12.0, 1.0);
 }
@@ -225,7 +239,8 @@ TEST(EngineStartup, WithoutASoundServerEveryOpenFails) {
   rec.Attach(engine);
   engine.Play(Tone1k());
   ASSERT_TRUE(WaitUntil([&] { return engine.State() == AudioState::OpenFailed; }, kWait));
-  EXPECT_EQ(rec.States(), (QStringList{QStringLiteral("state 1005"), QStringLiteral("error 1006 8")}));
+  EXPECT_EQ(rec.States(),
+            (QStringList{QStringLiteral("state 1005"), QStringLiteral("error 1006 8")}));
   Pump(120);
   EXPECT_GT(rec.progressCount, 0);  // the timer still runs
 }

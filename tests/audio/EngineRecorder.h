@@ -1,12 +1,11 @@
 #pragma once
 
-#include "audio/AudioCodes.h"
-#include "audio/TAudioEngine.h"
-
 #include <QString>
 #include <QStringList>
-
 #include <array>
+
+#include "audio/AudioCodes.h"
+#include "audio/TAudioEngine.h"
 
 namespace vireo::test {
 

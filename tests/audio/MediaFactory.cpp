@@ -14,18 +14,18 @@ QString MediaFactory::Dir() {
   return dir.path();
 }
 
-QString MediaFactory::Tone(const QString& name, const QString& ext, int hz, double seconds, double amplitude,
-                           const QStringList& extra) {
+QString MediaFactory::Tone(const QString& name, const QString& ext, int hz, double seconds,
+                           double amplitude, const QStringList& extra) {
   const QString path = Dir() + QLatin1Char('/') + name + QLatin1Char('.') + ext;
   if (QFileInfo::exists(path)) return path;
-  QStringList args = {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                      QStringLiteral("-y"),           QStringLiteral("-f"),        QStringLiteral("lavfi"),
-                      QStringLiteral("-i"),
-                      // Two channels from the source itself: an upmix would lower the level by 3 dB.
-                      QStringLiteral("aevalsrc=%1*sin(2*PI*%2*t)|%1*sin(2*PI*%2*t):s=44100:d=%3")
-                          .arg(amplitude)
-                          .arg(hz)
-                          .arg(seconds)};
+  QStringList args = {
+      QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+      QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+      // Two channels from the source itself: an upmix would lower the level by 3 dB.
+      QStringLiteral("aevalsrc=%1*sin(2*PI*%2*t)|%1*sin(2*PI*%2*t):s=44100:d=%3")
+          .arg(amplitude)
+          .arg(hz)
+          .arg(seconds)};
   args += extra;
   args << path;
   QProcess ffmpeg;

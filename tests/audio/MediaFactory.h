@@ -11,8 +11,8 @@ class MediaFactory {
  public:
   // A stereo sine: ext picks the format (mp3, ogg, flac, wav, aiff, ...). extra: further output
   // options (metadata, codec settings). amplitude: peak, 0..1.
-  static QString Tone(const QString& name, const QString& ext, int hz, double seconds, double amplitude = 0.5,
-                      const QStringList& extra = {});
+  static QString Tone(const QString& name, const QString& ext, int hz, double seconds,
+                      double amplitude = 0.5, const QStringList& extra = {});
   static QString Dir();
   static QString Write(const QString& name, const QByteArray& bytes);
 };

@@ -1,22 +1,23 @@
-#include "LoopbackHttpServer.h"
-#include "audio/AudioCodes.h"
-#include "audio/NetworkSource.h"
-
 #include <gtest/gtest.h>
 
 #include <QThread>
+
+#include "LoopbackHttpServer.h"
+#include "audio/AudioCodes.h"
+#include "audio/NetworkSource.h"
 
 using namespace vireo;
 using vireo::test::LoopbackHttpServer;
 
 TEST(NetworkSource, AStreamWithoutALengthNeverHoldsMoreThanItsRing) {
   std::atomic<bool> stop{false};
-  LoopbackHttpServer server([&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
-    c.Write("HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\nConnection: close\r\n\r\n");
-    const std::string piece(64 << 10, '\x55');
-    while (!stop.load() && c.Write(piece)) {
-    }
-  });
+  LoopbackHttpServer server(
+      [&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        c.Write("HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\nConnection: close\r\n\r\n");
+        const std::string piece(64 << 10, '\x55');
+        while (!stop.load() && c.Write(piece)) {
+        }
+      });
   std::atomic<qint64> passed{0};
   NetworkSource source(QByteArray::fromStdString(server.Url("/radio")),
                        [&](const char* d, int n) { passed += d ? n : 0; });
@@ -46,9 +47,10 @@ TEST(NetworkSource, AStreamWithoutALengthNeverHoldsMoreThanItsRing) {
 TEST(NetworkSource, AWholeFileSeeksAnywhereAndReportsItsSize) {
   std::string body(100000, '\0');
   for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i % 251);
-  LoopbackHttpServer server([&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
-    c.Write(LoopbackHttpServer::Response(200, body));
-  });
+  LoopbackHttpServer server(
+      [&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        c.Write(LoopbackHttpServer::Response(200, body));
+      });
   NetworkSource source(QByteArray::fromStdString(server.Url("/f.bin")));
   source.Start();
   ASSERT_EQ(source.WaitForAnswer(), 0);

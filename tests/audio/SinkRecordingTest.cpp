@@ -1,14 +1,13 @@
-#include "MediaFactory.h"
-#include "TestEnv.h"
-#include "audio/TAudioEngine.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QProcess>
-
 #include <cmath>
 #include <numbers>
+
+#include "MediaFactory.h"
+#include "TestEnv.h"
+#include "audio/TAudioEngine.h"
 
 using namespace vireo;
 using vireo::test::MediaFactory;
@@ -34,13 +33,15 @@ double ToneAmplitude(const QByteArray& raw, double hz) {
 
 TEST(SoundReachesTheServer, TheNullSinkMonitorHearsTheTone) {
   // 1500 Hz: other tests playing at the same time use other tones.
-  const QString file = MediaFactory::Tone(QStringLiteral("rec1500"), QStringLiteral("flac"), 1500, 1.5, 0.5);
+  const QString file =
+      MediaFactory::Tone(QStringLiteral("rec1500"), QStringLiteral("flac"), 1500, 1.5, 0.5);
   const QString raw = MediaFactory::Dir() + QStringLiteral("/monitor.raw");
   QProcess parec;
   parec.setStandardOutputFile(raw);
-  parec.start(QStringLiteral("parec"), {QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
-                                        QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
-                                        QStringLiteral("--latency-msec=20")});
+  parec.start(QStringLiteral("parec"),
+              {QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
+               QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
+               QStringLiteral("--latency-msec=20")});
   ASSERT_TRUE(parec.waitForStarted(5000));
   Pump(300);
   TAudioEngine engine(MediaFactory::Dir());

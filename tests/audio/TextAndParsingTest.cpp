@@ -1,12 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
 #include "audio/FormatFilter.h"
 #include "audio/GainToolClient.h"
 #include "audio/LegacyText.h"
 #include "audio/PlaylistLink.h"
 #include "base/Gb18030.h"
-
-#include <QStringList>
-
-#include <gtest/gtest.h>
 
 using namespace vireo;
 
@@ -22,18 +22,22 @@ TEST(LegacyText, TellsGbkFromLatin1AndUtf8) {
 }
 
 TEST(GainToolOutput, ReadsTheThirdFieldAfterTheFirstCarriageReturn) {
-  EXPECT_FLOAT_EQ(*GainToolClient::ParseOutput("Track\tLoudness\tGain\r\n1\t-20.5\t2.50\t0.5\r\n"), 2.5f);
+  EXPECT_FLOAT_EQ(*GainToolClient::ParseOutput("Track\tLoudness\tGain\r\n1\t-20.5\t2.50\t0.5\r\n"),
+                  2.5f);
   EXPECT_FLOAT_EQ(*GainToolClient::ParseOutput("head\r\n\t\t-3.5"), -3.5f);  // empty fields count
   EXPECT_FALSE(GainToolClient::ParseOutput("no carriage return\t1\t2\t3"));
   EXPECT_FALSE(GainToolClient::ParseOutput("h\r\n1\t2"));
   EXPECT_FALSE(GainToolClient::ParseOutput("h\r\n1\t2\tloud"));
-  EXPECT_FALSE(GainToolClient::Measure(QStringLiteral("/nonexistent/m3g"), QStringLiteral("x.mp3")));
+  EXPECT_FALSE(
+      GainToolClient::Measure(QStringLiteral("/nonexistent/m3g"), QStringLiteral("x.mp3")));
 }
 
 TEST(PlaylistLink, FollowsTheFirstEntryOfPlsAndM3u) {
   const QByteArray base = "http://radio.example/lists/station.pls";
-  EXPECT_EQ(PlaylistLink::FirstEntry("[playlist]\r\nNumberOfEntries=2\r\nFile2=http://b/2\r\nFile1=http://a/1\r\n", base),
-            QByteArray("http://a/1"));
+  EXPECT_EQ(
+      PlaylistLink::FirstEntry(
+          "[playlist]\r\nNumberOfEntries=2\r\nFile2=http://b/2\r\nFile1=http://a/1\r\n", base),
+      QByteArray("http://a/1"));
   EXPECT_EQ(PlaylistLink::FirstEntry("#EXTM3U\n#EXTINF:-1,Radio\nstream.mp3\nother.mp3\n", base),
             QByteArray("http://radio.example/lists/stream.mp3"));
   EXPECT_TRUE(PlaylistLink::FirstEntry("[playlist]\nNumberOfEntries=0\n", base).isEmpty());

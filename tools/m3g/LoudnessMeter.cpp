@@ -1,17 +1,18 @@
 #include "LoudnessMeter.h"
 
-#include "audio/AudioCodes.h"
-#include "audio/AudioDecoder.h"
-
 #include <ebur128.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "audio/AudioCodes.h"
+#include "audio/AudioDecoder.h"
+
 std::optional<LoudnessMeter::Result> LoudnessMeter::Measure(const QString& path) {
   vireo::AudioDecoder::Opened opened = vireo::AudioDecoder::OpenFile(path);
   if (!opened.decoder) return std::nullopt;
-  ebur128_state* state = ebur128_init(vireo::kOutputChannels, vireo::kOutputRate, EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK);
+  ebur128_state* state = ebur128_init(vireo::kOutputChannels, vireo::kOutputRate,
+                                      EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK);
   if (!state) return std::nullopt;
   constexpr int kBlock = 4096;
   std::vector<float> block(static_cast<size_t>(kBlock) * 2);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 // Integrated loudness (EBU R128) and sample peak of a whole file, decoded a block at a time.

@@ -7,15 +7,17 @@
 
 #include <QFile>
 #include <QRegularExpression>
-
 #include <cmath>
 
 namespace {
-QString FromTagLib(const TagLib::String& s) { return QString::fromUtf8(s.toCString(true)); }
+QString FromTagLib(const TagLib::String& s) {
+  return QString::fromUtf8(s.toCString(true));
+}
 }  // namespace
 
 std::optional<double> StoredGain::ParseGain(const QString& text) {
-  static const QRegularExpression number(QStringLiteral("^\\s*([+-]?(?:\\d+(?:\\.\\d*)?|\\.\\d+))"));
+  static const QRegularExpression number(
+      QStringLiteral("^\\s*([+-]?(?:\\d+(?:\\.\\d*)?|\\.\\d+))"));
   const QRegularExpressionMatch m = number.match(text);
   if (!m.hasMatch()) return std::nullopt;
   bool ok = false;
@@ -38,7 +40,8 @@ std::optional<double> StoredGain::Read(const QString& path) {
     }
   }
   for (const auto& [key, values] : props) {
-    if (values.isEmpty() || FromTagLib(key).toUpper() != QLatin1StringView("R128_TRACK_GAIN")) continue;
+    if (values.isEmpty() || FromTagLib(key).toUpper() != QLatin1StringView("R128_TRACK_GAIN"))
+      continue;
     bool ok = false;
     const int q78 = FromTagLib(values.front()).trimmed().toInt(&ok);
     if (ok) return q78 / 256.0 + 5.0;  // Opus gains refer to -23 LUFS
@@ -46,7 +49,9 @@ std::optional<double> StoredGain::Read(const QString& path) {
   if (auto* mp4 = dynamic_cast<TagLib::MP4::File*>(ref.file()); mp4 && mp4->tag()) {
     const TagLib::MP4::ItemMap items = mp4->tag()->itemMap();
     for (const auto& [key, item] : items) {
-      if (!FromTagLib(key).endsWith(QLatin1StringView(":replaygain_track_gain"), Qt::CaseInsensitive)) continue;
+      if (!FromTagLib(key).endsWith(QLatin1StringView(":replaygain_track_gain"),
+                                    Qt::CaseInsensitive))
+        continue;
       const TagLib::StringList list = item.toStringList();
       if (!list.isEmpty())
         if (auto g = ParseGain(FromTagLib(list.front()))) return g;

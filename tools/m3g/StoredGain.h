@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 // The ReplayGain track gain a file already carries: an ID3v2 TXXX frame, an APE item, a Vorbis

@@ -18,7 +18,6 @@ extern "C" {
 
 #include <QCoreApplication>
 #include <QStringList>
-
 #include <cmath>
 #include <cstdio>
 
@@ -70,8 +69,9 @@ int main(int argc, char** argv) {
     // Silence has nothing to level.
     gain = std::isfinite(loudness) ? kReferenceLufs - loudness : 0.0;
   }
-  const QByteArray line = "1\t" + Number(loudness) + '\t' + Number(gain) + '\t' + QByteArray::number(peak, 'f', 6) +
-                          '\t' + source + '\t' + file.toLocal8Bit() + "\r\n";
+  const QByteArray line = "1\t" + Number(loudness) + '\t' + Number(gain) + '\t' +
+                          QByteArray::number(peak, 'f', 6) + '\t' + source + '\t' +
+                          file.toLocal8Bit() + "\r\n";
   std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
   return 0;
 }

@@ -4,18 +4,17 @@
 //
 //   vireo-probe [--volume N] [--eq g1,...,g10] [--levelling] [--null] [--seek MS] [--tags] NAME
 
-#include "audio/AudioCodes.h"
-#include "audio/NullOutput.h"
-#include "audio/SharedValues.h"
-#include "audio/TAudioEngine.h"
-
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
-
 #include <cstdio>
 #include <memory>
+
+#include "audio/AudioCodes.h"
+#include "audio/NullOutput.h"
+#include "audio/SharedValues.h"
+#include "audio/TAudioEngine.h"
 
 using namespace vireo;
 
@@ -29,13 +28,20 @@ void Line(const QString& text) {
 
 QString StateName(int state) {
   switch (state) {
-    case AudioState::Stopped: return QStringLiteral("stopped");
-    case AudioState::Playing: return QStringLiteral("playing");
-    case AudioState::Paused: return QStringLiteral("paused");
-    case AudioState::Ended: return QStringLiteral("ended");
-    case AudioState::Connecting: return QStringLiteral("connecting");
-    case AudioState::OpenFailed: return QStringLiteral("open failed");
-    default: return QStringLiteral("?");
+    case AudioState::Stopped:
+      return QStringLiteral("stopped");
+    case AudioState::Playing:
+      return QStringLiteral("playing");
+    case AudioState::Paused:
+      return QStringLiteral("paused");
+    case AudioState::Ended:
+      return QStringLiteral("ended");
+    case AudioState::Connecting:
+      return QStringLiteral("connecting");
+    case AudioState::OpenFailed:
+      return QStringLiteral("open failed");
+    default:
+      return QStringLiteral("?");
   }
 }
 
@@ -69,8 +75,10 @@ int main(int argc, char** argv) {
     }
   }
   if (name.isEmpty()) {
-    std::fputs("usage: vireo-probe [--volume N] [--eq g1,...,g10] [--levelling] [--null] [--seek MS] [--tags] NAME\n",
-               stderr);
+    std::fputs(
+        "usage: vireo-probe [--volume N] [--eq g1,...,g10] [--levelling] [--null] [--seek MS] "
+        "[--tags] NAME\n",
+        stderr);
     return 2;
   }
 
@@ -80,7 +88,8 @@ int main(int argc, char** argv) {
       useNull ? std::make_unique<TAudioEngine>(appDir, std::make_shared<NullOutput>())
               : std::make_unique<TAudioEngine>(appDir);
   const QString sibling = appDir + QStringLiteral("../m3g/m3g");
-  if (QFileInfo(sibling).isExecutable()) engine->SetGainToolPath(QFileInfo(sibling).canonicalFilePath());
+  if (QFileInfo(sibling).isExecutable())
+    engine->SetGainToolPath(QFileInfo(sibling).canonicalFilePath());
   if (!engine->OutputReady()) Line(QStringLiteral("no sound output: every open will fail"));
 
   int exitCode = 0;
@@ -109,13 +118,16 @@ int main(int argc, char** argv) {
   };
   engine->OnDownload = [&](const char* buffer, int length, void*) {
     if (!buffer) {
-      Line(QStringLiteral("download finished: %1 of %2 bytes").arg(DownloadWritten.load()).arg(DownloadTotal.load()));
+      Line(QStringLiteral("download finished: %1 of %2 bytes")
+               .arg(DownloadWritten.load())
+               .arg(DownloadTotal.load()));
       return;
     }
     DownloadWritten.fetch_add(static_cast<uint32_t>(length));
     Line(QStringLiteral("download chunk %1 bytes").arg(length));
   };
-  engine->OnProgress = [&](int state, int lengthMs, int positionMs, const float* fft, const uint32_t*) {
+  engine->OnProgress = [&](int state, int lengthMs, int positionMs, const float* fft,
+                           const uint32_t*) {
     if (seekMs >= 0 && !sought && state == AudioState::Playing) {
       sought = true;
       engine->SetPosition(seekMs);
