@@ -113,6 +113,21 @@ TEST_F(NetworkEngineTest, SeekingWorksWithinWhatHasArrived) {
   EXPECT_LT(engine_->GetPosition(), 2500);
 }
 
+TEST_F(NetworkEngineTest, ASeekBeyondWhatHasArrivedIsRefused) {
+  const std::string song =
+      FileBytes(MediaFactory::Tone(QStringLiteral("net-long"), QStringLiteral("mp3"), 700, 3.0, 0.5));
+  LoopbackHttpServer server([&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+    c.Write(Header(200, "audio/mpeg", static_cast<long long>(song.size())));
+    Trickle(c, song, 2048, 150, song.size());
+  });
+  engine_->Play(Url(server, "/long.mp3"));
+  ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait));
+  ASSERT_FALSE(rec_.Has(QStringLiteral("chunk-end")));
+  engine_->SetPosition(2700);  // far past the few kilobytes in so far
+  Pump(100);
+  EXPECT_LT(engine_->GetPosition(), 1000);
+}
+
 TEST_F(NetworkEngineTest, AStreamWithoutALengthPlaysUntilTheConnectionCloses) {
   const std::string song = Song();
   LoopbackHttpServer server(
