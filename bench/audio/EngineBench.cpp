@@ -1,0 +1,250 @@
+// The engine's end-to-end figures, printed as a table:
+//   - CPU per second of playback of an MP3 (flat and with all ten bands set), side by side with
+//     `ffmpeg -i FILE -f null -` on the same file (the decode floor);
+//   - the time from Play to state 1002 for a local file, and to the first sound the server
+//     reports as played (with the sink kept at low latency by a monitor recording);
+//   - the peak memory while a 10-minute track plays.
+// Run it under scripts/with-services.sh (it needs a PulseAudio server) from the build folder:
+//   bash ../scripts/with-services.sh bench/audio/bench_audio_engine
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "audio/NullOutput.h"
+#include "audio/TAudioEngine.h"
+
+using namespace vireo;
+
+namespace {
+
+double CpuMs(int who) {
+  rusage u{};
+  getrusage(who, &u);
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
+         (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
+}
+
+long StatusKb(const char* field) {
+  QFile f(QStringLiteral("/proc/self/status"));
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith(field))
+      return line.mid(static_cast<qsizetype>(strlen(field))).trimmed().split(' ')[0].toLong();
+  return -1;
+}
+
+// CPU ms per thread of this process, by thread id, with the thread's name.
+std::map<QString, std::pair<QString, double>> ThreadCpu() {
+  std::map<QString, std::pair<QString, double>> out;
+  const long tick = sysconf(_SC_CLK_TCK);
+  for (const QString& tid :
+       QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    QFile f(QStringLiteral("/proc/self/task/%1/stat").arg(tid));
+    if (!f.open(QIODevice::ReadOnly)) continue;
+    const QByteArray stat = f.readAll();
+    const qsizetype open = stat.indexOf('('), close = stat.lastIndexOf(')');
+    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+    if (fields.size() < 13) continue;
+    out[tid] = {QString::fromUtf8(stat.mid(open + 1, close - open - 1)),
+                (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / tick};
+  }
+  return out;
+}
+
+// Runs the event loop (sleeping between events) until pred() holds, checking every pollMs.
+void RunUntil(const std::function<bool()>& pred, int pollMs = 5) {
+  if (pred()) return;
+  QEventLoop loop;
+  QTimer poll;
+  poll.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (pred()) loop.quit();
+  });
+  poll.start(pollMs);
+  loop.exec();
+}
+
+bool Ffmpeg(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral("ffmpeg"),
+          QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                      QStringLiteral("error"), QStringLiteral("-y")} +
+              args);
+  return p.waitForFinished(600000) && p.exitCode() == 0;
+}
+
+// Music-like test material: a chord with noise, so the encoder spends its bits as on a song.
+QString MakeMp3(const QString& dir, int seconds) {
+  const QString path = dir + QStringLiteral("/bench-%1s.mp3").arg(seconds);
+  const QString src =
+      QStringLiteral(
+          "aevalsrc=0.2*sin(2*PI*220*t)+0.15*sin(2*PI*277*t)+0.1*sin(2*PI*330*t)+0.05*sin(2*PI*"
+          "1760*t)*sin(2*PI*0.5*t)|"
+          "0.2*sin(2*PI*220*t)+0.1*sin(2*PI*330*t)+0.12*sin(2*PI*440*t):s=44100:d=%1")
+          .arg(seconds);
+  Ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), src,
+          QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+          QStringLiteral("anoisesrc=a=0.05:d=%1:c=pink").arg(seconds),
+          QStringLiteral("-filter_complex"),
+          QStringLiteral("[1]aformat=channel_layouts=stereo[n];[0][n]amix=inputs=2:normalize=0"),
+          QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
+          QStringLiteral("192k"), path});
+  return path;
+}
+
+double FfmpegFloorMs(const QString& file) {
+  double best = 1e30;
+  for (int i = 0; i < 3; ++i) {
+    const double before = CpuMs(RUSAGE_CHILDREN);
+    Ffmpeg({QStringLiteral("-i"), file, QStringLiteral("-f"), QStringLiteral("null"),
+            QStringLiteral("-")});
+    best = std::min(best, CpuMs(RUSAGE_CHILDREN) - before);
+  }
+  return best;
+}
+
+// Plays the file to its end on an output that takes everything at once; the process's CPU time
+// for it, best of three.
+double EngineCpuMs(const QString& file, const std::array<int, kBandCount>& gains,
+                   long* peakKb = nullptr) {
+  double best = 1e30;
+  for (int i = 0; i < (peakKb ? 1 : 3); ++i) {
+    TAudioEngine engine(QString(), std::make_shared<NullOutput>(false));
+    engine.SetVolume(80);
+    engine.SetEQ(gains);
+    bool ended = false;
+    engine.OnEnd = [&](int) { ended = true; };
+    const double before = CpuMs(RUSAGE_SELF);
+    engine.Play(file);
+    RunUntil([&] { return ended; }, 20);
+    best = std::min(best, CpuMs(RUSAGE_SELF) - before);
+    if (peakKb) *peakKb = StatusKb("VmHWM:");
+  }
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QTemporaryDir dir;
+  const int seconds = 60;
+  std::printf("making test material...\n");
+  std::fflush(stdout);
+  const QString mp3 = MakeMp3(dir.path(), seconds);
+  const QString longMp3 = MakeMp3(dir.path(), 600);
+  const QString shortMp3 = MakeMp3(dir.path(), 5);
+  const QString realtimeMp3 = MakeMp3(dir.path(), 10);
+
+  const double floorMs = FfmpegFloorMs(mp3);
+  const double flatMs = EngineCpuMs(mp3, {});
+  const double bandsMs = EngineCpuMs(mp3, {6, 4, 2, -1, -3, 2, 4, 6, -5, 8});
+  std::printf("\nCPU per second of playback (60 s MP3, 192 kbit/s; best of 3)\n");
+  std::printf("  ffmpeg -i FILE -f null -      %6.2f ms/s\n", floorMs / seconds);
+  std::printf("  engine, equalizer flat        %6.2f ms/s  (%.2fx the floor)\n", flatMs / seconds,
+              flatMs / floorMs);
+  std::printf("  engine, all ten bands set     %6.2f ms/s  (%.2fx the floor)\n", bandsMs / seconds,
+              bandsMs / floorMs);
+
+  // Real time through PulseAudio: decoding, equalizer, output and the 50 ms spectrum ticks.
+  for (const int mode : {0, 1, 2}) {  // flat without a progress handler, flat, ten bands
+    const bool bands = mode == 2;
+    TAudioEngine engine;
+    if (!engine.OutputReady()) break;
+    engine.SetVolume(80);
+    if (bands) engine.SetEQ({6, 4, 2, -1, -3, 2, 4, 6, -5, 8});
+    int ticks = 0;
+    if (mode > 0)
+      engine.OnProgress = [&](int, int, int, const float*, const uint32_t*) { ++ticks; };
+    engine.Play(realtimeMp3);
+    RunUntil([&] { return engine.State() == AudioState::Playing && engine.GetPosition() >= 100; },
+             20);
+    const double before = CpuMs(RUSAGE_SELF);
+    const auto threadsBefore = ThreadCpu();
+    const int from = engine.GetPosition();
+    QElapsedTimer wall;
+    wall.start();
+    RunUntil([&] { return wall.elapsed() >= 8000; }, 500);
+    const double played = (engine.GetPosition() - from) / 1000.0;
+    std::printf("  engine, real time on PulseAudio, %-32s %6.2f ms/s (%.1f s, %d ticks)\n",
+                mode == 0   ? "flat, no progress handler:"
+                : mode == 1 ? "flat, spectrum every 50 ms:"
+                            : "ten bands, spectrum every 50 ms:",
+                (CpuMs(RUSAGE_SELF) - before) / played, played, ticks);
+    for (const auto& [tid, info] : ThreadCpu()) {
+      const auto was = threadsBefore.find(tid);
+      const double spent = info.second - (was == threadsBefore.end() ? 0.0 : was->second.second);
+      if (spent > 0)
+        std::printf("      thread %-16s %6.2f ms/s\n", info.first.toUtf8().constData(),
+                    spent / played);
+    }
+  }
+
+  // Play to 1002, and to the first sound the server reports as heard. A monitor recording keeps
+  // the null sink at low latency, as a desktop sink runs (an idle null sink wakes only every 2 s).
+  QProcess parec;
+  parec.setStandardOutputFile(QProcess::nullDevice());
+  parec.start(QStringLiteral("parec"),
+              {QStringLiteral("--device=null.monitor"), QStringLiteral("--latency-msec=5")});
+  parec.waitForStarted(3000);
+  QThread::msleep(2500);
+  std::vector<double> toPlaying, toSound;
+  {
+    TAudioEngine engine;
+    if (engine.OutputReady()) {
+      engine.SetVolume(80);
+      for (int i = 0; i < 15; ++i) {
+        QElapsedTimer t;
+        double playingAt = -1;
+        engine.OnStateChange = [&](int s) {
+          if (s == AudioState::Playing) playingAt = t.nsecsElapsed() / 1e6;
+        };
+        t.start();
+        engine.Play(shortMp3);
+        RunUntil([&] { return playingAt >= 0 && (engine.GetPosition() > 0 || t.elapsed() > 3000); },
+                 1);
+        toPlaying.push_back(playingAt);
+        toSound.push_back(t.nsecsElapsed() / 1e6);
+        engine.OnStateChange = nullptr;
+        engine.Stop();
+        QThread::msleep(100);
+      }
+    }
+  }
+  parec.terminate();
+  parec.waitForFinished(2000);
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1.0 : v[v.size() / 2];
+  };
+  std::printf("\nLocal MP3, PulseAudio, 15 runs (median / worst)\n");
+  std::printf("  Play -> state 1002            %6.2f / %6.2f ms\n", median(toPlaying),
+              toPlaying.empty() ? -1.0 : *std::max_element(toPlaying.begin(), toPlaying.end()));
+  std::printf("  Play -> first sound heard     %6.2f / %6.2f ms\n", median(toSound),
+              toSound.empty() ? -1.0 : *std::max_element(toSound.begin(), toSound.end()));
+
+  const long before = StatusKb("VmHWM:");
+  long peak = 0;
+  const double longMs = EngineCpuMs(longMp3, {6, 4, 2, -1, -3, 2, 4, 6, -5, 8}, &peak);
+  QFile f(longMp3);
+  std::printf("\n10-minute MP3 (%lld bytes), played to the end with the equalizer on\n",
+              static_cast<long long>(f.size()));
+  std::printf("  peak resident memory          %ld KiB (%ld KiB before playing it)\n", peak,
+              before);
+  std::printf("  CPU                           %.0f ms (%.2f ms/s)\n", longMs, longMs / 600);
+  return 0;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace vireo {
+
+// One playback channel on the output device: interleaved 16-bit stereo at 44100 Hz.
+//
+// Threading contract:
+// - Write() and Drain() are called by one thread only, the stream's render thread. They block
+//   (Write until the device has room, Drain until everything written was heard). Interrupt()
+//   makes the Write() or Drain() under way, or else the next one, return early; each call to
+//   Interrupt() is consumed by exactly one early return, so a wake-up is never lost.
+// - SetPaused(), Flush(), Interrupt() and PlayedFrames() may be called from any thread at any
+//   time, also while the render thread is blocked inside Write() or Drain(). None of them blocks
+//   for longer than one round trip to the sound server.
+// - The sink is destroyed by its owner after the render thread has ended.
+class IAudioSink {
+ public:
+  virtual ~IAudioSink() = default;
+
+  // Hands frames to the device. Returns how many were taken: all of them unless interrupted or
+  // the device failed (then fewer, possibly 0).
+  virtual int Write(const int16_t* frames, int count) = 0;
+  // Waits until the written frames have been heard. False when interrupted or failed.
+  virtual bool Drain() = 0;
+  // Wakes a blocked Write() or Drain(); the call returns early.
+  virtual void Interrupt() = 0;
+  // A paused sink keeps what was written and plays nothing; Write() blocks once it is full.
+  virtual void SetPaused(bool paused) = 0;
+  // Drops what was written but not yet heard and restarts the frame count at 0.
+  virtual void Flush() = 0;
+  // Frames heard since the sink was opened or last flushed (written minus what is still queued).
+  virtual int64_t PlayedFrames() const = 0;
+  // False once the connection to the device is lost.
+  virtual bool Healthy() const = 0;
+};
+
+// A connection to an output device, from which one sink per stream is opened.
+//
+// Threading contract: the output is created, initialised and destroyed on the UI thread; every
+// sink it opened must be gone before it is destroyed. OpenSink() may be called from any thread
+// (the opener thread uses it, so the UI thread never waits for the sound server); it returns a
+// paused sink, or null when the device is gone.
+class IAudioOutput {
+ public:
+  virtual ~IAudioOutput() = default;
+  // Connects to the device; false (and a reason) when there is none.
+  virtual bool Init(QString* reason) = 0;
+  virtual std::unique_ptr<IAudioSink> OpenSink() = 0;
+};
+
+}  // namespace vireo

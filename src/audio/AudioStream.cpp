@@ -1,0 +1,185 @@
+#include "audio/AudioStream.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "audio/AudioDecoder.h"
+#include "audio/AudioOutput.h"
+#include "audio/NetworkSource.h"
+#include "audio/SpectrumAnalyzer.h"
+
+namespace vireo {
+namespace {
+// The volume glides by at most this much per frame: a full swing takes about 10 ms.
+constexpr float kVolumeStep = 1.0f / 441.0f;
+}  // namespace
+
+AudioStream::AudioStream(std::unique_ptr<AudioDecoder> decoder, std::unique_ptr<IAudioSink> sink)
+    : decoder_(std::move(decoder)),
+      sink_(std::move(sink)),
+      floats_(static_cast<size_t>(kBlockFrames) * 2),
+      samples_(static_cast<size_t>(kBlockFrames) * 2) {}
+
+AudioStream::~AudioStream() {
+  {
+    std::lock_guard lock(mutex_);
+    quit_ = true;
+    cv_.notify_all();
+  }
+  if (NetworkSource* net = decoder_ ? decoder_->Network() : nullptr) net->Cancel();
+  sink_->Interrupt();
+  if (thread_.joinable()) thread_.join();
+}
+
+void AudioStream::Start(float volume, const std::array<int, kBandCount>& gains, EndHandler onEnd) {
+  volumeTarget_.store(volume);
+  volumeNow_ = volume;
+  equalizer_.SetGains(gains);
+  onEnd_ = std::move(onEnd);
+  active_ = true;
+  thread_ = std::thread([this] { Run(); });
+  sink_->SetPaused(false);
+}
+
+void AudioStream::Play() {
+  std::lock_guard lock(mutex_);
+  ++generation_;
+  active_ = true;
+  cv_.notify_all();
+  sink_->SetPaused(false);
+}
+
+void AudioStream::Pause() {
+  std::lock_guard lock(mutex_);
+  ++generation_;
+  active_ = false;
+  sink_->SetPaused(true);
+}
+
+bool AudioStream::Seek(int64_t frame) {
+  frame = std::max<int64_t>(0, frame);
+  if (NetworkSource* net = decoder_->Network()) {
+    // Within what has arrived: a whole file, and a frame whose share of the length has come.
+    if (!net->Seekable()) return false;
+    const int64_t length = decoder_->LengthFrames();
+    const int64_t size = net->ContentLength();
+    if (length <= 0 || size <= 0) return false;
+    const double share = static_cast<double>(frame) / static_cast<double>(length);
+    if (!net->Finished() && share * static_cast<double>(size) > static_cast<double>(net->Arrived()))
+      return false;
+  }
+  std::lock_guard lock(mutex_);
+  ++generation_;
+  seekPending_ = true;
+  seekTarget_ = frame;
+  cv_.notify_all();
+  sink_->Interrupt();
+  return true;
+}
+
+int64_t AudioStream::PositionFrames() const {
+  std::lock_guard lock(mutex_);
+  if (seekPending_) return seekTarget_;
+  return base_ + sink_->PlayedFrames();
+}
+
+int64_t AudioStream::LengthFrames() const {
+  return decoder_->LengthFrames();
+}
+int64_t AudioStream::FileSize() const {
+  return decoder_->FileSize();
+}
+NetworkSource* AudioStream::Network() const {
+  return decoder_->Network();
+}
+
+uint64_t AudioStream::Generation() const {
+  std::lock_guard lock(mutex_);
+  return generation_;
+}
+
+void AudioStream::SetVolume(float factor) {
+  volumeTarget_.store(factor);
+}
+
+void AudioStream::Analyze(SpectrumAnalyzer& analyzer, float* fft, uint32_t* wave) const {
+  int64_t heard;
+  {
+    std::lock_guard lock(mutex_);
+    heard = sink_->PlayedFrames();
+  }
+  analyzer.Compute(history_, heard, fft, wave);
+}
+
+void AudioStream::RenderBlock(int frames) {
+  equalizer_.Process(floats_.data(), frames);
+  history_.Push(floats_.data(), frames);
+  const float target = volumeTarget_.load(std::memory_order_relaxed);
+  float v = volumeNow_;
+  for (int i = 0; i < frames; ++i) {
+    if (v != target)
+      v = std::abs(target - v) <= kVolumeStep ? target
+                                              : v + (target > v ? kVolumeStep : -kVolumeStep);
+    for (int c = 0; c < 2; ++c) {
+      const float s = std::clamp(floats_[2 * i + c] * v, -1.0f, 1.0f);
+      samples_[2 * i + c] = static_cast<int16_t>(std::lrint(s * 32767.0f));
+    }
+  }
+  volumeNow_ = v;
+  blockFrames_ = frames;
+  blockAt_ = 0;
+}
+
+void AudioStream::Run() {
+  pthread_setname_np(pthread_self(), "vireo-render");
+  for (;;) {
+    {
+      std::unique_lock lock(mutex_);
+      cv_.wait(lock, [&] { return quit_ || seekPending_ || (active_ && !ended_); });
+      if (quit_) return;
+      if (seekPending_) {
+        const int64_t target = seekTarget_;
+        lock.unlock();
+        const bool moved = decoder_->Seek(target);
+        lock.lock();
+        if (seekTarget_ == target) seekPending_ = false;
+        if (!moved) continue;  // the input cannot go there: play on where it was
+        sink_->Flush();
+        history_.Reset();
+        base_ = decoder_->PositionFrames();
+        blockFrames_ = blockAt_ = 0;
+        ended_ = false;
+        continue;
+      }
+    }
+    if (blockAt_ >= blockFrames_) {
+      const int n = decoder_->Read(floats_.data(), kBlockFrames);
+      if (n <= 0) {
+        if (!sink_->Drain()) continue;  // interrupted: look at the commands again
+        uint64_t generation;
+        {
+          std::lock_guard lock(mutex_);
+          if (quit_ || seekPending_) continue;
+          ended_ = true;
+          active_ = false;
+          generation = generation_;
+        }
+        if (onEnd_) onEnd_(generation);
+        continue;
+      }
+      RenderBlock(n);
+    }
+    blockAt_ += sink_->Write(samples_.data() + static_cast<ptrdiff_t>(blockAt_) * 2,
+                             blockFrames_ - blockAt_);
+    if (!sink_->Healthy()) {
+      // The sound server went away: nothing more can be heard from this stream.
+      std::lock_guard lock(mutex_);
+      active_ = false;
+      ended_ = true;
+    }
+  }
+}
+
+}  // namespace vireo

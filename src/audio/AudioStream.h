@@ -1,0 +1,94 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "audio/AudioCodes.h"
+#include "audio/Equalizer.h"
+#include "audio/SampleHistory.h"
+
+namespace vireo {
+
+class AudioDecoder;
+class IAudioSink;
+class NetworkSource;
+class SpectrumAnalyzer;
+
+// One playing stream: a decoder, its output sink and the render thread between them, which
+// decodes a block, runs the equalizer, keeps the block for the spectrum, applies the volume
+// (clipping, never wrapping) and writes it to the sink. Only about the sink's buffer is ever
+// decoded ahead of what is heard.
+//
+// Threading contract: every public method runs on the UI thread (the owner). The end handler
+// runs on the render thread, once per end, with the control generation current at that moment;
+// the owner compares it with Generation() to drop an end that a later pause, resume or seek
+// overtook. The destructor stops and joins the render thread.
+class AudioStream {
+ public:
+  using EndHandler = std::function<void(uint64_t generation)>;
+
+  AudioStream(std::unique_ptr<AudioDecoder> decoder, std::unique_ptr<IAudioSink> sink);
+  ~AudioStream();
+  AudioStream(const AudioStream&) = delete;
+  AudioStream& operator=(const AudioStream&) = delete;
+
+  // Starts the render thread and playback at the given volume factor and band gains.
+  void Start(float volume, const std::array<int, kBandCount>& gains, EndHandler onEnd);
+  void Play();   // resume where it was
+  void Pause();  // keep the position; also what a stop does
+  // Seeks to an output frame; false when the input cannot (beyond what a network stream has
+  // downloaded, or a stream that cannot seek at all).
+  bool Seek(int64_t frame);
+
+  int64_t PositionFrames() const;  // what is being heard now
+  int64_t LengthFrames() const;    // -1 when unknown
+  int64_t FileSize() const;        // -1 when unknown
+  uint64_t Generation() const;
+  NetworkSource* Network() const;
+
+  void SetVolume(float factor);
+  float Volume() const { return volumeTarget_.load(); }
+  void SetGains(const std::array<int, kBandCount>& gains) { equalizer_.SetGains(gains); }
+
+  // Spectrum and wave of what is being heard now.
+  void Analyze(SpectrumAnalyzer& analyzer, float* fft, uint32_t* wave) const;
+
+ private:
+  static constexpr int kBlockFrames =
+      2048;  // about 46 ms: few wake-ups, small enough to stay responsive
+  void Run();
+  void RenderBlock(int frames);
+
+  std::unique_ptr<AudioDecoder> decoder_;
+  std::unique_ptr<IAudioSink> sink_;
+  Equalizer equalizer_;
+  SampleHistory history_;
+  EndHandler onEnd_;
+  std::thread thread_;
+  std::atomic<float> volumeTarget_{1.0f};
+  float volumeNow_ = 1.0f;  // render thread: glides toward volumeTarget_
+
+  // Render thread only: the block being written.
+  std::vector<float> floats_;
+  std::vector<int16_t> samples_;
+  int blockFrames_ = 0, blockAt_ = 0;
+
+  mutable std::mutex mutex_;  // guards the fields below
+  std::condition_variable cv_;
+  bool quit_ = false;
+  bool active_ = false;  // playing, not paused
+  bool ended_ = false;   // the end was reached (and reported)
+  bool seekPending_ = false;
+  int64_t seekTarget_ = 0;
+  int64_t base_ = 0;  // frame the sink's heard count starts from
+  uint64_t generation_ = 0;
+};
+
+}  // namespace vireo

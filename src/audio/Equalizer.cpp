@@ -1,0 +1,102 @@
+#include "audio/Equalizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+
+namespace vireo {
+namespace {
+
+// Gains move by at most this much per slice while gliding: 15 dB take about 20 ms.
+constexpr float kGlideStepDb = 0.75f;
+constexpr int kSliceFrames = 32;
+
+double ClampGain(int db) {
+  return std::clamp(db, kMinBandGainDb, kMaxBandGainDb);
+}
+
+}  // namespace
+
+Equalizer::Equalizer() {
+  for (auto& t : target_) t.store(0);
+  for (int i = 0; i < kBandCount; ++i) Design(bands_[i], i, 0);
+}
+
+void Equalizer::SetGains(const std::array<int, kBandCount>& gainsDb) {
+  for (int i = 0; i < kBandCount; ++i) target_[i].store(static_cast<int>(ClampGain(gainsDb[i])));
+}
+
+// The peaking filter of the audio EQ cookbook, its width given in octaves.
+void Equalizer::Design(Band& band, int index, double gainDb) {
+  const double w0 = 2 * std::numbers::pi * kBandCentresHz[index] / kOutputRate;
+  const double octaves = kBandWidthSemitones / 12.0;
+  const double alpha =
+      std::sin(w0) * std::sinh(std::numbers::ln2 / 2 * octaves * w0 / std::sin(w0));
+  const double a = std::pow(10.0, gainDb / 40.0);
+  const double a0 = 1 + alpha / a;
+  band.b0 = (1 + alpha * a) / a0;
+  band.b1 = -2 * std::cos(w0) / a0;
+  band.b2 = (1 - alpha * a) / a0;
+  band.a1 = band.b1;
+  band.a2 = (1 - alpha / a) / a0;
+}
+
+double Equalizer::ResponseDb(const std::array<int, kBandCount>& gainsDb, double hz) {
+  const double w = 2 * std::numbers::pi * hz / kOutputRate;
+  const std::complex<double> z1 = std::polar(1.0, -w), z2 = std::polar(1.0, -2 * w);
+  std::complex<double> h = 1;
+  for (int i = 0; i < kBandCount; ++i) {
+    Band b;
+    Design(b, i, ClampGain(gainsDb[i]));
+    h *= (b.b0 + b.b1 * z1 + b.b2 * z2) / (1.0 + b.a1 * z1 + b.a2 * z2);
+  }
+  return 20 * std::log10(std::abs(h));
+}
+
+void Equalizer::ProcessBand(Band& b, float* frames, int count) {
+  double z1l = b.z1[0], z2l = b.z2[0], z1r = b.z1[1], z2r = b.z2[1];
+  const double b0 = b.b0, b1 = b.b1, b2 = b.b2, a1 = b.a1, a2 = b.a2;
+  for (int i = 0; i < count; ++i) {
+    const double l = frames[2 * i], r = frames[2 * i + 1];
+    const double yl = b0 * l + z1l;
+    z1l = b1 * l - a1 * yl + z2l;
+    z2l = b2 * l - a2 * yl;
+    const double yr = b0 * r + z1r;
+    z1r = b1 * r - a1 * yr + z2r;
+    z2r = b2 * r - a2 * yr;
+    frames[2 * i] = static_cast<float>(yl);
+    frames[2 * i + 1] = static_cast<float>(yr);
+  }
+  b.z1[0] = z1l, b.z2[0] = z2l, b.z1[1] = z1r, b.z2[1] = z2r;
+}
+
+void Equalizer::Process(float* frames, int count) {
+  for (int i = 0; i < kBandCount; ++i) {
+    Band& band = bands_[i];
+    const auto target = static_cast<float>(target_[i].load(std::memory_order_relaxed));
+    if (band.currentDb == target) {
+      if (target != 0) ProcessBand(band, frames, count);
+      continue;
+    }
+    if (band.currentDb == 0) band.z1[0] = band.z1[1] = band.z2[0] = band.z2[1] = 0;
+    int done = 0;
+    while (done < count) {
+      if (band.currentDb != target) {
+        const float step = std::clamp(target - band.currentDb, -kGlideStepDb, kGlideStepDb);
+        band.currentDb =
+            std::abs(target - band.currentDb) <= kGlideStepDb ? target : band.currentDb + step;
+        Design(band, i, band.currentDb);
+      }
+      const int n = std::min(kSliceFrames, count - done);
+      ProcessBand(band, frames + 2 * done, n);
+      done += n;
+      if (band.currentDb == target) {
+        if (target != 0) ProcessBand(band, frames + 2 * done, count - done);
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace vireo

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace vireo {
+
+// The open-dialog filter: one entry, "所有音乐|" and the patterns, starting with the classic list
+// and extended by every further format the decoder in this build can open. Thread-safe.
+class FormatFilter {
+ public:
+  static QString Build();
+  static const char* BaseText();
+};
+
+}  // namespace vireo

@@ -1,0 +1,44 @@
+#include "audio/GainToolClient.h"
+
+#include <QFileInfo>
+#include <QList>
+#include <QProcess>
+#include <cmath>
+
+namespace vireo {
+
+std::optional<float> GainToolClient::ParseOutput(const QByteArray& output) {
+  const qsizetype cr = output.indexOf('\r');
+  if (cr < 0) return std::nullopt;
+  const QList<QByteArray> fields = output.mid(cr + 1).split('\t');
+  if (fields.size() < 3) return std::nullopt;
+  bool ok = false;
+  const double gain = fields[2].trimmed().toDouble(&ok);
+  if (!ok || !std::isfinite(gain)) return std::nullopt;
+  return static_cast<float>(gain);
+}
+
+std::optional<float> GainToolClient::Measure(const QString& toolPath, const QString& fileName,
+                                             int timeoutMs) {
+  const QFileInfo tool(toolPath);
+  if (toolPath.isEmpty() || !tool.isFile() || !tool.isExecutable()) return std::nullopt;
+  QProcess process;
+  process.setProgram(tool.absoluteFilePath());
+  process.setArguments({QStringLiteral("/o"), QStringLiteral("/s"), QStringLiteral("c"), fileName});
+  process.setWorkingDirectory(tool.absolutePath());
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.setInputChannelMode(QProcess::ForwardedInputChannel);
+  process.start();
+  if (!process.waitForStarted(5000)) return std::nullopt;  // "Could not execute command line!"
+  QByteArray output;
+  // A tool that hangs must not hold the opener (and with it every later open) for ever.
+  if (!process.waitForFinished(timeoutMs)) {
+    process.kill();
+    process.waitForFinished(1000);
+    return std::nullopt;
+  }
+  output = process.readAll();
+  return ParseOutput(output);
+}
+
+}  // namespace vireo

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace vireo {
+
+// Runs the gain tool `m3g` on one file and reads the track gain it reports: the tool prints a
+// header line, then a TAB-separated line whose third field is the gain in dB.
+//
+// Threading contract: Measure() blocks (the tool may analyse the whole file) and must run on a
+// worker thread, never the UI thread; it is safe to call from several threads at once.
+class GainToolClient {
+ public:
+  static constexpr int kTimeoutMs = 60000;
+
+  // The gain, or nothing when the tool is missing, fails, hangs past the timeout or prints
+  // something else.
+  static std::optional<float> Measure(const QString& toolPath, const QString& fileName,
+                                      int timeoutMs = kTimeoutMs);
+  // Everything after the first carriage return, split at TABs (empty fields count); field 2 is
+  // the gain.
+  static std::optional<float> ParseOutput(const QByteArray& output);
+};
+
+}  // namespace vireo

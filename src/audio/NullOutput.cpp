@@ -1,0 +1,122 @@
+#include "audio/NullOutput.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "audio/AudioCodes.h"
+
+namespace vireo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class NullSink : public IAudioSink {
+ public:
+  explicit NullSink(bool realTime) : realTime_(realTime) {}
+
+  int Write(const int16_t*, int count) override {
+    std::unique_lock lock(mutex_);
+    if (!realTime_) {
+      written_ += count;
+      played_ = written_;
+      return count;
+    }
+    int taken = 0;
+    while (taken < count) {
+      if (interrupted_) {
+        interrupted_ = false;
+        break;
+      }
+      Advance();
+      const int64_t room = kBufferFrames - (written_ - played_);
+      if (room > 0) {
+        const int64_t n = std::min<int64_t>(room, count - taken);
+        written_ += n;
+        taken += static_cast<int>(n);
+        continue;
+      }
+      cv_.wait_for(lock, std::chrono::milliseconds(5));
+    }
+    return taken;
+  }
+
+  bool Drain() override {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      Advance();
+      if (played_ >= written_) return true;
+      if (interrupted_) {
+        interrupted_ = false;
+        return false;
+      }
+      cv_.wait_for(lock, std::chrono::milliseconds(5));
+    }
+  }
+
+  void Interrupt() override {
+    std::lock_guard lock(mutex_);
+    interrupted_ = true;
+    cv_.notify_all();
+  }
+
+  void SetPaused(bool paused) override {
+    std::lock_guard lock(mutex_);
+    Advance();
+    paused_ = paused;
+    last_ = Clock::now();
+  }
+
+  void Flush() override {
+    std::lock_guard lock(mutex_);
+    written_ = played_ = 0;
+    last_ = Clock::now();
+  }
+
+  int64_t PlayedFrames() const override {
+    std::lock_guard lock(mutex_);
+    const_cast<NullSink*>(this)->Advance();
+    return played_;
+  }
+
+  bool Healthy() const override { return true; }
+
+ private:
+  static constexpr int64_t kBufferFrames = kOutputRate / 10;
+
+  // Moves the clock on: while not paused, frames are heard at the output rate.
+  void Advance() {
+    const auto now = Clock::now();
+    if (!realTime_ || paused_) {
+      last_ = now;
+      return;
+    }
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now - last_).count();
+    const int64_t frames = us * kOutputRate / 1000000;
+    if (frames <= 0) return;
+    played_ = std::min(written_, played_ + frames);
+    last_ += std::chrono::microseconds(frames * 1000000 / kOutputRate);
+    if (played_ == written_) last_ = now;  // an empty buffer does not bank time
+  }
+
+  const bool realTime_;
+  mutable std::mutex mutex_;  // guards every field below
+  std::condition_variable cv_;
+  bool paused_ = true;
+  bool interrupted_ = false;
+  int64_t written_ = 0;
+  int64_t played_ = 0;
+  Clock::time_point last_ = Clock::now();
+};
+
+}  // namespace
+
+bool NullOutput::Init(QString*) {
+  return true;
+}
+
+std::unique_ptr<IAudioSink> NullOutput::OpenSink() {
+  return std::make_unique<NullSink>(realTime_);
+}
+
+}  // namespace vireo

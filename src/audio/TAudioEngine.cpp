@@ -1,0 +1,290 @@
+#include "audio/TAudioEngine.h"
+
+#include "audio/AudioDecoder.h"
+#include "audio/AudioOutput.h"
+#include "audio/AudioStream.h"
+#include "audio/FormatFilter.h"
+#include "audio/NetworkSource.h"
+#include "audio/PulseOutput.h"
+#include "audio/SharedValues.h"
+#include "audio/SpectrumAnalyzer.h"
+#include "audio/TStreamCreateURLThread.h"
+#include "audio/TagReader.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QPointer>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+namespace vireo {
+
+// Carries events from other threads to the engine's thread. Posting and the engine's death are
+// serialised by the lock, so a post never reaches a dead engine: events still queued when the
+// engine is destroyed are discarded with it by Qt.
+struct TAudioEngine::Relay {
+  std::mutex mutex;  // guards engine
+  TAudioEngine* engine = nullptr;
+
+  template <typename Fn>
+  void Post(Fn fn) {
+    std::lock_guard lock(mutex);
+    if (!engine) return;
+    TAudioEngine* e = engine;
+    QMetaObject::invokeMethod(
+        e, [e, fn = std::move(fn)]() mutable { fn(e); }, Qt::QueuedConnection);
+  }
+};
+
+namespace {
+
+// Handlers may throw; what escapes one is dropped and the player goes on.
+template <typename Fn, typename... Args>
+void Guarded(const Fn& fn, Args&&... args) {
+  if (!fn) return;
+  try {
+    fn(std::forward<Args>(args)...);
+  } catch (...) {
+  }
+}
+
+int FramesToMs(int64_t frames) {
+  const float seconds = static_cast<float>(static_cast<double>(frames) / kOutputRate);
+  const float ms = seconds * 1000.0f;
+  return ms > 0 ? static_cast<int>(ms) : 0;
+}
+
+}  // namespace
+
+TAudioEngine::TAudioEngine(const QString& appDir, QObject* parent)
+    : QObject(parent), appDir_(appDir) {
+  Init(std::make_shared<PulseOutput>());
+}
+
+TAudioEngine::TAudioEngine(const QString& appDir, std::shared_ptr<IAudioOutput> output,
+                           QObject* parent)
+    : QObject(parent), appDir_(appDir) {
+  Init(std::move(output));
+}
+
+void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
+  relay_ = std::make_shared<Relay>();
+  relay_->engine = this;
+  if (appDir_.isEmpty()) appDir_ = QCoreApplication::applicationDirPath();
+  if (!appDir_.endsWith(QLatin1Char('/'))) appDir_ += QLatin1Char('/');
+  gainTool_ = appDir_ + QStringLiteral("m3g");
+  analyzer_ = std::make_unique<SpectrumAnalyzer>();
+  state_ = AudioState::Stopped;
+  // The decoder's warnings about damaged frames are of no use to anyone listening.
+  av_log_set_level(AV_LOG_ERROR);
+
+  // The decoder libraries loaded at run time must be the ones this engine was built against.
+  if (avformat_version() >> 16 != LIBAVFORMAT_VERSION_MAJOR ||
+      avcodec_version() >> 16 != LIBAVCODEC_VERSION_MAJOR) {
+    RaiseError(AudioState::Ended, AudioError::WrongVersion);
+  } else {
+    QString reason;
+    if (output && output->Init(&reason)) {
+      output_ = std::move(output);
+      filter_ = FormatFilter::Build();
+    } else {
+      RaiseError(state_, AudioError::InitFailed);
+    }
+  }
+  progressTimer_.setTimerType(Qt::PreciseTimer);
+  progressTimer_.setInterval(50);
+  connect(&progressTimer_, &QTimer::timeout, this, &TAudioEngine::ProgressTick);
+  progressTimer_.start();
+}
+
+TAudioEngine::~TAudioEngine() {
+  progressTimer_.stop();
+  Stop();
+  {
+    std::lock_guard lock(relay_->mutex);
+    relay_->engine = nullptr;
+  }
+  stream_.reset();
+}
+
+void TAudioEngine::RaiseError(int code, int detail) {
+  Guarded(OnError, code, detail);
+}
+void TAudioEngine::RaiseState(int state) {
+  Guarded(OnStateChange, state);
+}
+
+void TAudioEngine::SetState(int state, bool notify) {
+  state_ = state;
+  if (notify) RaiseState(state);
+}
+
+// Freeing a stream joins its render and download threads; a download may take a moment to
+// notice, so that happens off the UI thread. The output stays alive until the sink is gone.
+void TAudioEngine::ReleaseStream() {
+  if (!stream_) return;
+  stream_->Pause();
+  std::thread([s = std::shared_ptr<AudioStream>(std::move(stream_)), out = output_]() mutable {
+    s.reset();
+  }).detach();
+}
+
+void TAudioEngine::Play(const QString& name) {
+  if (pending_) {
+    RaiseError(AudioState::Ended, AudioError::OpenPending);
+    return;
+  }
+  fileName_ = name;
+  ReleaseStream();
+  const uint64_t serial = ++serial_;
+  std::weak_ptr<Relay> relay = relay_;
+
+  TStreamCreateURLThread::Job job;
+  job.name = name;
+  job.output = output_;
+  if (dbGain_) job.gainTool = gainTool_;
+  job.onConnecting = [relay, serial] {
+    if (auto r = relay.lock())
+      r->Post([serial](TAudioEngine* e) {
+        if (serial != e->serial_ || !e->pending_ || e->pending_->Terminated()) return;
+        e->SetState(AudioState::Connecting, true);
+      });
+  };
+  job.onChunk = [relay, serial](const char* data, int size) {
+    auto r = relay.lock();
+    if (!r) return;
+    QByteArray bytes = data ? QByteArray(data, size) : QByteArray();
+    const bool end = data == nullptr;
+    r->Post([serial, bytes = std::move(bytes), end](TAudioEngine* e) {
+      if (serial != e->serial_ || (e->pending_ && e->pending_->Terminated())) return;
+      try {
+        if (e->OnDownload)
+          e->OnDownload(end ? nullptr : bytes.constData(), end ? 0 : static_cast<int>(bytes.size()),
+                        nullptr);
+      } catch (...) {
+      }
+    });
+  };
+  job.onDone = [relay, serial](std::shared_ptr<TStreamCreateURLThread::Result> result) {
+    if (auto r = relay.lock())
+      r->Post([serial, result = std::move(result)](TAudioEngine* e) mutable {
+        e->OpenCompleted(serial, std::static_pointer_cast<void>(std::move(result)));
+      });
+  };
+  pending_ = TStreamCreateURLThread::Start(std::move(job));
+}
+
+void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) {
+  auto result = std::static_pointer_cast<TStreamCreateURLThread::Result>(opaque);
+  pending_.reset();
+  if (serial != serial_) return;
+  if (!result || !result->decoder) {
+    SetState(AudioState::OpenFailed, false);
+    RaiseError(AudioState::OpenFailed, result ? result->error : AudioError::Unknown);
+    return;
+  }
+  stream_ = std::make_unique<AudioStream>(std::move(result->decoder), std::move(result->sink));
+  uint32_t size;
+  if (result->network) {
+    size = DownloadTotal.load();
+  } else {
+    const int64_t fileSize = stream_->FileSize();
+    size = fileSize >= 0 ? static_cast<uint32_t>(fileSize & 0xFFFFFFFF) : kUnknownDownloadTotal;
+  }
+  lengthFrames_ = stream_->LengthFrames();
+  const float seconds = static_cast<float>(static_cast<double>(lengthFrames_) / kOutputRate);
+  // A stream without a known length keeps the previous rate rather than dividing by nothing.
+  if (size != kUnknownDownloadTotal && seconds > 0)
+    bitrate_ =
+        static_cast<int>(std::nearbyint(static_cast<double>(size) / (125.0 * seconds) + 0.5));
+
+  float v = volume_;
+  if (dbGain_) v += MeasuredGain.load();
+  std::weak_ptr<Relay> relay = relay_;
+  AudioStream* stream = stream_.get();
+  stream_->Start(v / 100.0f, gains_, [relay, serial, stream](uint64_t generation) {
+    if (auto r = relay.lock())
+      r->Post([serial, stream, generation](TAudioEngine* e) {
+        if (serial != e->serial_ || e->stream_.get() != stream ||
+            stream->Generation() != generation)
+          return;
+        e->state_ = AudioState::Ended;
+        Guarded(e->OnEnd, AudioState::Ended);
+      });
+  });
+  SetState(AudioState::Playing, true);
+}
+
+void TAudioEngine::Pause() {
+  if (stream_) stream_->Pause();
+  SetState(AudioState::Paused, true);
+}
+
+void TAudioEngine::Resume() {
+  if (stream_) stream_->Play();
+  SetState(AudioState::Playing, true);
+}
+
+void TAudioEngine::Stop() {
+  if (pending_) pending_->Terminate();
+  if (stream_) stream_->Pause();
+  SetState(AudioState::Stopped, true);
+}
+
+int TAudioEngine::GetPosition() const {
+  return stream_ ? FramesToMs(stream_->PositionFrames()) : 0;
+}
+
+int TAudioEngine::GetLength() const {
+  return stream_ ? FramesToMs(lengthFrames_) : 0;
+}
+
+void TAudioEngine::SetPosition(int ms) {
+  if (!stream_) return;
+  stream_->Seek(static_cast<int64_t>(static_cast<double>(ms) / 1000.0 * kOutputRate));
+}
+
+void TAudioEngine::SetVolume(float volume) {
+  volume_ = volume;
+  if (stream_) stream_->SetVolume(volume / 100.0f);
+}
+
+float TAudioEngine::StreamVolume() const {
+  return stream_ ? stream_->Volume() : 0.0f;
+}
+
+void TAudioEngine::SetDBGain(bool on) {
+  dbGain_ = on;
+}
+
+void TAudioEngine::SetEQ(const std::array<int, kBandCount>& gains) {
+  gains_ = gains;
+  if (stream_) stream_->SetGains(gains_);
+}
+
+TTags TAudioEngine::ReadTags(const QString& name) const {
+  return TagReader::Read(name);
+}
+
+void TAudioEngine::ProgressTick() {
+  if (!OnProgress || state_ == AudioState::Stopped) return;
+  const int position = GetPosition();
+  const float* fft = silentFft_.data();
+  const uint32_t* wave = silentWave_.data();
+  if (state_ == AudioState::Playing && stream_) {
+    stream_->Analyze(*analyzer_, fft_.data(), wave_.data());
+    fft = fft_.data();
+    wave = wave_.data();
+  }
+  const int length = GetLength();
+  Guarded(OnProgress, state_, length, position, fft, wave);
+}
+
+}  // namespace vireo

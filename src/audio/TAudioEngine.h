@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "audio/AudioCodes.h"
+#include "audio/TTags.h"
+
+namespace vireo {
+
+class AudioStream;
+class IAudioOutput;
+class SpectrumAnalyzer;
+class TStreamCreateURLThread;
+
+// The player's only sound component: opens a local file or a network stream on a worker thread,
+// plays, pauses, stops and seeks it, sets the volume and the ten-band equalizer, reports progress
+// with spectrum data every 50 ms, reports the end of a track, passes the bytes of a network stream
+// on so the caller can keep a copy, and reads the tags of a file.
+//
+// Threading contract: the engine is a QObject of the UI thread; every operation is called there.
+// Every event handler runs on the UI thread, in the order the events were raised, whether it
+// started on the opener thread (1005), a render thread (the end) or a download thread (chunks).
+// An event that a later operation overtook is dropped rather than delivered late: the end of a
+// stream that was since stopped, paused, sought or replaced, the connecting state and the chunks
+// of an open that Stop() cancelled, and the chunks of a stream that Play() replaced. A handler
+// left empty is skipped; an exception escaping a handler is caught and dropped.
+class TAudioEngine : public QObject {
+  Q_OBJECT
+
+ public:
+  using ProgressHandler = std::function<void(int state, int lengthMs, int positionMs,
+                                             const float* fft, const uint32_t* wave)>;
+  using ErrorHandler = std::function<void(int code, int detail)>;
+  using StateHandler = std::function<void(int state)>;
+  using DownloadHandler = std::function<void(const char* buffer, int length, void* user)>;
+
+  // appDir: the application folder, where the gain tool `m3g` is looked for (empty: the folder
+  // of the running executable). The second form plays through the given output instead of the
+  // sound server (tests and benchmarks use a null output).
+  explicit TAudioEngine(const QString& appDir = {}, QObject* parent = nullptr);
+  TAudioEngine(const QString& appDir, std::shared_ptr<IAudioOutput> output,
+               QObject* parent = nullptr);
+  ~TAudioEngine() override;
+
+  void Play(const QString& name);
+  void Pause();
+  void Resume();
+  void Stop();
+  int GetPosition() const;
+  void SetPosition(int ms);
+  int GetLength() const;
+  void SetVolume(float volume);
+  void SetDBGain(bool on);
+  void SetEQ(const std::array<int, kBandCount>& gains);
+  TTags ReadTags(const QString& name) const;
+
+  int State() const { return state_; }
+  QString FileName() const { return fileName_; }
+  int Bitrate() const { return bitrate_; }
+  QString Filter() const { return filter_; }
+  float Volume() const { return volume_; }
+  bool DBGain() const { return dbGain_; }
+  std::array<int, kBandCount> BandGains() const { return gains_; }
+
+  // The volume factor of the current stream (volume / 100, plus the levelling at its start).
+  float StreamVolume() const;
+  bool OutputReady() const { return output_ != nullptr; }
+  bool OpenPending() const { return pending_ != nullptr; }
+  // The gain tool; it runs only while levelling is on, since its result is used only then.
+  void SetGainToolPath(const QString& path) { gainTool_ = path; }
+  QString GainToolPath() const { return gainTool_; }
+
+  ProgressHandler OnProgress;
+  ErrorHandler OnError;
+  StateHandler OnStateChange;
+  StateHandler OnEnd;
+  DownloadHandler OnDownload;
+
+ private:
+  struct Relay;
+  void Init(std::shared_ptr<IAudioOutput> output);
+  void ProgressTick();
+  void OpenCompleted(uint64_t serial, std::shared_ptr<void> result);
+  void SetState(int state, bool notify);
+  void RaiseError(int code, int detail);
+  void RaiseState(int state);
+  void ReleaseStream();
+
+  QString appDir_;
+  QString gainTool_;
+  std::shared_ptr<IAudioOutput> output_;
+  std::shared_ptr<Relay> relay_;
+  std::unique_ptr<AudioStream> stream_;
+  std::unique_ptr<SpectrumAnalyzer> analyzer_;
+  std::shared_ptr<TStreamCreateURLThread> pending_;
+  QTimer progressTimer_;
+  int64_t lengthFrames_ = -1;
+  std::array<int, kBandCount> gains_{};
+  std::array<float, kFftSingles> fft_{};
+  std::array<uint32_t, kWaveWords> wave_{};
+  const std::array<float, kFftSingles> silentFft_{};
+  const std::array<uint32_t, kWaveWords> silentWave_{};
+  int state_ = AudioState::Stopped;
+  QString fileName_;
+  int bitrate_ = 0;
+  float volume_ =
+      0.0f;  // silent until the caller sets a volume, as the main window does at start-up
+  QString filter_;
+  bool dbGain_ = false;
+  uint64_t serial_ = 0;  // of the last Play(); events of older ones are dropped
+};
+
+}  // namespace vireo

@@ -1,0 +1,136 @@
+#include "audio/TStreamCreateURLThread.h"
+
+#include <pthread.h>
+
+#include <thread>
+
+#include "audio/AudioCodes.h"
+#include "audio/AudioDecoder.h"
+#include "audio/AudioOutput.h"
+#include "audio/GainToolClient.h"
+#include "audio/PlaylistLink.h"
+#include "audio/SharedValues.h"
+
+namespace vireo {
+
+TStreamCreateURLThread::Result::~Result() {
+  sink.reset();  // before the output it came from
+  decoder.reset();
+}
+
+std::shared_ptr<TStreamCreateURLThread> TStreamCreateURLThread::Start(Job job) {
+  std::shared_ptr<TStreamCreateURLThread> self(new TStreamCreateURLThread(std::move(job)));
+  std::thread([self] {
+    pthread_setname_np(pthread_self(), "vireo-open");
+    self->Run();
+  }).detach();
+  return self;
+}
+
+void TStreamCreateURLThread::Terminate() {
+  terminated_.store(true);
+  std::lock_guard lock(mutex_);
+  if (current_) current_->Cancel();
+}
+
+void TStreamCreateURLThread::Run() {
+  DownloadTotal.store(0);
+  DownloadWritten.store(0);
+  std::shared_ptr<Result> result;
+  try {
+    result = OpenLocal();
+    if (!result) {
+      MeasuredGain.store(0.0f);
+      if (job_.onConnecting) job_.onConnecting();
+      result = OpenNetwork();
+    }
+  } catch (...) {
+    result = std::make_shared<Result>();
+    result->error = AudioError::Unknown;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    current_.reset();
+  }
+  if (job_.onDone) job_.onDone(std::move(result));
+}
+
+std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenLocal() {
+  if (!job_.output || NetworkSource::IsNetworkName(job_.name.toUtf8())) return nullptr;
+  AudioDecoder::Opened opened = AudioDecoder::OpenFile(job_.name);
+  if (!opened.decoder) return nullptr;
+  if (!job_.gainTool.isEmpty())
+    MeasuredGain.store(GainToolClient::Measure(job_.gainTool, job_.name).value_or(0.0f));
+  else
+    MeasuredGain.store(0.0f);
+  auto result = std::make_shared<Result>();
+  result->output = job_.output;
+  result->sink = job_.output->OpenSink();
+  if (!result->sink) {
+    result->error = AudioError::Init;
+    return result;
+  }
+  result->decoder = std::move(opened.decoder);
+  return result;
+}
+
+std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetwork() {
+  auto result = std::make_shared<Result>();
+  result->network = true;
+  if (!job_.output) {
+    result->error = AudioError::Init;
+    return result;
+  }
+  QByteArray url = job_.name.toUtf8();
+  std::shared_ptr<NetworkSource> source;
+  for (int hop = 0;; ++hop) {
+    if (!NetworkSource::IsNetworkName(url)) {
+      result->error = AudioError::FileOpen;
+      return result;
+    }
+    source = std::make_shared<NetworkSource>(url, job_.onChunk);
+    {
+      std::lock_guard lock(mutex_);
+      current_ = source;
+      if (terminated_.load()) source->Cancel();
+    }
+    source->Start();
+    if (const int err = source->WaitForAnswer()) {
+      result->error = terminated_.load() ? AudioError::None : err;
+      return result;
+    }
+    if (!source->IsPlaylist()) break;
+    if (hop == kMaxPlaylistHops) {
+      result->error = AudioError::FileForm;
+      return result;
+    }
+    url = PlaylistLink::FirstEntry(source->PlaylistText(), url);
+    if (url.isEmpty()) {
+      result->error = AudioError::FileForm;
+      return result;
+    }
+  }
+  AudioDecoder::Opened opened = AudioDecoder::OpenNetwork(source);
+  if (terminated_.load()) {
+    result->error = AudioError::None;  // discarded on request, whatever the open gave
+    source->Cancel();
+    return result;
+  }
+  if (!opened.decoder) {
+    result->error = opened.error;
+    return result;
+  }
+  const int64_t length = source->ContentLength();
+  DownloadTotal.store(length >= 0 ? static_cast<uint32_t>(length & 0xFFFFFFFF)
+                                  : kUnknownDownloadTotal);
+  result->output = job_.output;
+  result->sink = job_.output->OpenSink();
+  if (!result->sink) {
+    result->error = AudioError::Init;
+    return result;
+  }
+  result->decoder = std::move(opened.decoder);
+  return result;
+}
+
+}  // namespace vireo

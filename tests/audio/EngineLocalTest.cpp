@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "EngineRecorder.h"
+#include "MediaFactory.h"
+#include "TestEnv.h"
+#include "audio/SharedValues.h"
+#include "audio/TAudioEngine.h"
+
+using namespace vireo;
+using vireo::test::EngineRecorder;
+using vireo::test::MediaFactory;
+using vireo::test::Pump;
+using vireo::test::WaitUntil;
+
+namespace {
+
+constexpr int kWait = 8000;
+
+QString Tone1k(double seconds = 1.5) {
+  return MediaFactory::Tone(QStringLiteral("tone1k-%1").arg(seconds), QStringLiteral("mp3"), 1000,
+                            seconds, 0.5);
+}
+
+// Engines on the test's PulseAudio server, with the events recorded.
+class EngineTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    engine_ = std::make_unique<TAudioEngine>(MediaFactory::Dir());
+    ASSERT_TRUE(engine_->OutputReady())
+        << "no PulseAudio server (run under scripts/with-services.sh)";
+    rec_.Attach(*engine_);
+    engine_->SetVolume(100);
+  }
+  void PlayAndWait(const QString& file) {
+    engine_->Play(file);
+    ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait))
+        << rec_.events.join(u',').toStdString();
+  }
+  EngineRecorder rec_;  // before the engine: its destructor still raises 1001
+  std::unique_ptr<TAudioEngine> engine_;
+};
+
+// A gain tool stand-in that prints the given gain and leaves a mark that it ran.
+QString FakeGainTool(const QString& gain) {
+  const QString path = MediaFactory::Dir() + QStringLiteral("/fake-m3g");
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write("#!/bin/sh\ntouch \"$0.ran\"\nprintf 'Track\\tLoudness\\tGain\\r\\n1\\t-20\\t" +
+          gain.toUtf8() + "\\t1\\r\\n'\n");
+  f.close();
+  f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+  QFile::remove(path + QStringLiteral(".ran"));
+  return path;
+}
+
+}  // namespace
+
+TEST_F(EngineTest, ALocalFilePlaysFromStartToEnd) {
+  const QString file = Tone1k(1.0);
+  EXPECT_EQ(engine_->State(), AudioState::Stopped);
+  EXPECT_EQ(engine_->GetPosition(), 0);
+  EXPECT_EQ(engine_->GetLength(), 0);
+  engine_->Play(file);
+  EXPECT_EQ(engine_->FileName(), file);
+  ASSERT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("end 1004")); }, kWait));
+  EXPECT_EQ(rec_.States(), (QStringList{QStringLiteral("state 1002"), QStringLiteral("end 1004")}));
+  EXPECT_EQ(engine_->State(), AudioState::Ended);
+  EXPECT_NEAR(engine_->GetLength(), 1000, 60);
+  EXPECT_NEAR(engine_->GetPosition(), engine_->GetLength(), 80);
+  // File size over length, as kbit/s: the encoder's 128 kbit/s plus the tag and header overhead.
+  EXPECT_GE(engine_->Bitrate(), 120);
+  EXPECT_LE(engine_->Bitrate(), 160);
+  // Progress goes on in 1004, with silent buffers.
+  const int before = rec_.progressCount;
+  Pump(200);
+  EXPECT_GT(rec_.progressCount, before);
+  EXPECT_EQ(rec_.lastState, AudioState::Ended);
+  EXPECT_TRUE(std::all_of(rec_.fft.begin(), rec_.fft.end(), [](float v) { return v == 0; }));
+  EXPECT_TRUE(std::all_of(rec_.wave.begin(), rec_.wave.end(), [](uint32_t v) { return v == 0; }));
+}
+
+TEST_F(EngineTest, ProgressCarriesTheSpectrumOfTheToneBeingHeard) {
+  PlayAndWait(Tone1k());
+  // An idle null sink may take up to its 2 s block before it plays a new stream.
+  ASSERT_TRUE(WaitUntil([&] { return rec_.lastPosition > 200; }, 4000));
+  ASSERT_EQ(rec_.lastState, AudioState::Playing);
+  EXPECT_EQ(rec_.PeakBin(), 23);          // 1000 Hz * 1024 / 44100
+  EXPECT_NEAR(rec_.fft[23], 0.25, 0.05);  // half scale reads half of 0.5
+  EXPECT_NEAR(rec_.lastLength, 1500, 60);
+  EXPECT_TRUE(std::any_of(rec_.wave.begin(), rec_.wave.begin() + kWaveFrames,
+                          [](uint32_t v) { return v != 0; }));
+
+  engine_->Pause();
+  Pump(150);
+  EXPECT_EQ(rec_.lastState, AudioState::Paused);
+  EXPECT_TRUE(std::all_of(rec_.fft.begin(), rec_.fft.end(), [](float v) { return v == 0; }));
+  engine_->Stop();
+  const int count = rec_.progressCount;
+  Pump(200);
+  EXPECT_EQ(rec_.progressCount, count);  // nothing in 1001
+}
+
+TEST_F(EngineTest, PauseHoldsThePositionAndResumeGoesOn) {
+  PlayAndWait(Tone1k(2.0));
+  ASSERT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 200; }, 4000));
+  engine_->Pause();
+  Pump(100);
+  const int held = engine_->GetPosition();
+  Pump(400);
+  EXPECT_NEAR(engine_->GetPosition(), held, 20);
+  engine_->Resume();
+  EXPECT_TRUE(WaitUntil([&] { return engine_->GetPosition() > held + 250; }, 4000));
+  EXPECT_EQ(rec_.States(), (QStringList{QStringLiteral("state 1002"), QStringLiteral("state 1003"),
+                                        QStringLiteral("state 1002")}));
+  // Stop keeps the stream: the position stays where it was.
+  engine_->Stop();
+  const int stopped = engine_->GetPosition();
+  Pump(200);
+  EXPECT_NEAR(engine_->GetPosition(), stopped, 20);
+  EXPECT_EQ(engine_->State(), AudioState::Stopped);
+}
+
+TEST_F(EngineTest, SeekingMovesThePlaybackAndShortensTheRest) {
+  const QString file =
+      MediaFactory::Tone(QStringLiteral("tone3s"), QStringLiteral("ogg"), 500, 3.0, 0.5);
+  PlayAndWait(file);
+  engine_->SetPosition(2200);
+  EXPECT_GE(engine_->GetPosition(), 2150);  // at once, before the render thread moved
+  Pump(150);
+  EXPECT_GE(engine_->GetPosition(), 2150);
+  EXPECT_LT(engine_->GetPosition(), 2600);
+  ASSERT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("end 1004")); }, 4000));
+  // Back to the start after the end, then on again.
+  engine_->SetPosition(0);
+  engine_->Resume();
+  EXPECT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 100; }, 4000));
+  EXPECT_LT(engine_->GetPosition(), 2000);
+}
+
+TEST_F(EngineTest, PlayWhileAnOpenIsPendingIsRefused) {
+  const QString a = Tone1k(), b = Tone1k(1.0);
+  engine_->Play(a);
+  engine_->Play(b);
+  EXPECT_EQ(rec_.events, QStringList{QStringLiteral("error 1004 -3")});
+  EXPECT_EQ(engine_->FileName(), a);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait));
+  // Once it has opened, the next Play replaces the stream.
+  engine_->Play(b);
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
+  EXPECT_EQ(engine_->FileName(), b);
+}
+
+TEST_F(EngineTest, ANameThatDoesNotDecodeIsTriedAsAnAddressAndFails) {
+  for (const QString& name :
+       QStringList{MediaFactory::Write(QStringLiteral("noise.mp3"), QByteArray(5000, '\x11')),
+                   MediaFactory::Dir() + QStringLiteral("/does-not-exist.mp3")}) {
+    rec_.events.clear();
+    engine_->Play(name);
+    ASSERT_TRUE(WaitUntil([&] { return rec_.events.size() >= 2; }, kWait));
+    EXPECT_EQ(engine_->State(), AudioState::OpenFailed);
+    ASSERT_EQ(rec_.events.size(), 2) << rec_.events.join(u',').toStdString();
+    EXPECT_EQ(rec_.events[0], QStringLiteral("state 1005"));
+    EXPECT_TRUE(rec_.events[1].startsWith(QStringLiteral("error 1006 ")));
+    EXPECT_NE(rec_.events[1], QStringLiteral("error 1006 0"));
+    EXPECT_EQ(MeasuredGain.load(), 0.0f);
+    EXPECT_EQ(engine_->GetPosition(), 0);
+  }
+}
+
+TEST_F(EngineTest, StopDuringALocalOpenStillStartsTheStream) {
+  engine_->Play(Tone1k());
+  engine_->Stop();
+  ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait));
+  EXPECT_EQ(rec_.States(),
+            (QStringList{QStringLiteral("state 1001"), QStringLiteral("state 1002")}));
+}
+
+TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
+  engine_->SetGainToolPath(FakeGainTool(QStringLiteral("-3.5")));
+  // Off: the tool is not even run, and the volume is the plain factor.
+  engine_->SetVolume(65);
+  PlayAndWait(Tone1k());
+  EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
+  EXPECT_FALSE(QFileInfo::exists(engine_->GainToolPath() + QStringLiteral(".ran")));
+
+  engine_->SetDBGain(true);
+  engine_->Play(Tone1k(1.0));
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
+  EXPECT_TRUE(QFileInfo::exists(engine_->GainToolPath() + QStringLiteral(".ran")));
+  EXPECT_FLOAT_EQ(MeasuredGain.load(), -3.5f);
+  EXPECT_NEAR(engine_->StreamVolume(), 0.615f, 1e-6);
+  engine_->SetVolume(65);
+  EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
+
+  // A tool that prints something else gives no gain; the open goes on.
+  engine_->SetGainToolPath(FakeGainTool(QStringLiteral("loud")));
+  engine_->Play(Tone1k());
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 3; }, kWait));
+  EXPECT_EQ(MeasuredGain.load(), 0.0f);
+  EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
+}
+
+TEST_F(EngineTest, TheEqualizerChangesABandLiveByAboutItsGain) {
+  PlayAndWait(
+      MediaFactory::Tone(QStringLiteral("tone1k-eq"), QStringLiteral("wav"), 1000, 3.0, 0.1));
+  ASSERT_TRUE(WaitUntil([&] { return rec_.lastPosition > 200; }, 4000));
+  const float flat = rec_.fft[23];
+  ASSERT_GT(flat, 0.03f);
+  std::array<int, kBandCount> gains{};
+  gains[4] = 12;  // 1000 Hz
+  engine_->SetEQ(gains);
+  EXPECT_EQ(engine_->BandGains(), gains);
+  Pump(400);
+  EXPECT_NEAR(20 * std::log10(rec_.fft[23] / flat), 12.0, 1.0);
+  // The gains survive into the next stream.
+  engine_->Play(
+      MediaFactory::Tone(QStringLiteral("tone1k-eq"), QStringLiteral("wav"), 1000, 3.0, 0.1));
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
+  Pump(300);
+  EXPECT_NEAR(20 * std::log10(rec_.fft[23] / flat), 12.0, 1.0);
+}
+
+TEST(EngineStartup, WithoutASoundServerEveryOpenFails) {
+  EngineRecorder rec;
+  const QByteArray server = qgetenv("PULSE_SERVER");
+  qputenv("PULSE_SERVER", "unix:/nonexistent/vireo-test/native");
+  TAudioEngine engine(MediaFactory::Dir());
+  qputenv("PULSE_SERVER", server);
+  EXPECT_FALSE(engine.OutputReady());
+  EXPECT_TRUE(engine.Filter().isEmpty());
+  rec.Attach(engine);
+  engine.Play(Tone1k());
+  ASSERT_TRUE(WaitUntil([&] { return engine.State() == AudioState::OpenFailed; }, kWait));
+  EXPECT_EQ(rec.States(),
+            (QStringList{QStringLiteral("state 1005"), QStringLiteral("error 1006 8")}));
+  Pump(120);
+  EXPECT_GT(rec.progressCount, 0);  // the timer still runs
+}
+
+TEST(EngineStartup, TheFilterListsTheClassicFormatsFirst) {
+  TAudioEngine engine(MediaFactory::Dir());
+  ASSERT_TRUE(engine.OutputReady());
+  EXPECT_TRUE(engine.Filter().startsWith(QStringLiteral("所有音乐|*.mp1;*.mp2;*.mp3;")));
+  EXPECT_TRUE(engine.Filter().contains(QStringLiteral(";*.flac")));
+  EXPECT_EQ(engine.Volume(), 0.0f);
+  EXPECT_EQ(engine.BandGains(), (std::array<int, kBandCount>{}));
+}

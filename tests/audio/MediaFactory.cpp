@@ -1,0 +1,46 @@
+#include "MediaFactory.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace vireo::test {
+
+QString MediaFactory::Dir() {
+  static QTemporaryDir dir;
+  return dir.path();
+}
+
+QString MediaFactory::Tone(const QString& name, const QString& ext, int hz, double seconds,
+                           double amplitude, const QStringList& extra) {
+  const QString path = Dir() + QLatin1Char('/') + name + QLatin1Char('.') + ext;
+  if (QFileInfo::exists(path)) return path;
+  QStringList args = {
+      QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+      QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+      // Two channels from the source itself: an upmix would lower the level by 3 dB.
+      QStringLiteral("aevalsrc=%1*sin(2*PI*%2*t)|%1*sin(2*PI*%2*t):s=44100:d=%3")
+          .arg(amplitude)
+          .arg(hz)
+          .arg(seconds)};
+  args += extra;
+  args << path;
+  QProcess ffmpeg;
+  ffmpeg.start(QStringLiteral("ffmpeg"), args);
+  EXPECT_TRUE(ffmpeg.waitForFinished(30000));
+  EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().constData();
+  return path;
+}
+
+QString MediaFactory::Write(const QString& name, const QByteArray& bytes) {
+  const QString path = Dir() + QLatin1Char('/') + name;
+  QFile f(path);
+  EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+  return path;
+}
+
+}  // namespace vireo::test
