@@ -13,6 +13,17 @@
 
 namespace vireo {
 
+namespace {
+
+// The low 32 bits of the Content-Length, 0xFFFFFFFF without one.
+void PublishLength(const NetworkSource& source) {
+  const int64_t length = source.ContentLength();
+  DownloadTotal.store(length >= 0 ? static_cast<uint32_t>(length & 0xFFFFFFFF)
+                                  : kUnknownDownloadTotal);
+}
+
+}  // namespace
+
 TStreamCreateURLThread::Result::~Result() {
   sink.reset();  // before the output it came from
   decoder.reset();
@@ -88,7 +99,18 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetw
       result->error = AudioError::FileOpen;
       return result;
     }
-    source = std::make_shared<NetworkSource>(url, job_.onChunk);
+    // The expected size is published before the first chunk is passed on: a short download may
+    // end before the decoder has opened, and whoever keeps a copy judges it complete by comparing
+    // with DownloadTotal when the null buffer arrives.
+    auto self = std::make_shared<std::atomic<NetworkSource*>>(nullptr);
+    NetworkSource::ChunkHandler onChunk;
+    if (job_.onChunk)
+      onChunk = [self, forward = job_.onChunk](const char* data, int size) {
+        if (NetworkSource* s = self->load()) PublishLength(*s);
+        forward(data, size);
+      };
+    source = std::make_shared<NetworkSource>(url, std::move(onChunk));
+    self->store(source.get());
     {
       std::lock_guard lock(mutex_);
       current_ = source;
@@ -120,9 +142,7 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetw
     result->error = opened.error;
     return result;
   }
-  const int64_t length = source->ContentLength();
-  DownloadTotal.store(length >= 0 ? static_cast<uint32_t>(length & 0xFFFFFFFF)
-                                  : kUnknownDownloadTotal);
+  PublishLength(*source);
   result->output = job_.output;
   result->sink = job_.output->OpenSink();
   if (!result->sink) {
