@@ -20,6 +20,7 @@ extern "C" {
 #include <QCoreApplication>
 #include <QDir>
 #include <QPointer>
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <thread>
@@ -205,8 +206,10 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
     bitrate_ =
         static_cast<int>(std::nearbyint(static_cast<double>(size) / (125.0 * seconds) + 0.5));
 
+  // The gain is added to the percentage as it stands, above 100 too; but a muted player stays
+  // silent, and a quiet volume lowered further goes to silence rather than below it.
   float v = volume_;
-  if (dbGain_) v += MeasuredGain.load();
+  if (dbGain_ && v > 0) v = std::max(0.0f, v + MeasuredGain.load());
   std::weak_ptr<Relay> relay = relay_;
   AudioStream* stream = stream_.get();
   stream_->Start(v / 100.0f, gains_, [relay, serial, stream](uint64_t generation) {
@@ -253,7 +256,7 @@ void TAudioEngine::SetPosition(int ms) {
 
 void TAudioEngine::SetVolume(float volume) {
   volume_ = volume;
-  if (stream_) stream_->SetVolume(volume / 100.0f);
+  if (stream_) stream_->SetVolume(std::max(0.0f, volume / 100.0f));
 }
 
 float TAudioEngine::StreamVolume() const {

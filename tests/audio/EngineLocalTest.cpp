@@ -198,11 +198,34 @@ TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
   engine_->SetVolume(65);
   EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
 
+  // Muted stays muted whatever the gain; a gain that takes a low volume below zero gives silence.
+  engine_->SetGainToolPath(FakeGainTool(QStringLiteral("2.5")));
+  engine_->SetVolume(0);
+  engine_->Play(Tone1k(1.0));
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 3; }, kWait));
+  EXPECT_FLOAT_EQ(MeasuredGain.load(), 2.5f);
+  EXPECT_EQ(engine_->StreamVolume(), 0.0f);
+  engine_->SetGainToolPath(FakeGainTool(QStringLiteral("-3.5")));
+  engine_->SetVolume(2);
+  engine_->Play(Tone1k(1.0));
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 4; }, kWait));
+  EXPECT_EQ(engine_->StreamVolume(), 0.0f);
+  // Above 100 the sum is kept as it is.
+  engine_->SetGainToolPath(FakeGainTool(QStringLiteral("4")));
+  engine_->SetVolume(100);
+  engine_->Play(Tone1k(1.0));
+  ASSERT_TRUE(
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 5; }, kWait));
+  EXPECT_FLOAT_EQ(engine_->StreamVolume(), 1.04f);
+  engine_->SetVolume(65);
+
   // A tool that prints something else gives no gain; the open goes on.
   engine_->SetGainToolPath(FakeGainTool(QStringLiteral("loud")));
   engine_->Play(Tone1k());
   ASSERT_TRUE(
-      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 3; }, kWait));
+      WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 6; }, kWait));
   EXPECT_EQ(MeasuredGain.load(), 0.0f);
   EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
 }
