@@ -192,6 +192,7 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
     return;
   }
   stream_ = std::make_unique<AudioStream>(std::move(result->decoder), std::move(result->sink));
+  cutGeneration_ = 0;
   uint32_t size;
   if (result->network) {
     size = DownloadTotal.load();
@@ -215,8 +216,9 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
   stream_->Start(v / 100.0f, gains_, [relay, serial, stream](uint64_t generation) {
     if (auto r = relay.lock())
       r->Post([serial, stream, generation](TAudioEngine* e) {
-        if (serial != e->serial_ || e->stream_.get() != stream ||
-            stream->Generation() != generation)
+        // A seek or a stop after the end undoes it; a pause or a resume does not (the track is
+        // over, and a stream left at its end would never play on).
+        if (serial != e->serial_ || e->stream_.get() != stream || generation < e->cutGeneration_)
           return;
         e->state_ = AudioState::Ended;
         Guarded(e->OnEnd, AudioState::Ended);
@@ -237,7 +239,10 @@ void TAudioEngine::Resume() {
 
 void TAudioEngine::Stop() {
   if (pending_) pending_->Terminate();
-  if (stream_) stream_->Pause();
+  if (stream_) {
+    stream_->Pause();
+    cutGeneration_ = stream_->Generation();
+  }
   SetState(AudioState::Stopped, true);
 }
 
@@ -251,7 +256,8 @@ int TAudioEngine::GetLength() const {
 
 void TAudioEngine::SetPosition(int ms) {
   if (!stream_) return;
-  stream_->Seek(static_cast<int64_t>(static_cast<double>(ms) / 1000.0 * kOutputRate));
+  if (stream_->Seek(static_cast<int64_t>(static_cast<double>(ms) / 1000.0 * kOutputRate)))
+    cutGeneration_ = stream_->Generation();
 }
 
 void TAudioEngine::SetVolume(float volume) {

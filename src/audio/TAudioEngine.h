@@ -27,9 +27,9 @@ class TStreamCreateURLThread;
 // Every event handler runs on the UI thread, in the order the events were raised, whether it
 // started on the opener thread (1005), a render thread (the end) or a download thread (chunks).
 // An event that a later operation overtook is dropped rather than delivered late: the end of a
-// stream that was since stopped, paused, sought or replaced, the connecting state and the chunks
-// of an open that Stop() cancelled, and the chunks of a stream that Play() replaced. A handler
-// left empty is skipped; an exception escaping a handler is caught and dropped.
+// stream that was since stopped, sought or replaced (a pause does not undo an end), the connecting
+// state and the chunks of an open that Stop() cancelled, and the chunks of a stream that Play()
+// replaced. A handler left empty is skipped; an exception escaping a handler is caught and dropped.
 class TAudioEngine : public QObject {
   Q_OBJECT
 
@@ -113,7 +113,8 @@ class TAudioEngine : public QObject {
       0.0f;  // silent until the caller sets a volume, as the main window does at start-up
   QString filter_;
   bool dbGain_ = false;
-  uint64_t serial_ = 0;  // of the last Play(); events of older ones are dropped
+  uint64_t serial_ = 0;         // of the last Play(); events of older ones are dropped
+  uint64_t cutGeneration_ = 0;  // of the current stream's last seek or stop; older ends are dropped
 };
 
 }  // namespace vireo

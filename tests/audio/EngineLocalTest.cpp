@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include "EngineRecorder.h"
 #include "MediaFactory.h"
 #include "TestEnv.h"
+#include "audio/NullOutput.h"
 #include "audio/SharedValues.h"
 #include "audio/TAudioEngine.h"
 
@@ -139,6 +141,60 @@ TEST_F(EngineTest, SeekingMovesThePlaybackAndShortensTheRest) {
   engine_->Resume();
   EXPECT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 100; }, 4000));
   EXPECT_LT(engine_->GetPosition(), 2000);
+}
+
+// The end reached just before a pause is still reported (the track is over, the player moves
+// on), while a seek or a stop that comes after the end cancels it.
+TEST(EngineEnd, AnEndWaitingToBeDeliveredSurvivesAPauseButNotASeekOrStop) {
+  const QString file = Tone1k(0.5);
+  EngineRecorder rec_;
+  // A device-less output in real time: it starts at once, where an idle server's sink may not.
+  auto engine_ =
+      std::make_unique<TAudioEngine>(MediaFactory::Dir(), std::make_shared<NullOutput>());
+  rec_.Attach(*engine_);
+  engine_->SetVolume(100);
+  auto PlayAndWait = [&](const QString& f) {
+    engine_->Play(f);
+    ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait));
+  };
+  auto endQueued = [&] {
+    // Without running the event loop: the end is raised and waits in the queue. The position
+    // stands still once everything was heard.
+    int last = -1;
+    for (int i = 0; i < 40; ++i) {
+      QThread::msleep(120);
+      const int now = engine_->GetPosition();
+      if (now > 300 && now == last) break;
+      last = now;
+    }
+    QThread::msleep(200);
+  };
+  PlayAndWait(file);
+  endQueued();
+  engine_->Pause();
+  Pump(200);
+  EXPECT_EQ(rec_.States(), (QStringList{QStringLiteral("state 1002"), QStringLiteral("state 1003"),
+                                        QStringLiteral("end 1004")}));
+  EXPECT_EQ(engine_->State(), AudioState::Ended);
+
+  for (int stop = 0; stop < 2; ++stop) {
+    rec_.events.clear();
+    engine_->Play(file);
+    ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait));
+    endQueued();
+    if (stop) {
+      engine_->Stop();
+    } else {
+      engine_->SetPosition(0);
+    }
+    Pump(150);
+    EXPECT_FALSE(rec_.Has(QStringLiteral("end 1004"))) << rec_.events.join(u',').toStdString();
+    if (!stop) {
+      // Sought back to the start: it plays again and reaches its end once more.
+      engine_->Resume();
+      EXPECT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("end 1004")); }, kWait));
+    }
+  }
 }
 
 TEST_F(EngineTest, PlayWhileAnOpenIsPendingIsRefused) {
