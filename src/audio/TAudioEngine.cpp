@@ -184,8 +184,15 @@ void TAudioEngine::Play(const QString& name) {
 
 void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) {
   auto result = std::static_pointer_cast<TStreamCreateURLThread::Result>(opaque);
+  const bool terminated = pending_ && pending_->Terminated();
   pending_.reset();
   if (serial != serial_) return;
+  // A network stream that opened just as Stop() asked for the end is discarded all the same.
+  if (result && result->network && result->decoder && terminated) {
+    std::thread([r = std::move(result)]() mutable { r.reset(); }).detach();
+    result = std::make_shared<TStreamCreateURLThread::Result>();
+    result->error = AudioError::None;
+  }
   if (!result || !result->decoder) {
     SetState(AudioState::OpenFailed, false);
     RaiseError(AudioState::OpenFailed, result ? result->error : AudioError::Unknown);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QThread>
 
 #include "EngineRecorder.h"
 #include "LoopbackHttpServer.h"
@@ -250,6 +251,24 @@ TEST_F(NetworkEngineTest, StopDuringAPendingNetworkOpenDiscardsTheStream) {
                          QStringLiteral("state 1001"), QStringLiteral("error 1006 0")}));
   EXPECT_EQ(engine_->State(), AudioState::OpenFailed);
   EXPECT_EQ(engine_->GetPosition(), 0);
+}
+
+TEST_F(NetworkEngineTest, StopBeforeTheOpenedStreamIsHandedOverStillDiscardsIt) {
+  const std::string song = Song();
+  LoopbackHttpServer server(
+      [&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        c.Write(LoopbackHttpServer::Response(200, song, {{"Content-Type", "audio/mpeg"}}));
+      });
+  engine_->Play(Url(server, "/song.mp3"));
+  // The opener finishes while the events wait in the queue; the stop comes before its result.
+  QThread::msleep(1500);
+  engine_->Stop();
+  ASSERT_TRUE(WaitUntil([&] { return !engine_->OpenPending(); }, kWait));
+  Pump(100);
+  EXPECT_EQ(rec_.States(),
+            (QStringList{QStringLiteral("state 1001"), QStringLiteral("error 1006 0")}));
+  EXPECT_EQ(engine_->State(), AudioState::OpenFailed);
+  EXPECT_EQ(engine_->GetLength(), 0);
 }
 
 TEST_F(NetworkEngineTest, ANetworkStreamStartsWithoutLevelling) {
