@@ -194,6 +194,7 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
     result->error = AudioError::None;
   }
   if (!result || !result->decoder) {
+    ++serial_;  // whatever of this open is still on its way (late chunks) is not for anyone
     SetState(AudioState::OpenFailed, false);
     RaiseError(AudioState::OpenFailed, result ? result->error : AudioError::Unknown);
     return;
