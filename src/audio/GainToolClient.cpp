@@ -24,7 +24,9 @@ std::optional<float> GainToolClient::Measure(const QString& toolPath, const QStr
   if (toolPath.isEmpty() || !tool.isFile() || !tool.isExecutable()) return std::nullopt;
   QProcess process;
   process.setProgram(tool.absoluteFilePath());
-  process.setArguments({QStringLiteral("/o"), QStringLiteral("/s"), QStringLiteral("c"), fileName});
+  // The tool runs in its own folder: a name relative to ours must not be looked for there.
+  const QString file = fileName.isEmpty() ? fileName : QFileInfo(fileName).absoluteFilePath();
+  process.setArguments({QStringLiteral("/o"), QStringLiteral("/s"), QStringLiteral("c"), file});
   process.setWorkingDirectory(tool.absolutePath());
   process.setProcessChannelMode(QProcess::MergedChannels);
   process.setInputChannelMode(QProcess::ForwardedInputChannel);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 
 #include "MediaFactory.h"
@@ -35,6 +37,11 @@ TEST(GainTool, ReportsTheStoredGainWhenTheFileHasOne) {
       QStringLiteral("rg-stored"), QStringLiteral("flac"), 440, 1.0, 0.5,
       {QStringLiteral("-metadata"), QStringLiteral("REPLAYGAIN_TRACK_GAIN=+2.25 dB")});
   EXPECT_FLOAT_EQ(GainToolClient::Measure(QStringLiteral(VIREO_M3G_PATH), flac).value_or(99),
+                  2.25f);
+  // A name relative to the caller's folder, though the tool runs in its own.
+  const QString relative = QDir::current().relativeFilePath(flac);
+  ASSERT_FALSE(QFileInfo(relative).isAbsolute());
+  EXPECT_FLOAT_EQ(GainToolClient::Measure(QStringLiteral(VIREO_M3G_PATH), relative).value_or(99),
                   2.25f);
 }
 
