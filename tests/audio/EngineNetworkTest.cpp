@@ -141,6 +141,8 @@ TEST_F(NetworkEngineTest, AStreamWithoutALengthPlaysUntilTheConnectionCloses) {
   ASSERT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("end 1004")); }, kWait))
       << rec_.events.join(u',').toStdString();
   EXPECT_EQ(DownloadTotal.load(), kUnknownDownloadTotal);
+  EXPECT_EQ(engine_->Bitrate(), 0);  // no size to tell it from: the previous value stays
+  EXPECT_EQ(engine_->GetLength(), 0);
   EXPECT_EQ(rec_.chunkBytes, static_cast<qint64>(song.size()));
   EXPECT_TRUE(rec_.Has(QStringLiteral("state 1002")));
 }
@@ -240,6 +242,12 @@ TEST_F(NetworkEngineTest, StopDuringAPendingNetworkOpenDiscardsTheStream) {
   SilentTcpServer silent;
   engine_->Play(QStringLiteral("http://127.0.0.1:%1/slow.mp3").arg(silent.Port()));
   ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Connecting; }, kWait));
+  // Progress goes on while connecting, with the silent buffers.
+  const int ticks = rec_.progressCount;
+  Pump(120);
+  EXPECT_GT(rec_.progressCount, ticks);
+  EXPECT_EQ(rec_.lastState, AudioState::Connecting);
+  EXPECT_TRUE(std::all_of(rec_.fft.begin(), rec_.fft.end(), [](float v) { return v == 0; }));
   // A second Play while it is pending is refused and changes nothing.
   engine_->Play(QStringLiteral("/elsewhere.mp3"));
   EXPECT_EQ(rec_.events.last(), QStringLiteral("error 1004 -3"));
