@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <QUrl>
 #include <thread>
 
 #include "audio/AudioCodes.h"
@@ -92,7 +93,13 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetw
     result->error = AudioError::Init;
     return result;
   }
+  // Addresses as people and pages write them, with spaces or Chinese in the path, go out
+  // percent-encoded (what is encoded already stays as it is).
   QByteArray url = job_.name.toUtf8();
+  if (NetworkSource::IsNetworkName(url)) {
+    const QUrl parsed(job_.name, QUrl::TolerantMode);
+    if (parsed.isValid()) url = parsed.toEncoded();
+  }
   std::shared_ptr<NetworkSource> source;
   for (int hop = 0;; ++hop) {
     if (!NetworkSource::IsNetworkName(url)) {

@@ -238,6 +238,21 @@ TEST_F(NetworkEngineTest, APlsPlaylistIsFollowedToItsFirstEntry) {
   EXPECT_EQ(requests[1].target, "/stream.mp3");
 }
 
+TEST_F(NetworkEngineTest, AnAddressWithSpacesAndChineseIsSentEncoded) {
+  const std::string song = Song();
+  LoopbackHttpServer server(
+      [&](const LoopbackHttpServer::Request& r, LoopbackHttpServer::Connection& c) {
+        if (r.target == "/music/my%20song%20%E6%99%B4%E5%A4%A9.mp3?id=1%202")
+          c.Write(LoopbackHttpServer::Response(200, song, {{"Content-Type", "audio/mpeg"}}));
+        else
+          c.Write(LoopbackHttpServer::Response(404, "no"));
+      });
+  engine_->Play(Url(server, "/music/my song 晴天.mp3?id=1%202"));
+  ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait))
+      << rec_.events.join(u',').toStdString();
+  EXPECT_EQ(engine_->FileName(), Url(server, "/music/my song 晴天.mp3?id=1%202"));
+}
+
 TEST_F(NetworkEngineTest, StopDuringAPendingNetworkOpenDiscardsTheStream) {
   SilentTcpServer silent;
   engine_->Play(QStringLiteral("http://127.0.0.1:%1/slow.mp3").arg(silent.Port()));
