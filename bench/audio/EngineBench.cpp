@@ -50,8 +50,8 @@ long StatusKb(const char* field) {
 
 struct ThreadUse {
   QString name;
-  double cpuMs = 0;     // from the scheduler's own accounting, in nanoseconds
-  long switches = 0;    // voluntary + involuntary context switches: how often it slept and woke
+  double cpuMs = 0;   // from the scheduler's own accounting, in nanoseconds
+  long switches = 0;  // voluntary + involuntary context switches: how often it slept and woke
 };
 
 // CPU and wake-ups per thread of this process, by thread id.
@@ -198,12 +198,13 @@ int main(int argc, char** argv) {
     wall.start();
     RunUntil([&] { return wall.elapsed() >= 8000; }, 500);
     const double played = (engine.GetPosition() - from) / 1000.0;
-    std::printf("  engine, real time on PulseAudio, %-32s %6.2f ms/s (%.1f s in 8 s, first second "
-                "took %.1f s, %d ticks)\n",
-                mode == 0   ? "flat, no progress handler:"
-                : mode == 1 ? "flat, spectrum every 50 ms:"
-                            : "ten bands, spectrum every 50 ms:",
-                (CpuMs(RUSAGE_SELF) - before) / played, played, warmS, ticks);
+    std::printf(
+        "  engine, real time on PulseAudio, %-32s %6.2f ms/s (%.1f s in 8 s, first second "
+        "took %.1f s, %d ticks)\n",
+        mode == 0   ? "flat, no progress handler:"
+        : mode == 1 ? "flat, spectrum every 50 ms:"
+                    : "ten bands, spectrum every 50 ms:",
+        (CpuMs(RUSAGE_SELF) - before) / played, played, warmS, ticks);
     for (const auto& [tid, info] : ThreadCpu()) {
       const auto was = threadsBefore.find(tid);
       const bool old = was != threadsBefore.end();

@@ -96,9 +96,9 @@ class PulseSink : public IAudioSink {
     attr.prebuf = MsToBytes(kPrebufMs);
     attr.minreq = MsToBytes(kRequestMs);
     attr.fragsize = static_cast<uint32_t>(-1);
-    const auto flags = static_cast<pa_stream_flags_t>(
-        PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-        PA_STREAM_ADJUST_LATENCY);
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
+                                       PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
       return false;
     for (;;) {
@@ -133,8 +133,7 @@ class PulseSink : public IAudioSink {
       size_t bytes = std::min(room, static_cast<size_t>(count - taken) * kBytesPerFrame);
       bytes -= bytes % kBytesPerFrame;
       if (bytes == 0) {
-        wantBytes_ =
-            std::min(requestBytes_, static_cast<size_t>(count - taken) * kBytesPerFrame);
+        wantBytes_ = std::min(requestBytes_, static_cast<size_t>(count - taken) * kBytesPerFrame);
         pa_threaded_mainloop_wait(loop_);
         wantBytes_ = 0;
         continue;
@@ -217,7 +216,7 @@ class PulseSink : public IAudioSink {
   bool interrupted_ = false;
   bool failed_ = false;
   int64_t written_ = 0;
-  mutable int64_t played_ = 0;  // never goes back between flushes
+  mutable int64_t played_ = 0;                   // never goes back between flushes
   size_t requestBytes_ = MsToBytes(kRequestMs);  // the server's actual request size
   size_t wantBytes_ = 0;  // room the waiting render thread needs; 0 when none waits
 };
