@@ -171,9 +171,11 @@ void AudioStream::Run() {
       }
       RenderBlock(n);
     }
-    blockAt_ += sink_->Write(samples_.data() + static_cast<ptrdiff_t>(blockAt_) * 2,
-                             blockFrames_ - blockAt_);
-    if (!sink_->Healthy()) {
+    const int wanted = blockFrames_ - blockAt_;
+    const int taken = sink_->Write(samples_.data() + static_cast<ptrdiff_t>(blockAt_) * 2, wanted);
+    blockAt_ += taken;
+    // A sink that took everything was working; only a short write can mean it failed.
+    if (taken < wanted && !sink_->Healthy()) {
       // The sound server went away: nothing more can be heard from this stream.
       std::lock_guard lock(mutex_);
       active_ = false;

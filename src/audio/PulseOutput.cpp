@@ -14,6 +14,15 @@ namespace {
 constexpr int kBytesPerFrame = 2 * kOutputChannels;
 constexpr int kConnectTimeoutMs = 3000;
 
+// The buffer on the server. Every wake-up of the render thread and of libpulse's loop costs far
+// more CPU than the samples it moves, so the buffer is longer than a game's would be. The server
+// gives the device (tlength - 2 * minreq) / 2 of it, here 50 ms (less makes the sink wake very
+// often and fall behind on a busy machine), and asks for more in 75 ms steps. Volume and
+// equalizer changes reach the ear within the 250 ms queued plus the block being rendered.
+constexpr int kTargetMs = 250;
+constexpr int kRequestMs = 75;
+constexpr int kPrebufMs = 20;  // playing starts as soon as this much is queued
+
 uint32_t MsToBytes(int ms) {
   return static_cast<uint32_t>(kOutputRate * ms / 1000 * kBytesPerFrame);
 }
@@ -72,16 +81,20 @@ class PulseSink : public IAudioSink {
     if (!stream_) return false;
     pa_stream_set_state_callback(
         stream_, [](pa_stream*, void* l) { SignalLoop(l); }, loop_);
+    // The render thread only waits for room when it has a whole request's worth (or the rest of
+    // its block) to write; smaller requests do not wake it.
     pa_stream_set_write_callback(
-        stream_, [](pa_stream*, size_t, void* l) { SignalLoop(l); }, loop_);
-    // About 100 ms queued: enough to ride out a busy machine, short enough that pause, volume and
-    // equalizer changes are heard promptly. Playing starts as soon as 20 ms are queued; the server
-    // asks for more in 40 ms steps, so the render thread wakes about 25 times a second.
+        stream_,
+        [](pa_stream*, size_t writable, void* self) {
+          auto* sink = static_cast<PulseSink*>(self);
+          if (writable >= sink->wantBytes_) SignalLoop(sink->loop_);
+        },
+        this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = MsToBytes(100);
-    attr.prebuf = MsToBytes(20);
-    attr.minreq = MsToBytes(40);
+    attr.tlength = MsToBytes(kTargetMs);
+    attr.prebuf = MsToBytes(kPrebufMs);
+    attr.minreq = MsToBytes(kRequestMs);
     attr.fragsize = static_cast<uint32_t>(-1);
     const auto flags =
         static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
@@ -90,7 +103,11 @@ class PulseSink : public IAudioSink {
       return false;
     for (;;) {
       const pa_stream_state_t st = pa_stream_get_state(stream_);
-      if (st == PA_STREAM_READY) return true;
+      if (st == PA_STREAM_READY) {
+        if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(stream_))
+          requestBytes_ = std::max<size_t>(got->minreq, kBytesPerFrame);
+        return true;
+      }
       if (!PA_STREAM_IS_GOOD(st)) return false;
       pa_threaded_mainloop_wait(loop_);
     }
@@ -116,7 +133,9 @@ class PulseSink : public IAudioSink {
       size_t bytes = std::min(room, static_cast<size_t>(count - taken) * kBytesPerFrame);
       bytes -= bytes % kBytesPerFrame;
       if (bytes == 0) {
+        wantBytes_ = std::min(requestBytes_, static_cast<size_t>(count - taken) * kBytesPerFrame);
         pa_threaded_mainloop_wait(loop_);
+        wantBytes_ = 0;
         continue;
       }
       if (pa_stream_write(stream_, frames + static_cast<ptrdiff_t>(taken) * kOutputChannels, bytes,
@@ -197,7 +216,9 @@ class PulseSink : public IAudioSink {
   bool interrupted_ = false;
   bool failed_ = false;
   int64_t written_ = 0;
-  mutable int64_t played_ = 0;  // never goes back between flushes
+  mutable int64_t played_ = 0;                   // never goes back between flushes
+  size_t requestBytes_ = MsToBytes(kRequestMs);  // the server's actual request size
+  size_t wantBytes_ = 0;  // room the waiting render thread needs; 0 when none waits
 };
 
 }  // namespace
