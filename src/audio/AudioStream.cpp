@@ -157,16 +157,9 @@ void AudioStream::Run() {
     if (blockAt_ >= blockFrames_) {
       const int n = decoder_->Read(floats_.data(), kBlockFrames);
       if (n <= 0) {
-        if (!sink_->Drain()) continue;  // interrupted: look at the commands again
-        uint64_t generation;
-        {
-          std::lock_guard lock(mutex_);
-          if (quit_ || seekPending_) continue;
-          ended_ = true;
-          active_ = false;
-          generation = generation_;
-        }
-        if (onEnd_) onEnd_(generation);
+        // Interrupted: look at the commands again. A sink that failed cannot drain at all.
+        if (!sink_->Drain() && sink_->Healthy()) continue;
+        ReportEnd();
         continue;
       }
       RenderBlock(n);
@@ -174,14 +167,23 @@ void AudioStream::Run() {
     const int wanted = blockFrames_ - blockAt_;
     const int taken = sink_->Write(samples_.data() + static_cast<ptrdiff_t>(blockAt_) * 2, wanted);
     blockAt_ += taken;
-    // A sink that took everything was working; only a short write can mean it failed.
-    if (taken < wanted && !sink_->Healthy()) {
-      // The sound server went away: nothing more can be heard from this stream.
-      std::lock_guard lock(mutex_);
-      active_ = false;
-      ended_ = true;
-    }
+    // A sink that took everything was working; only a short write can mean it failed. When the
+    // sound server went away nothing more can be heard from this stream: it ends, so the player
+    // moves on (and its next stream connects afresh) instead of showing a frozen "playing".
+    if (taken < wanted && !sink_->Healthy()) ReportEnd();
   }
+}
+
+void AudioStream::ReportEnd() {
+  uint64_t generation;
+  {
+    std::lock_guard lock(mutex_);
+    if (quit_ || seekPending_) return;
+    ended_ = true;
+    active_ = false;
+    generation = generation_;
+  }
+  if (onEnd_) onEnd_(generation);
 }
 
 }  // namespace vireo

@@ -28,8 +28,9 @@ class SpectrumAnalyzer;
 //
 // Threading contract: every public method runs on the UI thread (the owner). The end handler
 // runs on the render thread, once per end, with the control generation current at that moment;
-// the owner compares it with Generation() to drop an end that a later pause, resume or seek
-// overtook. The destructor stops and joins the render thread.
+// the owner compares it with Generation() to drop an end that a later seek or stop overtook. A
+// sink that fails (the sound server went away) ends the stream the same way. The destructor
+// stops and joins the render thread.
 class AudioStream {
  public:
   using EndHandler = std::function<void(uint64_t generation)>;
@@ -65,6 +66,7 @@ class AudioStream {
       2048;  // about 46 ms: few wake-ups, small enough to stay responsive
   void Run();
   void RenderBlock(int frames);
+  void ReportEnd();  // render thread: the end (or a lost sink) is reported once
 
   std::unique_ptr<AudioDecoder> decoder_;
   std::unique_ptr<IAudioSink> sink_;

@@ -13,9 +13,11 @@ using Clock = std::chrono::steady_clock;
 
 class NullSink : public IAudioSink {
  public:
-  explicit NullSink(bool realTime) : realTime_(realTime) {}
+  NullSink(bool realTime, std::shared_ptr<std::atomic<bool>> lost)
+      : realTime_(realTime), lost_(std::move(lost)) {}
 
   int Write(const int16_t*, int count) override {
+    if (lost_->load()) return 0;
     std::unique_lock lock(mutex_);
     if (!realTime_) {
       written_ += count;
@@ -79,7 +81,7 @@ class NullSink : public IAudioSink {
     return played_;
   }
 
-  bool Healthy() const override { return true; }
+  bool Healthy() const override { return !lost_->load(); }
 
  private:
   static constexpr int64_t kBufferFrames = kOutputRate / 10;
@@ -100,6 +102,7 @@ class NullSink : public IAudioSink {
   }
 
   const bool realTime_;
+  const std::shared_ptr<std::atomic<bool>> lost_;
   mutable std::mutex mutex_;  // guards every field below
   std::condition_variable cv_;
   bool paused_ = true;
@@ -116,7 +119,7 @@ bool NullOutput::Init(QString*) {
 }
 
 std::unique_ptr<IAudioSink> NullOutput::OpenSink() {
-  return std::make_unique<NullSink>(realTime_);
+  return std::make_unique<NullSink>(realTime_, lost_);
 }
 
 }  // namespace vireo

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
+
 #include "audio/AudioOutput.h"
 
 namespace vireo {
@@ -14,8 +17,13 @@ class NullOutput : public IAudioOutput {
   bool Init(QString* reason) override;
   std::unique_ptr<IAudioSink> OpenSink() override;
 
+  // Stands for a sound server that went away: every sink opened so far, and every later one,
+  // stops taking frames and reports itself unhealthy. Any thread.
+  void Lose() { lost_->store(true); }
+
  private:
   bool realTime_;
+  std::shared_ptr<std::atomic<bool>> lost_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace vireo

@@ -166,7 +166,11 @@ class PulseSink : public IAudioSink {
       }
       return stopped;
     });
-    return done && !stopped;
+    if (!done || stopped) return false;
+    // Everything written has been heard now, whatever the last (possibly stale) latency said:
+    // the position of an ended track is its end.
+    played_ = written_;
+    return true;
   }
 
   void Interrupt() override {

@@ -197,6 +197,24 @@ TEST(EngineEnd, AnEndWaitingToBeDeliveredSurvivesAPauseButNotASeekOrStop) {
   }
 }
 
+// A sound server that goes away mid-track ends the track (so the player moves on and its next
+// stream connects afresh) instead of leaving a frozen "playing" with no sound.
+TEST(EngineEnd, ALostSoundServerEndsTheTrack) {
+  const QString file = Tone1k(3.0);
+  EngineRecorder rec_;
+  auto output = std::make_shared<NullOutput>();
+  auto engine_ = std::make_unique<TAudioEngine>(MediaFactory::Dir(), output);
+  rec_.Attach(*engine_);
+  engine_->SetVolume(100);
+  engine_->Play(file);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 200; }, kWait));
+  output->Lose();
+  ASSERT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("end 1004")); }, kWait));
+  EXPECT_EQ(engine_->State(), AudioState::Ended);
+  EXPECT_LT(engine_->GetPosition(), 2500);  // it did not play on to the real end
+  EXPECT_EQ(rec_.events.count(QStringLiteral("end 1004")), 1);
+}
+
 TEST_F(EngineTest, PlayWhileAnOpenIsPendingIsRefused) {
   const QString a = Tone1k(), b = Tone1k(1.0);
   engine_->Play(a);
