@@ -7,7 +7,7 @@
 #include "audio/AudioCodes.h"
 #include "audio/Equalizer.h"
 #include "audio/SampleHistory.h"
-#include "audio/SpectrumAnalyzer.h"
+#include "audio/FrequencyAnalyzer.h"
 
 using namespace vireo;
 
@@ -48,7 +48,7 @@ void BM_ProgressTickSpectrum(benchmark::State& state) {
   SampleHistory history;
   std::vector<float> frames = Noise(4096);
   history.Push(frames.data(), 4096);
-  SpectrumAnalyzer analyzer;
+  FrequencyAnalyzer analyzer;
   std::vector<float> fft(kFftSingles);
   std::vector<uint32_t> wave(kWaveWords);
   for (auto _ : state) {

@@ -8,7 +8,7 @@
 #include "audio/AudioDecoder.h"
 #include "audio/AudioOutput.h"
 #include "audio/NetworkSource.h"
-#include "audio/SpectrumAnalyzer.h"
+#include "audio/FrequencyAnalyzer.h"
 
 namespace vireo {
 namespace {
@@ -104,7 +104,7 @@ void AudioStream::SetVolume(float factor) {
   volumeTarget_.store(factor);
 }
 
-void AudioStream::Analyze(SpectrumAnalyzer& analyzer, float* fft, uint32_t* wave) const {
+void AudioStream::Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wave) const {
   int64_t heard;
   {
     std::lock_guard lock(mutex_);

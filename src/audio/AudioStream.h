@@ -19,7 +19,7 @@ namespace vireo {
 class AudioDecoder;
 class IAudioSink;
 class NetworkSource;
-class SpectrumAnalyzer;
+class FrequencyAnalyzer;
 
 // One playing stream: a decoder, its output sink and the render thread between them, which
 // decodes a block, runs the equalizer, keeps the block for the spectrum, applies the volume
@@ -59,7 +59,7 @@ class AudioStream {
   void SetGains(const std::array<int, kBandCount>& gains) { equalizer_.SetGains(gains); }
 
   // Spectrum and wave of what is being heard now.
-  void Analyze(SpectrumAnalyzer& analyzer, float* fft, uint32_t* wave) const;
+  void Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wave) const;
 
  private:
   static constexpr int kBlockFrames =

@@ -7,7 +7,7 @@
 #include "audio/NetworkSource.h"
 #include "audio/PulseOutput.h"
 #include "audio/SharedValues.h"
-#include "audio/SpectrumAnalyzer.h"
+#include "audio/FrequencyAnalyzer.h"
 #include "audio/TStreamCreateURLThread.h"
 #include "audio/TagReader.h"
 
@@ -81,7 +81,7 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
   if (appDir_.isEmpty()) appDir_ = QCoreApplication::applicationDirPath();
   if (!appDir_.endsWith(QLatin1Char('/'))) appDir_ += QLatin1Char('/');
   gainTool_ = appDir_ + QStringLiteral("m3g");
-  analyzer_ = std::make_unique<SpectrumAnalyzer>();
+  analyzer_ = std::make_unique<FrequencyAnalyzer>();
   state_ = AudioState::Stopped;
   // The decoder's warnings about damaged frames are of no use to anyone listening.
   av_log_set_level(AV_LOG_ERROR);

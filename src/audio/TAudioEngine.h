@@ -15,7 +15,7 @@ namespace vireo {
 
 class AudioStream;
 class IAudioOutput;
-class SpectrumAnalyzer;
+class FrequencyAnalyzer;
 class TStreamCreateURLThread;
 
 // The player's only sound component: opens a local file or a network stream on a worker thread,
@@ -97,7 +97,7 @@ class TAudioEngine : public QObject {
   std::shared_ptr<IAudioOutput> output_;
   std::shared_ptr<Relay> relay_;
   std::unique_ptr<AudioStream> stream_;
-  std::unique_ptr<SpectrumAnalyzer> analyzer_;
+  std::unique_ptr<FrequencyAnalyzer> analyzer_;
   std::shared_ptr<TStreamCreateURLThread> pending_;
   QTimer progressTimer_;
   int64_t lengthFrames_ = -1;

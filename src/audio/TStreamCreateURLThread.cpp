@@ -67,6 +67,16 @@ void TStreamCreateURLThread::Run() {
   if (job_.onDone) job_.onDone(std::move(result));
 }
 
+void TStreamCreateURLThread::AttachSink(Result& result, std::unique_ptr<AudioDecoder> decoder) {
+  result.output = job_.output;
+  result.sink = job_.output->OpenSink();
+  if (!result.sink) {
+    result.error = AudioError::Init;
+    return;
+  }
+  result.decoder = std::move(decoder);
+}
+
 std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenLocal() {
   if (!job_.output || NetworkSource::IsNetworkName(job_.name.toUtf8())) return nullptr;
   AudioDecoder::Opened opened = AudioDecoder::OpenFile(job_.name);
@@ -76,13 +86,7 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenLoca
   else
     MeasuredGain.store(0.0f);
   auto result = std::make_shared<Result>();
-  result->output = job_.output;
-  result->sink = job_.output->OpenSink();
-  if (!result->sink) {
-    result->error = AudioError::Init;
-    return result;
-  }
-  result->decoder = std::move(opened.decoder);
+  AttachSink(*result, std::move(opened.decoder));
   return result;
 }
 
@@ -150,13 +154,7 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetw
     return result;
   }
   PublishLength(*source);
-  result->output = job_.output;
-  result->sink = job_.output->OpenSink();
-  if (!result->sink) {
-    result->error = AudioError::Init;
-    return result;
-  }
-  result->decoder = std::move(opened.decoder);
+  AttachSink(*result, std::move(opened.decoder));
   return result;
 }
 

@@ -53,6 +53,8 @@ class TStreamCreateURLThread : public std::enable_shared_from_this<TStreamCreate
   void Run();
   std::shared_ptr<Result> OpenLocal();
   std::shared_ptr<Result> OpenNetwork();
+  // Opens the output sink for a decoder that opened; without a sink the open failed.
+  void AttachSink(Result& result, std::unique_ptr<AudioDecoder> decoder);
 
   static constexpr int kMaxPlaylistHops = 3;
   Job job_;

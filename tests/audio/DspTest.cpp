@@ -7,7 +7,7 @@
 #include "audio/AudioCodes.h"
 #include "audio/Equalizer.h"
 #include "audio/SampleHistory.h"
-#include "audio/SpectrumAnalyzer.h"
+#include "audio/FrequencyAnalyzer.h"
 
 using namespace vireo;
 
@@ -85,13 +85,13 @@ TEST(Equalizer, ALiveGainChangeGlidesInsteadOfJumping) {
   EXPECT_GT(worst, steady * 0.85);  // it did reach the boost
 }
 
-TEST(SpectrumAnalyzer, AFullScaleSinePeaksAtItsBinWithAboutHalf) {
-  SpectrumAnalyzer analyzer;
+TEST(FrequencyAnalyzer, AFullScaleSinePeaksAtItsBinWithAboutHalf) {
+  FrequencyAnalyzer analyzer;
   std::vector<float> fft(kFftSingles);
   std::vector<uint32_t> wave(kWaveWords);
   for (int bin : {23, 100, 300}) {
-    const double hz = bin * double(kOutputRate) / SpectrumAnalyzer::kPoints;
-    const std::vector<float> s = Sine(hz, SpectrumAnalyzer::kPoints, 1.0);
+    const double hz = bin * double(kOutputRate) / FrequencyAnalyzer::kPoints;
+    const std::vector<float> s = Sine(hz, FrequencyAnalyzer::kPoints, 1.0);
     analyzer.ComputeFrames(s.data(), fft.data(), wave.data());
     const int peak =
         static_cast<int>(std::max_element(fft.begin(), fft.begin() + kFftBins) - fft.begin());
@@ -101,7 +101,7 @@ TEST(SpectrumAnalyzer, AFullScaleSinePeaksAtItsBinWithAboutHalf) {
   }
   for (int k = kFftBins; k < kFftSingles; ++k) EXPECT_EQ(fft[k], 0.0f);
   // The wave words hold the newest 512 frames as 16-bit left/right pairs.
-  const std::vector<float> s = Sine(1000, SpectrumAnalyzer::kPoints, 0.5);
+  const std::vector<float> s = Sine(1000, FrequencyAnalyzer::kPoints, 0.5);
   analyzer.ComputeFrames(s.data(), fft.data(), wave.data());
   const auto* samples = reinterpret_cast<const int16_t*>(wave.data());
   EXPECT_EQ(samples[0], static_cast<int16_t>(std::lrint(s[2 * 512] * 32767)));

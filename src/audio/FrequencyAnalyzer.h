@@ -15,14 +15,14 @@ class SampleHistory;
 //
 // Threading contract: created and used on the UI thread only (FFTW plans are made at
 // construction, which is not thread-safe across plans). Compute() never allocates.
-class SpectrumAnalyzer {
+class FrequencyAnalyzer {
  public:
   static constexpr int kPoints = 1024;
 
-  SpectrumAnalyzer();
-  ~SpectrumAnalyzer();
-  SpectrumAnalyzer(const SpectrumAnalyzer&) = delete;
-  SpectrumAnalyzer& operator=(const SpectrumAnalyzer&) = delete;
+  FrequencyAnalyzer();
+  ~FrequencyAnalyzer();
+  FrequencyAnalyzer(const FrequencyAnalyzer&) = delete;
+  FrequencyAnalyzer& operator=(const FrequencyAnalyzer&) = delete;
 
   // fft: kFftSingles floats; wave: kWaveWords words. Both are fully written.
   void Compute(const SampleHistory& history, int64_t heardFrame, float* fft, uint32_t* wave);

@@ -1,4 +1,4 @@
-#include "audio/SpectrumAnalyzer.h"
+#include "audio/FrequencyAnalyzer.h"
 
 #include <fftw3.h>
 
@@ -15,7 +15,7 @@ namespace {
 std::mutex planMutex;  // FFTW's planner is not thread-safe; guards plan creation and destruction
 }
 
-SpectrumAnalyzer::SpectrumAnalyzer() : window_(kPoints), frames_(static_cast<size_t>(kPoints) * 2) {
+FrequencyAnalyzer::FrequencyAnalyzer() : window_(kPoints), frames_(static_cast<size_t>(kPoints) * 2) {
   for (int i = 0; i < kPoints; ++i)
     window_[i] = 0.5f * (1.0f - std::cos(2 * std::numbers::pi_v<float> * i / kPoints));
   std::lock_guard lock(planMutex);
@@ -25,20 +25,20 @@ SpectrumAnalyzer::SpectrumAnalyzer() : window_(kPoints), frames_(static_cast<siz
   plan_ = fftwf_plan_dft_r2c_1d(kPoints, in_, out, FFTW_ESTIMATE);
 }
 
-SpectrumAnalyzer::~SpectrumAnalyzer() {
+FrequencyAnalyzer::~FrequencyAnalyzer() {
   std::lock_guard lock(planMutex);
   fftwf_destroy_plan(static_cast<fftwf_plan>(plan_));
   fftwf_free(in_);
   fftwf_free(out_);
 }
 
-void SpectrumAnalyzer::Compute(const SampleHistory& history, int64_t heardFrame, float* fft,
+void FrequencyAnalyzer::Compute(const SampleHistory& history, int64_t heardFrame, float* fft,
                                uint32_t* wave) {
   history.Copy(heardFrame, kPoints, frames_.data());
   ComputeFrames(frames_.data(), fft, wave);
 }
 
-void SpectrumAnalyzer::ComputeFrames(const float* stereo, float* fft, uint32_t* wave) {
+void FrequencyAnalyzer::ComputeFrames(const float* stereo, float* fft, uint32_t* wave) {
   for (int i = 0; i < kPoints; ++i)
     in_[i] = 0.5f * (stereo[2 * i] + stereo[2 * i + 1]) * window_[i];
   fftwf_execute(static_cast<fftwf_plan>(plan_));
