@@ -68,16 +68,8 @@ quint8 PlayModeFromPattern(int pattern) {
 }
 
 int PatternFromPlayMode(quint8 playMode) {
-  switch (playMode) {
-    case 1:
-      return 2;
-    case 2:
-      return 1;
-    case 3:
-      return 3;
-    default:
-      return 0;
-  }
+  // The mapping swaps 1 and 2 and keeps 0 and 3, so it is its own inverse.
+  return PlayModeFromPattern(playMode);
 }
 
 PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir) {
