@@ -11,16 +11,11 @@
 #include "audio/FrequencyAnalyzer.h"
 
 namespace vireo {
-namespace {
-// The volume glides by at most this much per frame: a full swing takes about 10 ms.
-constexpr float kVolumeStep = 1.0f / 441.0f;
-}  // namespace
 
 AudioStream::AudioStream(std::unique_ptr<AudioDecoder> decoder, std::unique_ptr<IAudioSink> sink)
     : decoder_(std::move(decoder)),
       sink_(std::move(sink)),
-      floats_(static_cast<size_t>(kBlockFrames) * 2),
-      samples_(static_cast<size_t>(kBlockFrames) * 2) {}
+      floats_(static_cast<size_t>(kBlockFrames) * 2) {}
 
 AudioStream::~AudioStream() {
   {
@@ -34,8 +29,7 @@ AudioStream::~AudioStream() {
 }
 
 void AudioStream::Start(float volume, const std::array<int, kBandCount>& gains, EndHandler onEnd) {
-  volumeTarget_.store(volume);
-  volumeNow_ = volume;
+  SetVolume(volume);
   equalizer_.SetGains(gains);
   onEnd_ = std::move(onEnd);
   active_ = true;
@@ -101,7 +95,8 @@ uint64_t AudioStream::Generation() const {
 }
 
 void AudioStream::SetVolume(float factor) {
-  volumeTarget_.store(factor);
+  volume_.store(factor);
+  sink_->SetVolume(factor);
 }
 
 void AudioStream::Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wave) const {
@@ -116,18 +111,6 @@ void AudioStream::Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wav
 void AudioStream::RenderBlock(int frames) {
   equalizer_.Process(floats_.data(), frames);
   history_.Push(floats_.data(), frames);
-  const float target = volumeTarget_.load(std::memory_order_relaxed);
-  float v = volumeNow_;
-  for (int i = 0; i < frames; ++i) {
-    if (v != target)
-      v = std::abs(target - v) <= kVolumeStep ? target
-                                              : v + (target > v ? kVolumeStep : -kVolumeStep);
-    for (int c = 0; c < 2; ++c) {
-      const float s = std::clamp(floats_[2 * i + c] * v, -1.0f, 1.0f);
-      samples_[2 * i + c] = static_cast<int16_t>(std::lrint(s * 32767.0f));
-    }
-  }
-  volumeNow_ = v;
   blockFrames_ = frames;
   blockAt_ = 0;
 }
@@ -155,7 +138,14 @@ void AudioStream::Run() {
       }
     }
     if (blockAt_ >= blockFrames_) {
-      const int n = decoder_->Read(floats_.data(), kBlockFrames);
+      // Wait first, decode then: the block takes the equalizer's newest gains and goes straight
+      // into the buffer, so a change is heard after the buffer, not after the buffer and a block.
+      const int room = sink_->WaitRoom(kBlockFrames);
+      if (room <= 0) {
+        if (!sink_->Healthy()) ReportEnd();
+        continue;
+      }
+      const int n = decoder_->Read(floats_.data(), room);
       if (n <= 0) {
         // Interrupted: look at the commands again. A sink that failed cannot drain at all.
         if (!sink_->Drain() && sink_->Healthy()) continue;
@@ -165,7 +155,7 @@ void AudioStream::Run() {
       RenderBlock(n);
     }
     const int wanted = blockFrames_ - blockAt_;
-    const int taken = sink_->Write(samples_.data() + static_cast<ptrdiff_t>(blockAt_) * 2, wanted);
+    const int taken = sink_->Write(floats_.data() + static_cast<ptrdiff_t>(blockAt_) * 2, wanted);
     blockAt_ += taken;
     // A sink that took everything was working; only a short write can mean it failed. When the
     // sound server went away nothing more can be heard from this stream: it ends, so the player

@@ -22,9 +22,10 @@ class NetworkSource;
 class FrequencyAnalyzer;
 
 // One playing stream: a decoder, its output sink and the render thread between them, which
-// decodes a block, runs the equalizer, keeps the block for the spectrum, applies the volume
-// (clipping, never wrapping) and writes it to the sink. Only about the sink's buffer is ever
-// decoded ahead of what is heard.
+// decodes a block, runs the equalizer, keeps the block for the spectrum and writes it to the
+// sink. The volume is the sink's (applied, and clipped, on the sound server), so a change is heard
+// at once instead of after the buffer; an equalizer change is heard once the buffer has played.
+// Only about the sink's buffer is ever decoded ahead of what is heard.
 //
 // Threading contract: every public method runs on the UI thread (the owner). The end handler
 // runs on the render thread, once per end, with the control generation current at that moment;
@@ -55,15 +56,16 @@ class AudioStream {
   NetworkSource* Network() const;
 
   void SetVolume(float factor);
-  float Volume() const { return volumeTarget_.load(); }
+  float Volume() const { return volume_.load(); }
   void SetGains(const std::array<int, kBandCount>& gains) { equalizer_.SetGains(gains); }
 
   // Spectrum and wave of what is being heard now.
   void Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wave) const;
 
  private:
-  static constexpr int kBlockFrames =
-      2048;  // about 46 ms: few wake-ups, small enough to stay responsive
+  // The most rendered at once: 500 ms, the whole output buffer, so the first fill and every
+  // later request of the sound server take one decode and one write.
+  static constexpr int kBlockFrames = 22050;
   void Run();
   void RenderBlock(int frames);
   void ReportEnd();  // render thread: the end (or a lost sink) is reported once
@@ -74,12 +76,10 @@ class AudioStream {
   SampleHistory history_;
   EndHandler onEnd_;
   std::thread thread_;
-  std::atomic<float> volumeTarget_{1.0f};
-  float volumeNow_ = 1.0f;  // render thread: glides toward volumeTarget_
+  std::atomic<float> volume_{1.0f};  // the factor last handed to the sink
 
   // Render thread only: the block being written.
   std::vector<float> floats_;
-  std::vector<int16_t> samples_;
   int blockFrames_ = 0, blockAt_ = 0;
 
   mutable std::mutex mutex_;  // guards the fields below

@@ -16,7 +16,7 @@ class NullSink : public IAudioSink {
   NullSink(bool realTime, std::shared_ptr<std::atomic<bool>> lost)
       : realTime_(realTime), lost_(std::move(lost)) {}
 
-  int Write(const int16_t*, int count) override {
+  int Write(const float*, int count) override {
     if (lost_->load()) return 0;
     std::unique_lock lock(mutex_);
     if (!realTime_) {
@@ -43,6 +43,23 @@ class NullSink : public IAudioSink {
     return taken;
   }
 
+  int WaitRoom(int frames) override {
+    if (lost_->load()) return 0;
+    std::unique_lock lock(mutex_);
+    if (!realTime_) return frames;
+    for (;;) {
+      if (interrupted_) {
+        interrupted_ = false;
+        return 0;
+      }
+      Advance();
+      const int64_t room = kBufferFrames - (written_ - played_);
+      if (room >= std::min<int64_t>(frames, kBufferFrames))
+        return static_cast<int>(std::min<int64_t>(room, frames));
+      cv_.wait_for(lock, std::chrono::milliseconds(5));
+    }
+  }
+
   bool Drain() override {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -67,6 +84,11 @@ class NullSink : public IAudioSink {
     Advance();
     paused_ = paused;
     last_ = Clock::now();
+  }
+
+  void SetVolume(float factor) override {
+    std::lock_guard lock(mutex_);
+    volume_ = factor;
   }
 
   void Flush() override {
@@ -107,6 +129,7 @@ class NullSink : public IAudioSink {
   std::condition_variable cv_;
   bool paused_ = true;
   bool interrupted_ = false;
+  float volume_ = 1.0f;  // kept, not applied: nothing is heard
   int64_t written_ = 0;
   int64_t played_ = 0;
   Clock::time_point last_ = Clock::now();

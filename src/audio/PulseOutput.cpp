@@ -11,17 +11,18 @@
 namespace vireo {
 namespace {
 
-constexpr int kBytesPerFrame = 2 * kOutputChannels;
+constexpr int kBytesPerFrame = static_cast<int>(sizeof(float)) * kOutputChannels;
 constexpr int kConnectTimeoutMs = 3000;
 
 // The buffer on the server. Every wake-up of the render thread and of libpulse's loop costs far
-// more CPU than the samples it moves, so the buffer is longer than a game's would be. The server
-// gives the device (tlength - 2 * minreq) / 2 of it, here 50 ms (less makes the sink wake very
-// often and fall behind on a busy machine), and asks for more in 75 ms steps. Volume and
-// equalizer changes reach the ear within the 250 ms queued plus the block being rendered.
-constexpr int kTargetMs = 250;
-constexpr int kRequestMs = 75;
+// more CPU than the samples it moves, so the buffer is long: 500 ms, asked for in 200 ms steps
+// (about five wake-ups a second on each side). The server gives the device
+// (tlength - 2 * minreq) / 2 of it, here 50 ms. The volume is the server's, applied to what is
+// already queued, so only an equalizer change waits for the queue (up to about half a second).
+constexpr int kTargetMs = 500;
+constexpr int kRequestMs = 200;
 constexpr int kPrebufMs = 20;  // playing starts as soon as this much is queued
+constexpr int kRetryMs = 20;   // how soon a started stream that is not playing yet asks again
 
 uint32_t MsToBytes(int ms) {
   return static_cast<uint32_t>(kOutputRate * ms / 1000 * kBytesPerFrame);
@@ -66,6 +67,11 @@ class PulseSink : public IAudioSink {
 
   ~PulseSink() override {
     LoopLock lock(loop_);
+    if (timingOp_) {
+      pa_operation_cancel(timingOp_);
+      pa_operation_unref(timingOp_);
+    }
+    if (retry_) pa_threaded_mainloop_get_api(loop_)->time_free(retry_);
     if (stream_) {
       pa_stream_set_state_callback(stream_, nullptr, nullptr);
       pa_stream_set_write_callback(stream_, nullptr, nullptr);
@@ -76,7 +82,7 @@ class PulseSink : public IAudioSink {
 
   bool Open() {
     LoopLock lock(loop_);
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, kOutputRate, kOutputChannels};
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kOutputRate, kOutputChannels};
     stream_ = pa_stream_new(context_, "Vireo", &spec, nullptr);
     if (!stream_) return false;
     pa_stream_set_state_callback(
@@ -96,9 +102,10 @@ class PulseSink : public IAudioSink {
     attr.prebuf = MsToBytes(kPrebufMs);
     attr.minreq = MsToBytes(kRequestMs);
     attr.fragsize = static_cast<uint32_t>(-1);
+    // No automatic timing updates (ten round trips a second): the sink asks for the timing with
+    // each write and when it starts, pauses or flushes, and counts on from the last answer.
     const auto flags =
-        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
-                                       PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
       return false;
     for (;;) {
@@ -113,7 +120,33 @@ class PulseSink : public IAudioSink {
     }
   }
 
-  int Write(const int16_t* frames, int count) override {
+  int WaitRoom(int frames) override {
+    LoopLock lock(loop_);
+    const size_t want = std::min(requestBytes_, static_cast<size_t>(frames) * kBytesPerFrame);
+    for (;;) {
+      if (interrupted_) {
+        interrupted_ = false;
+        return 0;
+      }
+      if (pa_stream_get_state(stream_) != PA_STREAM_READY) {
+        failed_ = true;
+        return 0;
+      }
+      const size_t room = pa_stream_writable_size(stream_);
+      if (room == static_cast<size_t>(-1)) {
+        failed_ = true;
+        return 0;
+      }
+      if (room >= want)
+        return static_cast<int>(std::min(room, static_cast<size_t>(frames) * kBytesPerFrame) /
+                                kBytesPerFrame);
+      wantBytes_ = want;
+      pa_threaded_mainloop_wait(loop_);
+      wantBytes_ = 0;
+    }
+  }
+
+  int Write(const float* frames, int count) override {
     LoopLock lock(loop_);
     int taken = 0;
     while (taken < count) {
@@ -147,6 +180,8 @@ class PulseSink : public IAudioSink {
       taken += n;
       written_ += n;
     }
+    // Sent together with the samples, so the question costs no wake-up of its own.
+    if (taken > 0) RequestTiming();
     return taken;
   }
 
@@ -181,11 +216,31 @@ class PulseSink : public IAudioSink {
 
   void SetPaused(bool paused) override {
     LoopLock lock(loop_);
+    // The position stops where it is heard now; after a resume it goes on from there once the
+    // server has said how far it is (an answer from before the pause would count the pause).
+    if (paused) UpdatePlayed();
+    corked_ = paused;
+    ++timingEpoch_;
+    timing_.valid = false;
     if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr))
       pa_operation_unref(op);
+    if (!paused) RequestTiming();
     // A drain under way would otherwise wait for a corked stream forever; it resumes its wait
     // when the stream plays again.
     pa_threaded_mainloop_signal(loop_, 0);
+  }
+
+  void SetVolume(float factor) override {
+    LoopLock lock(loop_);
+    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
+    // The server's software volume multiplies by exactly this linear factor, also above 1; the
+    // server rewinds what it already mixed, so the change is heard within the device's latency.
+    pa_cvolume volume;
+    pa_cvolume_set(&volume, kOutputChannels,
+                   factor > 0 ? pa_sw_volume_from_linear(factor) : PA_VOLUME_MUTED);
+    if (pa_operation* op = pa_context_set_sink_input_volume(context_, pa_stream_get_index(stream_),
+                                                            &volume, nullptr, nullptr))
+      pa_operation_unref(op);
   }
 
   void Flush() override {
@@ -193,17 +248,14 @@ class PulseSink : public IAudioSink {
     if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
     written_ = 0;
     played_ = 0;
+    ++timingEpoch_;
+    timing_.valid = false;
     pa_threaded_mainloop_signal(loop_, 0);
   }
 
   int64_t PlayedFrames() const override {
     LoopLock lock(loop_);
-    pa_usec_t latency = 0;
-    int negative = 0;
-    if (pa_stream_get_latency(stream_, &latency, &negative) == 0) {
-      const int64_t queued = negative ? 0 : static_cast<int64_t>(latency) * kOutputRate / 1000000;
-      played_ = std::clamp<int64_t>(written_ - queued, played_, written_);
-    }
+    UpdatePlayed();
     return played_;
   }
 
@@ -213,12 +265,94 @@ class PulseSink : public IAudioSink {
   }
 
  private:
+  // What the server last said, as frames heard at a moment of the local clock.
+  struct Timing {
+    bool valid = false;
+    bool playing = false;  // the server was passing this stream's frames to the device
+    int64_t heard = 0;
+    pa_usec_t at = 0;
+  };
+
+  // Lock held. The heard count from the last answer, counted on by the time since it was true
+  // while the server was playing; never back, never past what was written.
+  void UpdatePlayed() const {
+    if (!timing_.valid || corked_) return;
+    int64_t heard = timing_.heard;
+    if (timing_.playing) {
+      timeval now;
+      pa_gettimeofday(&now);
+      const pa_usec_t t = pa_timeval_load(&now);
+      if (t > timing_.at)
+        heard += static_cast<int64_t>((t - timing_.at) * kOutputRate / PA_USEC_PER_SEC);
+    }
+    played_ = std::clamp<int64_t>(heard, played_, written_);
+  }
+
+  // Lock held. One question at a time; one asked meanwhile is asked again after the answer.
+  void RequestTiming() {
+    if (timingOp_) {
+      askAgain_ = true;
+      return;
+    }
+    askAgain_ = false;
+    askedEpoch_ = timingEpoch_;
+    timingOp_ = pa_stream_update_timing_info(
+        stream_, [](pa_stream*, int ok, void* self) { static_cast<PulseSink*>(self)->OnTiming(ok); },
+        this);
+  }
+
+  // Loop thread, lock held.
+  void OnTiming(int ok) {
+    pa_operation_unref(timingOp_);
+    timingOp_ = nullptr;
+    const pa_timing_info* ti = ok ? pa_stream_get_timing_info(stream_) : nullptr;
+    // An answer to a question asked before a pause, resume or flush is of no use after it.
+    if (ti && askedEpoch_ == timingEpoch_ && !ti->write_index_corrupt && !ti->read_index_corrupt) {
+      // libpulse adds the writes made since the question to its write index, so the queue it
+      // implies is measured against everything written up to now.
+      const int64_t queued =
+          std::max<int64_t>(0, (ti->write_index - ti->read_index) / kBytesPerFrame);
+      const auto inDevice = static_cast<int64_t>(ti->sink_usec * kOutputRate / PA_USEC_PER_SEC);
+      timing_.valid = true;
+      timing_.playing = ti->playing != 0;
+      timing_.heard = written_ - queued - inDevice;
+      timing_.at = pa_timeval_load(&ti->timestamp);
+    }
+    if (!ok) return;
+    if (askAgain_ || askedEpoch_ != timingEpoch_) {
+      RequestTiming();
+    } else if (!corked_ && written_ > 0 && !timing_.playing && !retry_) {
+      // Started but not playing yet (the device is still taking the first frames, or waits for
+      // more): ask again shortly, or the position would stand still until the next write.
+      timeval when;
+      pa_gettimeofday(&when);
+      pa_timeval_add(&when, kRetryMs * PA_USEC_PER_MSEC);
+      pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
+      retry_ = api->time_new(
+          api, &when,
+          [](pa_mainloop_api* a, pa_time_event* e, const timeval*, void* self) {
+            auto* sink = static_cast<PulseSink*>(self);
+            a->time_free(e);
+            sink->retry_ = nullptr;
+            sink->RequestTiming();
+          },
+          this);
+    }
+  }
+
   pa_threaded_mainloop* loop_;
   pa_context* context_;
   pa_stream* stream_ = nullptr;
   // Guarded by the mainloop lock:
   bool interrupted_ = false;
   bool failed_ = false;
+  bool corked_ = true;
+  Timing timing_;
+  uint64_t timingEpoch_ = 0;  // moves on with every pause, resume and flush
+  uint64_t askedEpoch_ = 0;
+  pa_operation* timingOp_ = nullptr;
+  bool askAgain_ = false;
+  pa_time_event* retry_ = nullptr;
   int64_t written_ = 0;
   mutable int64_t played_ = 0;                   // never goes back between flushes
   size_t requestBytes_ = MsToBytes(kRequestMs);  // the server's actual request size

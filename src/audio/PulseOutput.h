@@ -9,7 +9,8 @@ namespace vireo {
 
 // Output through a PulseAudio server (or PipeWire's PulseAudio service), found the usual way:
 // PULSE_SERVER, the user's runtime folder, the desktop's settings. One connection per engine; one
-// playback stream per sink, 16-bit stereo at 44100 Hz, about 250 ms of buffer.
+// playback stream per sink, float stereo at 44100 Hz, about 500 ms of buffer, the
+// volume set on the server's stream.
 //
 // Threading contract: that of IAudioOutput and IAudioSink. All server traffic runs on libpulse's
 // own mainloop thread; every call here takes that loop's lock for the time of one request, so

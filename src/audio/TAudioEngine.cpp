@@ -100,7 +100,7 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
     }
   }
   progressTimer_.setTimerType(Qt::PreciseTimer);
-  progressTimer_.setInterval(50);
+  progressTimer_.setInterval(kProgressMs);
   connect(&progressTimer_, &QTimer::timeout, this, &TAudioEngine::ProgressTick);
   progressTimer_.start();
 }
@@ -124,7 +124,16 @@ void TAudioEngine::RaiseState(int state) {
 
 void TAudioEngine::SetState(int state, bool notify) {
   state_ = state;
+  PaceProgress();
   if (notify) RaiseState(state);
+}
+
+// Each wake-up of the UI thread costs about as much as decoding a tenth of a second here, so
+// while no tick would raise anything the timer only looks in now and then for a handler; any
+// state change puts it back on the 50 ms beat at once.
+void TAudioEngine::PaceProgress() {
+  const int interval = OnProgress && state_ != AudioState::Stopped ? kProgressMs : kIdleProgressMs;
+  if (progressTimer_.interval() != interval) progressTimer_.start(interval);
 }
 
 // Freeing a stream joins its render and download threads; a download may take a moment to
@@ -291,6 +300,7 @@ TTags TAudioEngine::ReadTags(const QString& name) const {
 }
 
 void TAudioEngine::ProgressTick() {
+  PaceProgress();
   if (!OnProgress || state_ == AudioState::Stopped) return;
   const int position = GetPosition();
   const float* fft = silentFft_.data();

@@ -83,11 +83,14 @@ class TAudioEngine : public QObject {
   DownloadHandler OnDownload;
 
  private:
+  static constexpr int kProgressMs = 50;
+  static constexpr int kIdleProgressMs = 500;  // while no tick would raise anything
   struct Relay;
   void Init(std::shared_ptr<IAudioOutput> output);
   void ProgressTick();
   void OpenCompleted(uint64_t serial, std::shared_ptr<void> result);
   void SetState(int state, bool notify);
+  void PaceProgress();
   void RaiseError(int code, int detail);
   void RaiseState(int state);
   void ReleaseStream();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
 
@@ -312,16 +313,23 @@ TEST_F(EngineTest, TheEqualizerChangesABandLiveByAboutItsGain) {
   ASSERT_GT(flat, 0.03f);
   std::array<int, kBandCount> gains{};
   gains[4] = 12;  // 1000 Hz
+  QElapsedTimer heardAfter;
+  heardAfter.start();
   engine_->SetEQ(gains);
   EXPECT_EQ(engine_->BandGains(), gains);
-  Pump(400);
-  EXPECT_NEAR(20 * std::log10(rec_.fft[23] / flat), 12.0, 1.0);
+  // The change is heard once the output's buffer (about half a second) has played.
+  const auto gainNow = [&] { return 20 * std::log10(rec_.fft[23] / flat); };
+  EXPECT_TRUE(WaitUntil([&] { return std::abs(gainNow() - 12.0) < 1.0; }, 4000));
+  RecordProperty("heard_after_ms", static_cast<int>(heardAfter.elapsed()));
+  Pump(200);
+  EXPECT_NEAR(gainNow(), 12.0, 1.0);
   // The gains survive into the next stream.
   engine_->Play(
       MediaFactory::Tone(QStringLiteral("tone1k-eq"), QStringLiteral("wav"), 1000, 3.0, 0.1));
   ASSERT_TRUE(
       WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
-  Pump(300);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 200; }, 4000));
+  Pump(100);
   EXPECT_NEAR(20 * std::log10(rec_.fft[23] / flat), 12.0, 1.0);
 }
 

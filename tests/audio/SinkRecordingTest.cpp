@@ -29,14 +29,68 @@ double ToneAmplitude(const QByteArray& raw, double hz) {
   return 2 * std::hypot(re, im) / static_cast<double>(frames);
 }
 
+// Plays the file to its end at the given volume and band gains while the null sink's monitor is
+// recorded; returns the strongest half second's amplitude of `hz` in the recording.
+double PlayAndMeasure(const QString& file, float volume, const std::array<int, kBandCount>& gains,
+                      double hz) {
+  const QString raw = MediaFactory::Dir() + QStringLiteral("/monitor.raw");
+  QProcess parec;
+  parec.setStandardOutputFile(raw);
+  parec.start(QStringLiteral("parec"),
+              {QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
+               QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
+               QStringLiteral("--latency-msec=20")});
+  EXPECT_TRUE(parec.waitForStarted(5000));
+  Pump(300);
+  TAudioEngine engine(MediaFactory::Dir());
+  EXPECT_TRUE(engine.OutputReady());
+  bool ended = false;
+  engine.OnEnd = [&](int) { ended = true; };
+  engine.SetVolume(volume);
+  engine.SetEQ(gains);
+  engine.Play(file);
+  EXPECT_TRUE(WaitUntil([&] { return ended; }, 8000));
+  Pump(200);
+  parec.terminate();
+  parec.waitForFinished(3000);
+  QFile f(raw);
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray bytes = f.readAll();
+  EXPECT_GT(bytes.size(), 44100 * 4);
+  const qsizetype window = 44100 * 4 / 2;
+  double best = 0;
+  for (qsizetype at = 0; at + window <= bytes.size(); at += 4410 * 4)
+    best = std::max(best, ToneAmplitude(bytes.mid(at, window), hz));
+  return best;
+}
+
 }  // namespace
 
 TEST(SoundReachesTheServer, TheNullSinkMonitorHearsTheTone) {
   // 1234 Hz: other tests playing into the same sink at the same time use other tones, and none
-  // of theirs has a harmonic here (the sink clips their sum now and then).
+  // of theirs has a harmonic here (the sink clips their sum now and then). The strongest half
+  // second of it is ours: half scale at half volume is a quarter, within the sink's resolution.
   const QString file =
       MediaFactory::Tone(QStringLiteral("rec1234"), QStringLiteral("flac"), 1234, 1.5, 0.5);
-  const QString raw = MediaFactory::Dir() + QStringLiteral("/monitor.raw");
+  EXPECT_NEAR(PlayAndMeasure(file, 50, {}, 1234), 0.25, 0.03);
+}
+
+TEST(SoundReachesTheServer, ABoostAboveFullScaleIsClippedNotWrapped) {
+  // 0.6 raised by 12 dB is about 2.4: clipped, it is nearly a full-scale square wave, whose
+  // fundamental is 4 / pi of full scale; wrapped samples would leave little of the tone.
+  const QString file =
+      MediaFactory::Tone(QStringLiteral("rec3000loud"), QStringLiteral("flac"), 3000, 1.5, 0.6);
+  std::array<int, kBandCount> gains{};
+  gains[5] = 12;  // 3000 Hz, a tone no other test plays
+  const double heard = PlayAndMeasure(file, 100, gains, 3000);
+  EXPECT_GT(heard, 1.1);
+  EXPECT_LT(heard, 1.3);
+}
+
+TEST(SoundReachesTheServer, AVolumeChangeIsHeardAtOnceNotAfterTheBuffer) {
+  const QString file =
+      MediaFactory::Tone(QStringLiteral("rec1800"), QStringLiteral("flac"), 1800, 2.5, 0.5);
+  const QString raw = MediaFactory::Dir() + QStringLiteral("/monitor-volume.raw");
   QProcess parec;
   parec.setStandardOutputFile(raw);
   parec.start(QStringLiteral("parec"),
@@ -51,21 +105,31 @@ TEST(SoundReachesTheServer, TheNullSinkMonitorHearsTheTone) {
   engine.OnEnd = [&](int) { ended = true; };
   engine.SetVolume(50);
   engine.Play(file);
+  ASSERT_TRUE(WaitUntil([&] { return engine.GetPosition() >= 1000; }, 8000));
+  const int changedAt = engine.GetPosition();
+  engine.SetVolume(10);
   ASSERT_TRUE(WaitUntil([&] { return ended; }, 8000));
   Pump(200);
   parec.terminate();
   parec.waitForFinished(3000);
   QFile f(raw);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  QByteArray bytes = f.readAll();
-  ASSERT_GT(bytes.size(), 44100 * 4);
-  // The strongest half second of 1234 Hz is ours.
-  const qsizetype window = 44100 * 4 / 2;
-  double best = 0;
-  for (qsizetype at = 0; at + window <= bytes.size(); at += 4410 * 4) {
-    const QByteArray part = bytes.mid(at, window);
-    best = std::max(best, ToneAmplitude(part, 1234));
+  const QByteArray bytes = f.readAll();
+  // The tone's level in 10 ms steps: it starts at 0.25 (frame 0 of the track) and drops to 0.05
+  // where the change was heard.
+  const qsizetype step = 441 * 4;
+  qsizetype onset = -1, drop = -1;
+  for (qsizetype at = 0; at + step <= bytes.size(); at += step) {
+    const double level = ToneAmplitude(bytes.mid(at, step), 1800);
+    if (onset < 0 && level > 0.2) onset = at;
+    if (onset >= 0 && at > onset + 20 * step && level < 0.15) {
+      drop = at;
+      break;
+    }
   }
-  // Half scale at half volume: a quarter, within the sink's resolution.
-  EXPECT_NEAR(best, 0.25, 0.03);
+  ASSERT_GE(onset, 0);
+  ASSERT_GT(drop, onset);
+  const double heardAt = static_cast<double>(drop - onset) / (44.1 * 4);
+  // Within the device's latency and the ramp, far less than the half second queued.
+  EXPECT_NEAR(heardAt, changedAt, 120) << "changed at " << changedAt << " ms, heard at " << heardAt;
 }
