@@ -31,6 +31,7 @@ class Equalizer {
   };
   static void Design(Band& band, int index, double gainDb);
   void ProcessBand(Band& band, float* frames, int count);
+  void ProcessCascade(float* frames, int count);
 
   std::array<std::atomic<int>, kBandCount> target_;
   std::array<Band, kBandCount> bands_;

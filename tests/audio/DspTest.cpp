@@ -6,8 +6,8 @@
 
 #include "audio/AudioCodes.h"
 #include "audio/Equalizer.h"
-#include "audio/SampleHistory.h"
 #include "audio/FrequencyAnalyzer.h"
+#include "audio/SampleHistory.h"
 
 using namespace vireo;
 
@@ -62,6 +62,24 @@ TEST(Equalizer, RaisesAToneByTheGainSetAndIsExactWhenFlat) {
   for (int at = 0; at < 44100; at += 512)
     eq.Process(boosted.data() + 2 * at, std::min(512, 44100 - at));
   EXPECT_NEAR(RmsDb(boosted, 22050) - RmsDb(original, 0), 12.0, 0.5);
+}
+
+TEST(Equalizer, AllTenBandsTogetherGiveTheirCombinedResponseOnBothChannels) {
+  const std::array<int, kBandCount> g{6, 4, 2, -1, -3, 2, 4, 6, -5, 8};
+  for (double hz : {80.0, 450.0, 1000.0, 6000.0, 12000.0}) {
+    Equalizer eq;
+    eq.SetGains(g);
+    std::vector<float> v = Sine(hz, 44100, 0.1);
+    for (int at = 0; at < 44100; at += 2048)
+      eq.Process(v.data() + 2 * at, std::min(2048, 44100 - at));
+    const double expected = Equalizer::ResponseDb(g, hz);
+    EXPECT_NEAR(RmsDb(v, 22050) - RmsDb(Sine(hz, 44100, 0.1), 0), expected, 0.2) << hz << " Hz";
+    // The right channel went through the same filters.
+    double worst = 0;
+    for (size_t i = 22050 * 2; i < v.size(); i += 2)
+      worst = std::max(worst, double(std::abs(v[i] - v[i + 1])));
+    EXPECT_LT(worst, 1e-6) << hz << " Hz";
+  }
 }
 
 TEST(Equalizer, ALiveGainChangeGlidesInsteadOfJumping) {
