@@ -7,8 +7,10 @@
 namespace vireo {
 
 // One playback channel on the output device: interleaved 32-bit float stereo at 44100 Hz. The
-// device scales the samples by the channel's volume and clips them to full scale, so samples
-// above full scale (an equalizer boost) are clipped only after the volume, never wrapped.
+// device scales the samples by the channel's volume and clips them to full scale, never wraps
+// them. Samples above full scale (an equalizer boost) are clipped after the volume where the
+// server mixes in float (PipeWire), before it where each channel is first converted to the
+// device's format (a PulseAudio daemon on a 16-bit device).
 //
 // Threading contract:
 // - WaitRoom(), Write() and Drain() are called by one thread only, the stream's render thread.

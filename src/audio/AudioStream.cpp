@@ -7,8 +7,8 @@
 
 #include "audio/AudioDecoder.h"
 #include "audio/AudioOutput.h"
-#include "audio/NetworkSource.h"
 #include "audio/FrequencyAnalyzer.h"
+#include "audio/NetworkSource.h"
 
 namespace vireo {
 

@@ -86,10 +86,7 @@ class NullSink : public IAudioSink {
     last_ = Clock::now();
   }
 
-  void SetVolume(float factor) override {
-    std::lock_guard lock(mutex_);
-    volume_ = factor;
-  }
+  void SetVolume(float) override {}  // nothing is heard
 
   void Flush() override {
     std::lock_guard lock(mutex_);
@@ -129,7 +126,6 @@ class NullSink : public IAudioSink {
   std::condition_variable cv_;
   bool paused_ = true;
   bool interrupted_ = false;
-  float volume_ = 1.0f;  // kept, not applied: nothing is heard
   int64_t written_ = 0;
   int64_t played_ = 0;
   Clock::time_point last_ = Clock::now();

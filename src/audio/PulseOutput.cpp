@@ -22,7 +22,10 @@ constexpr int kConnectTimeoutMs = 3000;
 constexpr int kTargetMs = 500;
 constexpr int kRequestMs = 200;
 constexpr int kPrebufMs = 20;  // playing starts as soon as this much is queued
-constexpr int kRetryMs = 20;   // how soon a started stream that is not playing yet asks again
+// A started stream that is not playing yet asks again after 2 ms, then twice as long each time
+// up to 128 ms: the first sound is seen at once, a device that takes long to start costs little.
+constexpr int kFirstRetryMs = 2;
+constexpr int kLastRetryMs = 128;
 
 uint32_t MsToBytes(int ms) {
   return static_cast<uint32_t>(kOutputRate * ms / 1000 * kBytesPerFrame);
@@ -221,6 +224,7 @@ class PulseSink : public IAudioSink {
     if (paused) UpdatePlayed();
     corked_ = paused;
     ++timingEpoch_;
+    retryMs_ = kFirstRetryMs;
     timing_.valid = false;
     if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr))
       pa_operation_unref(op);
@@ -249,6 +253,7 @@ class PulseSink : public IAudioSink {
     written_ = 0;
     played_ = 0;
     ++timingEpoch_;
+    retryMs_ = kFirstRetryMs;
     timing_.valid = false;
     pa_threaded_mainloop_signal(loop_, 0);
   }
@@ -297,8 +302,8 @@ class PulseSink : public IAudioSink {
     askAgain_ = false;
     askedEpoch_ = timingEpoch_;
     timingOp_ = pa_stream_update_timing_info(
-        stream_, [](pa_stream*, int ok, void* self) { static_cast<PulseSink*>(self)->OnTiming(ok); },
-        this);
+        stream_,
+        [](pa_stream*, int ok, void* self) { static_cast<PulseSink*>(self)->OnTiming(ok); }, this);
   }
 
   // Loop thread, lock held.
@@ -321,12 +326,15 @@ class PulseSink : public IAudioSink {
     if (!ok) return;
     if (askAgain_ || askedEpoch_ != timingEpoch_) {
       RequestTiming();
-    } else if (!corked_ && written_ > 0 && !timing_.playing && !retry_) {
+    } else if (timing_.playing) {
+      retryMs_ = kFirstRetryMs;
+    } else if (!corked_ && written_ > 0 && !retry_) {
       // Started but not playing yet (the device is still taking the first frames, or waits for
       // more): ask again shortly, or the position would stand still until the next write.
       timeval when;
       pa_gettimeofday(&when);
-      pa_timeval_add(&when, kRetryMs * PA_USEC_PER_MSEC);
+      pa_timeval_add(&when, static_cast<pa_usec_t>(retryMs_) * PA_USEC_PER_MSEC);
+      retryMs_ = std::min(2 * retryMs_, kLastRetryMs);
       pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
       retry_ = api->time_new(
           api, &when,
@@ -353,6 +361,7 @@ class PulseSink : public IAudioSink {
   pa_operation* timingOp_ = nullptr;
   bool askAgain_ = false;
   pa_time_event* retry_ = nullptr;
+  int retryMs_ = kFirstRetryMs;
   int64_t written_ = 0;
   mutable int64_t played_ = 0;                   // never goes back between flushes
   size_t requestBytes_ = MsToBytes(kRequestMs);  // the server's actual request size

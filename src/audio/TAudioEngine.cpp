@@ -4,10 +4,10 @@
 #include "audio/AudioOutput.h"
 #include "audio/AudioStream.h"
 #include "audio/FormatFilter.h"
+#include "audio/FrequencyAnalyzer.h"
 #include "audio/NetworkSource.h"
 #include "audio/PulseOutput.h"
 #include "audio/SharedValues.h"
-#include "audio/FrequencyAnalyzer.h"
 #include "audio/TStreamCreateURLThread.h"
 #include "audio/TagReader.h"
 
