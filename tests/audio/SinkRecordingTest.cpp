@@ -3,11 +3,13 @@
 #include <QFile>
 #include <QProcess>
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 #include "MediaFactory.h"
 #include "TestEnv.h"
 #include "audio/TAudioEngine.h"
+#include "base/TextUtil.h"
 
 using namespace vireo;
 using vireo::test::MediaFactory;
@@ -30,10 +32,11 @@ double ToneAmplitude(const QByteArray& raw, double hz) {
 }
 
 // Plays the file to its end at the given volume and band gains while the null sink's monitor is
-// recorded; returns the strongest half second's amplitude of `hz` in the recording.
-double PlayAndMeasure(const QString& file, float volume, const std::array<int, kBandCount>& gains,
-                      double hz) {
-  const QString raw = MediaFactory::Dir() + QStringLiteral("/monitor.raw");
+// recorded, running `during` once the stream plays; returns the recording (16-bit stereo).
+QByteArray RecordWhilePlaying(const QString& file, float volume,
+                              const std::array<int, kBandCount>& gains,
+                              const std::function<void(TAudioEngine&)>& during = nullptr) {
+  const QString raw = MediaFactory::Dir() + QStringLiteral("/monitor-%1.raw").arg(FileTitle(file));
   QProcess parec;
   parec.setStandardOutputFile(raw);
   parec.start(QStringLiteral("parec"),
@@ -42,21 +45,31 @@ double PlayAndMeasure(const QString& file, float volume, const std::array<int, k
                QStringLiteral("--latency-msec=20")});
   EXPECT_TRUE(parec.waitForStarted(5000));
   Pump(300);
-  TAudioEngine engine(MediaFactory::Dir());
-  EXPECT_TRUE(engine.OutputReady());
-  bool ended = false;
-  engine.OnEnd = [&](int) { ended = true; };
-  engine.SetVolume(volume);
-  engine.SetEQ(gains);
-  engine.Play(file);
-  EXPECT_TRUE(WaitUntil([&] { return ended; }, 8000));
+  {
+    TAudioEngine engine(MediaFactory::Dir());
+    EXPECT_TRUE(engine.OutputReady());
+    bool ended = false;
+    engine.OnEnd = [&](int) { ended = true; };
+    engine.SetVolume(volume);
+    engine.SetEQ(gains);
+    engine.Play(file);
+    if (during) during(engine);
+    EXPECT_TRUE(WaitUntil([&] { return ended; }, 8000));
+  }
   Pump(200);
   parec.terminate();
   parec.waitForFinished(3000);
   QFile f(raw);
-  if (!f.open(QIODevice::ReadOnly)) return -1;
+  if (!f.open(QIODevice::ReadOnly)) return {};
   const QByteArray bytes = f.readAll();
   EXPECT_GT(bytes.size(), 44100 * 4);
+  return bytes;
+}
+
+// The strongest half second's amplitude of `hz` while the file plays.
+double PlayAndMeasure(const QString& file, float volume, const std::array<int, kBandCount>& gains,
+                      double hz) {
+  const QByteArray bytes = RecordWhilePlaying(file, volume, gains);
   const qsizetype window = 44100 * 4 / 2;
   double best = 0;
   for (qsizetype at = 0; at + window <= bytes.size(); at += 4410 * 4)
@@ -93,31 +106,13 @@ TEST(SoundReachesTheServer, ABoostAboveFullScaleIsClippedNotWrapped) {
 TEST(SoundReachesTheServer, AVolumeChangeIsHeardAtOnceNotAfterTheBuffer) {
   const QString file =
       MediaFactory::Tone(QStringLiteral("rec1800"), QStringLiteral("flac"), 1800, 2.5, 0.5);
-  const QString raw = MediaFactory::Dir() + QStringLiteral("/monitor-volume.raw");
-  QProcess parec;
-  parec.setStandardOutputFile(raw);
-  parec.start(QStringLiteral("parec"),
-              {QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
-               QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
-               QStringLiteral("--latency-msec=20")});
-  ASSERT_TRUE(parec.waitForStarted(5000));
-  Pump(300);
-  TAudioEngine engine(MediaFactory::Dir());
-  ASSERT_TRUE(engine.OutputReady());
-  bool ended = false;
-  engine.OnEnd = [&](int) { ended = true; };
-  engine.SetVolume(50);
-  engine.Play(file);
-  ASSERT_TRUE(WaitUntil([&] { return engine.GetPosition() >= 1000; }, 8000));
-  const int changedAt = engine.GetPosition();
-  engine.SetVolume(10);
-  ASSERT_TRUE(WaitUntil([&] { return ended; }, 8000));
-  Pump(200);
-  parec.terminate();
-  parec.waitForFinished(3000);
-  QFile f(raw);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  const QByteArray bytes = f.readAll();
+  int changedAt = -1;
+  const QByteArray bytes = RecordWhilePlaying(file, 50, {}, [&](TAudioEngine& engine) {
+    if (!WaitUntil([&] { return engine.GetPosition() >= 1000; }, 8000)) return;
+    changedAt = engine.GetPosition();
+    engine.SetVolume(10);
+  });
+  ASSERT_GE(changedAt, 1000);
   // The tone's level in 10 ms steps: it starts at 0.25 (frame 0 of the track) and drops to 0.05
   // where the change was heard.
   const qsizetype step = 441 * 4;
