@@ -26,19 +26,10 @@ class NullSink : public IAudioSink {
     }
     int taken = 0;
     while (taken < count) {
-      if (interrupted_) {
-        interrupted_ = false;
-        break;
-      }
-      Advance();
-      const int64_t room = kBufferFrames - (written_ - played_);
-      if (room > 0) {
-        const int64_t n = std::min<int64_t>(room, count - taken);
-        written_ += n;
-        taken += static_cast<int>(n);
-        continue;
-      }
-      cv_.wait_for(lock, std::chrono::milliseconds(5));
+      const int n = RoomLocked(lock, count - taken);
+      if (n <= 0) break;
+      written_ += n;
+      taken += n;
     }
     return taken;
   }
@@ -47,6 +38,11 @@ class NullSink : public IAudioSink {
     if (lost_->load()) return 0;
     std::unique_lock lock(mutex_);
     if (!realTime_) return frames;
+    return RoomLocked(lock, frames);
+  }
+
+  // Lock held: room for at least min(frames, the whole buffer), as much of `frames` as fits.
+  int RoomLocked(std::unique_lock<std::mutex>& lock, int frames) {
     for (;;) {
       if (interrupted_) {
         interrupted_ = false;

@@ -125,6 +125,31 @@ class PulseSink : public IAudioSink {
 
   int WaitRoom(int frames) override {
     LoopLock lock(loop_);
+    return RoomLocked(frames);
+  }
+
+  int Write(const float* frames, int count) override {
+    LoopLock lock(loop_);
+    int taken = 0;
+    while (taken < count) {
+      const int n = RoomLocked(count - taken);
+      if (n <= 0) break;
+      if (pa_stream_write(stream_, frames + static_cast<ptrdiff_t>(taken) * kOutputChannels,
+                          static_cast<size_t>(n) * kBytesPerFrame, nullptr, 0,
+                          PA_SEEK_RELATIVE) < 0) {
+        failed_ = true;
+        break;
+      }
+      taken += n;
+      written_ += n;
+    }
+    // Sent together with the samples, so the question costs no wake-up of its own.
+    if (taken > 0) RequestTiming();
+    return taken;
+  }
+
+  // Lock held. WaitRoom() without taking the lock.
+  int RoomLocked(int frames) {
     const size_t want = std::min(requestBytes_, static_cast<size_t>(frames) * kBytesPerFrame);
     for (;;) {
       if (interrupted_) {
@@ -147,45 +172,6 @@ class PulseSink : public IAudioSink {
       pa_threaded_mainloop_wait(loop_);
       wantBytes_ = 0;
     }
-  }
-
-  int Write(const float* frames, int count) override {
-    LoopLock lock(loop_);
-    int taken = 0;
-    while (taken < count) {
-      if (interrupted_) {
-        interrupted_ = false;
-        break;
-      }
-      if (pa_stream_get_state(stream_) != PA_STREAM_READY) {
-        failed_ = true;
-        break;
-      }
-      const size_t room = pa_stream_writable_size(stream_);
-      if (room == static_cast<size_t>(-1)) {
-        failed_ = true;
-        break;
-      }
-      size_t bytes = std::min(room, static_cast<size_t>(count - taken) * kBytesPerFrame);
-      bytes -= bytes % kBytesPerFrame;
-      if (bytes == 0) {
-        wantBytes_ = std::min(requestBytes_, static_cast<size_t>(count - taken) * kBytesPerFrame);
-        pa_threaded_mainloop_wait(loop_);
-        wantBytes_ = 0;
-        continue;
-      }
-      if (pa_stream_write(stream_, frames + static_cast<ptrdiff_t>(taken) * kOutputChannels, bytes,
-                          nullptr, 0, PA_SEEK_RELATIVE) < 0) {
-        failed_ = true;
-        break;
-      }
-      const int n = static_cast<int>(bytes / kBytesPerFrame);
-      taken += n;
-      written_ += n;
-    }
-    // Sent together with the samples, so the question costs no wake-up of its own.
-    if (taken > 0) RequestTiming();
-    return taken;
   }
 
   bool Drain() override {
@@ -223,9 +209,7 @@ class PulseSink : public IAudioSink {
     // server has said how far it is (an answer from before the pause would count the pause).
     if (paused) UpdatePlayed();
     corked_ = paused;
-    ++timingEpoch_;
-    retryMs_ = kFirstRetryMs;
-    timing_.valid = false;
+    ForgetTiming();
     if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr))
       pa_operation_unref(op);
     if (!paused) RequestTiming();
@@ -252,9 +236,7 @@ class PulseSink : public IAudioSink {
     if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
     written_ = 0;
     played_ = 0;
-    ++timingEpoch_;
-    retryMs_ = kFirstRetryMs;
-    timing_.valid = false;
+    ForgetTiming();
     pa_threaded_mainloop_signal(loop_, 0);
   }
 
@@ -291,6 +273,13 @@ class PulseSink : public IAudioSink {
         heard += static_cast<int64_t>((t - timing_.at) * kOutputRate / PA_USEC_PER_SEC);
     }
     played_ = std::clamp<int64_t>(heard, played_, written_);
+  }
+
+  // Lock held. After a pause, resume or flush, what the server said before no longer holds.
+  void ForgetTiming() {
+    ++timingEpoch_;
+    retryMs_ = kFirstRetryMs;
+    timing_.valid = false;
   }
 
   // Lock held. One question at a time; one asked meanwhile is asked again after the answer.
