@@ -3,37 +3,14 @@
 
 #include <random>
 
+#include "ControlTestUtil.h"
 #include "ddvcl/BitmapBlend.h"
 #include "ddvcl/Blend.h"
 #include "ddvcl/TDDBitmap32.h"
 
 using namespace vireo;
 using namespace vireo::blend;
-
-namespace {
-
-// The rule written out once more, channel by channel, independent of the library's helpers.
-TColor32 Ref(TColor32 s, TColor32 d, int master = -1) {
-  const unsigned a = s >> 24;
-  unsigned w;
-  if (master < 0) {
-    if (a == 0) return d;
-    if (a == 255) return s;
-    w = a;
-  } else {
-    if (a == 0) return d;
-    w = ((a + 1) * unsigned(master)) >> 8;
-    if (w == 0) return d;
-  }
-  TColor32 r = 0;
-  for (int i = 0; i < 4; ++i) {
-    const unsigned sc = (s >> (8 * i)) & 0xFF, dc = (d >> (8 * i)) & 0xFF;
-    r |= ((sc * w + dc * (256 - w) + 128) >> 8) << (8 * i);
-  }
-  return r;
-}
-
-}  // namespace
+using vireo::test::RefBlend;
 
 TEST(BlendRow, TransparentKeepsOpaqueReplacesAndTheRestMixesEveryChannel) {
   TColor32 src[3] = {0x00FFFFFFu, 0xFF123456u, 0x80FF0000u};
@@ -103,11 +80,11 @@ TEST(BlendRow, ScalarMatchesTheWrittenRuleExhaustivelyOverAlphaAndMaster) {
         const TColor32 s = sc | a << 24, d = dc | 0x7F000000u;
         TColor32 out = d;
         BlendRow(&s, &out, 1);
-        ASSERT_EQ(out, Ref(s, d)) << a;
+        ASSERT_EQ(out, RefBlend(s, d)) << a;
         for (int m : {0, 1, 64, 127, 128, 200, 254, 255}) {
           TColor32 out2 = d;
           BlendRowMaster(&s, &out2, 1, m);
-          ASSERT_EQ(out2, Ref(s, d, m)) << a << " " << m;
+          ASSERT_EQ(out2, RefBlend(s, d, m)) << a << " " << m;
         }
       }
 }
@@ -143,7 +120,7 @@ TEST(BlendTo, MasterAlphaZeroDrawsNothingButStillNotifies) {
   // Opacity is the master alpha when none is given.
   src.SetOpacity(128);
   src.BlendTo(dst, 0, 0, src.BoundsRect());
-  EXPECT_EQ(dst.Pixel(1, 1), Ref(0xFFFF0000u, 0xFF00FF00u, 128));
+  EXPECT_EQ(dst.Pixel(1, 1), RefBlend(0xFFFF0000u, 0xFF00FF00u, 128));
   // Nothing at all with an empty bitmap.
   TDDBitmap32 empty;
   empty.BlendTo(dst, 0, 0, TRect{0, 0, 4, 4});
@@ -194,13 +171,13 @@ TEST(StretchBlendTo, FullAlphaOverwritesAndLowerAlphaBlends) {
 
   dst.Clear(0xFF101010u);
   src.StretchBlendTo(dst, TRect{-2, 0, 2, 4}, 100);  // hangs off the left edge
-  EXPECT_EQ(dst.Pixel(0, 0), Ref(0xFF00FF00u, 0xFF101010u, 100));
-  EXPECT_EQ(dst.Pixel(1, 3), Ref(0xFFFFFFFFu, 0xFF101010u, 100));
+  EXPECT_EQ(dst.Pixel(0, 0), RefBlend(0xFF00FF00u, 0xFF101010u, 100));
+  EXPECT_EQ(dst.Pixel(1, 3), RefBlend(0xFFFFFFFFu, 0xFF101010u, 100));
   EXPECT_EQ(dst.Pixel(2, 0), 0xFF101010u);
 
   // The same size blends through BlendRow instead of copying.
   dst.Clear(0xFF101010u);
   src.StretchBlendTo(dst, TRect{0, 0, 2, 2}, 255);
-  EXPECT_EQ(dst.Pixel(0, 0), Ref(0x80FF0000u, 0xFF101010u));
+  EXPECT_EQ(dst.Pixel(0, 0), RefBlend(0x80FF0000u, 0xFF101010u));
   EXPECT_EQ(dst.Pixel(0, 1), 0xFF101010u);
 }
