@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git ccache
   # Qt 6 with WebEngine and the platform plug-ins (xcb, offscreen)
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-webengine-dev qt6-webengine-dev-tools
   libqt6opengl6-dev libgl-dev libegl-dev libxkbcommon-dev
@@ -13,11 +13,15 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
   libpulse-dev libtag1-dev libebur128-dev libfftw3-dev
   # network, files, images
-  libcurl4-openssl-dev libxml2-dev libpng-dev zlib1g-dev
+  libcurl4-openssl-dev libxml2-dev libpng-dev zlib1g-dev libsodium-dev
+  # X11 input shapes of the desktop lyrics
+  libx11-dev libxext-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
   # real components the tests drive
-  xvfb xauth openbox xcompmgr xdotool x11-utils imagemagick
+  xvfb xauth openbox xcompmgr xdotool x11-utils imagemagick trayer dbus playerctl
+  # the skins' art is rendered from SVG
+  librsvg2-bin
   pulseaudio pulseaudio-utils ffmpeg fonts-wqy-microhei
 )
 
