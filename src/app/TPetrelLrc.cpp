@@ -1,3 +1,4 @@
+#include "app/X11Desktop.h"
 #include "app/TPetrelLrc.h"
 
 #include "app/EdgeResize.h"
@@ -11,7 +12,6 @@ namespace vireo {
 
 TPetrelLrc::TPetrelLrc(TPetrelMain* main) : TDDFormEx(nullptr), main_(main) {
   setObjectName(QStringLiteral("PetrelLrc"));
-  setProperty("windowClassName", QStringLiteral("Vireo LRC"));
   setWindowTitle(QStringLiteral("Vireo LRC"));
   // A tool window of the main one: no taskbar entry of its own, minimised with it.
   setWindowFlag(Qt::Tool);
@@ -53,6 +53,8 @@ TPetrelLrc::TPetrelLrc(TPetrelMain* main) : TDDFormEx(nullptr), main_(main) {
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
       EdgeResize(this, x, y, false, 6);
   };
+  // Set last: changing window flags afterwards would make a new native window.
+  X11Desktop::SetWindowClass(this, QStringLiteral("Vireo LRC"));
 }
 
 void TPetrelLrc::btn_lrcClick() {

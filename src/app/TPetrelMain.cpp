@@ -1,3 +1,5 @@
+#include "app/TUSGeneralPurpose.h"
+#include "app/X11Desktop.h"
 #include "app/TPetrelMain.h"
 
 #include <QApplication>
@@ -5,10 +7,15 @@
 #include <QDir>
 #include <QLoggingCategory>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWindow>
 
 #include "app/EdgeResize.h"
+#include "app/TPetrelDeskTopLrc.h"
+#include "app/TPetrelDlrcButton.h"
 #include "app/TPetrelLrc.h"
+#include "app/TPetrelSlrc.h"
+#include "ddvcl/TDDLrcShow.h"
 #include "app/WindowDragger.h"
 #include "audio/TAudioEngine.h"
 #include "ddvcl/TDDButton.h"
@@ -49,8 +56,6 @@ void Step(const char* name, Fn&& fn) {
 TPetrelMain::TPetrelMain(QStringList arguments, QWidget* parent)
     : TDDFormEx(parent), arguments_(std::move(arguments)) {
   setObjectName(QStringLiteral("PetrelMain"));
-  // The class name other programs knew the window by; the caption is the player's name.
-  setProperty("windowClassName", QStringLiteral("Vireo"));
   setWindowTitle(QStringLiteral("维雀"));
   SetTag(1);  // the docking master: the other windows go along when it moves
   resize(363, 490);
@@ -62,6 +67,8 @@ TPetrelMain::TPetrelMain(QStringList arguments, QWidget* parent)
   connect(&tmr_lanerr, &QTimer::timeout, this, [this] { tmr_lanerrTimer(); });
   CreateComponents();
   CreateMenus();
+  // Set last: changing window flags afterwards would make a new native window.
+  X11Desktop::SetWindowClass(this, QStringLiteral("Vireo"));
 }
 
 TPetrelMain::~TPetrelMain() {
@@ -262,7 +269,15 @@ void TPetrelMain::FormCreate() {
     ServiceHost::SetHost(ctx_.Settings.ServiceHost);
   });
   // 8: the other windows.
-  Step("windows", [this] { lrcWindow_ = new TPetrelLrc(this); });
+  Step("windows", [this] {
+    lrcWindow_ = new TPetrelLrc(this);
+    auto* desktop = new TPetrelDeskTopLrc();
+    auto* toolbar = new TPetrelDlrcButton(desktop);
+    desktop->SetToolbar(toolbar);
+    desktopLyrics_ = desktop;
+    desktopToolbar_ = toolbar;
+    ConnectLyricWindows();
+  });
   // 9: skin and equalizer menus, then the skin.
   Step("skin menus", [this] {
     skin_->BuildSkinMenu(pmm_skin, ctx_.Settings.AppDir, ctx_.Settings.SkinName);
@@ -284,6 +299,15 @@ void TPetrelMain::FormCreate() {
   Step("volume", [this] { sldr_volume->SetPosition(ctx_.Settings.Volume); });
   // 14, 15: the engine.
   Step("engine", [this] { CreateEngine(); });
+  // 16: the plug-ins, from the folder beside the player, then the user's own.
+  Step("plug-ins", [this] {
+    plugins_ = std::make_unique<TUSGeneralPurpose>(QStringList{
+        ctx_.Settings.AppDir + QStringLiteral("plugins"),
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/vireo/plugins")});
+    connect(this, &TPetrelMain::TrackStarted, this, [this] { NotifyPlugins(108); });
+    connect(this, &TPetrelMain::TrackEnded, this, [this] { NotifyPlugins(109); });
+  });
   // 18: the playlist.
   Step("playlist", [this] {
     LoadPlaylist(*model_, ctx_.Settings.PlaylistPath, [this](bool) { UpdateEmptyPanel(); });
@@ -303,6 +327,31 @@ void TPetrelMain::FormCreate() {
   });
 }
 
+void TPetrelMain::ConnectLyricWindows() {
+  auto* desktop = static_cast<TPetrelDeskTopLrc*>(desktopLyrics_.data());
+  auto* toolbar = static_cast<TPetrelDlrcButton*>(desktopToolbar_.data());
+  connect(this, &TPetrelMain::LyricLine, desktop, &TPetrelDeskTopLrc::ShowText);
+  connect(desktop, &TPetrelDeskTopLrc::Hovered, toolbar, [toolbar] {
+    toolbar->PlaceOver();
+    toolbar->LyricsHovered();
+  });
+  connect(toolbar, &TPetrelDlrcButton::ShiftLyrics, this, [this](int ms) {
+    if (lrcWindow_) lrcWindow_->lrcshw_min->SetLrcOffset(lrcWindow_->lrcshw_min->LrcOffset() + ms);
+  });
+  connect(toolbar, &TPetrelDlrcButton::SearchLyrics, this, [this] { TPetrelSlrc::Open(this); });
+  connect(toolbar, &TPetrelDlrcButton::SwitchToWindowLyrics, this, [this] {
+    ctx_.LyricMode = 1;
+    if (desktopLyrics_) desktopLyrics_->hide();
+    if (lrcWindow_) lrcWindow_->show();
+  });
+  connect(toolbar, &TPetrelDlrcButton::CloseLyrics, this, [this] { SetLyricsChecked(false); });
+  connect(toolbar, &TPetrelDlrcButton::Dragged, this,
+          [this, desktop] { ctx_.DesktopLyricsPos = desktop->pos(); });
+  connect(lrcWindow_, &TPetrelLrc::DesktopLyricsWanted, this, [this] {
+    if (desktopLyrics_) desktopLyrics_->show();
+  });
+}
+
 void TPetrelMain::PlaceWindows() {
   const QScreen* s = QGuiApplication::primaryScreen();
   if (!s) return;
@@ -312,6 +361,15 @@ void TPetrelMain::PlaceWindows() {
   const int top = wa.top() + (wa.height() - height()) / 2;
   move(left, top);
   if (lrcWindow_) lrcWindow_->move(left, top + height());
+  // The desktop lyrics come back where the user last dragged them, while that is on a screen.
+  if (desktopLyrics_ && !ctx_.DesktopLyricsPos.isNull()) {
+    const QRect wanted(ctx_.DesktopLyricsPos, desktopLyrics_->size());
+    for (const QScreen* screen : QGuiApplication::screens())
+      if (screen->geometry().intersects(wanted)) {
+        desktopLyrics_->move(ctx_.DesktopLyricsPos);
+        break;
+      }
+  }
 }
 
 void TPetrelMain::CreateEngine() {
@@ -373,14 +431,35 @@ void TPetrelMain::FormClose() {
 }
 
 void TPetrelMain::FormDestroy() {
+  delete desktopToolbar_.data();
+  delete desktopLyrics_.data();
   // 1: the cache file of a streamed track (the partial temporary file stays).
   ctx_.CacheStream.reset();
   // 2: the engine stops and joins its threads.
   engine_.reset();
+  // 3: the plug-ins are told and unloaded.
+  plugins_.reset();
   // 4: the lyric component.
   lrcDown_.reset();
   // 5: the skin.
   skin_.reset();
+}
+
+void TPetrelMain::NotifyPlugins(int message) {
+  const int current = model_->CurrentItem();
+  if (!plugins_ || current < 0 || current >= model_->Count()) return;
+  const TDDPlaylistItem& e = model_->Items()[current];
+  const QByteArray file = e.FileName.toUtf8();
+  const QByteArray title = e.Title.toUtf8();
+  const QByteArray artist = e.Artist.toUtf8();
+  VireoTrackRecord record{};
+  record.file_name = file.constData();
+  record.length_days = engine_ ? engine_->GetLength() / 86400000.0 : 0.0;
+  record.title = title.constData();
+  record.title_bytes = int32_t(title.size());
+  record.artist = artist.constData();
+  record.artist_bytes = int32_t(artist.size());
+  plugins_->Broadcast(message, reinterpret_cast<intptr_t>(&record), 0);
 }
 
 void TPetrelMain::SavePlaylistNow() {

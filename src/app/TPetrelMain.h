@@ -27,6 +27,7 @@ class TDDTrayIcon;
 class TDDVIS;
 class TDDWindow;
 class TPetrelLrc;
+class TUSGeneralPurpose;
 class TScrollText;
 
 // The player's main window and the owner of everything shared: the engine, the skin, the lyric
@@ -93,6 +94,9 @@ class TPetrelMain : public TDDFormEx {
   void btn_shareClick();
   void ApplyEqPreset(int id);
   void SavePlaylistNow();
+  // Tells the plug-ins about the current entry (108 started, 109 ended); nothing without one.
+  void NotifyPlugins(int message);
+  TUSGeneralPurpose* Plugins() const { return plugins_.get(); }
 
  Q_SIGNALS:
   // A track started or resumed (state 1002) / ended or was skipped after an error: the plug-ins,
@@ -115,6 +119,7 @@ class TPetrelMain : public TDDFormEx {
   void CreateComponents();
   void CreateMenus();
   void PlaceWindows();
+  void ConnectLyricWindows();
   void CreateEngine();
   void FirstStartCommandLine();
   void ShowPlayMode();
@@ -172,6 +177,7 @@ class TPetrelMain : public TDDFormEx {
 
   std::unique_ptr<TAudioEngine> engine_;
   std::unique_ptr<TDDSkin> skin_;
+  std::unique_ptr<TUSGeneralPurpose> plugins_;
   std::shared_ptr<ILrcDown> lrcDown_;
   TDDPlaylistModel* model_ = nullptr;
 

@@ -157,10 +157,10 @@ void TPetrelMain::EngineStateChanged(int state) {
       sldr_music->SetMax(lengthMs / 1000);
       lbl_stack->setText(QStringLiteral("播放中"));
       if (hasEntry) {
-        TDDPlaylistItems::Update update(model_->Items());
         TDDPlaylistItem& e = model_->Items()[current];
         e.LongTime = double(lengthMs) / kMsPerDay;
         e.StrLength = FormatDateTime(model_->TimeFormat(), e.LongTime);
+        model_->ItemChanged(current);
       }
       if (lrcWindow_) lrcWindow_->lrcshw_min->SetLengthTime(lengthMs);
       Q_EMIT TrackStarted();
@@ -320,9 +320,9 @@ void TPetrelMain::EngineDownload(const char* buffer, int length) {
     QFile::remove(ctx_.CacheTempPath);
     const int index = model_->CurrentItem();
     if (index >= 0 && index < model_->Count()) {
-      TDDPlaylistItems::Update update(model_->Items());
       model_->Items()[index].FileName = ctx_.CachePath;
       model_->Items()[index].ISURL = false;
+      model_->ItemChanged(index);
     }
   } catch (...) {
     qCInfo(lcMain, "song cache: could not keep the downloaded track");
