@@ -115,7 +115,7 @@ def _cell_play(c, st, pal, name):
                % (cx, cy + dy, r, gid, pal["accent_deep"]))
     glyph = name if st in STATES else c["checked_icon"]
     dx = 0.8 if glyph == "play" else 0
-    out.append(icon(glyph, cx + dx, cy + dy, 1.05, pal["on_accent"]))
+    out.append(icon(glyph, cx + dx * 1.2, cy + dy, 1.2, pal["on_accent"]))
     return "".join(out)
 
 
@@ -219,9 +219,9 @@ def spectrum_sheet(pal):
     for y in range(h - 1, 0, -6):
         body.append('<rect x="0" y="%d" width="%d" height="1" fill="%s"/>' % (y, w, pal["screen_grid"]))
     body.append('<defs><linearGradient id="bar" x1="0" y1="0" x2="0" y2="1">'
-                '<stop offset="0" stop-color="%s"/><stop offset="0.55" stop-color="%s"/>'
+                '<stop offset="0" stop-color="%s"/><stop offset="0.45" stop-color="%s"/>'
                 '<stop offset="1" stop-color="%s"/></linearGradient></defs>'
-                % (pal["accent2"], mix(pal["accent2"], pal["accent"], 0.6), pal["accent"]))
+                % (pal["accent2"], mix(pal["accent2"], pal["accent"], 0.5), pal["accent"]))
     body.append('<rect x="%d" y="0" width="%d" height="%d" fill="url(#bar)"/>' % (w, bw, h))
     body.append('<rect x="%d" y="0" width="%d" height="2" fill="%s"/>'
                 % (w + bw, bw, mix(pal["screen"], pal["peak"], pal["peak_alpha"])))

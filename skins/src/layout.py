@@ -85,24 +85,24 @@ def main_window():
 def share_window():
     W, H = 640, 480
     controls = [
-        _btn("button", "min", W - 88, 5, TITLE_BTN, "min", "最小化", "RT"),
-        _btn("button", "max", W - 60, 5, TITLE_BTN, "max", "最大化", "RT"),
-        _btn("button", "close", W - 32, 5, TITLE_BTN, "close", "关闭", "RT", style="close"),
-        _btn("button", "back", 10, 39, TOOL_BTN, "back", "后退"),
-        _btn("button", "forward", 40, 39, TOOL_BTN, "forward", "前进"),
-        _btn("button", "refresh", 70, 39, TOOL_BTN, "refresh", "刷新"),
-        dict(kind="text", id="sinput", x=W - 316, y=43, w=186, h=18, align="RT", fsize=9),
-        _btn("button", "search", W - 124, 39, TOOL_BTN, "search", "搜索", "RT"),
-        _btn("button", "revious", W - 84, 39, TOOL_BTN, "chev_left", "上一页", "RT"),
-        _btn("button", "next", W - 54, 39, TOOL_BTN, "chev_right", "下一页", "RT"),
-        dict(kind="panel", id="tabvsv", x=8, y=74, w=W - 16, h=H - 82, align="LRTB"),
+        _btn("button", "min", W - 88, 3, TITLE_BTN, "min", "最小化", "RT"),
+        _btn("button", "max", W - 60, 3, TITLE_BTN, "max", "最大化", "RT"),
+        _btn("button", "close", W - 32, 3, TITLE_BTN, "close", "关闭", "RT", style="close"),
+        _btn("button", "back", 10, 35, TOOL_BTN, "back", "后退"),
+        _btn("button", "forward", 40, 35, TOOL_BTN, "forward", "前进"),
+        _btn("button", "refresh", 70, 35, TOOL_BTN, "refresh", "刷新"),
+        dict(kind="text", id="sinput", x=W - 316, y=39, w=186, h=18, align="RT", fsize=9),
+        _btn("button", "search", W - 124, 35, TOOL_BTN, "search", "搜索", "RT"),
+        _btn("button", "revious", W - 84, 35, TOOL_BTN, "chev_left", "上一页", "RT"),
+        _btn("button", "next", W - 54, 35, TOOL_BTN, "chev_right", "下一页", "RT"),
+        dict(kind="panel", id="tabvsv", x=8, y=70, w=W - 16, h=H - 78, align="LRTB"),
     ]
     return dict(
         id="share", w=W, h=H, minw=480, minh=320, maxw=0, maxh=0,
-        cut=dict(tl_w=200, tr_x=W - 340, th=82, by=H - 16, side_w=8, side_y=100),
-        title_h=32, caption="乐库",
-        field=(W - 328, 39, 236, 26),
-        card=(6, 72, W - 12, H - 78),
+        cut=dict(tl_w=200, tr_x=W - 340, th=78, by=H - 16, side_w=8, side_y=100),
+        title_h=28, caption="乐库",
+        field=(W - 328, 35, 236, 26),
+        card=(6, 68, W - 12, H - 74),
         controls=controls,
     )
 
@@ -110,18 +110,18 @@ def share_window():
 def lrc_window():
     W, H = 360, 160
     controls = [
-        _btn("button", "b5", 64, 4, TITLE_BTN, "rewind", "后退0.5秒"),
-        _btn("button", "f5", 92, 4, TITLE_BTN, "forward5", "前进0.5秒"),
-        _btn("button", "slrc", 120, 4, TITLE_BTN, "search", "搜索歌词"),
-        _btn("button", "dlrc", W - 60, 4, TITLE_BTN, "desktop", "桌面歌词", "RT"),
-        _btn("button", "close", W - 32, 4, TITLE_BTN, "close", "关闭", "RT", style="close"),
-        dict(kind="visual", id="minlrc", x=10, y=36, w=W - 20, h=H - 46, align="LRTB"),
+        _btn("button", "b5", 64, 3, TITLE_BTN, "rewind", "后退0.5秒"),
+        _btn("button", "f5", 92, 3, TITLE_BTN, "forward5", "前进0.5秒"),
+        _btn("button", "slrc", 120, 3, TITLE_BTN, "search", "搜索歌词"),
+        _btn("button", "dlrc", W - 60, 3, TITLE_BTN, "desktop", "桌面歌词", "RT"),
+        _btn("button", "close", W - 32, 3, TITLE_BTN, "close", "关闭", "RT", style="close"),
+        dict(kind="visual", id="minlrc", x=10, y=34, w=W - 20, h=H - 44, align="LRTB"),
     ]
     return dict(
         id="lrc", w=W, h=H, minw=260, minh=100, maxw=0, maxh=0,
-        cut=dict(tl_w=176, tr_x=180, th=44, by=H - 16, side_w=10, side_y=60),
-        title_h=30, caption="歌词",
-        card=(8, 34, W - 16, H - 42),
+        cut=dict(tl_w=176, tr_x=180, th=42, by=H - 16, side_w=10, side_y=60),
+        title_h=28, caption="歌词",
+        card=(8, 32, W - 16, H - 40),
         controls=controls,
     )
 
