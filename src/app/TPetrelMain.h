@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/ForwardedBatch.h"
 #include "app/PlayerContext.h"
 #include "ddvcl/TDDFormEx.h"
 
@@ -72,8 +73,12 @@ class TPetrelMain : public TDDFormEx {
   // 1807 and 1806 as another program sends them; the result integer is the answer.
   int WMCMDPLAY(int wparam, int lparam);
   void WMINFOUPDATE(int wparam);
-  // A batch of forwarded arguments (slots 1..last of what other starts sent).
-  void HandleForwardedArgs(const QStringList& pending);
+  // What other starts forwarded: the arguments of one start are joined and opened as one text
+  // (a path split at blanks comes back whole); of several starts that came together (files
+  // opened at once from the file manager) every file is added and the first one plays.
+  void HandleForwardedBatch(const ForwardedBatch& batch);
+  // Slots 1..last joined with blanks: a "-f" list of links, else one file or link.
+  void HandleForwardedArgs(const QStringList& pending, int last);
   // A second start without arguments: restore and raise.
   void Activate();
   void AddLinkList(const QString& text);

@@ -47,10 +47,41 @@ void TPetrelMain::Activate() {
   activateWindow();
 }
 
-void TPetrelMain::HandleForwardedArgs(const QStringList& pending) {
+void TPetrelMain::HandleForwardedBatch(const ForwardedBatch& batch) {
+  if (batch.senders.size() <= 1) {
+    HandleForwardedArgs(batch.pendingArgs, batch.lastIndex);
+    return;
+  }
+  int firstAdded = -1;
+  {
+    TDDPlaylistItems::Update update(model_->Items());
+    for (const QStringList& args : batch.senders) {
+      const QString text = TrimText(args.join(QLatin1Char(' ')));
+      if (text.isEmpty()) continue;
+      if (text.left(2).toLower() == QStringLiteral("-f")) {
+        AddLinkList(text.mid(3));
+      } else if (text.startsWith(QStringLiteral("vireo"))) {
+        AddLibraryLink(text.endsWith(QLatin1Char('/')) ? text.chopped(1) : text);
+      } else {
+        const int index = AddLocalEntry(text);
+        if (firstAdded < 0) firstAdded = index;
+      }
+    }
+  }
+  if (firstAdded >= 0 && engine_) {
+    model_->SetCurrentItem(firstAdded);
+    engine_->Stop();
+    PlayCurrent();
+  }
+  SavePlaylistNow();
+  UpdateEmptyPanel();
+}
+
+void TPetrelMain::HandleForwardedArgs(const QStringList& pending, int last) {
+  if (last <= 0) return;
   // Slots 1..last joined, each after one blank, trimmed of blanks and control characters.
   QString text;
-  for (const QString& piece : pending) text += QLatin1Char(' ') + piece;
+  for (int i = 1; i <= last && i < pending.size(); ++i) text += QLatin1Char(' ') + pending[i];
   text = TrimText(text);
   if (text.left(2).toLower() == QStringLiteral("-f"))
     AddLinkList(text.mid(3));
