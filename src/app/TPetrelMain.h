@@ -82,7 +82,7 @@ class TPetrelMain : public TDDFormEx {
   // A second start without arguments: restore and raise.
   void Activate();
   void AddLinkList(const QString& text);
-  void AddRemoteList(const QString& xml);
+  void AddRemoteList(const QByteArray& xml);
   void OpenCommandItem(const QString& text);
   // Appends an entry for a local file: at once with its file title, tags filled in by a worker.
   int AddLocalEntry(const QString& path);

@@ -214,7 +214,7 @@ void TPetrelMain::pmf_rndmusicClick() {
 void TPetrelMain::RandomListAnswered(const QByteArray& answer) {
   randomListPending_ = false;
   const int n = model_->Count();
-  AddRemoteList(QString::fromUtf8(answer));
+  AddRemoteList(answer);
   if (!engine_) return;
   if (engine_->State() == AudioState::Connecting) {
     model_->SetCurrentItem(ctx_.LoadingIndex);

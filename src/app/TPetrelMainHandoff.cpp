@@ -7,6 +7,8 @@
 #include "app/TPetrelMain.h"
 #include "audio/TAudioEngine.h"
 #include "base/TextUtil.h"
+#include "library/LibraryLink.h"
+#include "library/RemoteList.h"
 #include "playlist/TDDPlaylistModel.h"
 
 namespace vireo {
@@ -126,11 +128,30 @@ int TPetrelMain::AddLocalEntry(const QString& path) {
 }
 
 void TPetrelMain::AddLinkList(const QString& text) {
-  QStringList pieces = text.split(QLatin1Char(';'));
-  // A trailing separator adds no piece; empty pieces between two separators are handed over.
-  if (!pieces.isEmpty() && pieces.last().isEmpty()) pieces.removeLast();
-  for (const QString& piece : pieces) AddLibraryLink(piece);
+  for (const QString& piece : LibraryLink::SplitList(text)) AddLibraryLink(piece);
   UpdateEmptyPanel();
+}
+
+bool TPetrelMain::AddLibraryLink(const QString& text) {
+  const LibraryLink link = LibraryLink::Parse(text);
+  {
+    TDDPlaylistItems::Update update(model_->Items());
+    model_->Items().Add() = link.Entry();
+    if (link.IsPlay() && engine_) {
+      model_->SetCurrentItem(model_->Count() - 1);
+      engine_->Stop();
+      PlayCurrent();
+    }
+  }
+  if (model_->Count() > 0) {
+    pnl_1->hide();
+    plst_list->show();
+  }
+  return true;
+}
+
+void TPetrelMain::AddRemoteList(const QByteArray& xml) {
+  for (const QString& link : RemoteList::Links(xml)) AddLibraryLink(link);
 }
 
 void TPetrelMain::FirstStartCommandLine() {
