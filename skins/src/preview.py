@@ -451,6 +451,25 @@ def main():
     m.compose(cv, 20, 20, W=460, H=600, states=playing)
     cv.save(os.path.join(outdir, "%s-main-resized.png" % name), 500, 640, desk)
 
+    # every button's sprite sheet at twice the size, on its window's panel colour
+    cv = Canvas(skindir)
+    y = 16
+    width = 0
+    cv.raw('<g transform="scale(2)">')
+    for wid, win in wins.items():
+        for c in win.el:
+            if c.tag.lower() not in ("button", "ckbutton"):
+                continue
+            iid, iw, ih = cv.image(c.get("filename"))
+            cv.raw('<rect x="4" y="%d" width="%d" height="%d" fill="%s"/>' % (y // 2 - 2, iw + 72, ih + 4,
+                                                                             win.el.get("bgcolor")))
+            cv.text(8, y // 2 + ih / 2.0 + 3, "%s/%s" % (wid, c.get("id")), 7, "#8a94a3")
+            cv.blit(c.get("filename"), 0, 0, iw, ih, 72, y // 2)
+            width = max(width, (iw + 84) * 2)
+            y += (ih + 6) * 2
+    cv.raw("</g>")
+    cv.save(os.path.join(outdir, "%s-sprites.png" % name), width, y + 8, desk)
+
     # the three windows docked, the desktop lyrics below
     cv = Canvas(skindir)
     s, l = wins["share"], wins["lrc"]
