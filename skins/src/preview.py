@@ -168,8 +168,10 @@ class Window:
         cv.raw('<g transform="translate(%d %d)">' % (ox, oy))
         cv.raw('<clipPath id="clip%d_%d"><rect width="%d" height="%d"/></clipPath><g clip-path="url(#clip%d_%d)">'
                % (ox, oy, W, H, ox, oy))
-        cv.raw('<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>'
-               % (p["tl"][2], p["tl"][3], W - p["tl"][2] - p["rm"][2], H - p["tl"][3] - p["bl"][3], el.get("bgcolor")))
+        # the frame colour shows wherever no piece lands; the corner pieces' own transparency
+        # must stay, so the rows they cover are left to them
+        cv.raw('<rect x="0" y="%d" width="%d" height="%d" fill="%s"/>'
+               % (p["tl"][3], W, H - p["tl"][3] - p["bl"][3], el.get("bgcolor")))
 
         def put(r, x, y):
             cv.blit(img, r[0], r[1], r[2], r[3], x, y)
