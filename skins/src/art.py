@@ -303,3 +303,20 @@ def pieces(win):
         "rm": (W - sw, c["side_y"], sw, 4),
         "tc": (0, 0, 0, 0),
     }
+
+
+def resized(win, dw, dh):
+    """The window's layout grown by (dw, dh) as the frame's anchoring grows it: the screen and
+    the panels stretch, the search field keeps its distance to the right edge."""
+    g = dict(win)
+    g["w"], g["h"] = win["w"] + dw, win["h"] + dh
+    if "screen" in g:
+        x, y, w, h = g["screen"]
+        g["screen"] = (x, y, w + dw, h)
+    if "field" in g:
+        x, y, w, h = g["field"]
+        g["field"] = (x + dw, y, w, h)
+    x, y, w, h = g["card"]
+    g["card"] = (x, y, w + dw, h + dh)
+    g["cut"] = dict(win["cut"], by=win["cut"]["by"] + dh)
+    return g

@@ -7,6 +7,7 @@
 #   bash skins/src/generate.sh            # skins and previews
 #   bash skins/src/generate.sh --no-preview
 set -euo pipefail
+export PYTHONDONTWRITEBYTECODE=1
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
@@ -19,6 +20,7 @@ done
 
 for skin in Default Light; do
   python3 "$here/generate.py" "$skin" "$repo/skins/$skin"
+  python3 "$here/check.py" "$repo/skins/$skin"
   echo "skins/$skin: $(ls "$repo/skins/$skin" | wc -l) files"
   if [ "$preview" = 1 ]; then
     python3 "$here/preview.py" "$repo/skins/$skin" "$repo/build/skin-preview"

@@ -42,8 +42,8 @@ ICONS = {
     "chev_left": '<path {S} d="M12 5l-5 5 5 5"/>',
     "chev_right": '<path {S} d="M8 5l5 5-5 5"/>',
     # lyric window
-    "rewind": '<path {S} d="M4.5 10a5.5 5.5 0 1 0 1.7-4M5.5 3.2v3.3h3.3"/><path {S} d="M8 10h4"/>',
-    "forward5": '<path {S} d="M15.5 10a5.5 5.5 0 1 1-1.7-4M14.5 3.2v3.3h-3.3"/><path {S} d="M8 10h4M10 8v4"/>',
+    "rewind": '<path {S} d="M10 5l-5 5 5 5M15.5 5l-5 5 5 5"/>',
+    "forward5": '<path {S} d="M10 5l5 5-5 5M4.5 5l5 5-5 5"/>',
     "desktop": '<rect {S} x="3" y="4" width="14" height="9.5" rx="1.8"/><path {S} d="M7 16.5h6M10 13.5v3"/>'
                '<path {S} d="M6.5 8.8h7"/>',
 }

@@ -168,8 +168,10 @@ class Window:
         cv.raw('<g transform="translate(%d %d)">' % (ox, oy))
         cv.raw('<clipPath id="clip%d_%d"><rect width="%d" height="%d"/></clipPath><g clip-path="url(#clip%d_%d)">'
                % (ox, oy, W, H, ox, oy))
-        cv.raw('<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>'
-               % (p["tl"][2], p["tl"][3], W - p["tl"][2] - p["rm"][2], H - p["tl"][3] - p["bl"][3], el.get("bgcolor")))
+        # the frame colour shows wherever no piece lands; the corner pieces' own transparency
+        # must stay, so the rows they cover are left to them
+        cv.raw('<rect x="0" y="%d" width="%d" height="%d" fill="%s"/>'
+               % (p["tl"][3], W, H - p["tl"][3] - p["bl"][3], el.get("bgcolor")))
 
         def put(r, x, y):
             cv.blit(img, r[0], r[1], r[2], r[3], x, y)
@@ -450,6 +452,25 @@ def main():
     cv = Canvas(skindir)
     m.compose(cv, 20, 20, W=460, H=600, states=playing)
     cv.save(os.path.join(outdir, "%s-main-resized.png" % name), 500, 640, desk)
+
+    # every button's sprite sheet at twice the size, on its window's panel colour
+    cv = Canvas(skindir)
+    y = 16
+    width = 0
+    cv.raw('<g transform="scale(2)">')
+    for wid, win in wins.items():
+        for c in win.el:
+            if c.tag.lower() not in ("button", "ckbutton"):
+                continue
+            iid, iw, ih = cv.image(c.get("filename"))
+            cv.raw('<rect x="4" y="%d" width="%d" height="%d" fill="%s"/>' % (y // 2 - 2, iw + 72, ih + 4,
+                                                                             win.el.get("bgcolor")))
+            cv.text(8, y // 2 + ih / 2.0 + 3, "%s/%s" % (wid, c.get("id")), 7, "#8a94a3")
+            cv.blit(c.get("filename"), 0, 0, iw, ih, 72, y // 2)
+            width = max(width, (iw + 84) * 2)
+            y += (ih + 6) * 2
+    cv.raw("</g>")
+    cv.save(os.path.join(outdir, "%s-sprites.png" % name), width, y + 8, desk)
 
     # the three windows docked, the desktop lyrics below
     cv = Canvas(skindir)

@@ -223,6 +223,13 @@ void TDDPlaylistModel::SetCurrentItem(int value) {
 // --- selection
 // ------------------------------------------------------------------------------------
 
+void TDDPlaylistModel::PlayItem(int index) {
+  CheckIndex(index);
+  currentItem_ = index;
+  currentLost_ = false;
+  Flush();
+}
+
 void TDDPlaylistModel::SetSelectedIndex(int value) {
   if (value < -1 || value >= Count()) value = -1;
   if (value == selectedIndex_) return;

@@ -60,6 +60,9 @@ class TDDPlaylistModel : public QObject {
   // Out of range (below -1 or above Count(), or any value on an empty list) gives -1 and marks
   // the current entry lost; Count() itself is accepted.
   void SetCurrentItem(int value);
+  // Makes the entry at index (a valid one) current and clears CurrentLost even when it already
+  // was current: the user chose to play it (a double click or Enter on the row).
+  void PlayItem(int index);
   // The current entry was deleted or set out of range: no row is drawn as playing.
   bool CurrentLost() const { return currentLost_; }
 
