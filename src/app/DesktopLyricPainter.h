@@ -14,7 +14,7 @@ namespace vireo {
 // usable off the screen (tests, benchmarks).
 struct DesktopLyricStyle {
   QString Face = QStringLiteral("WenQuanYi Micro Hei");
-  int Size = 64;  // S, in pixels
+  int Size = 48;  // S: the font size in points, drawn as pixels
   QColor ColorBegin = QColor(0x9b, 0xf5, 0xc0);
   QColor ColorEnd = QColor(0x1f, 0xa8, 0x5b);
   QColor OutlineColor = QColor(0x10, 0x14, 0x18);

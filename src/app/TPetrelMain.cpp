@@ -11,6 +11,11 @@
 #include <QWindow>
 
 #include "app/EdgeResize.h"
+#include "app/AppIcon.h"
+#include "app/DesktopLyricSkinTarget.h"
+#include "app/LyricViewSkinTarget.h"
+#include "app/PlaylistSkinTarget.h"
+#include "app/SpectrumSkinTarget.h"
 #include "app/TPetrelDeskTopLrc.h"
 #include "app/TPetrelDlrcButton.h"
 #include "app/TPetrelLrc.h"
@@ -57,6 +62,7 @@ TPetrelMain::TPetrelMain(QStringList arguments, QWidget* parent)
     : TDDFormEx(parent), arguments_(std::move(arguments)) {
   setObjectName(QStringLiteral("PetrelMain"));
   setWindowTitle(QStringLiteral("维雀"));
+  setWindowIcon(AppIcon::Icon());
   SetTag(1);  // the docking master: the other windows go along when it moves
   resize(363, 490);
   QFont f(QStringLiteral("WenQuanYi Micro Hei"));
@@ -76,8 +82,6 @@ TPetrelMain::~TPetrelMain() {
 }
 
 void TPetrelMain::CreateComponents() {
-  model_ = new TDDPlaylistModel(this);
-
   DDWindow1 = new TDDWindow(this);
   DDWindow1->setObjectName(QStringLiteral("DDWindow1"));
 
@@ -149,8 +153,12 @@ void TPetrelMain::CreateComponents() {
 
   plst_list = new TDDPlaylist(this);
   plst_list->setObjectName(QStringLiteral("plst_list"));
-  plst_list->SetModel(model_);
   plst_list->setGeometry(8, 150, 347, 290);
+  plst_list->SetTimeFormat(QStringLiteral("nn:ss"));
+  plst_list->SetShowNumbers(true);
+  plst_list->SetShowLength(true);
+  plst_list->SetAutoHideScrollBar(true);
+  model_ = &plst_list->Model();
 
   pnl_1 = new QWidget(this);
   pnl_1->setObjectName(QStringLiteral("pnl_1"));
@@ -191,7 +199,9 @@ void TPetrelMain::CreateComponents() {
   sldr_volume->OnMouseUp = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
     sldr_volumeMouseUp();
   };
-  connect(plst_list, &TDDPlaylist::ItemDblClick, this, [this] { plst_listItemDblClick(); });
+  plst_list->OnItemDblClick = [this](QObject*) { plst_listItemDblClick(); };
+  plst_list->OnItemEnterKey = [this](QObject*) { plst_listItemDblClick(); };
+  plst_list->SetPopupMenu(pmdel);
 
   OnMouseDown = [this](QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
     if (button == Qt::LeftButton && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
@@ -260,7 +270,7 @@ void TPetrelMain::FormCreate() {
     setPalette(p);
   });
   // 5: the skin object.
-  Step("skin object", [this] { skin_ = std::make_unique<TDDSkin>(); });
+  Step("skin object", [this] { skin_ = std::make_unique<TDDSkin>(ctx_.Settings.AppDir); });
   // 6: the lyric component (the search component comes with the library window).
   Step("lyric component", [this] { lrcDown_ = LRC_CreateObj(); });
   // 7: settings.
@@ -279,16 +289,13 @@ void TPetrelMain::FormCreate() {
     ConnectLyricWindows();
   });
   // 9: skin and equalizer menus, then the skin.
+  Step("skin tables", [this] { RegisterSkinTables(); });
   Step("skin menus", [this] {
-    skin_->BuildSkinMenu(pmm_skin, ctx_.Settings.AppDir, ctx_.Settings.SkinName);
-    for (QAction* a : pmm_skin->actions())
-      connect(a, &QAction::triggered, this, [this, a] { mSkinClick(a); });
+    skin_->BuildSkinMenu(pmm_skin, ctx_.Settings.SkinName, [this](QAction* a) { mSkinClick(a); });
   });
   Step("equalizer menu", [this] {
     skin_->BuildEQMenu(pmm_eq, ctx_.Settings.AppDir + QStringLiteral("effect.dat"),
-                       ctx_.Settings.EqPresetId);
-    for (QAction* a : pmm_eq->actions())
-      connect(a, &QAction::triggered, this, [this, a] { mEQClick(a); });
+                       ctx_.Settings.EqPresetId, [this](QAction* a) { mEQClick(a); });
   });
   Step("skin", [this] { LoadSkinNow(); });
   // 10: placement.
@@ -322,9 +329,39 @@ void TPetrelMain::FormCreate() {
     trycn_main = new TDDTrayIcon(this);
     trycn_main->SetHint(QStringLiteral("维雀"));
     trycn_main->SetPopupMenu(pm_main);
-    trycn_main->SetIcon(windowIcon());
-    trycn_main->SetActive(true);
+    trycn_main->SetRestoreOn(TDDTrayIconClicks::ticLeftClickUp);
+    trycn_main->SetPopupMenuOn(TDDTrayIconClicks::ticRightClickUp);
+    trycn_main->SetIcons({AppIcon::Icon()});
+    trycn_main->SetEnabled(true);
   });
+}
+
+void TPetrelMain::RegisterSkinTables() {
+  TSkinWindow main;
+  main.Form = this;
+  main.Frame = DDWindow1;
+  main.Add({btn_previous, btn_next, btn_menu, btn_min, btn_rndlist, btn_addfile, btn_del,
+            btn_listm, btn_mode, btn_close, btn_play, btn_sound, btn_share, btn_lrc, lbl_time,
+            lbl_mode, lbl_stack, lbl_open, lbl_rnd, lbl_title, sldr_music, sldr_volume, pnl_1});
+  main.Playlist = std::make_shared<PlaylistSkinTarget>(plst_list);
+  main.Spectrum = std::make_shared<SpectrumSkinTarget>(dvs_1);
+  skin_->SetWindow(QStringLiteral("main"), main);
+  if (lrcWindow_) {
+    TSkinWindow lrc;
+    lrc.Form = lrcWindow_.data();
+    lrc.Frame = lrcWindow_->DDWindow1;
+    lrc.Add({lrcWindow_->btn_lrc, lrcWindow_->btn_close, lrcWindow_->btn_b5, lrcWindow_->btn_f5,
+             lrcWindow_->btn_Slrc});
+    lrc.LyricView = std::make_shared<LyricViewSkinTarget>(lrcWindow_->lrcshw_min);
+    skin_->SetWindow(QStringLiteral("lrc"), lrc);
+  }
+  if (desktopLyrics_) {
+    TSkinWindow desktop;
+    desktop.Form = desktopLyrics_.data();
+    desktop.DesktopLyric = std::make_shared<DesktopLyricSkinTarget>(
+        static_cast<TPetrelDeskTopLrc*>(desktopLyrics_.data()));
+    skin_->SetWindow(QStringLiteral("desktoplrc"), desktop);
+  }
 }
 
 void TPetrelMain::ConnectLyricWindows() {

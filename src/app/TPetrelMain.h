@@ -125,6 +125,7 @@ class TPetrelMain : public TDDFormEx {
   void CreateMenus();
   void PlaceWindows();
   void ConnectLyricWindows();
+  void RegisterSkinTables();
   void CreateEngine();
   void FirstStartCommandLine();
   void ShowPlayMode();

@@ -21,6 +21,7 @@
 #include "net/HttpClient.h"
 #include "net/RequestThreads.h"
 #include "net/ServiceHost.h"
+#include "ddvcl/TDDPlaylist.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "skin/TDDSkin.h"
 
@@ -109,7 +110,7 @@ void TPetrelMain::lbl_openClick() {
   SavePlaylistNow();
   UpdateEmptyPanel();
   if (before == 0 && engine_) {
-    model_->SetCurrentItem(0);
+    plst_list->SetCurrentItem(0);
     engine_->Stop();
     PlayCurrent();
   }
@@ -217,12 +218,12 @@ void TPetrelMain::RandomListAnswered(const QByteArray& answer) {
   AddRemoteList(answer);
   if (!engine_) return;
   if (engine_->State() == AudioState::Connecting) {
-    model_->SetCurrentItem(ctx_.LoadingIndex);
+    plst_list->SetCurrentItem(ctx_.LoadingIndex);
     return;
   }
   engine_->Stop();
   if (model_->Count() > n) {
-    model_->SetCurrentItem(n);
+    plst_list->SetCurrentItem(n);
     PlayCurrent();
   }
   UpdateEmptyPanel();
@@ -250,7 +251,7 @@ void TPetrelMain::btn_lrcClick() {
 }
 
 void TPetrelMain::LoadSkinNow() {
-  ctx_.Settings.SkinDir = skin_->SkinFolder(ctx_.Settings.AppDir, ctx_.Settings.SkinName);
+  ctx_.Settings.SkinDir = skin_->SkinDir(ctx_.Settings.SkinName);
   skin_->LoadSkin(ctx_.Settings.SkinDir + QStringLiteral("skin.xml"));
   UpdateEmptyPanel();
 }
@@ -258,7 +259,7 @@ void TPetrelMain::LoadSkinNow() {
 void TPetrelMain::mSkinClick(QAction* item) {
   item->setChecked(true);
   showMinimized();
-  ctx_.Settings.SkinName = item->text().remove(QLatin1Char('&'));
+  ctx_.Settings.SkinName = TDDSkin::SkinNameOf(item);
   LoadSkinNow();
   update();
   showNormal();
@@ -268,7 +269,7 @@ void TPetrelMain::mSkinClick(QAction* item) {
 
 void TPetrelMain::mEQClick(QAction* item) {
   item->setChecked(true);
-  ApplyEqPreset(item->data().toInt());
+  ApplyEqPreset(TDDSkin::PresetIdOf(item));
 }
 
 void TPetrelMain::pmm_opensClick() {

@@ -9,6 +9,7 @@
 #include "base/TextUtil.h"
 #include "library/LibraryLink.h"
 #include "library/RemoteList.h"
+#include "ddvcl/TDDPlaylist.h"
 #include "playlist/TDDPlaylistModel.h"
 
 namespace vireo {
@@ -71,7 +72,7 @@ void TPetrelMain::HandleForwardedBatch(const ForwardedBatch& batch) {
     }
   }
   if (firstAdded >= 0 && engine_) {
-    model_->SetCurrentItem(firstAdded);
+    plst_list->SetCurrentItem(firstAdded);
     engine_->Stop();
     PlayCurrent();
   }
@@ -96,7 +97,7 @@ void TPetrelMain::OpenCommandItem(const QString& text) {
     TDDPlaylistItems::Update update(model_->Items());
     if (!text.startsWith(QStringLiteral("vireo"))) {
       AddLocalEntry(text);
-      model_->SetCurrentItem(model_->Count() - 1);
+      plst_list->SetCurrentItem(model_->Count() - 1);
       if (engine_) {
         engine_->Stop();
         PlayCurrent();
@@ -138,7 +139,7 @@ bool TPetrelMain::AddLibraryLink(const QString& text) {
     TDDPlaylistItems::Update update(model_->Items());
     model_->Items().Add() = link.Entry();
     if (link.IsPlay() && engine_) {
-      model_->SetCurrentItem(model_->Count() - 1);
+      plst_list->SetCurrentItem(model_->Count() - 1);
       engine_->Stop();
       PlayCurrent();
     }

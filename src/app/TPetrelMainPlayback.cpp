@@ -22,6 +22,7 @@
 #include "net/ServiceHost.h"
 #include "net/TPostThr.h"
 #include "playlist/DateTimeFormat.h"
+#include "ddvcl/TDDPlaylist.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "store/EqPresets.h"
 
@@ -51,7 +52,7 @@ void TPetrelMain::btn_playClick() {
   switch (engine_->State()) {
     case AudioState::Stopped:
     case AudioState::Ended:
-      if (model_->CurrentItem() < 0) model_->SetCurrentItem(0);
+      if (model_->CurrentItem() < 0) plst_list->SetCurrentItem(0);
       PlayCurrent();
       break;
     case AudioState::Playing:
@@ -69,7 +70,7 @@ void TPetrelMain::btn_nextClick() {
   if (!engine_ || model_->Count() == 0) return;
   int next = model_->CurrentItem() + 1;
   if (next >= model_->Count()) next = 0;
-  model_->SetCurrentItem(next);
+  plst_list->SetCurrentItem(next);
   engine_->Stop();
   btn_playClick();
 }
@@ -78,7 +79,7 @@ void TPetrelMain::btn_previousClick() {
   if (!engine_ || model_->Count() == 0) return;
   const int previous = model_->CurrentItem() - 1;
   // From the first entry no entry is current any more and the track plays on.
-  model_->SetCurrentItem(previous);
+  plst_list->SetCurrentItem(previous);
   if (previous >= 0) {
     engine_->Stop();
     btn_playClick();
@@ -89,7 +90,7 @@ void TPetrelMain::plst_listItemDblClick() {
   if (!engine_) return;
   if (engine_->State() == AudioState::Connecting) {
     // The stream being connected stays the current entry.
-    model_->SetCurrentItem(ctx_.LoadingIndex);
+    plst_list->SetCurrentItem(ctx_.LoadingIndex);
     return;
   }
   engine_->Stop();

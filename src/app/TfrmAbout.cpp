@@ -1,10 +1,10 @@
 #include "app/TfrmAbout.h"
 
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/AppIcon.h"
 #include "ddvcl/TDDLinkLabel.h"
 #include "net/ServiceHost.h"
 
@@ -25,25 +25,9 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   f.setPixelSize(12);
   setFont(f);
 
-  // The logo: the player's mark drawn here, so the box needs no image file.
   auto* logo = new QLabel(this);
   logo->setGeometry(16, 16, 64, 64);
-  QPixmap mark(64, 64);
-  mark.fill(Qt::transparent);
-  {
-    QPainter p(&mark);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0x3d, 0xdc, 0x84));
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(4, 4, 56, 56);
-    QFont big(QStringLiteral("WenQuanYi Micro Hei"));
-    big.setPixelSize(30);
-    big.setBold(true);
-    p.setFont(big);
-    p.setPen(QColor(0x14, 0x17, 0x1c));
-    p.drawText(QRect(4, 4, 56, 56), Qt::AlignCenter, QStringLiteral("雀"));
-  }
-  logo->setPixmap(mark);
+  logo->setPixmap(AppIcon::Pixmap(64));
 
   auto* title = new QLabel(QStringLiteral("维雀 Vireo"), this);
   QFont tf = font();
