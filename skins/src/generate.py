@@ -29,7 +29,8 @@ def cut_corners(path):
     stays inside: pixels at least half covered become opaque, so the cut follows the true
     curve; the fainter ones keep their soft alpha for a compositor that honours it."""
     subprocess.run(["convert", path, "-channel", "A", "-fx", "a>=0.5?1:a", "+channel",
-                    "-define", "png:color-type=6", path], check=True)
+                    "-define", "png:color-type=6", "-define", "png:exclude-chunks=date,time",
+                    "-strip", path], check=True)
 
 
 def rect(r):
