@@ -229,8 +229,11 @@ class Window:
         elif kind == "label":
             x, y, w, h = self.geom(c, W, H, False)
             px = int(c.get("fsize")) * PT
-            sample = {"timer": "01:36/04:29", "stack": "播放中", "pmode": "列表循环"}.get(cid, cid)
-            cv.text(x, y + h / 2.0 + px * 0.36, sample, px, c.get("fcolor"))
+            sample = {"timer": "01:36/04:29", "stack": "播放中", "pmode": "循环播放"}.get(cid, cid)
+            if cid == "stack":  # the status label centres its word
+                cv.text(x + w / 2.0, y + h / 2.0 + px * 0.36, sample, px, c.get("fcolor"), anchor="middle")
+            else:
+                cv.text(x, y + h / 2.0 + px * 0.36, sample, px, c.get("fcolor"))
         elif kind == "scrolltext":
             x, y, w, h = self.geom(c, W, H, False)
             px = int(c.get("fsize")) * PT
