@@ -24,7 +24,7 @@ def svg(w, h, body, defs=""):
 def icon(name, cx, cy, scale, color, opacity=1.0, stroke_px=None, extra=""):
     """The icon centred on (cx, cy); strokes stay stroke_px wide whatever the scale."""
     if stroke_px is None:
-        stroke_px = 1.75 if scale >= 0.9 else 1.6
+        stroke_px = 1.75
     sw = stroke_px / scale
     s = ('fill="none" stroke="%s" stroke-width="%.3f" stroke-linecap="round" '
          'stroke-linejoin="round"' % (color, sw))
