@@ -13,7 +13,9 @@ SKIP_BTN = (32, 32, 1.0)
 MUTE_BTN = (28, 28, 0.9)
 PLAY_BTN = (48, 48, 1.0)
 
-# Sliders: thumb cell, track thickness, cap length, tile length.
+# Sliders: the thumb (a 12 px disc, as wide as its cell so the played part meets it without
+# a gap), the slider's height, track thickness, cap length and the length of the track tiles.
+THUMB_W = 12
 THUMB = 16
 TRACK = 4
 CAP = 3
