@@ -318,13 +318,15 @@ TTags TAudioEngine::ReadTags(const QString& name) const {
 void TAudioEngine::ProgressTick() {
   PaceProgress();
   if (state_ == AudioState::Stopped || !ProgressWanted()) return;
-  const int position = GetPosition();
   const float* fft = silentFft_.data();
   const uint32_t* wave = silentWave_.data();
-  if (state_ == AudioState::Playing && stream_) {
-    stream_->Analyze(*analyzer_, fft_.data(), wave_.data());
+  int position;
+  if (state_ == AudioState::Playing && stream_ && spectrumWanted_) {
+    position = FramesToMs(stream_->Analyze(*analyzer_, fft_.data(), wave_.data()));
     fft = fft_.data();
     wave = wave_.data();
+  } else {
+    position = GetPosition();
   }
   const int length = GetLength();
   Emit(&TAudioEngine::OnProgress, static_cast<int>(state_), length, position, fft, wave);
