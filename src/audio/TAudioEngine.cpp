@@ -82,13 +82,13 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
       avcodec_version() >> 16 != LIBAVCODEC_VERSION_MAJOR) {
     RaiseError(AudioState::Ended, AudioError::WrongVersion);
   } else {
+    // Without a sound server yet the output is kept all the same: every open tries to connect
+    // again, so a player started before the server plays once the server is there.
     QString reason;
-    if (output && output->Init(&reason)) {
-      output_ = std::move(output);
-      filter_ = FormatFilter::Build();
-    } else {
-      RaiseError(state_, AudioError::InitFailed);
-    }
+    outputReady_ = output && output->Init(&reason);
+    output_ = std::move(output);
+    filter_ = FormatFilter::Build();
+    if (!outputReady_) RaiseError(state_, AudioError::InitFailed);
   }
   progressTimer_.setTimerType(Qt::PreciseTimer);
   progressTimer_.setInterval(kProgressMs);

@@ -71,7 +71,8 @@ class TAudioEngine : public QObject {
 
   // The volume factor of the current stream (volume / 100, plus the levelling at its start).
   float StreamVolume() const;
-  bool OutputReady() const { return output_ != nullptr; }
+  // Whether the output connected at start-up (a later open connects again when it did not).
+  bool OutputReady() const { return outputReady_; }
   bool OpenPending() const { return pending_ != nullptr; }
   // Whether the progress event carries the spectrum and wave of what is heard (the default). A
   // player that shows no spectrum says no and saves the analysis 20 times a second; the event
@@ -137,6 +138,7 @@ class TAudioEngine : public QObject {
   QString filter_;
   bool dbGain_ = false;
   bool spectrumWanted_ = true;
+  bool outputReady_ = false;
   uint64_t serial_ = 0;         // of the last Play(); events of older ones are dropped
   uint64_t cutGeneration_ = 0;  // of the current stream's last seek or stop; older ends are dropped
 };
