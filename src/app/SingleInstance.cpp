@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app/ArgumentBlock.h"
+#include "app/CommandLine.h"
 #include "app/InstanceProtocol.h"
 #include "app/InstanceServer.h"
 
@@ -58,7 +59,8 @@ bool SingleInstance::CheckSingleInstance(const QStringList& args) {
     std::fprintf(stderr, "vireo: cannot create the lock file %s\n", qPrintable(LockPath()));
 
   // A later start (or one that could not lock at all): hand over and end.
-  const QStringList sent = args.isEmpty() ? QStringList{QString()} : args;
+  const QStringList sent =
+      args.isEmpty() ? QStringList{QString()} : CommandLine::LocalArguments(args);
   const qint32 kind = sent.size() > 1 ? instance::kCopyDataArgs : instance::kCopyDataActivate;
   bool connected = false;
   const auto answer =
