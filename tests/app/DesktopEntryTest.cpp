@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -77,6 +78,20 @@ TEST(DesktopEntry, AFolderThatCannotBeMadeIsAFailureNotACrash) {
   blocker.close();
   EXPECT_EQ(DesktopEntry::Write(dir.filePath(S("applications/vireo.desktop")), "x"),
             DesktopEntry::Result::Failed);
+}
+
+TEST(DesktopEntry, RegistersTheRunningExecutableInTheUsersDataFolder) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QByteArray saved = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+  EXPECT_EQ(DesktopEntry::DefaultPath(), dir.filePath(S("applications/vireo.desktop")));
+  EXPECT_EQ(DesktopEntry::RegisterAppPath(), DesktopEntry::Result::Written);
+  EXPECT_EQ(DesktopEntry::RegisterAppPath(), DesktopEntry::Result::Unchanged);
+  QFile file(DesktopEntry::DefaultPath());
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), DesktopEntry::Contents(QCoreApplication::applicationFilePath()));
+  qputenv("XDG_DATA_HOME", saved);
 }
 
 }  // namespace
