@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
@@ -43,6 +44,8 @@ QString SingleInstance::SocketPath() const {
 }
 
 bool SingleInstance::CheckSingleInstance(const QStringList& args) {
+  Q_ASSERT_X(QCoreApplication::instance(), "CheckSingleInstance",
+             "the application object must exist first");
   QDir().mkpath(folder_);
   auto lock = std::make_unique<QLockFile>(LockPath());
   // Held for the player's whole life: only a dead owner makes it stale, never its age.

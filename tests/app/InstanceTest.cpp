@@ -43,10 +43,12 @@ class InstanceTest : public ::testing::Test {
     return server;
   }
 
-  std::unique_ptr<QProcess> Start(const QString& mode, const QStringList& args) {
+  std::unique_ptr<QProcess> Start(const QString& mode, const QStringList& args,
+                                  const QString& appName = QString()) {
     auto p = std::make_unique<QProcess>();
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VIREO_TEST_INSTANCE_DIR"), dir_.path());
+    if (!appName.isEmpty()) env.insert(QStringLiteral("VIREO_TEST_APP_NAME"), appName);
     p->setProcessEnvironment(env);
     p->start(QStringLiteral(VIREO_INSTANCE_HELPER), QStringList{mode} + args);
     EXPECT_TRUE(p->waitForStarted());
@@ -197,6 +199,17 @@ TEST_F(InstanceTest, LockOfADeadPlayerIsRecoveredAndALiveOneIsNot) {
   EXPECT_EQ(Finish(*second), 0);
   ASSERT_TRUE(WaitUntil([&] { return batches_.size() == 1; }));
   EXPECT_EQ(batches_[0].pendingArgs.value(1), QStringLiteral("x.mp3"));
+}
+
+TEST_F(InstanceTest, ALiveLockIsKeptWhateverTheApplicationCallsItself) {
+  // The lock records the owner's name; a name other than the executable's must not make a live
+  // owner look like a stranger that reused a dead owner's process id.
+  auto holder = Start(QStringLiteral("hold"), {}, QStringLiteral("Vireo 维雀"));
+  ASSERT_TRUE(WaitUntil([&] { return holder->canReadLine(); }));
+  auto second = Start(QStringLiteral("start"), {QStringLiteral("a.mp3")});
+  EXPECT_EQ(Finish(*second), 0);
+  holder->kill();
+  Finish(*holder);
 }
 
 TEST_F(InstanceTest, LockedButNotListeningEndsWithoutEffect) {
