@@ -228,6 +228,15 @@ TEST_F(InstanceTest, ReleaseLetsTheNextStartBeFirst) {
   EXPECT_EQ(Finish(*next), 10);
 }
 
+TEST_F(InstanceTest, ClosingWithARequestWaitingHangsUpOnIt) {
+  InstanceServer* server = BecomeFirst();
+  auto waiting = RequestAsync(instance::kCommandPlay, Pair(50, 0));
+  ASSERT_TRUE(WaitUntil([&] { return server->WaitingRequests() == 1; }));
+  first_->ReleaseSingleInstance();
+  EXPECT_EQ(Await(waiting), std::nullopt);
+  EXPECT_FALSE(QFile::exists(first_->SocketPath()));
+}
+
 TEST_F(InstanceTest, RemoteControlIsAnsweredWithTheWindowsResult) {
   InstanceServer* server = BecomeFirst();
   QList<QList<int>> calls;
