@@ -139,7 +139,7 @@ double EngineCpuMs(const QString& file, const std::array<int, kBandCount>& gains
     engine.SetVolume(80);
     engine.SetEQ(gains);
     bool ended = false;
-    engine.OnEnd = [&](int) { ended = true; };
+    QObject::connect(&engine, &TAudioEngine::OnEnd, [&](int) { ended = true; });
     const double before = CpuMs(RUSAGE_SELF);
     engine.Play(file);
     RunUntil([&] { return ended; }, 20);
@@ -183,7 +183,8 @@ int main(int argc, char** argv) {
     if (bands) engine.SetEQ({6, 4, 2, -1, -3, 2, 4, 6, -5, 8});
     int ticks = 0;
     if (mode > 0)
-      engine.OnProgress = [&](int, int, int, const float*, const uint32_t*) { ++ticks; };
+      QObject::connect(&engine, &TAudioEngine::OnProgress,
+                       [&](int, int, int, const float*, const uint32_t*) { ++ticks; });
     // Measured from a second in, past the start of the stream and of the server's sink.
     QElapsedTimer warm;
     warm.start();
@@ -233,16 +234,16 @@ int main(int argc, char** argv) {
       for (int i = 0; i < 15; ++i) {
         QElapsedTimer t;
         double playingAt = -1;
-        engine.OnStateChange = [&](int s) {
+        const auto connection = QObject::connect(&engine, &TAudioEngine::OnStateChange, [&](int s) {
           if (s == AudioState::Playing) playingAt = t.nsecsElapsed() / 1e6;
-        };
+        });
         t.start();
         engine.Play(shortMp3);
         RunUntil([&] { return playingAt >= 0 && (engine.GetPosition() > 0 || t.elapsed() > 3000); },
                  1);
         toPlaying.push_back(playingAt);
         toSound.push_back(t.nsecsElapsed() / 1e6);
-        engine.OnStateChange = nullptr;
+        QObject::disconnect(connection);
         engine.Stop();
         QThread::msleep(100);
       }

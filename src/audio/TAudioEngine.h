@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <type_traits>
 
 #include "audio/AudioCodes.h"
 #include "audio/TTags.h"
@@ -29,17 +29,18 @@ class TStreamCreateURLThread;
 // An event that a later operation overtook is dropped rather than delivered late: the end of a
 // stream that was since stopped, sought or replaced (a pause does not undo an end), the connecting
 // state and the chunks of an open that Stop() cancelled, and the chunks of a stream that Play()
-// replaced. A handler left empty is skipped; an exception escaping a handler is caught and dropped.
+// replaced. An exception escaping a receiver is caught and dropped (the receivers connected after
+// it are then not called for that one event).
+//
+// The events are signals, so any number of windows can listen, and a receiver that is destroyed is
+// disconnected by Qt and never called. Every signal is emitted on the engine's thread; the pointers
+// they carry are valid only during the emission, so connect receivers of the engine's thread
+// directly (the default), never queued. The progress event ticks on a 50 ms beat only while a
+// receiver is connected to it, and the destructor raises no event at all.
 class TAudioEngine : public QObject {
   Q_OBJECT
 
  public:
-  using ProgressHandler = std::function<void(int state, int lengthMs, int positionMs,
-                                             const float* fft, const uint32_t* wave)>;
-  using ErrorHandler = std::function<void(int code, int detail)>;
-  using StateHandler = std::function<void(int state)>;
-  using DownloadHandler = std::function<void(const char* buffer, int length, void* user)>;
-
   // appDir: the application folder, where the gain tool `m3g` is looked for (empty: the folder
   // of the running executable). The second form plays through the given output instead of the
   // sound server (tests and benchmarks use a null output).
@@ -76,11 +77,21 @@ class TAudioEngine : public QObject {
   void SetGainToolPath(const QString& path) { gainTool_ = path; }
   QString GainToolPath() const { return gainTool_; }
 
-  ProgressHandler OnProgress;
-  ErrorHandler OnError;
-  StateHandler OnStateChange;
-  StateHandler OnEnd;
-  DownloadHandler OnDownload;
+ Q_SIGNALS:
+  // Every 50 ms while not stopped: the state, the length and position in ms, and in state 1002
+  // the spectrum (kFftSingles singles, the first kFftBins used) and the latest samples
+  // (kWaveWords words); all zero in any other state.
+  void OnProgress(int state, int lengthMs, int positionMs, const float* fft, const uint32_t* wave);
+  void OnError(int code, int detail);
+  void OnStateChange(int state);
+  void OnEnd(int state);
+  // A chunk of the network stream being played; buffer null (and length 0) once it is complete.
+  // user is always null.
+  void OnDownload(const char* buffer, int length, void* user);
+
+ protected:
+  void connectNotify(const QMetaMethod& signal) override;
+  void disconnectNotify(const QMetaMethod& signal) override;
 
  private:
   static constexpr int kProgressMs = 50;
@@ -93,6 +104,10 @@ class TAudioEngine : public QObject {
   void PaceProgress();
   void RaiseError(int code, int detail);
   void RaiseState(int state);
+  bool ProgressWanted() const;
+  // Emits a signal; what escapes a receiver is dropped and the player goes on.
+  template <typename... Args>
+  void Emit(void (TAudioEngine::*signal)(Args...), std::type_identity_t<Args>... args);
   void ReleaseStream();
 
   QString appDir_;

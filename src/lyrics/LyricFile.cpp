@@ -1,9 +1,9 @@
 #include "lyrics/LyricFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
+#include "base/AtomicFileWriter.h"
 #include "base/Gb18030.h"
 
 namespace vireo {
@@ -69,14 +69,7 @@ QString LyricFile::NormalizeLines(const QString& text) {
 }
 
 bool LyricFile::Write(const QString& path, const QString& text) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  const QByteArray bytes = text.toUtf8();
-  if (file.write(bytes) != bytes.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  return AtomicFileWriter::Write(path, text.toUtf8());
 }
 
 }  // namespace vireo

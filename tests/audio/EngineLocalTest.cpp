@@ -43,7 +43,7 @@ class EngineTest : public testing::Test {
     ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait))
         << rec_.events.join(u',').toStdString();
   }
-  EngineRecorder rec_;  // before the engine: its destructor still raises 1001
+  EngineRecorder rec_;
   std::unique_ptr<TAudioEngine> engine_;
 };
 
