@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/CommandLine.h"
 #include "app/ForwardedBatch.h"
 #include "app/PlayerContext.h"
 #include "ddvcl/TDDFormEx.h"
@@ -77,13 +78,16 @@ class TPetrelMain : public TDDFormEx {
   // (a path split at blanks comes back whole); of several starts that came together (files
   // opened at once from the file manager) every file is added and the first one plays.
   void HandleForwardedBatch(const ForwardedBatch& batch);
-  // Slots 1..last joined with blanks: a "-f" list of links, else one file or link.
-  void HandleForwardedArgs(const QStringList& pending, int last);
+  // What one command-line text asks for (see app/CommandLine.h).
+  void RunAction(const CommandAction& action);
   // A second start without arguments: restore and raise.
   void Activate();
   void AddLinkList(const QString& text);
   void AddRemoteList(const QByteArray& xml);
-  void OpenCommandItem(const QString& text);
+  // A local file is added (and played unless play is false); a link goes to AddLibraryLink.
+  void OpenCommandItem(const QString& text, bool play = true);
+  // The library window's search; kept until the library window is there.
+  void SearchFromLink(const QString& link);
   // Appends an entry for a local file: at once with its file title, tags filled in by a worker.
   int AddLocalEntry(const QString& path);
   // Decodes a library link, appends its network entry and plays it for "PL". False when the
@@ -243,7 +247,7 @@ class TPetrelMain : public TDDFormEx {
   bool seekDragging_ = false;
   bool closing_ = false;
   bool randomListPending_ = false;
-  quint64 lyricSerial_ = 0;
+  QString pendingSearch_;
 };
 
 }  // namespace vireo

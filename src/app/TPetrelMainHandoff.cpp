@@ -6,6 +6,8 @@
 
 #include "app/TPetrelMain.h"
 #include "audio/TAudioEngine.h"
+#include "app/CommandLine.h"
+#include "app/LocalEntry.h"
 #include "base/TextUtil.h"
 #include "library/LibraryLink.h"
 #include "library/RemoteList.h"
@@ -51,80 +53,83 @@ void TPetrelMain::Activate() {
 }
 
 void TPetrelMain::HandleForwardedBatch(const ForwardedBatch& batch) {
+  // One start: its arguments joined as one text. Several together (files opened at once from
+  // the file manager): each start's text on its own, only the first file playing.
   if (batch.senders.size() <= 1) {
-    HandleForwardedArgs(batch.pendingArgs, batch.lastIndex);
+    RunAction(CommandLine::Forwarded(batch.pendingArgs, batch.lastIndex));
     return;
   }
-  int firstAdded = -1;
-  {
-    TDDPlaylistItems::Update update(model_->Items());
-    for (const QStringList& args : batch.senders) {
-      const QString text = TrimText(args.join(QLatin1Char(' ')));
-      if (text.isEmpty()) continue;
-      if (text.left(2).toLower() == QStringLiteral("-f")) {
-        AddLinkList(text.mid(3));
-      } else if (text.startsWith(QStringLiteral("vireo"))) {
-        AddLibraryLink(text.endsWith(QLatin1Char('/')) ? text.chopped(1) : text);
-      } else {
-        const int index = AddLocalEntry(text);
-        if (firstAdded < 0) firstAdded = index;
+  for (const CommandAction& action : CommandLine::ForBatch(batch)) RunAction(action);
+}
+
+void TPetrelMain::RunAction(const CommandAction& action) {
+  switch (action.kind) {
+    case CommandAction::OpenItem:
+      OpenCommandItem(action.text, action.play);
+      if (action.playLastEntry && model_->Count() > 0 && engine_) {
+        plst_list->SetCurrentItem(model_->Count() - 1);
+        engine_->Stop();
+        PlayCurrent();
       }
+      break;
+    case CommandAction::LinkList:
+      AddLinkList(action.text);
+      break;
+    case CommandAction::RemoteListFile: {
+      QFile file(action.text);
+      if (file.open(QIODevice::ReadOnly)) AddRemoteList(file.readAll());
+      UpdateEmptyPanel();
+      break;
     }
+    case CommandAction::Search:
+      SearchFromLink(action.text);
+      break;
+    case CommandAction::None:
+      break;
   }
-  if (firstAdded >= 0 && engine_) {
-    plst_list->SetCurrentItem(firstAdded);
-    engine_->Stop();
-    PlayCurrent();
-  }
-  SavePlaylistNow();
-  UpdateEmptyPanel();
 }
 
-void TPetrelMain::HandleForwardedArgs(const QStringList& pending, int last) {
-  if (last <= 0) return;
-  // Slots 1..last joined, each after one blank, trimmed of blanks and control characters.
-  QString text;
-  for (int i = 1; i <= last && i < pending.size(); ++i) text += QLatin1Char(' ') + pending[i];
-  text = TrimText(text);
-  if (text.left(2).toLower() == QStringLiteral("-f"))
-    AddLinkList(text.mid(3));
-  else
-    OpenCommandItem(text);
+void TPetrelMain::FirstStartCommandLine() {
+  RunAction(CommandLine::FirstStart(CommandLine::LocalArguments(arguments_)));
 }
 
-void TPetrelMain::OpenCommandItem(const QString& text) {
-  try {
-    TDDPlaylistItems::Update update(model_->Items());
-    if (!text.startsWith(QStringLiteral("vireo"))) {
-      AddLocalEntry(text);
+void TPetrelMain::SearchFromLink(const QString& link) {
+  // The library window searches; until it is part of the player the link is kept for it.
+  pendingSearch_ = link;
+}
+
+void TPetrelMain::OpenCommandItem(const QString& text, bool play) {
+  struct Finish {
+    TPetrelMain* self;
+    ~Finish() {
+      self->SavePlaylistNow();
+      self->UpdateEmptyPanel();
+    }
+  } finish{this};
+  TDDPlaylistItems::Update update(model_->Items());
+  const CommandItem item = CommandLine::Classify(text);
+  switch (item.kind) {
+    case CommandItem::LocalFile:
+      AddLocalEntry(item.text);
+      if (!play) break;
       plst_list->SetCurrentItem(model_->Count() - 1);
       if (engine_) {
         engine_->Stop();
         PlayCurrent();
       }
-    } else {
-      QString link = text;
-      if (link.endsWith(QLatin1Char('/'))) link.chop(1);
-      AddLibraryLink(link);
-    }
-  } catch (...) {
-    SavePlaylistNow();
-    UpdateEmptyPanel();
-    throw;
+      break;
+    case CommandItem::Link:
+      AddLibraryLink(item.text);
+      break;
+    case CommandItem::SearchLink:
+      SearchFromLink(item.text);
+      break;
   }
-  SavePlaylistNow();
-  UpdateEmptyPanel();
 }
 
 int TPetrelMain::AddLocalEntry(const QString& path) {
   const TTags tags = engine_ ? engine_->ReadTags(path) : TTags{};
-  TDDPlaylistItem& e = model_->Items().Add();
-  e.FileName = path;
-  e.LongTime = tags.Length;
-  e.ISURL = false;
-  e.Title = TrimText(tags.Title).isEmpty() ? FileTitle(path) : tags.Title;
-  e.Artist = tags.Artist;
-  e.Caption = e.Title + QStringLiteral(" - ") + e.Artist;
+  model_->Items().Add() = LocalEntry::FromTags(path, tags);
   return model_->Count() - 1;
 }
 
