@@ -243,6 +243,10 @@ void TPetrelMain::UpdateEmptyPanel() {
   plst_list->setVisible(!empty);
 }
 
+TPetrelLrc* TPetrelMain::LyricWindow() const {
+  return lrcWindow_.data();
+}
+
 void TPetrelMain::SetLyricsChecked(bool checked) {
   btn_lrc->SetChecked(checked);
   pmv_lrc->setChecked(checked);

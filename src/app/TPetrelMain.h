@@ -62,7 +62,7 @@ class TPetrelMain : public TDDFormEx {
   TDDPlaylistModel* Playlist() const { return model_; }
   TDDSkin* Skin() const { return skin_.get(); }
   std::shared_ptr<ILrcDown> LrcDown() const { return lrcDown_; }
-  TPetrelLrc* LyricWindow() const { return lrcWindow_; }
+  TPetrelLrc* LyricWindow() const;
   // Checks or unchecks the lyrics button and its menu item (the lyric windows do on closing).
   void SetLyricsChecked(bool checked);
   void SetLibraryChecked(bool checked);

@@ -160,8 +160,5 @@ void TPetrelMain::AddRemoteList(const QByteArray& xml) {
   for (const QString& link : RemoteList::Links(xml)) AddLibraryLink(link);
 }
 
-void TPetrelMain::FirstStartCommandLine() {
-  // Filled in with the command-line rules below.
-}
 
 }  // namespace vireo
