@@ -116,7 +116,10 @@ void TPetrelDeskTopLrc::SetTextFont(const QString& face, int size) {
   if (!m_image.isNull()) Render();
 }
 void TPetrelDeskTopLrc::SetWindowHeight(int h) {
-  if (h > 0) resize(width(), h);
+  if (h <= 0 || h == height()) return;
+  // The line stays on the bottom of the work area: a skin's height keeps the bottom edge.
+  const int bottom = y() + height();
+  setGeometry(x(), bottom - h, width(), h);
 }
 
 void TPetrelDeskTopLrc::resizeEvent(QResizeEvent* event) {

@@ -50,7 +50,37 @@ bool X11Desktop::SetInputShape(QWidget* window, const QRegion& region) {
   return true;
 }
 
+namespace {
+void ApplyClassHint(QWidget* window, const QString& className);
+
+// Qt makes a new native window when some flags change or a hidden tool window is shown again;
+// the hint goes onto every native window the widget gets.
+class ClassHintKeeper : public QObject {
+ public:
+  ClassHintKeeper(QWidget* window, QString className)
+      : QObject(window), window_(window), className_(std::move(className)) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::WinIdChange || e->type() == QEvent::Show)
+      ApplyClassHint(window_, className_);
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+  QString className_;
+};
+}  // namespace
+
 void X11Desktop::SetWindowClass(QWidget* window, const QString& className) {
+  if (!window || !XDisplay()) return;
+  window->installEventFilter(new ClassHintKeeper(window, className));
+  ApplyClassHint(window, className);
+}
+
+namespace {
+void ApplyClassHint(QWidget* window, const QString& className) {
   Display* dpy = XDisplay();
   if (!dpy || !window) return;
   QByteArray name("vireo");
@@ -61,5 +91,7 @@ void X11Desktop::SetWindowClass(QWidget* window, const QString& className) {
   XSetClassHint(dpy, Window(window->winId()), &hint);
   XFlush(dpy);
 }
+
+}  // namespace
 
 }  // namespace vireo

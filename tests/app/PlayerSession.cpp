@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <QXmlStreamReader>
 #include <functional>
 
 #include "app/InstanceProtocol.h"
@@ -91,9 +92,29 @@ int PlayerSession::StartAgain(const QStringList& args, int timeoutMs) {
 
 bool PlayerSession::Quit(int timeoutMs) {
   if (!Running()) return true;
-  const QString id = WindowId(QStringLiteral("Vireo"));
-  if (!id.isEmpty()) Xdo({QStringLiteral("windowclose"), id});
+  // The close button, as a user closes the player.
+  const QRect main = Geometry(QStringLiteral("Vireo"));
+  const QRect close = SkinRect(QStringLiteral("main"), QStringLiteral("close"));
+  if (main.isValid() && close.isValid()) Click(main.topLeft() + close.center());
   return process_->waitForFinished(timeoutMs);
+}
+
+QRect PlayerSession::SkinRect(const QString& window, const QString& id) {
+  QFile f(QStringLiteral(VIREO_APP_DIR "/skin/Default/skin.xml"));
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  QXmlStreamReader xml(&f);
+  QString current;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    const auto a = xml.attributes();
+    if (xml.name() == QStringLiteral("window")) {
+      current = a.value(QStringLiteral("id")).toString();
+    } else if (current == window && a.value(QStringLiteral("id")) == id) {
+      return QRect(a.value(QStringLiteral("x")).toInt(), a.value(QStringLiteral("y")).toInt(),
+                   a.value(QStringLiteral("w")).toInt(), a.value(QStringLiteral("h")).toInt());
+    }
+  }
+  return {};
 }
 
 bool PlayerSession::Running() const {
@@ -126,13 +147,30 @@ QString PlayerSession::WindowId(const QString& windowClass) const {
     QProcess x;
     x.start(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("WM_CLASS")});
     x.waitForFinished(5000);
-    const QString line = QString::fromUtf8(x.readAllStandardOutput());
-    if (line.contains(QLatin1Char('"') + windowClass + QLatin1Char('"'))) return id;
+    // xprop shows the bytes of a STRING property above 127 as octal escapes.
+    QString escaped;
+    for (const char c : windowClass.toUtf8()) {
+      const auto b = static_cast<unsigned char>(c);
+      escaped += b < 128 ? QString(QLatin1Char(char(b)))
+                         : QStringLiteral("\\%1").arg(int(b), 3, 8, QLatin1Char('0'));
+    }
+    const QString line = QString::fromLatin1(x.readAllStandardOutput());
+    if (line.contains(QLatin1Char('"') + escaped + QLatin1Char('"'))) return id;
   }
   return {};
 }
 
 QRect PlayerSession::Geometry(const QString& windowClass) const {
+  QRect r;
+  // A window the player has just made may not be found at the first look.
+  Eventually([&] {
+    r = GeometryOnce(windowClass);
+    return r.isValid();
+  }, 2000);
+  return r;
+}
+
+QRect PlayerSession::GeometryOnce(const QString& windowClass) const {
   const QString id = WindowId(windowClass);
   if (id.isEmpty()) return {};
   QProcess p;

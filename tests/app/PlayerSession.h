@@ -45,6 +45,7 @@ class PlayerSession {
   // X11 windows of the player by WM_CLASS ("Vireo", "Vireo LRC", "Vireo 桌面歌词", ...).
   QString WindowId(const QString& windowClass) const;
   QRect Geometry(const QString& windowClass) const;
+  QRect GeometryOnce(const QString& windowClass) const;
   bool Visible(const QString& windowClass) const;
   bool WaitVisible(const QString& windowClass, bool visible, int timeoutMs = 5000) const;
 
@@ -55,6 +56,9 @@ class PlayerSession {
   static void Key(const QString& keys);
   // The screen, saved into the build folder under name (and returned).
   static QImage Screenshot(const QString& name);
+
+  // A control's rectangle in the Default skin the player uses (its window's coordinates).
+  static QRect SkinRect(const QString& window, const QString& id);
 
   // The standard output and error of the player so far, for failure messages.
   QString Output();
