@@ -309,6 +309,9 @@ void TDDPlaylist::paintEvent(QPaintEvent*) {
 
 void TDDPlaylist::resizeEvent(QResizeEvent* event) {
   TDDCustomControl::resizeEvent(event);
+  // A taller window shows more rows: the last page stays full instead of ending in blank rows
+  // the scroll bar cannot reach.
+  m_topIndex = std::min(m_topIndex, std::max(0, Count() - VisibleRows()));
   SyncScrollBar();
 }
 
