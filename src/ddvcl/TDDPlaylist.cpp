@@ -30,6 +30,7 @@ TDDPlaylist::TDDPlaylist(QWidget* parent) : TDDCustomControl(parent) {
   QFont font(QStringLiteral("Tahoma"));
   font.setPointSize(9);
   m_font = font;
+  setFont(font);
   m_dragCursor = QCursor(Qt::BusyCursor);  // the application-start cursor
   setFocusPolicy(Qt::StrongFocus);
   resize(150, 150);
@@ -189,6 +190,7 @@ void TDDPlaylist::SetShowLength(bool value) {
 }
 void TDDPlaylist::SetFont(const QFont& font) {
   m_font = font;
+  setFont(font);  // the skin loader starts from the widget's font
   m_numberWidthCount = -1;
   m_lengthWidth = -1;
   Paint();

@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 
+#include "base/AtomicFileWriter.h"
 #include "store/ConfigKeys.h"
 #include "store/TDKConfig.h"
 
@@ -48,6 +49,13 @@ bool EnsureFolder(const QString& path) {
   if (path.isEmpty()) return false;
   if (QFileInfo(path).isDir()) return true;
   return QDir().mkpath(path) && QFileInfo(path).isDir();
+}
+
+int RemoveInterruptedSaves(const PlayerSettings& settings) {
+  int removed = AtomicFileWriter::RemoveLeftovers(ConfigFilePath(settings.DataDir));
+  if (!settings.PlaylistPath.isEmpty())
+    removed += AtomicFileWriter::RemoveLeftovers(settings.PlaylistPath);
+  return removed;
 }
 
 QString ConfigFilePath(const QString& dataDir) {

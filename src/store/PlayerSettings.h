@@ -51,6 +51,11 @@ PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir
 // not be written; the old file then stays as it was.
 bool WriteCloseSettings(const PlayerSettings& settings);
 
+// Removes what saves interrupted by a crash or power cut left beside "Vireo.xml" and the playlist
+// file (see AtomicFileWriter): the application calls it once at start-up, right after
+// ReadStartupSettings and before anything is saved. Returns the number of files removed.
+int RemoveInterruptedSaves(const PlayerSettings& settings);
+
 // The folder commands: writes the lyric or song cache folder to its key. False on a failed write.
 bool WriteLrcDir(const QString& dataDir, const QString& folder);
 bool WriteMusicDir(const QString& dataDir, const QString& folder);

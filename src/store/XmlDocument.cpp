@@ -5,11 +5,11 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <climits>
 #include <cstring>
 #include <mutex>
 
+#include "base/AtomicFileWriter.h"
 #include "base/Gb18030.h"
 #include "store/XmlEntryWriter.h"
 
@@ -276,18 +276,14 @@ bool XmlDocument::SaveBytesTo(const QString& path, const QByteArray& bytes) {
   if (bytes.isEmpty()) return false;
   if (opened_ == LoadResult::Unreadable && path == openedPath_ && QFileInfo(path).isFile()) {
     // Whatever is in there may still be worth something to its owner: keep it.
-    const QString keep = path + QStringLiteral(".broken");
-    QFile::remove(keep);
-    if (!QFile::copy(path, keep)) return false;
+    QFile old(path);
+    if (!old.open(QIODevice::ReadOnly)) return false;
+    const QByteArray kept = old.readAll();
+    if (old.error() != QFileDevice::NoError) return false;
+    if (!AtomicFileWriter::Write(path + QStringLiteral(".broken"), kept)) return false;
     opened_ = LoadResult::Missing;
   }
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (file.write(bytes) != bytes.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  return AtomicFileWriter::Write(path, bytes);
 }
 
 bool XmlDocument::IsElement(XmlNode* node) {
