@@ -92,12 +92,11 @@ void TDDPlaylist::ClampTopAfterRemoval() {
 }
 
 void TDDPlaylist::SetCurrentItem(int value) {
-  const int before = m_model.CurrentItem();
+  // Scrolled first, so that the model's notification paints once, already in place. The model
+  // takes exactly these values (0..Count()) as a new current entry.
+  if (value != m_model.CurrentItem() && Count() > 0 && value >= 0 && value <= Count())
+    ScrollIntoView(value);
   m_model.SetCurrentItem(value);
-  if (m_model.CurrentItem() != before && m_model.CurrentItem() >= 0) {
-    ScrollIntoView(m_model.CurrentItem());
-    Paint();
-  }
 }
 
 void TDDPlaylist::ScrollIntoView(int index) {
