@@ -304,6 +304,14 @@ void TDDPlaylist::paintEvent(QPaintEvent*) {
     Compose(m_buffer);
     QPainter p(this);
     m_buffer.CopyToDC(p, 0, 0);
+    // The margins above and below the scroll bar belong to nobody else: nothing would paint
+    // them on an opaque control.
+    if (!m_scrollBar->isHidden()) {
+      const QRect bar = m_scrollBar->geometry();
+      const QColor back = Opaque(m_backColor);
+      p.fillRect(QRect(bar.left(), 0, width() - bar.left(), bar.top()), back);
+      p.fillRect(QRect(bar.left(), bar.bottom() + 1, width() - bar.left(), height()), back);
+    }
   } catch (const std::exception&) {
   }
 }

@@ -267,6 +267,8 @@ TEST(PlaylistPaint, ScrollBarHidesWhileEveryRowFits) {
   EXPECT_EQ(shot.pixel(189, 50) & 0xFFFFFFu, kBack & 0xFFFFFFu);
   EXPECT_EQ(shot.pixel(193, 2) & 0xFFFFFFu, Px(kNormal, 3, 0) & 0xFFFFFFu);
   EXPECT_EQ(shot.pixel(193, 80) & 0xFFFFFFu, Px(kTrack, 3, 78 % 25) & 0xFFFFFFu);
+  EXPECT_EQ(shot.pixel(193, 1) & 0xFFFFFFu, kBack & 0xFFFFFFu);  // the margins: background
+  EXPECT_EQ(shot.pixel(199, 88) & 0xFFFFFFu, kBack & 0xFFFFFFu);
 
   list.SetAutoHideScrollBar(false);  // shown even when empty
   list.Items().Clear();
