@@ -17,7 +17,6 @@ const QStaticText& PlaylistTextCache::Get(const QString& text, int room, const Q
   if (m_items.size() >= kMaxItems) m_items.clear();
   QStaticText laid(room >= 0 ? metrics.elidedText(text, Qt::ElideRight, room) : text);
   laid.setTextFormat(Qt::PlainText);
-  laid.setPerformanceHint(QStaticText::AggressiveCaching);
   laid.prepare(QTransform(), font);
   return *m_items.insert(key, laid);
 }
