@@ -9,6 +9,7 @@
 
 #include "ControlTestUtil.h"
 #include "PlaylistTestHost.h"
+#include "ddvcl/PlaylistTextCache.h"
 
 using namespace vireo;
 using namespace vireo::test;
@@ -274,6 +275,28 @@ TEST(PlaylistPaint, ScrollBarHidesWhileEveryRowFits) {
   list.Items().Clear();
   EXPECT_FALSE(list.ScrollBar()->isHidden());
   EXPECT_EQ(list.ScrollBar()->Max(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlaylistTextCache, StaysBoundedAndStartsOverForANewFont) {
+  PlaylistTextCache cache;
+  const QFont font = MonoFont();
+  const QFontMetrics fm(font);
+  for (int i = 0; i < PlaylistTextCache::kMaxItems + 10; ++i)
+    cache.Get(QString::number(i), -1, font, fm);
+  EXPECT_LE(cache.Size(), PlaylistTextCache::kMaxItems);
+  EXPECT_GE(cache.Size(), 10);
+  // The same text cut to different rooms is two entries; an uncut one is as wide as measured.
+  const QString text = QStringLiteral("abcdefghij");
+  EXPECT_EQ(cache.Width(text, font, fm), fm.horizontalAdvance(text));
+  EXPECT_LT(cache.Get(text, 4 * Advance(), font, fm).text().size(), text.size());
+  QFont bigger = font;
+  bigger.setPixelSize(20);
+  cache.Get(text, -1, bigger, QFontMetrics(bigger));
+  EXPECT_EQ(cache.Size(), 1);
 }
 
 }  // namespace
