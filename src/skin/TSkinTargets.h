@@ -41,6 +41,17 @@ class TDDWindow;
 //   desktoplrc: DesktopLyric below (the window is its own target; no frame, no controls)
 // A control of another type under one of these names is skipped.
 //
+// What the main window does at start-up, once its controls carry their field names as object
+// names (the other windows alike, then BuildSkinMenu, BuildEQMenu, LoadSkin):
+//   TSkinWindow w;
+//   w.Form = this;
+//   w.Frame = frame;
+//   w.Add({btn_previous, btn_next, ..., btn_play, ..., lbl_time, lbl_title, sldr_music, pnl_1,
+//          lbl_open, lbl_rnd});
+//   w.Playlist = std::make_shared<TSkinPlaylistAdapter>(plst_list);
+//   w.Spectrum = std::make_shared<TSkinSpectrumAdapter>(dvs_1);
+//   skin->SetWindow(QStringLiteral("main"), w);
+//
 // Anchors: the loader anchors controls through TAnchorLayout (skin/TAnchorLayout.h), relative
 // to each control's parent widget. A window that moves or resizes an anchored control itself
 // afterwards does it through TAnchorLayout::SetBounds, so the new bounds become its reference.
