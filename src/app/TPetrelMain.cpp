@@ -13,9 +13,6 @@
 #include "app/EdgeResize.h"
 #include "app/AppIcon.h"
 #include "app/DesktopLyricSkinTarget.h"
-#include "app/LyricViewSkinTarget.h"
-#include "app/PlaylistSkinTarget.h"
-#include "app/SpectrumSkinTarget.h"
 #include "app/TPetrelDeskTopLrc.h"
 #include "app/TPetrelDlrcButton.h"
 #include "app/TPetrelLrc.h"
@@ -36,6 +33,9 @@
 #include "net/ServiceHost.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "skin/TDDSkin.h"
+#include "skin/TSkinLyricViewAdapter.h"
+#include "skin/TSkinPlaylistAdapter.h"
+#include "skin/TSkinSpectrumAdapter.h"
 #include "store/PlaylistFile.h"
 
 Q_LOGGING_CATEGORY(lcMain, "vireo.app", QtWarningMsg)
@@ -347,8 +347,8 @@ void TPetrelMain::RegisterSkinTables() {
   main.Add({btn_previous, btn_next, btn_menu, btn_min, btn_rndlist, btn_addfile, btn_del,
             btn_listm, btn_mode, btn_close, btn_play, btn_sound, btn_share, btn_lrc, lbl_time,
             lbl_mode, lbl_stack, lbl_open, lbl_rnd, lbl_title, sldr_music, sldr_volume, pnl_1});
-  main.Playlist = std::make_shared<PlaylistSkinTarget>(plst_list);
-  main.Spectrum = std::make_shared<SpectrumSkinTarget>(dvs_1);
+  main.Playlist = std::make_shared<TSkinPlaylistAdapter>(plst_list);
+  main.Spectrum = std::make_shared<TSkinSpectrumAdapter>(dvs_1);
   skin_->SetWindow(QStringLiteral("main"), main);
   if (lrcWindow_) {
     TSkinWindow lrc;
@@ -356,7 +356,7 @@ void TPetrelMain::RegisterSkinTables() {
     lrc.Frame = lrcWindow_->DDWindow1;
     lrc.Add({lrcWindow_->btn_lrc, lrcWindow_->btn_close, lrcWindow_->btn_b5, lrcWindow_->btn_f5,
              lrcWindow_->btn_Slrc});
-    lrc.LyricView = std::make_shared<LyricViewSkinTarget>(lrcWindow_->lrcshw_min);
+    lrc.LyricView = std::make_shared<TSkinLyricViewAdapter>(lrcWindow_->lrcshw_min);
     skin_->SetWindow(QStringLiteral("lrc"), lrc);
   }
   if (desktopLyrics_) {
