@@ -159,6 +159,7 @@ class TPetrelMain : public TDDFormEx {
   void LyricLookupDone(const QString& text);
   void SendPlayReport();
   void ChooseCacheNames();
+  void RepointToCache();
   void PlayCurrent();
 
   // commands
@@ -248,6 +249,7 @@ class TPetrelMain : public TDDFormEx {
   bool closing_ = false;
   bool randomListPending_ = false;
   QString pendingSearch_;
+  bool cacheRepointPending_ = false;
 };
 
 }  // namespace vireo

@@ -167,12 +167,14 @@ void TPetrelMain::EngineStateChanged(int state) {
       Q_EMIT TrackStarted();
       if (hasEntry && !lyricLookupRunning_) StartLyricLookup();
       if (hasEntry && model_->Items()[current].ISURL) SendPlayReport();
+      if (cacheRepointPending_) RepointToCache();
       break;
     }
     case AudioState::Paused:
       lbl_stack->setText(QStringLiteral("暂停"));
       break;
     case AudioState::Connecting:
+      cacheRepointPending_ = false;
       lbl_stack->setText(QStringLiteral("Loading..."));
       ctx_.LoadingIndex = current;
       if (hasEntry) ChooseCacheNames();
@@ -300,6 +302,15 @@ void TPetrelMain::tmr_lanerrTimer() {
   AfterTrackEnded();
 }
 
+void TPetrelMain::RepointToCache() {
+  cacheRepointPending_ = false;
+  const int index = model_->CurrentItem();
+  if (index < 0 || index >= model_->Count()) return;
+  model_->Items()[index].FileName = ctx_.CachePath;
+  model_->Items()[index].ISURL = false;
+  model_->ItemChanged(index);
+}
+
 void TPetrelMain::EngineDownload(const char* buffer, int length) {
   try {
     if (!ctx_.CacheStream) {
@@ -319,12 +330,12 @@ void TPetrelMain::EngineDownload(const char* buffer, int length) {
     if (DownloadWritten.load() < DownloadTotal.load()) return;  // incomplete: the file stays
     QFile::copy(ctx_.CacheTempPath, ctx_.CachePath);
     QFile::remove(ctx_.CacheTempPath);
-    const int index = model_->CurrentItem();
-    if (index >= 0 && index < model_->Count()) {
-      model_->Items()[index].FileName = ctx_.CachePath;
-      model_->Items()[index].ISURL = false;
-      model_->ItemChanged(index);
-    }
+    // A short track on a fast network is downloaded before it starts playing; the entry is
+    // re-pointed once the start has been handled, so the start still counts as a network play.
+    if (engine_ && engine_->State() == AudioState::Connecting)
+      cacheRepointPending_ = true;
+    else
+      RepointToCache();
   } catch (...) {
     qCInfo(lcMain, "song cache: could not keep the downloaded track");
   }
