@@ -38,7 +38,10 @@ QByteArray TDKPlist::Serialize() {
   XmlDocument& doc = Doc();
   if (!pending_.empty()) {
     XmlEntryWriter writer;
-    if (writer.Ok()) {
+    // Entries written straight out are GB2312: only when the rest of the file is too.
+    bool fits = writer.Ok() && doc.MarkupFitsGb2312();
+    for (size_t i = 0; fits && i < pending_.size(); ++i) fits = writer.Fits(pending_[i].name);
+    if (fits) {
       QByteArray bytes = doc.SerializeWithBlock(lastParent_, [&](QByteArrayView indent) {
         QByteArray block;
         for (size_t i = 0; i < pending_.size(); ++i) {
@@ -105,8 +108,8 @@ void TDKPlist::LoadSection(const QString& section) {
   MaterializeEntries();
   XmlNode* sect = XmlDocument::FirstChildElement(doc_.Root(), section.toUtf8());
   if (!sect) return;
-  for (XmlNode* c = XmlDocument::FirstChild(sect); c; c = XmlDocument::Next(c)) {
-    if (!XmlDocument::IsElement(c)) continue;
+  // Entries an entity reference stands for count, as they do for the streaming reader.
+  XmlDocument::ForEachChildElement(sect, [this](XmlNode* c) {
     TPList r;
     r.Title = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Title"));
     r.Artist = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Artist"));
@@ -114,7 +117,7 @@ void TDKPlist::LoadSection(const QString& section) {
     r.Path = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Path"));
     r.Ltime = ParseLtime(XmlDocument::AttributeUtf8(c, "Ltime"));
     records_.push_back(std::move(r));
-  }
+  });
 }
 
 void TDKPlist::ClearSection(const QString& section) {
