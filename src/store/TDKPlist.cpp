@@ -94,10 +94,10 @@ void TDKPlist::LoadSection(const QString& section) {
     const size_t before = records_.size();
     const auto result = XmlSectionReader::Read(fileName_, section, [this](const auto& entry) {
       TPList r;
-      r.Title = QString::fromUtf8(entry.Value("Title"));
-      r.Artist = QString::fromUtf8(entry.Value("Artist"));
-      r.Url = QString::fromUtf8(entry.Value("Url"));
-      r.Path = QString::fromUtf8(entry.Value("Path"));
+      r.Title = XmlDocument::FromUtf8(entry.Value("Title"));
+      r.Artist = XmlDocument::FromUtf8(entry.Value("Artist"));
+      r.Url = XmlDocument::FromUtf8(entry.Value("Url"));
+      r.Path = XmlDocument::FromUtf8(entry.Value("Path"));
       r.Ltime = ParseLtime(entry.Value("Ltime"));
       records_.push_back(std::move(r));
     });
@@ -111,10 +111,10 @@ void TDKPlist::LoadSection(const QString& section) {
   // Entries an entity reference stands for count, as they do for the streaming reader.
   XmlDocument::ForEachChildElement(sect, [this](XmlNode* c) {
     TPList r;
-    r.Title = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Title"));
-    r.Artist = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Artist"));
-    r.Url = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Url"));
-    r.Path = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Path"));
+    r.Title = XmlDocument::FromUtf8(XmlDocument::AttributeUtf8(c, "Title"));
+    r.Artist = XmlDocument::FromUtf8(XmlDocument::AttributeUtf8(c, "Artist"));
+    r.Url = XmlDocument::FromUtf8(XmlDocument::AttributeUtf8(c, "Url"));
+    r.Path = XmlDocument::FromUtf8(XmlDocument::AttributeUtf8(c, "Path"));
     r.Ltime = ParseLtime(XmlDocument::AttributeUtf8(c, "Ltime"));
     records_.push_back(std::move(r));
   });

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -446,7 +447,7 @@ QByteArray XmlDocument::AttributeUtf8(XmlNode* element, const char* name) {
 
 QString XmlDocument::Attribute(XmlNode* element, const char* name, bool* present) {
   if (present) *present = element && xmlHasNsProp(element, X(name), nullptr) != nullptr;
-  return QString::fromUtf8(AttributeUtf8(element, name));
+  return FromUtf8(AttributeUtf8(element, name));
 }
 
 void XmlDocument::SetAttributeUtf8(XmlNode* element, const char* name, QByteArrayView utf8) {
@@ -462,7 +463,7 @@ void XmlDocument::SetAttribute(XmlNode* element, const char* name, const QString
 QString XmlDocument::Text(XmlNode* element) {
   if (!element) return {};
   xmlChar* v = xmlNodeGetContent(element);
-  const QString text = QString::fromUtf8(v ? C(v) : "");
+  const QString text = FromUtf8(v ? C(v) : "");
   xmlFree(v);
   return text;
 }
@@ -472,6 +473,13 @@ void XmlDocument::SetText(XmlNode* element, const QString& value) {
   xmlNodeSetContent(element, nullptr);
   const QByteArray utf8 = ToXmlUtf8(value);
   xmlNodeAddContentLen(element, X(utf8.constData()), static_cast<int>(utf8.size()));
+}
+
+QString XmlDocument::FromUtf8(QByteArrayView utf8) {
+  if (!utf8.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(utf8);
+  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                     QStringConverter::Flag::ConvertInitialBom);
+  return decoder.decode(utf8);
 }
 
 QByteArray XmlDocument::ToXmlUtf8(const QString& text) {

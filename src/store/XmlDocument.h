@@ -85,6 +85,9 @@ class XmlDocument {
   static XmlNode* Next(XmlNode* node);
   static bool ValidName(QByteArrayView name);
 
+  // Text of a value's UTF-8 as it stands: unlike QString::fromUtf8, a leading U+FEFF is kept
+  // (it is part of the value, not a byte-order mark).
+  static QString FromUtf8(QByteArrayView utf8);
   // UTF-8 of text with every character XML 1.0 cannot carry removed.
   static QByteArray ToXmlUtf8(const QString& text);
   // The encoding to force when parsing data (see above), or nullptr for libxml2's own choice.

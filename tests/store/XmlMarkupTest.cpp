@@ -53,6 +53,27 @@ TEST_F(XmlMarkup, MarkupOutsideGb2312IsWrittenAsUtf8AndLoadsBack) {
             u"한 😀"_s);
 }
 
+// U+FEFF at the start of a value is part of it, not a byte-order mark to drop on reading.
+TEST_F(XmlMarkup, ValuesStartingWithFeffComeBackWhole) {
+  const QString file = File(u"Vireo.xml"_s);
+  const QString value = QChar(0xFEFF) + u"蓝色"_s;
+  {
+    TDKConfig cfg(file, u"MainConfig"_s);
+    cfg.WriteString(u"Window/SKIN"_s, u"NAME"_s, value);
+  }
+  EXPECT_EQ(TDKConfig(file, u"MainConfig"_s).ReadString(u"Window/SKIN"_s, u"NAME"_s, {}), value);
+  const QString list = File(u"Default.pls"_s);
+  {
+    TDKPlist p(list, u"DefaultList"_s);
+    p.AddEntry(u"PlayerList/LIST"_s, value, 0, value, u"0"_s, value);
+  }
+  TDKPlist back(list, u"DefaultList"_s);
+  back.LoadSection(u"PlayerList"_s);
+  ASSERT_EQ(back.Count(), 1);
+  EXPECT_EQ(back.Items(0)->Title, value);
+  EXPECT_EQ(back.Items(0)->Path, value);
+}
+
 TEST_F(XmlMarkup, PlaylistEntryNamesOutsideGb2312) {
   const QString file = File(u"Default.pls"_s);
   {
