@@ -21,8 +21,10 @@ PACKAGES=(
   # real components the tests drive
   xvfb xauth openbox xcompmgr xdotool x11-utils imagemagick trayer dbus playerctl
   # the skins' art is rendered from SVG
-  librsvg2-bin
+  librsvg2-bin python3
   pulseaudio pulseaudio-utils ffmpeg fonts-wqy-microhei
+  # a reference player for the engine benchmark (bench/audio/compare-players.sh)
+  audacious
 )
 
 missing=()

@@ -19,6 +19,7 @@ extern "C" {
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
+#include <QMetaMethod>
 #include <QPointer>
 #include <algorithm>
 #include <cmath>
@@ -45,16 +46,6 @@ struct TAudioEngine::Relay {
 };
 
 namespace {
-
-// Handlers may throw; what escapes one is dropped and the player goes on.
-template <typename Fn, typename... Args>
-void Guarded(const Fn& fn, Args&&... args) {
-  if (!fn) return;
-  try {
-    fn(std::forward<Args>(args)...);
-  } catch (...) {
-  }
-}
 
 int FramesToMs(int64_t frames) {
   const float seconds = static_cast<float>(static_cast<double>(frames) / kOutputRate);
@@ -91,13 +82,13 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
       avcodec_version() >> 16 != LIBAVCODEC_VERSION_MAJOR) {
     RaiseError(AudioState::Ended, AudioError::WrongVersion);
   } else {
+    // Without a sound server yet the output is kept all the same: every open tries to connect
+    // again, so a player started before the server plays once the server is there.
     QString reason;
-    if (output && output->Init(&reason)) {
-      output_ = std::move(output);
-      filter_ = FormatFilter::Build();
-    } else {
-      RaiseError(state_, AudioError::InitFailed);
-    }
+    outputReady_ = output && output->Init(&reason);
+    output_ = std::move(output);
+    filter_ = FormatFilter::Build();
+    if (!outputReady_) RaiseError(state_, AudioError::InitFailed);
   }
   progressTimer_.setTimerType(Qt::PreciseTimer);
   progressTimer_.setInterval(kProgressMs);
@@ -105,21 +96,49 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
   progressTimer_.start();
 }
 
+// The engine goes quietly: its receivers may be halfway through their own destruction, so no
+// event is raised, and nothing still on its way from another thread reaches it after this.
 TAudioEngine::~TAudioEngine() {
   progressTimer_.stop();
-  Stop();
   {
     std::lock_guard lock(relay_->mutex);
     relay_->engine = nullptr;
   }
-  stream_.reset();
+  blockSignals(true);
+  if (pending_) pending_->Terminate();
+  stream_.reset();  // joins the render thread
+}
+
+template <typename... Args>
+void TAudioEngine::Emit(void (TAudioEngine::*signal)(Args...), std::type_identity_t<Args>... args) {
+  try {
+    (this->*signal)(args...);
+  } catch (...) {
+  }
 }
 
 void TAudioEngine::RaiseError(int code, int detail) {
-  Guarded(OnError, code, detail);
+  Emit(&TAudioEngine::OnError, code, detail);
 }
 void TAudioEngine::RaiseState(int state) {
-  Guarded(OnStateChange, state);
+  Emit(&TAudioEngine::OnStateChange, state);
+}
+
+bool TAudioEngine::ProgressWanted() const {
+  static const QMetaMethod progress = QMetaMethod::fromSignal(&TAudioEngine::OnProgress);
+  return isSignalConnected(progress);
+}
+
+// A receiver of the progress event puts the timer on its beat at once. Qt may call these from
+// another thread and with its connection lock held, so the timer is only asked to look again.
+void TAudioEngine::connectNotify(const QMetaMethod& signal) {
+  if (signal == QMetaMethod::fromSignal(&TAudioEngine::OnProgress))
+    QMetaObject::invokeMethod(this, &TAudioEngine::PaceProgress, Qt::QueuedConnection);
+}
+void TAudioEngine::disconnectNotify(const QMetaMethod& signal) {
+  // An invalid method when everything was disconnected at once.
+  if (!signal.isValid() || signal == QMetaMethod::fromSignal(&TAudioEngine::OnProgress))
+    QMetaObject::invokeMethod(this, &TAudioEngine::PaceProgress, Qt::QueuedConnection);
 }
 
 void TAudioEngine::SetState(int state, bool notify) {
@@ -132,7 +151,8 @@ void TAudioEngine::SetState(int state, bool notify) {
 // while no tick would raise anything the timer only looks in now and then for a handler; any
 // state change puts it back on the 50 ms beat at once.
 void TAudioEngine::PaceProgress() {
-  const int interval = OnProgress && state_ != AudioState::Stopped ? kProgressMs : kIdleProgressMs;
+  const int interval =
+      ProgressWanted() && state_ != AudioState::Stopped ? kProgressMs : kIdleProgressMs;
   if (progressTimer_.interval() != interval) progressTimer_.start(interval);
 }
 
@@ -174,12 +194,8 @@ void TAudioEngine::Play(const QString& name) {
     const bool end = data == nullptr;
     r->Post([serial, bytes = std::move(bytes), end](TAudioEngine* e) {
       if (serial != e->serial_ || (e->pending_ && e->pending_->Terminated())) return;
-      try {
-        if (e->OnDownload)
-          e->OnDownload(end ? nullptr : bytes.constData(), end ? 0 : static_cast<int>(bytes.size()),
-                        nullptr);
-      } catch (...) {
-      }
+      e->Emit(&TAudioEngine::OnDownload, end ? nullptr : bytes.constData(),
+              end ? 0 : static_cast<int>(bytes.size()), static_cast<void*>(nullptr));
     });
   };
   job.onDone = [relay, serial](std::shared_ptr<TStreamCreateURLThread::Result> result) {
@@ -238,7 +254,7 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
         if (serial != e->serial_ || e->stream_.get() != stream || generation < e->cutGeneration_)
           return;
         e->state_ = AudioState::Ended;
-        Guarded(e->OnEnd, AudioState::Ended);
+        e->Emit(&TAudioEngine::OnEnd, static_cast<int>(AudioState::Ended));
       });
   });
   SetState(AudioState::Playing, true);
@@ -301,17 +317,19 @@ TTags TAudioEngine::ReadTags(const QString& name) const {
 
 void TAudioEngine::ProgressTick() {
   PaceProgress();
-  if (!OnProgress || state_ == AudioState::Stopped) return;
-  const int position = GetPosition();
+  if (state_ == AudioState::Stopped || !ProgressWanted()) return;
   const float* fft = silentFft_.data();
   const uint32_t* wave = silentWave_.data();
-  if (state_ == AudioState::Playing && stream_) {
-    stream_->Analyze(*analyzer_, fft_.data(), wave_.data());
+  int position;
+  if (state_ == AudioState::Playing && stream_ && spectrumWanted_) {
+    position = FramesToMs(stream_->Analyze(*analyzer_, fft_.data(), wave_.data()));
     fft = fft_.data();
     wave = wave_.data();
+  } else {
+    position = GetPosition();
   }
   const int length = GetLength();
-  Guarded(OnProgress, state_, length, position, fft, wave);
+  Emit(&TAudioEngine::OnProgress, static_cast<int>(state_), length, position, fft, wave);
 }
 
 }  // namespace vireo

@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <type_traits>
 
 #include "audio/AudioCodes.h"
 #include "audio/TTags.h"
@@ -29,17 +29,18 @@ class TStreamCreateURLThread;
 // An event that a later operation overtook is dropped rather than delivered late: the end of a
 // stream that was since stopped, sought or replaced (a pause does not undo an end), the connecting
 // state and the chunks of an open that Stop() cancelled, and the chunks of a stream that Play()
-// replaced. A handler left empty is skipped; an exception escaping a handler is caught and dropped.
+// replaced. An exception escaping a receiver is caught and dropped (the receivers connected after
+// it are then not called for that one event).
+//
+// The events are signals, so any number of windows can listen, and a receiver that is destroyed is
+// disconnected by Qt and never called. Every signal is emitted on the engine's thread; the pointers
+// they carry are valid only during the emission, so connect receivers of the engine's thread
+// directly (the default), never queued. The progress event ticks on a 50 ms beat only while a
+// receiver is connected to it, and the destructor raises no event at all.
 class TAudioEngine : public QObject {
   Q_OBJECT
 
  public:
-  using ProgressHandler = std::function<void(int state, int lengthMs, int positionMs,
-                                             const float* fft, const uint32_t* wave)>;
-  using ErrorHandler = std::function<void(int code, int detail)>;
-  using StateHandler = std::function<void(int state)>;
-  using DownloadHandler = std::function<void(const char* buffer, int length, void* user)>;
-
   // appDir: the application folder, where the gain tool `m3g` is looked for (empty: the folder
   // of the running executable). The second form plays through the given output instead of the
   // sound server (tests and benchmarks use a null output).
@@ -70,17 +71,33 @@ class TAudioEngine : public QObject {
 
   // The volume factor of the current stream (volume / 100, plus the levelling at its start).
   float StreamVolume() const;
-  bool OutputReady() const { return output_ != nullptr; }
+  // Whether the output connected at start-up (a later open connects again when it did not).
+  bool OutputReady() const { return outputReady_; }
   bool OpenPending() const { return pending_ != nullptr; }
+  // Whether the progress event carries the spectrum and wave of what is heard (the default). A
+  // player that shows no spectrum says no and saves the analysis 20 times a second; the event
+  // then carries the all-zero buffers, as in any state but 1002.
+  void SetSpectrumWanted(bool wanted) { spectrumWanted_ = wanted; }
+  bool SpectrumWanted() const { return spectrumWanted_; }
   // The gain tool; it runs only while levelling is on, since its result is used only then.
   void SetGainToolPath(const QString& path) { gainTool_ = path; }
   QString GainToolPath() const { return gainTool_; }
 
-  ProgressHandler OnProgress;
-  ErrorHandler OnError;
-  StateHandler OnStateChange;
-  StateHandler OnEnd;
-  DownloadHandler OnDownload;
+ Q_SIGNALS:
+  // Every 50 ms while not stopped: the state, the length and position in ms, and in state 1002
+  // the spectrum (kFftSingles singles, the first kFftBins used) and the latest samples
+  // (kWaveWords words); all zero in any other state.
+  void OnProgress(int state, int lengthMs, int positionMs, const float* fft, const uint32_t* wave);
+  void OnError(int code, int detail);
+  void OnStateChange(int state);
+  void OnEnd(int state);
+  // A chunk of the network stream being played; buffer null (and length 0) once it is complete.
+  // user is always null.
+  void OnDownload(const char* buffer, int length, void* user);
+
+ protected:
+  void connectNotify(const QMetaMethod& signal) override;
+  void disconnectNotify(const QMetaMethod& signal) override;
 
  private:
   static constexpr int kProgressMs = 50;
@@ -93,6 +110,10 @@ class TAudioEngine : public QObject {
   void PaceProgress();
   void RaiseError(int code, int detail);
   void RaiseState(int state);
+  bool ProgressWanted() const;
+  // Emits a signal; what escapes a receiver is dropped and the player goes on.
+  template <typename... Args>
+  void Emit(void (TAudioEngine::*signal)(Args...), std::type_identity_t<Args>... args);
   void ReleaseStream();
 
   QString appDir_;
@@ -116,6 +137,8 @@ class TAudioEngine : public QObject {
       0.0f;  // silent until the caller sets a volume, as the main window does at start-up
   QString filter_;
   bool dbGain_ = false;
+  bool spectrumWanted_ = true;
+  bool outputReady_ = false;
   uint64_t serial_ = 0;         // of the last Play(); events of older ones are dropped
   uint64_t cutGeneration_ = 0;  // of the current stream's last seek or stop; older ends are dropped
 };

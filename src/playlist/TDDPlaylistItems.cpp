@@ -69,19 +69,29 @@ void TDDPlaylistItems::CheckIndex(int index, int limit) const {
   if (index < 0 || index > limit) throw std::out_of_range("playlist index out of range");
 }
 
-TDDPlaylistItem& TDDPlaylistItems::Add() {
-  items_.push_back(std::make_unique<TDDPlaylistItem>());
-  TDDPlaylistItem& item = *items_.back();
-  Changed();
+TDDPlaylistItem& TDDPlaylistItems::InsertEntry(int index, std::unique_ptr<TDDPlaylistItem> entry) {
+  CheckIndex(index, Count());
+  auto it = items_.insert(items_.begin() + index, std::move(entry));
+  TDDPlaylistItem& item = **it;
+  owner_->AfterInsert(index);
+  owner_->NoteInserted(index, index);
   return item;
 }
 
+TDDPlaylistItem& TDDPlaylistItems::Add() {
+  return InsertEntry(Count(), std::make_unique<TDDPlaylistItem>());
+}
+
 TDDPlaylistItem& TDDPlaylistItems::Insert(int index) {
-  CheckIndex(index, Count());
-  auto it = items_.insert(items_.begin() + index, std::make_unique<TDDPlaylistItem>());
-  TDDPlaylistItem& item = **it;
-  Changed();
-  return item;
+  return InsertEntry(index, std::make_unique<TDDPlaylistItem>());
+}
+
+TDDPlaylistItem& TDDPlaylistItems::Add(const TDDPlaylistItem& item) {
+  return InsertEntry(Count(), std::make_unique<TDDPlaylistItem>(item));
+}
+
+TDDPlaylistItem& TDDPlaylistItems::Insert(int index, const TDDPlaylistItem& item) {
+  return InsertEntry(index, std::make_unique<TDDPlaylistItem>(item));
 }
 
 TDDPlaylistItem& TDDPlaylistItems::Items(int index) {
@@ -103,16 +113,16 @@ void TDDPlaylistItems::Delete(int index) {
   CheckIndex(index, Count() - 1);
   NotifyDelete(*items_[static_cast<size_t>(index)]);
   items_.erase(items_.begin() + index);
-  Changed();
+  owner_->AfterRemove(index);
+  owner_->NoteRemoved(index, index);
 }
 
 void TDDPlaylistItems::Clear() {
-  owner_->topIndex_ = 0;
+  Update update(*this);
   owner_->selectedIndex_ = -1;
   owner_->currentItem_ = -1;
-  owner_->dropY_ = -1;
-  if (items_.empty()) return;
-  Update update(*this);
+  owner_->NoteReset(true);
+  owner_->NoteSelection();
   // The last entry goes first, each one told before it is destroyed.
   while (!items_.empty()) {
     NotifyDelete(*items_.back());
@@ -126,6 +136,7 @@ void TDDPlaylistItems::Assign(const TDDPlaylistItems& other) {
   Clear();
   items_.reserve(other.items_.size());
   for (const auto& item : other.items_) items_.push_back(std::make_unique<TDDPlaylistItem>(*item));
+  owner_->NoteReset(true);
 }
 
 void TDDPlaylistItems::SortEntries(std::vector<std::unique_ptr<TDDPlaylistItem>>& entries,
@@ -190,20 +201,19 @@ void TDDPlaylistItems::Sort(int kind) {
     }
   }
   owner_->selectedIndex_ = -1;
+  owner_->NoteReset(true);
 }
 
 void TDDPlaylistItems::BeginUpdate() {
-  ++updateCount_;
+  owner_->BeginUpdate();
 }
 
 void TDDPlaylistItems::EndUpdate() {
-  if (updateCount_ == 0) return;
-  if (--updateCount_ == 0) Changed();
+  owner_->EndUpdate();
 }
 
-void TDDPlaylistItems::Changed() {
-  if (updateCount_ > 0 || destroying_ || owner_->destroying_) return;
-  Q_EMIT owner_->Changed();
+bool TDDPlaylistItems::Updating() const {
+  return owner_->updateCount_ > 0;
 }
 
 }  // namespace vireo

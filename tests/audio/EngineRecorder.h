@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -19,27 +20,35 @@ struct EngineRecorder {
   int lastState = 0, lastLength = 0, lastPosition = 0;
   std::array<float, kFftSingles> fft{};
   std::array<uint32_t, kWaveWords> wave{};
+  QObject context;  // the receiver of every connection
 
+  // Connected through a context of the recorder's own, so a recorder that is gone before its
+  // engine is never called.
   void Attach(TAudioEngine& e) {
-    e.OnStateChange = [this](int s) { events << QStringLiteral("state %1").arg(s); };
-    e.OnError = [this](int c, int d) { events << QStringLiteral("error %1 %2").arg(c).arg(d); };
-    e.OnEnd = [this](int s) { events << QStringLiteral("end %1").arg(s); };
-    e.OnDownload = [this](const char* b, int n, void*) {
+    QObject::connect(&e, &TAudioEngine::OnStateChange, &context,
+                     [this](int s) { events << QStringLiteral("state %1").arg(s); });
+    QObject::connect(&e, &TAudioEngine::OnError, &context, [this](int c, int d) {
+      events << QStringLiteral("error %1 %2").arg(c).arg(d);
+    });
+    QObject::connect(&e, &TAudioEngine::OnEnd, &context,
+                     [this](int s) { events << QStringLiteral("end %1").arg(s); });
+    QObject::connect(&e, &TAudioEngine::OnDownload, &context, [this](const char* b, int n, void*) {
       if (b) {
         chunkBytes += n;
         events << QStringLiteral("chunk");
       } else {
         events << QStringLiteral("chunk-end");
       }
-    };
-    e.OnProgress = [this](int s, int len, int pos, const float* f, const uint32_t* w) {
-      ++progressCount;
-      lastState = s;
-      lastLength = len;
-      lastPosition = pos;
-      std::copy(f, f + kFftSingles, fft.begin());
-      std::copy(w, w + kWaveWords, wave.begin());
-    };
+    });
+    QObject::connect(&e, &TAudioEngine::OnProgress, &context,
+                     [this](int s, int len, int pos, const float* f, const uint32_t* w) {
+                       ++progressCount;
+                       lastState = s;
+                       lastLength = len;
+                       lastPosition = pos;
+                       std::copy(f, f + kFftSingles, fft.begin());
+                       std::copy(w, w + kWaveWords, wave.begin());
+                     });
   }
   bool Has(const QString& e) const { return events.contains(e); }
   // The events without the chunks, for comparing sequences.

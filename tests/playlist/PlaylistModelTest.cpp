@@ -25,11 +25,8 @@ TEST(PlaylistModel, NewListState) {
   EXPECT_EQ(list.Count(), 0);
   EXPECT_EQ(list.CurrentItem(), -1);
   EXPECT_EQ(list.SelectedIndex(), -1);
-  EXPECT_EQ(list.TopIndex(), 0);
-  EXPECT_EQ(list.DropY(), -1);
   EXPECT_FALSE(list.CurrentLost());
   EXPECT_FALSE(list.Rearranging());
-  EXPECT_EQ(TDDPlaylistModel::ItemHeight, 14);
   const TDDPlaylistItem item;
   EXPECT_TRUE(item.Caption.isEmpty());
   EXPECT_EQ(item.LongTime, 0);
@@ -68,24 +65,6 @@ TEST(PlaylistModel, SetCurrentItemRange) {
   list.SetCurrentItem(-2);
   EXPECT_EQ(list.CurrentItem(), -1);
   EXPECT_TRUE(list.CurrentLost());
-}
-
-TEST(PlaylistModel, SetCurrentItemScrollsIntoView) {
-  TDDPlaylistModel list;
-  list.SetControlHeight(14 * 10 + 5);  // ten rows
-  EXPECT_EQ(list.VisibleRows(), 10);
-  FillCount(list, 30);
-  list.SetCurrentItem(25);
-  EXPECT_EQ(list.TopIndex(), 16);  // 25 is the last visible row
-  list.SetCurrentItem(20);         // already visible
-  EXPECT_EQ(list.TopIndex(), 16);
-  list.SetCurrentItem(3);
-  EXPECT_EQ(list.TopIndex(), 3);
-  list.SetCurrentItem(-1);  // clears, does not scroll
-  EXPECT_EQ(list.TopIndex(), 3);
-  EXPECT_FALSE(list.CurrentLost());
-  list.SetCurrentItem(30);  // the count: limited to count - rows
-  EXPECT_EQ(list.TopIndex(), 20);
 }
 
 TEST(PlaylistModel, ChangeNotificationOncePerBracket) {
@@ -143,30 +122,26 @@ TEST(PlaylistModel, DeleteSelectedWithFalseDeletesTheUnselected) {
   EXPECT_EQ(Titles(list), QStringList{u"t001"_s});
 }
 
-TEST(PlaylistModel, DeleteSelectedKeepsIndexesInRange) {
+TEST(PlaylistModel, DeleteSelectedDropsAnAnchorBeyondTheEnd) {
   TDDPlaylistModel list;
-  list.SetControlHeight(14 * 5);
   FillCount(list, 20);
-  list.SetTopIndex(15);
   list.SetSelectedIndex(19);
   for (int i = 10; i < 20; ++i) list.Items()[i].Selected = true;
   list.DeleteSelected(true);
   EXPECT_EQ(list.Count(), 10);
   EXPECT_EQ(list.SelectedIndex(), -1);  // the anchor was deleted
-  EXPECT_EQ(list.TopIndex(), 0);        // the top row was gone
 
-  list.SetTopIndex(6);
   list.SetSelectedIndex(2);
   list.Items()[9].Selected = true;
   list.DeleteSelected(true);
   EXPECT_EQ(list.SelectedIndex(), 2);
-  EXPECT_EQ(list.TopIndex(), 4);
 
   list.SelectAll();
   list.DeleteSelected(true);
   EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(list.TopIndex(), 0);
   list.DeleteSelected(true);  // empty list: nothing
+  list.SetSelectedIndex(0);   // names no entry
+  EXPECT_EQ(list.SelectedIndex(), -1);
 }
 
 TEST(PlaylistModel, OnDeleteItemOnlyForRealDeletions) {
@@ -229,13 +204,13 @@ TEST(PlaylistModel, ClearResetsTheState) {
   FillCount(list, 30);
   list.SetCurrentItem(25);
   list.SetSelectedIndex(4);
-  list.SetDropY(28);
+  std::vector<bool> resets;
+  QObject::connect(&list, &TDDPlaylistModel::Reset, [&](bool top) { resets.push_back(top); });
   list.Items().Clear();
   EXPECT_EQ(list.Count(), 0);
   EXPECT_EQ(list.CurrentItem(), -1);
   EXPECT_EQ(list.SelectedIndex(), -1);
-  EXPECT_EQ(list.TopIndex(), 0);
-  EXPECT_EQ(list.DropY(), -1);
+  EXPECT_EQ(resets, std::vector<bool>{true});
 }
 
 TEST(PlaylistModel, SelectionOperations) {

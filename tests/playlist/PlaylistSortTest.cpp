@@ -86,7 +86,8 @@ TEST(PlaylistSort, ByFileSizeAndDate) {
 
 TEST(PlaylistSort, ByLengthKeepsThePlayingEntryCurrent) {
   TDDPlaylistModel list;
-  list.SetControlHeight(14 * 3);
+  bool toTop = false;
+  QObject::connect(&list, &TDDPlaylistModel::Reset, [&](bool top) { toTop = top; });
   Fill(list, {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s});
   const double lengths[] = {5, 1, 4, 2, 3};
   for (int i = 0; i < 5; ++i) list.Items()[i].LongTime = lengths[i] / 1440;
@@ -94,13 +95,12 @@ TEST(PlaylistSort, ByLengthKeepsThePlayingEntryCurrent) {
   list.SetCurrentItem(4);  // "e", length 3
   list.Items()[1].Selected = list.Items()[3].Selected = true;
   list.SetSelectedIndex(3);
-  ASSERT_GT(list.TopIndex(), 0);
 
   list.Items().Sort(TDDPlaylistItems::ByLength);
   EXPECT_EQ(Titles(list), (QStringList{u"b"_s, u"d"_s, u"e"_s, u"c"_s, u"a"_s}));
   EXPECT_EQ(list.CurrentItem(), 2);
   EXPECT_EQ(list.SelectedIndex(), -1);
-  EXPECT_EQ(list.TopIndex(), 0);
+  EXPECT_TRUE(toTop);  // views scroll to the top
   EXPECT_FALSE(list.Rearranging());
   for (int i = 0; i < list.Count(); ++i) {
     EXPECT_FALSE(list.Items()[i].Selected);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <ostream>
 
 #include "playlist/TDDPlaylistModel.h"
 
@@ -34,3 +35,8 @@ inline QStringList Titles(const TDDPlaylistModel& list) {
 }
 
 }  // namespace vireo::test
+
+// Readable QString values in gtest failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   int ticks = 0;
   bool sought = false;
-  engine->OnStateChange = [&](int s) {
+  QObject::connect(engine.get(), &TAudioEngine::OnStateChange, [&](int s) {
     Line(QStringLiteral("state %1 (%2)").arg(s).arg(StateName(s)));
     if (s == AudioState::Playing) {
       Line(QStringLiteral("  file %1, length %2 ms, %3 kbit/s, stream volume %4")
@@ -104,46 +104,48 @@ int main(int argc, char** argv) {
                .arg(engine->Bitrate())
                .arg(engine->StreamVolume(), 0, 'f', 3));
     }
-  };
-  engine->OnError = [&](int code, int detail) {
+  });
+  QObject::connect(engine.get(), &TAudioEngine::OnError, [&](int code, int detail) {
     Line(QStringLiteral("error %1 detail %2").arg(code).arg(detail));
     if (code == AudioState::OpenFailed) {
       exitCode = 1;
       QTimer::singleShot(0, &app, &QCoreApplication::quit);
     }
-  };
-  engine->OnEnd = [&](int s) {
+  });
+  QObject::connect(engine.get(), &TAudioEngine::OnEnd, [&](int s) {
     Line(QStringLiteral("end %1 at %2 ms").arg(s).arg(engine->GetPosition()));
     QTimer::singleShot(0, &app, &QCoreApplication::quit);
-  };
-  engine->OnDownload = [&](const char* buffer, int length, void*) {
-    if (!buffer) {
-      Line(QStringLiteral("download finished: %1 of %2 bytes")
-               .arg(DownloadWritten.load())
-               .arg(DownloadTotal.load()));
-      return;
-    }
-    DownloadWritten.fetch_add(static_cast<uint32_t>(length));
-    Line(QStringLiteral("download chunk %1 bytes").arg(length));
-  };
-  engine->OnProgress = [&](int state, int lengthMs, int positionMs, const float* fft,
-                           const uint32_t*) {
-    if (seekMs >= 0 && !sought && state == AudioState::Playing) {
-      sought = true;
-      engine->SetPosition(seekMs);
-    }
-    if (ticks++ % 10 != 0) return;
-    int best = 0;
-    for (int k = 1; k < kFftBins; ++k)
-      if (fft[k] > fft[best]) best = k;
-    Line(QStringLiteral("progress state %1 position %2 / %3 ms, strongest bin %4 (~%5 Hz, %6)")
-             .arg(state)
-             .arg(positionMs)
-             .arg(lengthMs)
-             .arg(best)
-             .arg(best * kOutputRate / 1024)
-             .arg(fft[best], 0, 'f', 3));
-  };
+  });
+  QObject::connect(engine.get(), &TAudioEngine::OnDownload,
+                   [&](const char* buffer, int length, void*) {
+                     if (!buffer) {
+                       Line(QStringLiteral("download finished: %1 of %2 bytes")
+                                .arg(DownloadWritten.load())
+                                .arg(DownloadTotal.load()));
+                       return;
+                     }
+                     DownloadWritten.fetch_add(static_cast<uint32_t>(length));
+                     Line(QStringLiteral("download chunk %1 bytes").arg(length));
+                   });
+  QObject::connect(
+      engine.get(), &TAudioEngine::OnProgress,
+      [&](int state, int lengthMs, int positionMs, const float* fft, const uint32_t*) {
+        if (seekMs >= 0 && !sought && state == AudioState::Playing) {
+          sought = true;
+          engine->SetPosition(seekMs);
+        }
+        if (ticks++ % 10 != 0) return;
+        int best = 0;
+        for (int k = 1; k < kFftBins; ++k)
+          if (fft[k] > fft[best]) best = k;
+        Line(QStringLiteral("progress state %1 position %2 / %3 ms, strongest bin %4 (~%5 Hz, %6)")
+                 .arg(state)
+                 .arg(positionMs)
+                 .arg(lengthMs)
+                 .arg(best)
+                 .arg(best * kOutputRate / 1024)
+                 .arg(fft[best], 0, 'f', 3));
+      });
 
   if (showTags) {
     const TTags t = engine->ReadTags(name);

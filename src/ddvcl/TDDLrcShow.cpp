@@ -1,0 +1,228 @@
+#include "ddvcl/TDDLrcShow.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QResizeEvent>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
+namespace vireo {
+
+namespace {
+
+// The scroll arithmetic is 32-bit and wraps like the registers it was designed on; signed overflow
+// in C++ would be undefined, so it goes through unsigned values.
+int Add32(int a, int b) {
+  return int(std::uint32_t(a) + std::uint32_t(b));
+}
+int Sub32(int a, int b) {
+  return int(std::uint32_t(a) - std::uint32_t(b));
+}
+int Mul32(int a, int b) {
+  return int(std::uint32_t(a) * std::uint32_t(b));
+}
+// Truncating division; the one quotient that does not fit wraps instead of trapping.
+int Div32(int a, int b) {
+  if (b == 0) return 0;
+  if (b == -1) return Sub32(0, a);
+  return a / b;
+}
+
+// Metrics and text are taken at the resolution the back buffer is painted at (96 dpi), whatever
+// screen the view is on.
+const QImage& MetricsDevice() {
+  static const QImage device(1, 1, QImage::Format_RGB32);
+  return device;
+}
+
+}  // namespace
+
+const QString TDDLrcShow::kClosingLine = QStringLiteral("维雀 分享音乐 分享快乐");
+
+TDDLrcShow::TDDLrcShow(QWidget* parent) : QWidget(parent), m_fontName(QStringLiteral("宋体")) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  m_font.setFamily(m_fontName);
+  m_font.setPointSize(m_fontSize);
+  FontChanged();
+  setGeometry(0, 0, 280, 240);
+}
+
+void TDDLrcShow::SetLrc(const QString& text) {
+  m_lrc = text;
+  m_currText.clear();
+  m_lyric.Parse(text);
+  m_lrcOffset = m_lyric.Info().Offset;
+  m_lyric.Sort();
+  m_times.clear();
+  m_times.reserve(std::size_t(m_lyric.Count()) + 1);
+  for (int j = 0; j < m_lyric.Count(); ++j) m_times.push_back(m_lyric.GetItem(j).Time);
+  m_dirty = true;
+}
+
+void TDDLrcShow::SetLengthTime(int ms) {
+  m_lengthTime = ms;
+  m_lyric.Add(TLyricItem{kClosingLine, QString(), ms});
+  m_times.push_back(ms);
+}
+
+void TDDLrcShow::SetPosTime(int ms) {
+  m_posTime = ms;
+  ScrollStep();
+  update();
+}
+
+void TDDLrcShow::SetBGColor(TColorRef color) {
+  m_bgColor = color;
+  update();
+}
+
+void TDDLrcShow::SetLrcCurrColor(TColorRef color) {
+  m_currColor = color;
+  update();
+}
+
+void TDDLrcShow::SetLrcColor(TColorRef color) {
+  m_lrcColor = color;
+  update();
+}
+
+void TDDLrcShow::SetLrcFontName(const QString& name) {
+  m_fontName = name;
+  m_font.setFamily(name);
+  FontChanged();
+}
+
+void TDDLrcShow::SetLrcFontSize(int points) {
+  m_fontSize = points;
+  if (points > 0)
+    m_font.setPointSize(points);
+  else if (points < 0)
+    m_font.setPixelSize(int((qint64(-points) * 96 + 36) / 72));
+  FontChanged();
+}
+
+void TDDLrcShow::FontChanged() {
+  const QFontMetrics fm(m_font, &MetricsDevice());
+  m_textHeight = fm.height();
+  m_ascent = fm.ascent();
+  m_dirty = true;
+  update();
+}
+
+void TDDLrcShow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  m_dirty = true;
+}
+
+void TDDLrcShow::ScrollStep() {
+  const int w = width(), h = height();
+  const int lineH = LineHeight();
+  const int n = int(m_times.size());
+
+  int centre = h / 2 + lineH / 2 + m_lrcSpace;
+  int i = 0;
+  while (i < n && Sub32(m_times[std::size_t(i)], m_lrcOffset) < m_posTime) ++i;
+  const int cur = i - 1;
+
+  int y;
+  if (1 < i && i < n) {
+    const int t0 = Sub32(m_times[std::size_t(i - 1)], m_lrcOffset);
+    const int t1 = Sub32(m_times[std::size_t(i)], m_lrcOffset);
+    centre = Add32(centre, Div32(Mul32(Sub32(m_posTime, t0), lineH), Sub32(t0, t1)));
+    y = Sub32(centre, Mul32(i - 1, lineH));
+  } else {
+    y = centre - lineH;
+  }
+
+  // The buffer holds every line plus one view height. A lyric too long for that (a downloaded file
+  // may hold any number of tags) gets a buffer of the lines around the current one instead, moved
+  // when the current line nears its edge; what the view shows is the same.
+  const int maxLines = BufferedLines(w, h, lineH);
+  if (n <= maxLines) {
+    m_firstLine = 0;
+    m_bufferLines = n;
+  } else {
+    m_bufferLines = maxLines;
+    const int margin = h / std::max(lineH, 1) + 2;
+    const int lo = m_firstLine == 0 ? -1 : m_firstLine + margin;
+    const int hi = m_firstLine + m_bufferLines >= n ? n : m_firstLine + m_bufferLines - margin;
+    if (cur < lo || cur >= hi || m_firstLine + m_bufferLines > n) {
+      m_firstLine = std::clamp(cur - m_bufferLines / 2, 0, n - m_bufferLines);
+      m_dirty = true;
+    }
+  }
+
+  // A buffer of a new size has no lines yet.
+  const qint64 bufH = qint64(m_bufferLines) * lineH + h;
+  if (m_buffer.width() != w || m_buffer.height() != bufH) {
+    m_buffer = (w > 0 && bufH > 0 && bufH <= INT_MAX) ? QImage(w, int(bufH), QImage::Format_RGB32)
+                                                      : QImage();
+    m_dirty = true;
+  }
+
+  if (cur != m_lastCurrent || m_dirty) Render(cur);
+  m_bufferTop = Sub32(y, (h + lineH) / 2);
+}
+
+int TDDLrcShow::BufferedLines(int w, int h, int lineH) {
+  const qint64 rows = kMaxBackBufferBytes / (qint64(std::max(w, 1)) * 4) - h;
+  const qint64 fit = rows / std::max(lineH, 1);
+  // At least the lines of three view heights, so the window moves only now and then.
+  const qint64 least = 3 * (h / std::max(lineH, 1) + 2);
+  return int(std::max(std::min<qint64>(fit, kMaxBufferedLines), least));
+}
+
+void TDDLrcShow::Render(int current) {
+  m_lastCurrent = current;
+  m_dirty = false;
+  ++m_renderCount;
+  const int h = height();
+  const int lineH = LineHeight();
+  const int n = int(m_times.size());
+  if (current >= 0 && current < n) {
+    m_currText = m_lyric.GetItem(current).Text;
+    if (m_currText.isEmpty()) m_currText = QStringLiteral(" ");
+  }
+  if (m_buffer.isNull()) return;
+
+  const QColor bg = QColor::fromRgb(ColorRefToRgb(m_bgColor));
+  const QColor curColor = QColor::fromRgb(ColorRefToRgb(m_currColor));
+  const QColor lineColor = QColor::fromRgb(ColorRefToRgb(m_lrcColor));
+  m_buffer.fill(bg);
+  QPainter p(&m_buffer);
+  p.setFont(m_font);
+  p.setBackgroundMode(Qt::OpaqueMode);
+  p.setBackground(bg);
+  const QFontMetrics fm(m_font, &MetricsDevice());
+  const int end = std::min(n, m_firstLine + m_bufferLines);
+  for (int j = m_firstLine; j < end; ++j) {
+    QString text = m_lyric.GetItem(j).Text;
+    if (text.isEmpty()) text = QStringLiteral(" ");
+    const int x = (m_buffer.width() - fm.horizontalAdvance(text)) / 2;
+    p.setPen(j == current ? curColor : lineColor);
+    p.drawText(QPoint(x, (j - m_firstLine) * lineH + h / 2 + m_ascent), text);
+  }
+}
+
+void TDDLrcShow::PaintOn(QPainter& painter) {
+  painter.fillRect(QRect(0, 0, width(), height()), QColor::fromRgb(ColorRefToRgb(m_bgColor)));
+  ScrollStep();
+  if (!m_buffer.isNull())
+    painter.drawImage(QPoint(0, Add32(m_bufferTop, Mul32(m_firstLine, LineHeight()))), m_buffer);
+}
+
+void TDDLrcShow::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  PaintOn(p);
+}
+
+void TDDLrcShow::RenderTo(QImage& target) {
+  if (target.size() != size() || target.format() != QImage::Format_RGB32)
+    target = QImage(size(), QImage::Format_RGB32);
+  if (target.isNull()) return;
+  QPainter p(&target);
+  PaintOn(p);
+}
+
+}  // namespace vireo

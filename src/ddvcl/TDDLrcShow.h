@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include "ddvcl/Color32.h"
+#include "lyrics/TLyricHandle.h"
+
+class QPainter;
+
+namespace vireo {
+
+// The scrolling lyric view: every line of the lyric centred, one under the other, the current line
+// in its own colour, scrolling so that the current line moves up by one line height over its own
+// duration. The lines are rendered into a tall back buffer only when the current line changes or
+// after a text, font or size change; every other position update recomputes the offset and copies
+// the buffer.
+//
+// Feeding it (the main window):
+//   lrcshw_min->SetLrc(text);             // a lookup completed: parse, take the file's offset
+//   lrcshw_min->SetLengthTime(lengthMs);  // then the length: appends the closing line
+//   lrcshw_min->SetPosTime(positionMs);   // every progress tick while the lyric button is on
+//   lrcshw_min->SetLrc({}); lrcshw_min->SetLengthTime(0);  // the track ended or was stopped
+//   desktop text: lrcshw_min->LrcCurrText()
+// The offset buttons add or subtract 500 through SetLrcOffset(LrcOffset() +/- 500).
+// The skin loader sets, in this order: bounds, LrcSpace, BGColor, LrcColor, LrcCurrColor,
+// LrcFontName, LrcFontSize.
+//
+// Colours are 0x00BBGGRR values as the skins write them. UI thread only.
+class TDDLrcShow : public QWidget {
+  Q_OBJECT
+ public:
+  // The line appended by SetLengthTime at the track's length.
+  static const QString kClosingLine;
+  // Lyrics longer than this, or whose lines would take more memory than the byte limit, are
+  // buffered in a window of lines around the current one rather than all at once.
+  static constexpr int kMaxBufferedLines = 1000;
+  static constexpr qint64 kMaxBackBufferBytes = qint64(64) << 20;
+
+  explicit TDDLrcShow(QWidget* parent = nullptr);
+
+  // Extra pixels added to each line's height (a byte: values wrap to 0..255). Stored only.
+  int LrcSpace() const { return m_lrcSpace; }
+  void SetLrcSpace(int value) { m_lrcSpace = std::uint8_t(value); }
+  // The lyric text last set. Setting it parses it, takes its [offset:], sorts the lines and forces
+  // a full render at the next scroll step; LrcCurrText becomes empty. No repaint.
+  const QString& Lrc() const { return m_lrc; }
+  void SetLrc(const QString& text);
+  // Play position in ms; setting it runs the scroll step.
+  int PosTime() const { return m_posTime; }
+  void SetPosTime(int ms);
+  // Track length in ms; setting it appends the closing line at that time (no sort, no repaint).
+  int LengthTime() const { return m_lengthTime; }
+  void SetLengthTime(int ms);
+  TColorRef BGColor() const { return m_bgColor; }
+  void SetBGColor(TColorRef color);
+  TColorRef LrcCurrColor() const { return m_currColor; }
+  void SetLrcCurrColor(TColorRef color);
+  TColorRef LrcColor() const { return m_lrcColor; }
+  void SetLrcColor(TColorRef color);
+  // A positive offset makes lines current earlier. Stored only.
+  int LrcOffset() const { return m_lrcOffset; }
+  void SetLrcOffset(int ms) { m_lrcOffset = ms; }
+  // The current line's text as last rendered (one space for an empty line).
+  const QString& LrcCurrText() const { return m_currText; }
+  const QString& LrcFontName() const { return m_fontName; }
+  void SetLrcFontName(const QString& name);
+  int LrcFontSize() const { return m_fontSize; }
+  // Points; a negative size is a pixel height as the skins of old gave it, 0 keeps the face's
+  // default size.
+  void SetLrcFontSize(int points);
+  // The control's own colour (white); the view paints with BGColor.
+  TColorRef Color() const { return m_color; }
+  void SetColor(TColorRef color) { m_color = color; }
+
+  // The timeline, for reading.
+  const TLyricHandle& Lyric() const { return m_lyric; }
+  // Line height in pixels: the font's text height plus LrcSpace.
+  int LineHeight() const { return m_textHeight + m_lrcSpace; }
+  // The current-line index of the last full render (-1: none reached).
+  int LastCurrent() const { return m_lastCurrent; }
+  // How many full renders of the back buffer have run.
+  int RenderCount() const { return m_renderCount; }
+  const QImage& BackBuffer() const { return m_buffer; }
+  // Where the top of all the lines (line 0's cell minus half a view) lands on the control at the
+  // last scroll step.
+  int BufferTop() const { return m_bufferTop; }
+  // The lines the back buffer holds: from FirstBufferedLine, BufferedLineCount of them.
+  int FirstBufferedLine() const { return m_firstLine; }
+  int BufferedLineCount() const { return m_bufferLines; }
+
+  // The view as a paint would leave it, drawn into target (resized to the control).
+  void RenderTo(QImage& target);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  // Works out the current line and the vertical offset, and re-renders the back buffer when due.
+  void ScrollStep();
+  static int BufferedLines(int w, int h, int lineH);
+  void Render(int current);
+  void PaintOn(QPainter& painter);
+  void FontChanged();
+
+  TLyricHandle m_lyric;
+  std::vector<int> m_times;  // the items' times, in item order, for the scan of each step
+  QImage m_buffer;
+  QFont m_font;
+  int m_textHeight = 0;
+  int m_ascent = 0;
+  bool m_dirty = true;
+  int m_lastCurrent = 0;
+  int m_bufferTop = 0;
+  int m_renderCount = 0;
+  int m_firstLine = 0;
+  int m_bufferLines = 0;
+
+  std::uint8_t m_lrcSpace = 0;
+  QString m_lrc;
+  int m_posTime = 0;
+  int m_lengthTime = 0;
+  TColorRef m_bgColor = 0;
+  TColorRef m_currColor = 0;
+  TColorRef m_lrcColor = 0;
+  int m_lrcOffset = 0;
+  QString m_currText;
+  QString m_fontName;
+  int m_fontSize = 10;
+  TColorRef m_color = 0xFFFFFF;
+};
+
+}  // namespace vireo

@@ -1,0 +1,122 @@
+#include "ddvcl/TDDVIS.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace vireo {
+
+namespace {
+
+// Bar height of one bin: |value| x 500 in single precision, truncated, at most h. The single
+// precision product matters: 0.01f x 500 rounds to exactly 5 and gives a 5-pixel bar. A bin that is
+// not a number draws nothing rather than a full bar.
+int BinHeight(float value, int h) {
+  const float scaled = std::fabs(value) * 500.0f;
+  if (std::isnan(scaled)) return 0;
+  if (scaled >= float(h)) return h;
+  return int(scaled);
+}
+
+}  // namespace
+
+TDDVIS::TDDVIS(QWidget* parent) : TDDGraphicControlEx(parent) {}
+
+void TDDVIS::SetTTFWidth(int value) {
+  m_ttfWidth = std::min(value, kMaxTTFWidth);
+}
+
+void TDDVIS::SetData(const float* fft) {
+  if (fft)
+    std::memcpy(m_fft.data(), fft, sizeof(float) * m_fft.size());
+  else
+    m_fft.fill(0.0f);
+  Paint();
+}
+
+void TDDVIS::ClearFft() {
+  std::fill(m_fft.begin(), m_fft.begin() + kMaxBars, 0.0f);
+}
+
+void TDDVIS::SetBackgroundPiece(const TSpriteRect& piece) {
+  ClearFft();
+  m_background = piece;
+  Paint();
+}
+
+void TDDVIS::LoadSprite(TDDBitmap32& sprite, const TSpriteRect& piece) {
+  sprite.SetSize(piece.W, piece.H);
+  if (sprite.Empty()) return;
+  sprite.Clear(0);
+  Image().BlendTo(sprite, 0, 0, piece.ToRect());
+}
+
+void TDDVIS::SetBarPiece(const TSpriteRect& piece) {
+  m_barPiece = piece;
+  LoadSprite(m_barSprite, piece);
+}
+
+void TDDVIS::SetPeakPiece(const TSpriteRect& piece) {
+  m_peakPiece = piece;
+  LoadSprite(m_peakSprite, piece);
+}
+
+void TDDVIS::DrawFrame(TDDBitmap32& frame) {
+  const int w = m_background.W, h = m_background.H;
+  frame.SetSize(w, h);
+  if (frame.Empty()) return;
+  frame.Clear(0);
+  Image().BlendTo(frame, 0, 0, m_background.ToRect());
+
+  const int barW = m_barSprite.Width(), barH = m_barSprite.Height();
+  const int peakW = m_peakSprite.Width();
+  const TRect peakRect = m_peakSprite.BoundsRect();
+  for (int i = 0; i <= m_ttfWidth; ++i) {
+    const std::size_t k = std::size_t(i);
+    const int v = BinHeight(m_fft[k], h);
+
+    if (v >= m_peak[k]) {
+      m_peak[k] = v;
+      m_hold[k] = 0;
+    } else {
+      if (m_hold[k] < INT_MAX) ++m_hold[k];
+      m_peakFallOff = m_hold[k] < 8 ? 0 : 3;
+      m_peak[k] -= m_peakFallOff;
+    }
+
+    if (v >= m_bar[k])
+      m_bar[k] = v;
+    else
+      m_bar[k] -= m_lineFallOff;
+
+    if (m_bar[k] > m_peak[k]) m_peak[k] = m_bar[k];
+    if (m_peak[k] < 0) m_peak[k] = 0;
+    if (m_bar[k] < 0) m_bar[k] = 0;
+
+    // The bar shows the sprite's rows from h - Bar downward. Under a drawn peak they land one row
+    // lower than they come from, which leaves a one-pixel gap under a peak resting on its bar.
+    const TRect barRows = TRect::FromSize(0, h - m_bar[k], barW, barH);
+    if (m_drawPeak) {
+      m_peakSprite.CopyRectTo(frame, i * (peakW + 1), h - m_peak[k], peakRect);
+      m_barSprite.CopyRectTo(frame, i * (barW + 1), h - m_bar[k] + 1, barRows);
+    } else {
+      m_barSprite.CopyRectTo(frame, i * (barW + 1), h - m_bar[k], barRows);
+    }
+  }
+}
+
+void TDDVIS::Compose(TDDBitmap32& buffer) {
+  TDDGraphicControlEx::Compose(buffer);
+  // A frame that cannot be drawn (no memory for the bitmap) must not take the window with it:
+  // the spectrum starts again from silence.
+  try {
+    TDDBitmap32 frame;
+    DrawFrame(frame);
+    frame.CopyRectTo(buffer, 0, 0, frame.BoundsRect());
+  } catch (...) {
+    ClearFft();
+  }
+}
+
+}  // namespace vireo

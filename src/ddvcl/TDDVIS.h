@@ -1,0 +1,98 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "ddvcl/TDDBitmap32.h"
+#include "ddvcl/TDDGraphicControlEx.h"
+#include "ddvcl/TSpriteRect.h"
+
+namespace vireo {
+
+// The main window's spectrum display: one bar per FFT bin with a peak marker above it, drawn from
+// three pieces of the skin image (background, bar, peak). Bars are one pixel apart; a bar shows the
+// bottom rows of the bar sprite, so that sprite is meant to be as tall as the background piece.
+// Every paint advances the bars and peaks by one frame: peaks hold for 7 frames after their last
+// push and then fall 3 pixels a frame, bars fall LineFallOff pixels a frame, a peak never sinks
+// below its bar.
+//
+// Feeding it (the main window, on every engine progress tick while the window is visible):
+//   engine.OnProgress = [&](int, int, int, const float* fft, const uint32_t*) {
+//     if (isVisible()) dvs_1->SetData(fft);   // fft: the engine's kFftSingles (522) floats
+//   };
+// The skin loader sets Image, the bounds, LineFallOff, PeakFallOff, TTFWidth, DrawPeak and then
+// SetBackgroundPiece, SetBarPiece and SetPeakPiece, in that order (the pieces read Image).
+//
+// UI thread only.
+class TDDVIS : public TDDGraphicControlEx {
+  Q_OBJECT
+ public:
+  static constexpr int kFftSingles = 522;  // the engine's buffer; bins 0..511 carry the spectrum
+  static constexpr int kMaxBars = 129;     // bins 0..128
+  static constexpr int kMaxTTFWidth = kMaxBars - 1;
+
+  explicit TDDVIS(QWidget* parent = nullptr);
+
+  // Index of the last bin drawn (bars 0..TTFWidth). Values above 128 are stored as 128; a negative
+  // value draws no bar.
+  int TTFWidth() const { return m_ttfWidth; }
+  void SetTTFWidth(int value);
+  // The fall step applied to the last peak processed; the drawing writes it.
+  int PeakFallOff() const { return m_peakFallOff; }
+  void SetPeakFallOff(int value) { m_peakFallOff = value; }
+  int LineFallOff() const { return m_lineFallOff; }
+  void SetLineFallOff(int value) { m_lineFallOff = value; }
+  bool DrawPeak() const { return m_drawPeak; }
+  void SetDrawPeak(bool value) { m_drawPeak = value; }
+
+  // Copies kFftSingles floats (null: silence) and draws a frame at once.
+  void SetData(const float* fft);
+
+  const TSpriteRect& BackgroundPiece() const { return m_background; }
+  // Clears bins 0..128 of the FFT copy, stores the piece and redraws. Its W x H is the size of the
+  // drawing; 0 x 0 (no skin) draws nothing.
+  void SetBackgroundPiece(const TSpriteRect& piece);
+  const TSpriteRect& BarPiece() const { return m_barPiece; }
+  // Stores the piece and copies it from Image into the bar sprite (Image must be loaded first).
+  void SetBarPiece(const TSpriteRect& piece);
+  const TSpriteRect& PeakPiece() const { return m_peakPiece; }
+  void SetPeakPiece(const TSpriteRect& piece);
+
+  const TDDBitmap32& BarSprite() const { return m_barSprite; }
+  const TDDBitmap32& PeakSprite() const { return m_peakSprite; }
+
+  // Frame state, in pixels; index 0..128.
+  int Bar(int i) const { return m_bar[std::size_t(i)]; }
+  int Peak(int i) const { return m_peak[std::size_t(i)]; }
+  int Hold(int i) const { return m_hold[std::size_t(i)]; }
+  float Fft(int i) const { return m_fft[std::size_t(i)]; }
+
+  // Advances every bar and peak by one frame and draws it into frame, which is resized to the
+  // background piece. This is the whole drawing; paint calls it and copies the result.
+  void DrawFrame(TDDBitmap32& frame);
+
+ protected:
+  // Draws one frame over the parent's background; a failure clears the FFT copy instead.
+  void Compose(TDDBitmap32& buffer) override;
+
+ private:
+  void ClearFft();
+  void LoadSprite(TDDBitmap32& sprite, const TSpriteRect& piece);
+
+  int m_ttfWidth = kMaxTTFWidth;
+  int m_peakFallOff = 0;
+  int m_lineFallOff = 3;
+  bool m_drawPeak = true;
+
+  std::array<float, kFftSingles> m_fft{};
+  TSpriteRect m_background{0, 0, 0, 0};
+  TSpriteRect m_barPiece{0, 0, 5, 5};
+  TSpriteRect m_peakPiece{0, 0, 5, 5};
+  TDDBitmap32 m_barSprite;
+  TDDBitmap32 m_peakSprite;
+  std::array<int, kMaxBars> m_peak{};
+  std::array<int, kMaxBars> m_bar{};
+  std::array<int, kMaxBars> m_hold{};
+};
+
+}  // namespace vireo

@@ -1,0 +1,266 @@
+// The lyric view: which line is current, where the lines stand while they scroll, and when the back
+// buffer is rendered again. Text colours are pure channels over black, so a pixel's channel tells
+// which kind of line put it there even where the glyphs are smoothed.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "ddvcl/TDDLrcShow.h"
+
+using namespace vireo;
+
+namespace {
+
+constexpr TColorRef kBlack = 0x000000, kRedRef = 0x0000FF, kBlueRef = 0xFF0000,
+                    kGreenRef = 0x00FF00;
+
+struct View {
+  TDDLrcShow v;
+  QImage img;
+  explicit View(int space = 4) {
+    v.resize(300, 120);
+    v.SetLrcSpace(space);
+    v.SetBGColor(kBlack);
+    v.SetLrcColor(kBlueRef);
+    v.SetLrcCurrColor(kRedRef);
+    v.SetLrcFontName(QStringLiteral("DejaVu Sans Mono"));
+    v.SetLrcFontSize(9);
+  }
+  void Lyric(const char* text, int length) {
+    v.SetLrc(QString::fromUtf8(text));
+    v.SetLengthTime(length);
+  }
+  void At(int ms) {
+    v.SetPosTime(ms);
+    v.RenderTo(img);
+  }
+  // First and last row holding a pixel with the channel (red 16, green 8, blue 0); -1 for none.
+  std::pair<int, int> Rows(int shift) const {
+    int first = -1, last = -1;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if ((img.pixel(x, y) >> shift) & 0xFF) {
+          if (first < 0) first = y;
+          last = y;
+          break;
+        }
+    return {first, last};
+  }
+  std::pair<int, int> Columns(int shift) const {
+    int first = img.width(), last = -1;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if ((img.pixel(x, y) >> shift) & 0xFF) {
+          first = std::min(first, x);
+          last = std::max(last, x);
+        }
+    return {first, last};
+  }
+};
+
+constexpr int kRed = 16, kGreen = 8, kBlue = 0;
+
+}  // namespace
+
+TEST(LrcShow, ConstructionAndSetters) {
+  TDDLrcShow v;
+  EXPECT_EQ(v.geometry(), QRect(0, 0, 280, 240));
+  EXPECT_EQ(v.LrcSpace(), 0);
+  EXPECT_EQ(v.PosTime(), 0);
+  EXPECT_EQ(v.LengthTime(), 0);
+  EXPECT_EQ(v.LrcOffset(), 0);
+  EXPECT_EQ(v.Color(), 0xFFFFFF);
+  v.SetLrcSpace(300);  // a byte
+  EXPECT_EQ(v.LrcSpace(), 44);
+
+  v.SetLrc(QStringLiteral("[offset:-300][00:05.00]b\n[00:01.00]a"));
+  EXPECT_EQ(v.LrcOffset(), -300);
+  ASSERT_EQ(v.Lyric().Count(), 2);
+  EXPECT_EQ(v.Lyric().GetItem(0).Text, QStringLiteral("a"));  // sorted
+  // The closing line goes last even when it is earlier than a line, and every set adds one.
+  v.SetLengthTime(3000);
+  ASSERT_EQ(v.Lyric().Count(), 3);
+  EXPECT_EQ(v.Lyric().GetItem(2),
+            (TLyricItem{QStringLiteral("维雀 分享音乐 分享快乐"), QString(), 3000}));
+  v.SetLengthTime(4000);
+  EXPECT_EQ(v.Lyric().Count(), 4);
+  EXPECT_EQ(v.LengthTime(), 4000);
+}
+
+TEST(LrcShow, WithoutLyricOnlyTheClosingLineOneLineAboveTheMiddle) {
+  View w;
+  w.Lyric("", 0);
+  ASSERT_EQ(w.v.Lyric().Count(), 1);
+  w.At(0);
+  const int lineH = w.v.LineHeight();
+  EXPECT_EQ(w.v.LastCurrent(), -1);
+  EXPECT_TRUE(w.v.LrcCurrText().isEmpty());
+  const auto [top, bottom] = w.Rows(kBlue);
+  EXPECT_GE(top, 60 + 4 - lineH);
+  EXPECT_LT(bottom, 60 + 4 - lineH + lineH - 4);
+  EXPECT_LT(bottom - top, lineH);
+  EXPECT_EQ(w.Rows(kRed).first, -1);
+  // Centred: as much room on the left as on the right.
+  const auto [left, right] = w.Columns(kBlue);
+  EXPECT_NEAR(left, 299 - right, 2);
+
+  // A track without a lyric: the closing line is still not current while it plays.
+  w.Lyric("", 180000);
+  w.At(90000);
+  EXPECT_EQ(w.v.LastCurrent(), -1);
+  EXPECT_EQ(w.Rows(kRed).first, -1);
+}
+
+TEST(LrcShow, CurrentLineStartsBelowTheMiddleAndRisesOneLineOverItsDuration) {
+  View w;
+  w.Lyric("[00:01.00]AAAA\n[00:02.00]BBBB\n[00:03.00]CCCC", 10000);
+  w.At(2001);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("BBBB"));
+  const int lineH = w.v.LineHeight();
+  const auto start = w.Rows(kRed);
+  // The line's cell starts LrcSpace (4) below the middle (60).
+  EXPECT_GE(start.first, 64);
+  EXPECT_LT(start.second, 64 + lineH - 4);
+  // The line above (blue) ends above it, the line below starts under it.
+  EXPECT_LT(w.Rows(kBlue).first, 64);
+  EXPECT_GT(w.Rows(kBlue).second, start.second);
+
+  const int renders = w.v.RenderCount();
+  w.img.save(QStringLiteral(VIREO_BINARY_DIR "/tests/ddvcl/lrcshow.png"));
+  w.At(2500);  // half way: half a line up, truncated
+  EXPECT_EQ(w.Rows(kRed).first, start.first - lineH / 2);
+  w.At(2999);  // 999 / 1000 of a line, truncated
+  EXPECT_EQ(w.Rows(kRed).first, start.first - (lineH - 1));
+  EXPECT_EQ(w.v.RenderCount(), renders);  // the same line: the buffer only moved
+
+  w.At(3001);  // the next line takes the same place
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("CCCC"));
+  EXPECT_EQ(w.Rows(kRed).first, start.first);
+  EXPECT_EQ(w.v.RenderCount(), renders + 1);
+
+  // The first line current, and before it: the view rests with the second line at the middle.
+  w.At(1500);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("AAAA"));
+  EXPECT_EQ(w.Rows(kRed).first, start.first - lineH);
+  const int restTop = w.v.BufferTop();
+  w.At(0);
+  EXPECT_EQ(w.v.BufferTop(), restTop);
+  EXPECT_EQ(w.v.LastCurrent(), -1);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("AAAA"));  // as last rendered
+}
+
+TEST(LrcShow, OffsetTagAndOffsetButtons) {
+  View w;
+  w.Lyric("[offset:500][00:01.00]a\n[00:02.00]b", 5000);
+  EXPECT_EQ(w.v.LrcOffset(), 500);
+  w.At(1500);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("a"));
+  w.At(1501);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("b"));
+  w.v.SetLrcOffset(w.v.LrcOffset() + 500);
+  w.At(1001);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("b"));
+  w.v.SetLrcOffset(w.v.LrcOffset() - 500 - 500);
+  w.At(2000);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("a"));
+  w.At(2001);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("b"));
+}
+
+TEST(LrcShow, SameTimeLinesAndEmptyLines) {
+  View w;
+  w.Lyric("[00:01.00]first\n[00:01.00]second\n[00:02.00]\n[00:03.00]x", 9000);
+  w.At(1000);
+  EXPECT_EQ(w.v.LastCurrent(), -1);
+  w.At(1001);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("second"));
+  EXPECT_EQ(w.v.LastCurrent(), 1);
+  w.At(2001);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral(" "));
+  EXPECT_EQ(w.Rows(kRed).first, -1);  // a space leaves no ink
+
+  w.v.SetLrc(QStringLiteral("[00:01.00]y"));
+  EXPECT_TRUE(w.v.LrcCurrText().isEmpty());
+}
+
+TEST(LrcShow, ColoursWaitForTheNextRenderWhileFontTextAndSizeRenderAgain) {
+  View w;
+  w.Lyric("[00:01.00]AAAA\n[00:02.00]BBBB\n[00:03.00]CCCC", 10000);
+  w.At(1001);
+  int renders = w.v.RenderCount();
+  w.v.SetLrcCurrColor(kGreenRef);
+  w.At(1200);
+  EXPECT_NE(w.Rows(kRed).first, -1);
+  EXPECT_EQ(w.Rows(kGreen).first, -1);
+  EXPECT_EQ(w.v.RenderCount(), renders);
+  w.At(2001);
+  EXPECT_EQ(w.Rows(kRed).first, -1);
+  EXPECT_NE(w.Rows(kGreen).first, -1);
+  renders = w.v.RenderCount();
+
+  w.v.SetLrcFontSize(12);
+  w.At(2100);
+  EXPECT_EQ(w.v.RenderCount(), renders + 1);
+  w.v.SetLrcFontName(QStringLiteral("DejaVu Sans"));
+  w.At(2200);
+  EXPECT_EQ(w.v.RenderCount(), renders + 2);
+  w.v.resize(200, 100);
+  w.At(2300);
+  EXPECT_EQ(w.v.RenderCount(), renders + 3);
+  EXPECT_EQ(w.v.BackBuffer().size(), QSize(200, 4 * w.v.LineHeight() + 100));
+  w.v.SetLrc(w.v.Lrc());
+  w.At(2400);
+  EXPECT_EQ(w.v.RenderCount(), renders + 4);
+  w.At(2500);
+  EXPECT_EQ(w.v.RenderCount(), renders + 4);
+}
+
+TEST(LrcShow, ScrollStepIsThirtyTwoBitIntegerArithmetic) {
+  // A line of almost 99 hours at 20 pixels a line: (position - start) x 20 passes 2^31 and wraps.
+  View w;
+  w.v.SetLrcFontSize(9);
+  const int textH = w.v.LineHeight() - w.v.LrcSpace();
+  ASSERT_LT(textH, 20);
+  w.v.SetLrcSpace(20 - textH);
+  ASSERT_EQ(w.v.LineHeight(), 20);
+  w.Lyric("[00:01.00]a\n[00:02.00]b\n[99:00:00]c", 362000000);
+  w.At(2000 + 1);
+  const int start = w.v.BufferTop();
+  EXPECT_EQ(start, w.v.LrcSpace() - 20);
+  // 150,000,000 x 20 = 3,000,000,000 wraps to -1,294,967,296; divided by (2,000 - 356,400,000)
+  // that is 3 (truncated): the view moves 3 pixels down, where 64-bit arithmetic would give -8.
+  w.At(2000 + 150000000);
+  EXPECT_EQ(w.v.BufferTop(), start + 3);
+  // 100,000,000 x 20 fits: 2,000,000,000 / -356,398,000 = -5.6, truncated to -5.
+  w.At(2000 + 100000000);
+  EXPECT_EQ(w.v.BufferTop(), start - 5);
+}
+
+TEST(LrcShow, AVeryLongLyricLooksTheSameThroughAWindowOfBufferedLines) {
+  // Every line reads the same, so the view at line k of 3000 must match the view at line 5 of 12
+  // pixel for pixel, however the long one is buffered.
+  auto lyric = [](int lines) {
+    QByteArray text;
+    for (int i = 1; i <= lines; ++i)
+      text += QStringLiteral("[%1:%2.00]la la la\n")
+                  .arg(i / 60, 2, 10, QLatin1Char('0'))
+                  .arg(i % 60, 2, 10, QLatin1Char('0'))
+                  .toUtf8();
+    return text;
+  };
+  View shortView, longView;
+  shortView.Lyric(lyric(12).constData(), 9000000);
+  longView.Lyric(lyric(3000).constData(), 9000000);
+  for (const int k : {2000, 2001, 2600, 30, 2990}) {
+    SCOPED_TRACE(k);
+    longView.At(k * 1000 + 300);
+    shortView.At(5 * 1000 + 300);
+    EXPECT_EQ(longView.v.LrcCurrText(), QStringLiteral("la la la"));
+    EXPECT_LE(longView.v.BufferedLineCount(), TDDLrcShow::kMaxBufferedLines);
+    EXPECT_LE(longView.v.FirstBufferedLine(), k - 1);
+    EXPECT_GT(longView.v.FirstBufferedLine() + longView.v.BufferedLineCount(), k);
+    EXPECT_TRUE(longView.img == shortView.img);
+  }
+  EXPECT_EQ(shortView.v.BufferedLineCount(), 13);
+  EXPECT_EQ(shortView.v.FirstBufferedLine(), 0);
+}
