@@ -68,3 +68,35 @@ void BM_SimilarityPercent(benchmark::State& state) {
 BENCHMARK(BM_SimilarityPercent);
 
 }  // namespace
+
+// Hostile lyrics: brackets whose fractions never close, and header tags inside header values.
+// The time per byte must stay flat as the text grows (the scan once took 9 s on 40 KB).
+static void BM_ParseUnclosedTimeTags(benchmark::State& state) {
+  QByteArray text;
+  while (text.size() < state.range(0)) text += "[-0.0";
+  text += "[-0.";
+  for (auto _ : state) {
+    vireo::TLyricHandle h;
+    h.ParseUtf8(text);
+    benchmark::DoNotOptimize(h.Count());
+  }
+  state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ParseUnclosedTimeTags)
+    ->Arg(10 << 10)
+    ->Arg(40 << 10)
+    ->Arg(160 << 10)
+    ->Unit(benchmark::kMicrosecond);
+
+static void BM_ParseNestedHeaders(benchmark::State& state) {
+  QByteArray text;
+  while (text.size() < state.range(0)) text += "[ti:";
+  text += "x]";
+  for (auto _ : state) {
+    vireo::TLyricHandle h;
+    h.ParseUtf8(text);
+    benchmark::DoNotOptimize(h.Info().Title.size());
+  }
+  state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ParseNestedHeaders)->Arg(10 << 10)->Arg(160 << 10)->Unit(benchmark::kMicrosecond);

@@ -337,7 +337,7 @@ void TDDBitmap32::ReadData(QIODevice& stream) {
     throw EDDError("Stream read error");
   }
   QByteArray data;
-  constexpr std::uint64_t kPiece = 1 << 20;
+  constexpr std::uint64_t kPiece = 64 << 10;
   while (std::uint64_t(data.size()) < bytes) {
     const QByteArray piece =
         stream.read(qint64(std::min<std::uint64_t>(kPiece, bytes - std::uint64_t(data.size()))));

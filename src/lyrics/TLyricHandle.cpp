@@ -273,6 +273,7 @@ class Scanner {
     qsizetype end = 0;  // the "]" that closed the tag
     HeaderTag header = HeaderTag::Title;
     qsizetype valueStart = 0, valueEnd = 0;  // the header's value, trimmed
+    qsizetype at = 0;                         // where the header's name starts
   };
 
   unsigned char At(qsizetype p) const { return static_cast<unsigned char>(s_[p - 1]); }
@@ -325,9 +326,9 @@ class Scanner {
           passed_.clear();
           continue;
         }
-        // The rest of the way adds nothing to the tag's text (or there is no time text that
-        // it could add to): take it at once.
-        if (tagText_.Frozen() || (o.kind == Outcome::HeaderDone && !timeTag_)) {
+        // The rest of the way adds nothing to the tag's text: it is complete already, or the
+        // header tag stands right here (time attempts before it would add to the text).
+        if (tagText_.Frozen() || (o.kind == Outcome::HeaderDone && o.at == pos_)) {
           Remember(o);
           if (o.kind == Outcome::TimeDone) {
             timeTag_ = true;
@@ -413,6 +414,7 @@ class Scanner {
   }
 
   bool HeaderTagAttempt(Outcome& outcome) {
+    const qsizetype start = pos_;
     const QByteArrayView two =
         QByteArrayView(s_).sliced(pos_ - 1, std::min<qsizetype>(2, len_ - pos_ + 1));
     const QByteArrayView six =
@@ -431,7 +433,7 @@ class Scanner {
       qsizetype from = pos_, to = end;
       while (from < to && At(from) <= 0x20) ++from;
       to = TrimmedEnd(from, to);
-      outcome = {Outcome::HeaderDone, p, name.tag, from, to};
+      outcome = {Outcome::HeaderDone, p, name.tag, from, to, start};
       headers_[int(name.tag)] = {from, to};
       if (name.tag == HeaderTag::Offset) StoreOffset(from, to);
       pos_ = p;

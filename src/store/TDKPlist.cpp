@@ -38,7 +38,10 @@ QByteArray TDKPlist::Serialize() {
   XmlDocument& doc = Doc();
   if (!pending_.empty()) {
     XmlEntryWriter writer;
-    if (writer.Ok()) {
+    // Entries written straight out are GB2312: only when the rest of the file is too.
+    bool fits = writer.Ok() && doc.MarkupFitsGb2312();
+    for (size_t i = 0; fits && i < pending_.size(); ++i) fits = writer.Fits(pending_[i].name);
+    if (fits) {
       QByteArray bytes = doc.SerializeWithBlock(lastParent_, [&](QByteArrayView indent) {
         QByteArray block;
         for (size_t i = 0; i < pending_.size(); ++i) {
@@ -91,10 +94,10 @@ void TDKPlist::LoadSection(const QString& section) {
     const size_t before = records_.size();
     const auto result = XmlSectionReader::Read(fileName_, section, [this](const auto& entry) {
       TPList r;
-      r.Title = QString::fromUtf8(entry.Value("Title"));
-      r.Artist = QString::fromUtf8(entry.Value("Artist"));
-      r.Url = QString::fromUtf8(entry.Value("Url"));
-      r.Path = QString::fromUtf8(entry.Value("Path"));
+      r.Title = XmlDocument::FromUtf8(entry.Value("Title"));
+      r.Artist = XmlDocument::FromUtf8(entry.Value("Artist"));
+      r.Url = XmlDocument::FromUtf8(entry.Value("Url"));
+      r.Path = XmlDocument::FromUtf8(entry.Value("Path"));
       r.Ltime = ParseLtime(entry.Value("Ltime"));
       records_.push_back(std::move(r));
     });
@@ -105,16 +108,16 @@ void TDKPlist::LoadSection(const QString& section) {
   MaterializeEntries();
   XmlNode* sect = XmlDocument::FirstChildElement(doc_.Root(), section.toUtf8());
   if (!sect) return;
-  for (XmlNode* c = XmlDocument::FirstChild(sect); c; c = XmlDocument::Next(c)) {
-    if (!XmlDocument::IsElement(c)) continue;
+  // Entries an entity reference stands for count, as they do for the streaming reader.
+  XmlDocument::ForEachChildElement(sect, [this](XmlNode* c) {
     TPList r;
-    r.Title = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Title"));
-    r.Artist = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Artist"));
-    r.Url = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Url"));
-    r.Path = QString::fromUtf8(XmlDocument::AttributeUtf8(c, "Path"));
+    r.Title = XmlDocument::FromUtf8(XmlDocument::AttributeUtf8(c, "Title"));
+    r.Artist = XmlDocument::FromUtf8(XmlDocument::AttributeUtf8(c, "Artist"));
+    r.Url = XmlDocument::FromUtf8(XmlDocument::AttributeUtf8(c, "Url"));
+    r.Path = XmlDocument::FromUtf8(XmlDocument::AttributeUtf8(c, "Path"));
     r.Ltime = ParseLtime(XmlDocument::AttributeUtf8(c, "Ltime"));
     records_.push_back(std::move(r));
-  }
+  });
 }
 
 void TDKPlist::ClearSection(const QString& section) {

@@ -1,10 +1,12 @@
 #include "store/XmlDocument.h"
 
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -220,8 +222,79 @@ XmlNode* XmlDocument::Root() const {
   return doc_ ? xmlDocGetRootElement(doc_) : nullptr;
 }
 
+namespace {
+
+bool NameFits(XmlEntryWriter& w, const xmlChar* name) {
+  return !name || w.Fits(C(name));
+}
+
+bool NsFits(XmlEntryWriter& w, const xmlNs* ns) {
+  for (; ns; ns = ns->next)
+    if (!NameFits(w, ns->prefix)) return false;
+  return true;
+}
+
+// Every piece of markup below node (its siblings included) fits GB2312.
+bool MarkupFits(XmlEntryWriter& w, xmlNode* node, int depth) {
+  // Deeper than any file of ours; such a tree is written as UTF-8 rather than walked further.
+  if (depth > 256) return false;
+  for (xmlNode* n = node; n; n = n->next) {
+    switch (n->type) {
+      case XML_ELEMENT_NODE:
+        if (!NameFits(w, n->name) || !NsFits(w, n->nsDef) || (n->ns && !NameFits(w, n->ns->prefix)))
+          return false;
+        for (xmlAttr* a = n->properties; a; a = a->next) {
+          if (!NameFits(w, a->name) || (a->ns && !NameFits(w, a->ns->prefix))) return false;
+          for (xmlNode* v = a->children; v; v = v->next)
+            if (v->type == XML_ENTITY_REF_NODE && !NameFits(w, v->name)) return false;
+        }
+        if (!MarkupFits(w, n->children, depth + 1)) return false;
+        break;
+      case XML_ENTITY_REF_NODE:
+        if (!NameFits(w, n->name)) return false;
+        break;
+      case XML_COMMENT_NODE:
+      case XML_CDATA_SECTION_NODE:
+        if (!NameFits(w, n->content)) return false;
+        break;
+      case XML_PI_NODE:
+        if (!NameFits(w, n->name) || !NameFits(w, n->content)) return false;
+        break;
+      case XML_DTD_NODE: {
+        xmlBufferPtr buffer = xmlBufferCreate();
+        if (!buffer) return false;
+        xmlNodeDump(buffer, n->doc, n, 0, 0);
+        const bool fits =
+            w.Fits(QByteArrayView(C(xmlBufferContent(buffer)), xmlBufferLength(buffer)));
+        xmlBufferFree(buffer);
+        if (!fits) return false;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool XmlDocument::MarkupFitsGb2312(QByteArrayView extraName) const {
+  XmlEntryWriter writer;
+  return doc_ && writer.Fits(extraName) && MarkupFits(writer, doc_->children, 0);
+}
+
 QByteArray XmlDocument::Serialize() const {
   if (!doc_) return {};
+  if (!MarkupFitsGb2312()) {
+    // No reference can stand in a name: the whole file goes out as UTF-8, declared so.
+    xmlChar* out = nullptr;
+    int size = 0;
+    xmlDocDumpFormatMemoryEnc(doc_, &out, &size, "UTF-8", 1);
+    QByteArray bytes(C(out), size);
+    xmlFree(out);
+    return bytes;
+  }
   // Laid out by libxml2 in UTF-8, then encoded here: the system's GB2312 converter alone would
   // write a few characters as bytes that read back as others.
   xmlChar* out = nullptr;
@@ -323,6 +396,28 @@ XmlNode* XmlDocument::AppendChildElement(XmlNode* parent, QByteArrayView name) {
   return xmlNewChild(parent, nullptr, X(z.constData()), nullptr);
 }
 
+namespace {
+
+void ForEachElementIn(xmlDoc* doc, xmlNode* first, const std::function<void(XmlNode*)>& fn,
+                      int depth) {
+  for (xmlNode* n = first; n; n = n->next) {
+    if (n->type == XML_ELEMENT_NODE) {
+      fn(n);
+    } else if (n->type == XML_ENTITY_REF_NODE && depth < 40) {
+      // libxml2 refuses entities that refer to themselves; the depth bound is a second guard.
+      xmlEntity* entity = xmlGetDocEntity(doc, n->name);
+      if (entity && entity->etype == XML_INTERNAL_GENERAL_ENTITY)
+        ForEachElementIn(doc, entity->children, fn, depth + 1);
+    }
+  }
+}
+
+}  // namespace
+
+void XmlDocument::ForEachChildElement(XmlNode* parent, const std::function<void(XmlNode*)>& fn) {
+  if (parent) ForEachElementIn(parent->doc, parent->children, fn, 0);
+}
+
 void XmlDocument::RemoveChildren(XmlNode* parent) {
   if (!parent) return;
   xmlNode* n = parent->children;
@@ -352,7 +447,7 @@ QByteArray XmlDocument::AttributeUtf8(XmlNode* element, const char* name) {
 
 QString XmlDocument::Attribute(XmlNode* element, const char* name, bool* present) {
   if (present) *present = element && xmlHasNsProp(element, X(name), nullptr) != nullptr;
-  return QString::fromUtf8(AttributeUtf8(element, name));
+  return FromUtf8(AttributeUtf8(element, name));
 }
 
 void XmlDocument::SetAttributeUtf8(XmlNode* element, const char* name, QByteArrayView utf8) {
@@ -368,7 +463,7 @@ void XmlDocument::SetAttribute(XmlNode* element, const char* name, const QString
 QString XmlDocument::Text(XmlNode* element) {
   if (!element) return {};
   xmlChar* v = xmlNodeGetContent(element);
-  const QString text = QString::fromUtf8(v ? C(v) : "");
+  const QString text = FromUtf8(v ? C(v) : "");
   xmlFree(v);
   return text;
 }
@@ -378,6 +473,13 @@ void XmlDocument::SetText(XmlNode* element, const QString& value) {
   xmlNodeSetContent(element, nullptr);
   const QByteArray utf8 = ToXmlUtf8(value);
   xmlNodeAddContentLen(element, X(utf8.constData()), static_cast<int>(utf8.size()));
+}
+
+QString XmlDocument::FromUtf8(QByteArrayView utf8) {
+  if (!utf8.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(utf8);
+  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                     QStringConverter::Flag::ConvertInitialBom);
+  return decoder.decode(utf8);
 }
 
 QByteArray XmlDocument::ToXmlUtf8(const QString& text) {

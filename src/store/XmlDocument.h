@@ -17,10 +17,14 @@ using XmlNode = struct _xmlNode;
 // as GB18030, the superset the Windows player's GBK bytes really are; a file without a
 // declaration that is not UTF-8 is read the same way; anything else is left to libxml2
 // (UTF-8, UTF-16 with a byte-order mark, other declared encodings).
-// Writing: always declared and encoded "GB2312", indented, characters outside GB2312 as numeric
-// character references, so the Windows player can still read what this one writes. Characters
-// XML cannot carry at all (control characters, U+FFFE, U+FFFF) are dropped on the way in, so a
-// stray byte from a tag never makes the whole file unreadable. Files are replaced atomically.
+// Writing: declared and encoded "GB2312", indented, characters outside GB2312 as numeric
+// character references, so the Windows player can still read what this one writes. References
+// are understood only in text and attribute values: a document whose markup (an element or
+// attribute name, a comment, a processing instruction, CDATA, the DOCTYPE) holds a character
+// GB2312 cannot carry is written as UTF-8 instead, declared so, which every XML reader takes.
+// Characters XML cannot carry at all (control characters, U+FFFE, U+FFFF) are dropped on the way
+// in, so a stray byte from a tag never makes the whole file unreadable. Files are replaced
+// atomically.
 //
 // Threading: one document per thread; documents share nothing.
 class XmlDocument {
@@ -43,6 +47,9 @@ class XmlDocument {
   XmlNode* Root() const;
   // The document as written to disk.
   QByteArray Serialize() const;
+  // Whether the markup can be written in GB2312 (see above); extraName is checked too (an
+  // element about to be written beside the document's own).
+  bool MarkupFitsGb2312(QByteArrayView extraName = {}) const;
   // Serialize() with block(indent) standing where one more child of parent would be: block
   // gives bytes already encoded for the file, its lines after the first starting with indent.
   // Empty when the place cannot be found cleanly; the caller then falls back to real nodes.
@@ -60,6 +67,10 @@ class XmlDocument {
   // Appends a new child element; nullptr when name is not a valid XML name.
   static XmlNode* AppendChildElement(XmlNode* parent, QByteArrayView name);
   static void RemoveChildren(XmlNode* parent);
+  // Calls fn for every child element of parent in document order, with entity references read
+  // as what they stand for (the elements an internal entity holds are children too), as a
+  // streaming reader that replaces entities sees them.
+  static void ForEachChildElement(XmlNode* parent, const std::function<void(XmlNode*)>& fn);
   // Attribute value; a missing attribute reads as empty. present (if given) tells which.
   static QString Attribute(XmlNode* element, const char* name, bool* present = nullptr);
   static QByteArray AttributeUtf8(XmlNode* element, const char* name);
@@ -74,6 +85,9 @@ class XmlDocument {
   static XmlNode* Next(XmlNode* node);
   static bool ValidName(QByteArrayView name);
 
+  // Text of a value's UTF-8 as it stands: unlike QString::fromUtf8, a leading U+FEFF is kept
+  // (it is part of the value, not a byte-order mark).
+  static QString FromUtf8(QByteArrayView utf8);
   // UTF-8 of text with every character XML 1.0 cannot carry removed.
   static QByteArray ToXmlUtf8(const QString& text);
   // The encoding to force when parsing data (see above), or nullptr for libxml2's own choice.

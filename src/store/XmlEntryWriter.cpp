@@ -119,6 +119,32 @@ void XmlEntryWriter::ConvertPiece(QByteArray& out, const char* data, size_t size
   }
 }
 
+bool XmlEntryWriter::Fits(QByteArrayView utf8) {
+  qsizetype i = 0;
+  while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+  if (i == utf8.size()) return true;
+  if (!Ok()) return false;
+  for (qsizetype at = i; at < utf8.size();) {
+    char32_t cp = 0;
+    at += DecodeUtf8(reinterpret_cast<const unsigned char*>(utf8.data() + at),
+                     static_cast<size_t>(utf8.size() - at), cp);
+    if (ReadsBackAsAnother(cp)) return false;
+  }
+  iconv(static_cast<iconv_t>(cd_), nullptr, nullptr, nullptr, nullptr);
+  auto* src = const_cast<char*>(utf8.data() + i);
+  size_t srcLeft = static_cast<size_t>(utf8.size() - i);
+  while (srcLeft > 0) {
+    char buffer[512];
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    if (iconv(static_cast<iconv_t>(cd_), &src, &srcLeft, &dst, &dstLeft) ==
+            static_cast<size_t>(-1) &&
+        errno != E2BIG)
+      return false;
+  }
+  return true;
+}
+
 void XmlEntryWriter::AppendEncoded(QByteArray& out, QByteArrayView utf8) {
   // ASCII, the bulk of paths and numbers, needs no conversion.
   qsizetype i = 0;

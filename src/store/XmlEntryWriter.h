@@ -28,6 +28,10 @@ class XmlEntryWriter {
   // GB2312 bytes GBK/GB18030 readers would take for another character.
   void AppendEncoded(QByteArray& out, QByteArrayView utf8);
   bool Ok() const;
+  // True when the UTF-8 text can be written as GB2312 bytes that read back as itself, without a
+  // single character reference: what markup (names, comments, CDATA...) needs, since references
+  // are only understood in text and attribute values.
+  bool Fits(QByteArrayView utf8);
 
  private:
   void ConvertRun(QByteArray& out, const char* data, size_t size);

@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 
 #include "FakeLrclib.h"
@@ -169,17 +171,25 @@ TEST(LrclibDown, FactoryRefusesUnusableUrls) {
 }
 
 TEST(LrclibDown, ALaterResetWinsOverASearchStillRunning) {
-  // The search answers slowly; a Reset issued meanwhile must not be undone by it.
-  vireo::test::LoopbackHttpServer server([](const vireo::test::LoopbackHttpServer::Request&,
-                                            vireo::test::LoopbackHttpServer::Connection& c) {
-    c.Sleep(400);
+  // The search's answer is held back until the Reset has been issued: a Reset issued while a
+  // search runs must not be undone by that search's results.
+  std::promise<void> arrived, resetDone;
+  const std::shared_future<void> reset = resetDone.get_future().share();
+  std::atomic<int> requests{0};
+  vireo::test::LoopbackHttpServer server([&](const vireo::test::LoopbackHttpServer::Request&,
+                                             vireo::test::LoopbackHttpServer::Connection& c) {
+    if (requests++ == 0) {
+      arrived.set_value();
+      reset.wait_for(std::chrono::seconds(10));  // bounded: a broken Reset fails, never hangs
+    }
     c.Write(vireo::test::LoopbackHttpServer::Response(
         200, Json(QJsonArray{LrclibRecord(1, u"a"_qs, u"b"_qs, u"c"_qs, u"x"_qs, {})})));
   });
   TLrclibDown down(Settings(QString::fromStdString(server.Url(""))));
   std::thread searcher([&] { down.Search(u"a"_qs, u"b"_qs, QString(), 0); });
-  while (server.RequestCount() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  arrived.get_future().wait();
   down.Reset();
+  resetDone.set_value();
   searcher.join();
   EXPECT_EQ(down.Count(), 0);
   // Without a later call, the search's results stay.

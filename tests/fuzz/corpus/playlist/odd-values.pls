@@ -1,0 +1,1 @@
+<DefaultList><PlayerList><LIST Path="x&#10;y" Ltime="1,5"/><LIST Ltime="nan"/><LIST Ltime="1e400" Url="True"/>text<!--c--></PlayerList><PlayerList><LIST Path="second"/></PlayerList></DefaultList>
