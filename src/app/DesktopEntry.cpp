@@ -1,11 +1,12 @@
 #include "app/DesktopEntry.h"
 
+#include "base/AtomicFileWriter.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace vireo {
@@ -109,13 +110,8 @@ DesktopEntry::Result DesktopEntry::Write(const QString& path, const QByteArray& 
       return Result::Unchanged;
   }
   if (!QDir().mkpath(QFileInfo(path).absolutePath())) return Result::Failed;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return Result::Failed;
-  if (file.write(contents) != contents.size()) {
-    file.cancelWriting();
-    return Result::Failed;
-  }
-  return file.commit() ? Result::Written : Result::Failed;
+  // The same unbuffered, checked writer as the settings: a full disk keeps the old entry.
+  return AtomicFileWriter::Write(path, contents) ? Result::Written : Result::Failed;
 }
 
 DesktopEntry::Result DesktopEntry::RegisterAppPath() {

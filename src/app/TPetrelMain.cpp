@@ -280,6 +280,8 @@ void TPetrelMain::FormCreate() {
   // 7: settings.
   Step("settings", [this] {
     ctx_.Settings = ReadStartupSettings(ctx_.Settings.DataDir, ctx_.Settings.AppDir);
+    // What a save cut short by a crash left beside the settings and the playlist goes.
+    RemoveInterruptedSaves(ctx_.Settings);
     ServiceHost::SetHost(ctx_.Settings.ServiceHost);
   });
   // 8: the other windows.
