@@ -3,7 +3,6 @@
 #include <pthread.h>
 
 #include <QUrl>
-#include <thread>
 
 #include "audio/AudioCodes.h"
 #include "audio/AudioDecoder.h"
@@ -11,6 +10,8 @@
 #include "audio/GainToolClient.h"
 #include "audio/PlaylistLink.h"
 #include "audio/SharedValues.h"
+#include "base/Logging.h"
+#include "base/WorkerRegistry.h"
 
 namespace vireo {
 
@@ -32,11 +33,24 @@ TStreamCreateURLThread::Result::~Result() {
 
 std::shared_ptr<TStreamCreateURLThread> TStreamCreateURLThread::Start(Job job) {
   std::shared_ptr<TStreamCreateURLThread> self(new TStreamCreateURLThread(std::move(job)));
-  std::thread([self] {
-    pthread_setname_np(pthread_self(), "vireo-open");
-    self->Run();
-  }).detach();
+  // Cancelled by the registry (the player is closing): the open is terminated like a Stop().
+  self->worker_ = WorkerRegistry::Instance().Start(
+      QStringLiteral("engine"),
+      [self](WorkerJob& job) {
+        job.SetCancelHook([self] { self->Terminate(); });
+        self->Run();
+      },
+      "vireo-open");
+  if (!self->worker_) {  // closing: the open fails at once
+    auto result = std::make_shared<Result>();
+    result->error = AudioError::Unknown;
+    if (self->job_.onDone) self->job_.onDone(std::move(result));
+  }
   return self;
+}
+
+bool TStreamCreateURLThread::Wait(int timeoutMs) const {
+  return !worker_ || worker_->Wait(timeoutMs);
 }
 
 void TStreamCreateURLThread::Terminate() {
@@ -60,6 +74,9 @@ void TStreamCreateURLThread::Run() {
     result = std::make_shared<Result>();
     result->error = AudioError::Unknown;
   }
+  if (!result || !result->decoder)
+    qCInfo(lcAudio).noquote() << "cannot open" << job_.name << "- detail"
+                              << (result ? result->error : AudioError::Unknown);
   {
     std::lock_guard lock(mutex_);
     current_.reset();
