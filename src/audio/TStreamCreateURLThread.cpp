@@ -7,6 +7,7 @@
 #include "audio/AudioCodes.h"
 #include "audio/AudioDecoder.h"
 #include "audio/AudioOutput.h"
+#include "audio/GainCache.h"
 #include "audio/GainToolClient.h"
 #include "audio/PlaylistLink.h"
 #include "audio/SharedValues.h"
@@ -94,12 +95,21 @@ void TStreamCreateURLThread::AttachSink(Result& result, std::unique_ptr<AudioDec
   result.decoder = std::move(decoder);
 }
 
+// A file played again is not analysed again while it is unchanged; a failed measurement is not
+// kept, so the next play tries once more.
+float TStreamCreateURLThread::MeasureGain() const {
+  if (const auto known = GainCache::Instance().Find(job_.name)) return *known;
+  const std::optional<float> gain = GainToolClient::Measure(job_.gainTool, job_.name);
+  if (gain) GainCache::Instance().Store(job_.name, *gain);
+  return gain.value_or(0.0f);
+}
+
 std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenLocal() {
   if (!job_.output || NetworkSource::IsNetworkName(job_.name.toUtf8())) return nullptr;
   AudioDecoder::Opened opened = AudioDecoder::OpenFile(job_.name);
   if (!opened.decoder) return nullptr;
   if (!job_.gainTool.isEmpty())
-    MeasuredGain.store(GainToolClient::Measure(job_.gainTool, job_.name).value_or(0.0f));
+    MeasuredGain.store(MeasureGain());
   else
     MeasuredGain.store(0.0f);
   auto result = std::make_shared<Result>();

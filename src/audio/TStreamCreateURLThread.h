@@ -56,6 +56,7 @@ class TStreamCreateURLThread : public std::enable_shared_from_this<TStreamCreate
   explicit TStreamCreateURLThread(Job job) : job_(std::move(job)) {}
   void Run();
   std::shared_ptr<Result> OpenLocal();
+  float MeasureGain() const;
   std::shared_ptr<Result> OpenNetwork();
   // Opens the output sink for a decoder that opened; without a sink the open failed.
   void AttachSink(Result& result, std::unique_ptr<AudioDecoder> decoder);
