@@ -12,6 +12,7 @@
 
 #include "audio/AudioCodes.h"
 #include "audio/AudioDecoder.h"
+#include "audio/CachedFileStream.h"
 #include "audio/LegacyText.h"
 
 namespace vireo {
@@ -74,8 +75,8 @@ void InstallHandlers() {
 TTags TagReader::Read(const QString& path) {
   TTags tags;
   InstallHandlers();
-  const QByteArray local = QFile::encodeName(path);
-  TagLib::FileRef ref(local.constData(), true, TagLib::AudioProperties::Fast);
+  CachedFileStream stream(QFile::encodeName(path));
+  TagLib::FileRef ref(&stream, true, TagLib::AudioProperties::Fast);
   if (!ref.isNull() && ref.tag()) {
     tags.Title = FromTagLib(ref.tag()->title());
     tags.Artist = FromTagLib(ref.tag()->artist());
