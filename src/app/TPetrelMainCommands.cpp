@@ -19,7 +19,7 @@
 #include "ddvcl/TDDCheckedButton.h"
 #include "ddvcl/TDDLrcShow.h"
 #include "net/HttpClient.h"
-#include "net/RequestThreads.h"
+#include "base/WorkerRegistry.h"
 #include "net/ServiceHost.h"
 #include "ddvcl/TDDPlaylist.h"
 #include "playlist/TDDPlaylistModel.h"
@@ -201,7 +201,7 @@ void TPetrelMain::pmf_rndmusicClick() {
   const QByteArray url = ServiceHost::Url("/mpost/rndmusic.asp");
   randomListPending_ = true;
   QPointer<TPetrelMain> self(this);
-  RequestThreads::Gets().Start([self, url] {
+  WorkerRegistry::Instance().Start(QStringLiteral("get"), [self, url](WorkerJob&) {
     const QByteArray answer = url.isEmpty() ? QByteArray() : HttpGet(url);
     QMetaObject::invokeMethod(
         qApp,

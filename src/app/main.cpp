@@ -9,6 +9,11 @@
 #include "app/SingleInstance.h"
 #include "app/TPetrelMain.h"
 #include "app/VireoApplication.h"
+#include "base/WorkerRegistry.h"
+
+namespace {
+constexpr int kShutdownMs = 3000;
+}  // namespace
 
 int main(int argc, char** argv) {
   // The skinned windows place themselves, which Wayland does not allow: run through XWayland
@@ -51,6 +56,9 @@ int main(int argc, char** argv) {
     code = app.exec();
     // 7: the instance is released before the main window and the engine go.
     instance.ReleaseSingleInstance();
+    // 8: every worker job still out (requests, lyric look-ups, an open, tag reading) is
+    // cancelled and waited for, briefly, while the windows they report to still exist.
+    vireo::WorkerRegistry::Instance().Shutdown(kShutdownMs);
   }
   return code;
 }

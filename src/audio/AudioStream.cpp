@@ -9,6 +9,7 @@
 #include "audio/AudioOutput.h"
 #include "audio/FrequencyAnalyzer.h"
 #include "audio/NetworkSource.h"
+#include "base/Logging.h"
 
 namespace vireo {
 
@@ -117,8 +118,22 @@ void AudioStream::RenderBlock(int frames) {
   blockAt_ = 0;
 }
 
+// The render thread's entry: nothing escapes it. A failure (a decoder that threw, memory) ends
+// the stream as its end would, so the player moves on.
 void AudioStream::Run() {
   pthread_setname_np(pthread_self(), "vireo-render");
+  try {
+    Render();
+  } catch (const std::exception& e) {
+    qCWarning(lcAudio) << "render thread failed:" << e.what();
+    ReportEnd();
+  } catch (...) {
+    qCWarning(lcAudio) << "render thread failed";
+    ReportEnd();
+  }
+}
+
+void AudioStream::Render() {
   for (;;) {
     {
       std::unique_lock lock(mutex_);

@@ -68,6 +68,7 @@ class AudioStream {
   // later request of the sound server take one decode and one write.
   static constexpr int kBlockFrames = 22050;
   void Run();
+  void Render();
   void RenderBlock(int frames);
   void ReportEnd();  // render thread: the end (or a lost sink) is reported once
 

@@ -15,7 +15,8 @@ namespace {
 std::mutex planMutex;  // FFTW's planner is not thread-safe; guards plan creation and destruction
 }
 
-FrequencyAnalyzer::FrequencyAnalyzer() : window_(kPoints), frames_(static_cast<size_t>(kPoints) * 2) {
+FrequencyAnalyzer::FrequencyAnalyzer()
+    : window_(kPoints), frames_(static_cast<size_t>(kPoints) * 2) {
   for (int i = 0; i < kPoints; ++i)
     window_[i] = 0.5f * (1.0f - std::cos(2 * std::numbers::pi_v<float> * i / kPoints));
   std::lock_guard lock(planMutex);
@@ -33,7 +34,7 @@ FrequencyAnalyzer::~FrequencyAnalyzer() {
 }
 
 void FrequencyAnalyzer::Compute(const SampleHistory& history, int64_t heardFrame, float* fft,
-                               uint32_t* wave) {
+                                uint32_t* wave) {
   history.Copy(heardFrame, kPoints, frames_.data());
   ComputeFrames(frames_.data(), fft, wave);
 }

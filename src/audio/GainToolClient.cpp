@@ -1,9 +1,13 @@
 #include "audio/GainToolClient.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QList>
 #include <QProcess>
 #include <cmath>
+
+#include "base/Logging.h"
+#include "base/WorkerRegistry.h"
 
 namespace vireo {
 
@@ -33,11 +37,20 @@ std::optional<float> GainToolClient::Measure(const QString& toolPath, const QStr
   process.start();
   if (!process.waitForStarted(5000)) return std::nullopt;  // "Could not execute command line!"
   QByteArray output;
-  // A tool that hangs must not hold the opener (and with it every later open) for ever.
-  if (!process.waitForFinished(timeoutMs)) {
-    process.kill();
-    process.waitForFinished(1000);
-    return std::nullopt;
+  // A tool that hangs must not hold the opener (and with it every later open) for ever, and a
+  // player that is closing does not wait for it: the tool is killed.
+  QElapsedTimer waited;
+  waited.start();
+  while (!process.waitForFinished(kPollMs)) {
+    if (process.state() == QProcess::NotRunning) break;
+    if (WorkerJob::CurrentCancelled() || waited.elapsed() >= timeoutMs) {
+      process.kill();
+      process.waitForFinished(1000);
+      qCInfo(lcAudio).noquote() << "gain tool"
+                                << (WorkerJob::CurrentCancelled() ? "cancelled" : "timed out")
+                                << "for" << file;
+      return std::nullopt;
+    }
   }
   output = process.readAll();
   return ParseOutput(output);

@@ -14,9 +14,10 @@ namespace vireo {
 class GainToolClient {
  public:
   static constexpr int kTimeoutMs = 60000;
+  static constexpr int kPollMs = 50;  // how soon a cancelled worker job kills the tool
 
-  // The gain, or nothing when the tool is missing, fails, hangs past the timeout or prints
-  // something else.
+  // The gain, or nothing when the tool is missing, fails, hangs past the timeout, the calling
+  // worker job was cancelled (the tool is killed) or it prints something else.
   static std::optional<float> Measure(const QString& toolPath, const QString& fileName,
                                       int timeoutMs = kTimeoutMs);
   // Everything after the first carriage return, split at TABs (empty fields count); field 2 is

@@ -4,6 +4,7 @@
 #include <pthread.h>
 
 #include "audio/AudioCodes.h"
+#include "net/HttpClient.h"
 extern "C" {
 #include <libavformat/avio.h>
 }
@@ -14,11 +15,6 @@ extern "C" {
 
 namespace vireo {
 namespace {
-
-struct CurlContext {
-  NetworkSource* self;
-  CURL* curl;
-};
 
 bool StartsWithNoCase(QByteArrayView bytes, QByteArrayView prefix) {
   return bytes.size() >= prefix.size() &&
@@ -207,52 +203,36 @@ size_t NetworkSource::OnData(const char* data, size_t size, long status, int64_t
   return size;
 }
 
+// The download thread's entry, on the player's one HTTP fetch; nothing escapes it.
 void NetworkSource::Run() {
   pthread_setname_np(pthread_self(), "vireo-download");
-  static const bool curlReady = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
-  CURL* curl = curlReady ? curl_easy_init() : nullptr;
-  if (!curl) {
-    std::lock_guard lock(mutex_);
-    error_ = AudioError::NoNet;
-    finished_ = true;
-    cv_.notify_all();
-    return;
+  HttpResult result;
+  try {
+    HttpExchange ex;
+    ex.url = url_;
+    ex.userAgent = "Vireo/" VIREO_VERSION;
+    ex.limits.connectTimeoutMs = kConnectTimeoutMs;
+    ex.limits.totalTimeoutMs = 0;  // a station plays for hours
+    ex.limits.maxAnswerBytes = 0;  // the ring bounds what is kept
+    ex.limits.stallTimeoutS = kStallTimeoutS;
+    ex.cancel = &cancel_;
+    long status = 0;
+    int64_t length = -1;
+    QByteArray type;
+    ex.onAnswer = [&](long s, qint64 l, const QByteArray& t) {
+      status = s;
+      length = l;
+      type = t;
+    };
+    result = HttpFetch(ex, [&](const char* data, qsizetype size, qint64) {
+      const auto n = static_cast<size_t>(size);
+      return OnData(data, n, status, length, type.isEmpty() ? nullptr : type.constData()) == n;
+    });
+  } catch (...) {
+    result.curlCode = -1;
   }
-  CurlContext ctx{this, curl};
-  curl_easy_setopt(curl, CURLOPT_URL, url_.constData());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "Vireo/" VIREO_VERSION);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(kConnectTimeoutMs));
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(kStallTimeoutS));
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &ctx);
-  curl_easy_setopt(
-      curl, CURLOPT_WRITEFUNCTION,
-      +[](char* data, size_t size, size_t count, void* user) -> size_t {
-        auto* c = static_cast<CurlContext*>(user);
-        long status = 0;
-        curl_easy_getinfo(c->curl, CURLINFO_RESPONSE_CODE, &status);
-        curl_off_t length = -1;
-        curl_easy_getinfo(c->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        const char* type = nullptr;
-        curl_easy_getinfo(c->curl, CURLINFO_CONTENT_TYPE, &type);
-        return c->self->OnData(data, size * count, status, length, type);
-      });
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
-  curl_easy_setopt(
-      curl, CURLOPT_XFERINFOFUNCTION,
-      +[](void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
-        return static_cast<NetworkSource*>(user)->cancel_.load() ? 1 : 0;
-      });
-  const CURLcode code = curl_easy_perform(curl);
-  long status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-  curl_easy_cleanup(curl);
+  const long status = result.status;
+  const int code = result.curlCode;
 
   bool started = false;
   {

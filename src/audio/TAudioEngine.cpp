@@ -10,6 +10,8 @@
 #include "audio/SharedValues.h"
 #include "audio/TStreamCreateURLThread.h"
 #include "audio/TagReader.h"
+#include "base/Logging.h"
+#include "base/WorkerRegistry.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -24,7 +26,6 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <mutex>
-#include <thread>
 
 namespace vireo {
 
@@ -105,8 +106,15 @@ TAudioEngine::~TAudioEngine() {
     relay_->engine = nullptr;
   }
   blockSignals(true);
-  if (pending_) pending_->Terminate();
+  // The opener and every stream of this engine are gone when it is: their threads are joined
+  // (each of their blocking steps is bounded or cancelled by Terminate()).
+  if (pending_) {
+    pending_->Terminate();
+    if (!pending_->Wait(kJoinMs)) qCWarning(lcAudio) << "the opener did not end in time";
+  }
   stream_.reset();  // joins the render thread
+  for (const auto& job : releases_)
+    if (!job->Wait(kJoinMs)) qCWarning(lcAudio) << "a stream release did not end in time";
 }
 
 template <typename... Args>
@@ -161,9 +169,15 @@ void TAudioEngine::PaceProgress() {
 void TAudioEngine::ReleaseStream() {
   if (!stream_) return;
   stream_->Pause();
-  std::thread([s = std::shared_ptr<AudioStream>(std::move(stream_)), out = output_]() mutable {
-    s.reset();
-  }).detach();
+  std::erase_if(releases_, [](const std::shared_ptr<WorkerJob>& j) { return j->Finished(); });
+  auto job = WorkerRegistry::Instance().Start(
+      QStringLiteral("engine"),
+      [s = std::shared_ptr<AudioStream>(std::move(stream_)), out = output_](WorkerJob&) mutable {
+        s.reset();
+      },
+      "vireo-release");
+  if (job) releases_.push_back(std::move(job));
+  // Closing (no job was started): the stream was freed with the lambda, here.
 }
 
 void TAudioEngine::Play(const QString& name) {
@@ -214,13 +228,16 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
   if (serial != serial_) return;
   // A network stream that opened just as Stop() asked for the end is discarded all the same.
   if (result && result->network && result->decoder && terminated) {
-    std::thread([r = std::move(result)]() mutable { r.reset(); }).detach();
+    WorkerRegistry::Instance().Start(
+        QStringLiteral("engine"), [r = std::move(result)](WorkerJob&) mutable { r.reset(); },
+        "vireo-release");
     result = std::make_shared<TStreamCreateURLThread::Result>();
     result->error = AudioError::None;
   }
   if (!result || !result->decoder) {
     ++serial_;  // whatever of this open is still on its way (late chunks) is not for anyone
     SetState(AudioState::OpenFailed, false);
+    qCInfo(lcAudio).noquote() << "state 1006 for" << fileName_;
     RaiseError(AudioState::OpenFailed, result ? result->error : AudioError::Unknown);
     return;
   }

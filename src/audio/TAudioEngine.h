@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "audio/AudioCodes.h"
 #include "audio/TTags.h"
@@ -17,6 +18,7 @@ class AudioStream;
 class IAudioOutput;
 class FrequencyAnalyzer;
 class TStreamCreateURLThread;
+class WorkerJob;
 
 // The player's only sound component: opens a local file or a network stream on a worker thread,
 // plays, pauses, stops and seeks it, sets the volume and the ten-band equalizer, reports progress
@@ -102,6 +104,7 @@ class TAudioEngine : public QObject {
  private:
   static constexpr int kProgressMs = 50;
   static constexpr int kIdleProgressMs = 500;  // while no tick would raise anything
+  static constexpr int kJoinMs = 10000;        // the longest the destructor waits for a thread
   struct Relay;
   void Init(std::shared_ptr<IAudioOutput> output);
   void ProgressTick();
@@ -123,6 +126,7 @@ class TAudioEngine : public QObject {
   std::unique_ptr<AudioStream> stream_;
   std::unique_ptr<FrequencyAnalyzer> analyzer_;
   std::shared_ptr<TStreamCreateURLThread> pending_;
+  std::vector<std::shared_ptr<WorkerJob>> releases_;  // streams being freed off the UI thread
   QTimer progressTimer_;
   int64_t lengthFrames_ = -1;
   std::array<int, kBandCount> gains_{};

@@ -3,14 +3,16 @@
 #include <pthread.h>
 
 #include <QUrl>
-#include <thread>
 
 #include "audio/AudioCodes.h"
 #include "audio/AudioDecoder.h"
 #include "audio/AudioOutput.h"
+#include "audio/GainCache.h"
 #include "audio/GainToolClient.h"
 #include "audio/PlaylistLink.h"
 #include "audio/SharedValues.h"
+#include "base/Logging.h"
+#include "base/WorkerRegistry.h"
 
 namespace vireo {
 
@@ -32,11 +34,24 @@ TStreamCreateURLThread::Result::~Result() {
 
 std::shared_ptr<TStreamCreateURLThread> TStreamCreateURLThread::Start(Job job) {
   std::shared_ptr<TStreamCreateURLThread> self(new TStreamCreateURLThread(std::move(job)));
-  std::thread([self] {
-    pthread_setname_np(pthread_self(), "vireo-open");
-    self->Run();
-  }).detach();
+  // Cancelled by the registry (the player is closing): the open is terminated like a Stop().
+  self->worker_ = WorkerRegistry::Instance().Start(
+      QStringLiteral("engine"),
+      [self](WorkerJob& job) {
+        job.SetCancelHook([self] { self->Terminate(); });
+        self->Run();
+      },
+      "vireo-open");
+  if (!self->worker_) {  // closing: the open fails at once
+    auto result = std::make_shared<Result>();
+    result->error = AudioError::Unknown;
+    if (self->job_.onDone) self->job_.onDone(std::move(result));
+  }
   return self;
+}
+
+bool TStreamCreateURLThread::Wait(int timeoutMs) const {
+  return !worker_ || worker_->Wait(timeoutMs);
 }
 
 void TStreamCreateURLThread::Terminate() {
@@ -60,6 +75,9 @@ void TStreamCreateURLThread::Run() {
     result = std::make_shared<Result>();
     result->error = AudioError::Unknown;
   }
+  if (!result || !result->decoder)
+    qCInfo(lcAudio).noquote() << "cannot open" << job_.name << "- detail"
+                              << (result ? result->error : AudioError::Unknown);
   {
     std::lock_guard lock(mutex_);
     current_.reset();
@@ -77,12 +95,21 @@ void TStreamCreateURLThread::AttachSink(Result& result, std::unique_ptr<AudioDec
   result.decoder = std::move(decoder);
 }
 
+// A file played again is not analysed again while it is unchanged; a failed measurement is not
+// kept, so the next play tries once more.
+float TStreamCreateURLThread::MeasureGain() const {
+  if (const auto known = GainCache::Instance().Find(job_.name)) return *known;
+  const std::optional<float> gain = GainToolClient::Measure(job_.gainTool, job_.name);
+  if (gain) GainCache::Instance().Store(job_.name, *gain);
+  return gain.value_or(0.0f);
+}
+
 std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenLocal() {
   if (!job_.output || NetworkSource::IsNetworkName(job_.name.toUtf8())) return nullptr;
   AudioDecoder::Opened opened = AudioDecoder::OpenFile(job_.name);
   if (!opened.decoder) return nullptr;
   if (!job_.gainTool.isEmpty())
-    MeasuredGain.store(GainToolClient::Measure(job_.gainTool, job_.name).value_or(0.0f));
+    MeasuredGain.store(MeasureGain());
   else
     MeasuredGain.store(0.0f);
   auto result = std::make_shared<Result>();

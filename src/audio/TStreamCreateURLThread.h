@@ -13,8 +13,10 @@ namespace vireo {
 class AudioDecoder;
 class IAudioOutput;
 class IAudioSink;
+class WorkerJob;
 
-// The engine's stream opener: one blocking job on its own thread that frees itself when done.
+// The engine's stream opener: one blocking job of the worker registry's "engine" group, on its
+// own thread, that frees itself when done.
 // It opens the name as a local file; failing that, as a network stream (following playlist files
 // to their first entry), reporting the connecting state first. For a local file it asks the gain
 // tool for the file's gain when levelling is on. It also opens the output sink, so the UI thread
@@ -46,18 +48,22 @@ class TStreamCreateURLThread : public std::enable_shared_from_this<TStreamCreate
 
   static std::shared_ptr<TStreamCreateURLThread> Start(Job job);
   void Terminate();
+  // Waits until the opener thread has ended (onDone has run); false when timeoutMs passed first.
+  bool Wait(int timeoutMs) const;
   bool Terminated() const { return terminated_.load(); }
 
  private:
   explicit TStreamCreateURLThread(Job job) : job_(std::move(job)) {}
   void Run();
   std::shared_ptr<Result> OpenLocal();
+  float MeasureGain() const;
   std::shared_ptr<Result> OpenNetwork();
   // Opens the output sink for a decoder that opened; without a sink the open failed.
   void AttachSink(Result& result, std::unique_ptr<AudioDecoder> decoder);
 
   static constexpr int kMaxPlaylistHops = 3;
   Job job_;
+  std::shared_ptr<WorkerJob> worker_;  // set by Start(); the job itself does not use it
   std::atomic<bool> terminated_{false};
   bool noOutput_ = false;  // opener thread: the output gave no sink
   std::mutex mutex_;       // guards current_

@@ -12,6 +12,7 @@
 
 #include "audio/AudioCodes.h"
 #include "audio/AudioDecoder.h"
+#include "audio/CachedFileStream.h"
 #include "audio/LegacyText.h"
 
 namespace vireo {
@@ -67,23 +68,34 @@ void InstallHandlers() {
 
 }  // namespace
 
+// One open where one reader can do: TagLib reads the tags and the length from the headers
+// (a frame header, a Xing or stream-info block) without decoding. Only what TagLib does not know,
+// a file whose length it cannot tell, or one without tags TagLib sees (the container may carry
+// its own) is opened by the decoder as for playing it.
 TTags TagReader::Read(const QString& path) {
   TTags tags;
-  AudioDecoder::Opened opened = AudioDecoder::OpenFile(path);
-  if (!opened.decoder) return tags;
-  const AudioDecoder& d = *opened.decoder;
-  const float seconds = static_cast<float>(d.LengthFrames()) / static_cast<float>(kOutputRate);
-  const float days = seconds / 86400.0f;
-  tags.Length = (std::isfinite(days) && days > 0) ? days : 0.0;
-
   InstallHandlers();
-  const QByteArray local = QFile::encodeName(path);
-  TagLib::FileRef ref(local.constData(), false);
+  CachedFileStream stream(QFile::encodeName(path));
+  TagLib::FileRef ref(&stream, true, TagLib::AudioProperties::Fast);
   if (!ref.isNull() && ref.tag()) {
     tags.Title = FromTagLib(ref.tag()->title());
     tags.Artist = FromTagLib(ref.tag()->artist());
     tags.Album = FromTagLib(ref.tag()->album());
   }
+  const int ms =
+      !ref.isNull() && ref.audioProperties() ? ref.audioProperties()->lengthInMilliseconds() : 0;
+  const bool tagged = !tags.Title.isEmpty() || !tags.Artist.isEmpty() || !tags.Album.isEmpty();
+  if (ms > 0 && tagged) {
+    tags.Length = static_cast<float>(ms) / 1000.0f / 86400.0f;
+    return tags;
+  }
+
+  AudioDecoder::Opened opened = AudioDecoder::OpenFile(path);
+  if (!opened.decoder) return {};  // does not play: no tags either
+  const AudioDecoder& d = *opened.decoder;
+  const float seconds = static_cast<float>(d.LengthFrames()) / static_cast<float>(kOutputRate);
+  const float days = seconds / 86400.0f;
+  tags.Length = (std::isfinite(days) && days > 0) ? days : 0.0;
   if (tags.Title.isEmpty()) tags.Title = d.Tag("title");
   if (tags.Artist.isEmpty()) tags.Artist = d.Tag("artist");
   if (tags.Album.isEmpty()) tags.Album = d.Tag("album");

@@ -97,3 +97,27 @@ bool IsValidUtf8(QByteArrayView bytes) {
 }
 
 }  // namespace vireo
+
+namespace vireo {
+
+QByteArray FoldAsciiCase(QByteArrayView gb18030, bool upper) {
+  QByteArray out = gb18030.toByteArray();
+  const qsizetype n = out.size();
+  for (qsizetype i = 0; i < n;) {
+    const auto b = static_cast<unsigned char>(out[i]);
+    if (b < 0x80) {
+      if (upper && b >= 'a' && b <= 'z') out[i] = static_cast<char>(b - ('a' - 'A'));
+      if (!upper && b >= 'A' && b <= 'Z') out[i] = static_cast<char>(b + ('a' - 'A'));
+      ++i;
+    } else if (b >= 0x81 && b <= 0xFE && i + 1 < n) {
+      const auto second = static_cast<unsigned char>(out[i + 1]);
+      // A digit second byte makes a four-byte character; anything else a two-byte one.
+      i += (second >= 0x30 && second <= 0x39) ? 4 : 2;
+    } else {
+      ++i;  // a stray byte is no letter
+    }
+  }
+  return out;
+}
+
+}  // namespace vireo

@@ -20,3 +20,13 @@ QString FromGb18030(QByteArrayView bytes);
 bool IsValidUtf8(QByteArrayView bytes);
 
 }  // namespace vireo
+
+namespace vireo {
+
+// Folds the case of the ASCII letters of GB18030 (or GBK) bytes, to lower or upper case, and only
+// of the letters that stand for themselves: the second byte of a two-byte character may lie in
+// 'A'..'Z' or 'a'..'z' and is left alone, so two different Chinese characters never fold to the
+// same key. The one way the player compares names without regard to case.
+QByteArray FoldAsciiCase(QByteArrayView gb18030, bool upper = false);
+
+}  // namespace vireo

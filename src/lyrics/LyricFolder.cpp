@@ -14,10 +14,7 @@
 namespace vireo {
 
 QByteArray LyricFolder::LowerAscii(const QString& text) {
-  QByteArray bytes = ToGb18030(text);
-  for (char& c : bytes)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return bytes;
+  return FoldAsciiCase(ToGb18030(text));
 }
 
 std::optional<QString> LyricFolder::FindCandidate(const QString& folder, const QString& title,

@@ -47,7 +47,7 @@ class LyricFolder {
   static void SaveInBackground(const QString& folder, const QString& fileName, const QString& text,
                                QObject* receiver = nullptr, std::function<void(bool ok)> done = {});
 
-  // ASCII letters in lower case, everything else as it is (GB18030 bytes).
+  // The GB18030 bytes with their ASCII letters in lower case (FoldAsciiCase).
   static QByteArray LowerAscii(const QString& text);
 };
 

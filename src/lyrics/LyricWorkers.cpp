@@ -5,31 +5,23 @@
 #include <atomic>
 #include <memory>
 
-#include "net/RequestThreads.h"
+#include "base/WorkerRegistry.h"
 
 namespace vireo {
+
 namespace {
-RequestThreads& Threads() {
-  // Never destroyed: a detached worker may still be finishing while the process exits.
-  static auto* threads = new RequestThreads;
-  return *threads;
+const QString kGroup = QStringLiteral("lyric");
 }
-// Set while someone waits for the workers: the UI thread is then not running its queue, so a
-// worker must not wait for it.
-std::atomic<int> waitingForAll{0};
-}  // namespace
 
 void LyricWorkers::Start(std::function<void()> job) {
-  Threads().Start(std::move(job));
+  WorkerRegistry::Instance().Start(
+      kGroup, [job = std::move(job)](WorkerJob&) { job(); }, "vireo-lyric");
 }
 int LyricWorkers::Running() {
-  return Threads().Running();
+  return WorkerRegistry::Instance().Running(kGroup);
 }
 bool LyricWorkers::WaitForAll(int timeoutMs) {
-  ++waitingForAll;
-  const bool idle = Threads().WaitForAll(timeoutMs);
-  --waitingForAll;
-  return idle;
+  return WorkerRegistry::Instance().WaitForAll(timeoutMs, kGroup);
 }
 
 void LyricWorkers::Post(const QPointer<QObject>& receiver, std::function<void()> fn) {
@@ -58,8 +50,8 @@ void LyricWorkers::PostAndWait(const QPointer<QObject>& receiver, std::function<
       },
       Qt::QueuedConnection);
   while (!done->tryAcquire(1, 50)) {
-    if (!receiver || waitingForAll.load() > 0 || QCoreApplication::closingDown() ||
-        (stop && stop()))
+    if (!receiver || WorkerRegistry::Instance().Waiting() || WorkerJob::CurrentCancelled() ||
+        QCoreApplication::closingDown() || (stop && stop()))
       return;
   }
 }

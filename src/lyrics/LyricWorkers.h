@@ -6,8 +6,8 @@
 
 namespace vireo {
 
-// The worker threads of the lyric module: each runs one job and ends by itself. They are
-// counted so the player can wait for them (bounded) before it exits.
+// The worker threads of the lyric module: jobs of the worker registry's "lyric" group, each
+// running one job and ending by itself, cancelled and waited for by the registry's Shutdown().
 class LyricWorkers {
  public:
   static void Start(std::function<void()> job);
@@ -18,8 +18,8 @@ class LyricWorkers {
   // Calls posted from one thread run in the order they were posted.
   static void Post(const QPointer<QObject>& receiver, std::function<void()> fn);
   // The same, but waits until fn has run (or was skipped), or until stop() holds, the receiver
-  // is gone, someone waits for all workers (WaitForAll) or the application is closing, checked
-  // every 50 ms.
+  // is gone, someone waits for workers (WaitForAll, Shutdown), the job was cancelled or the
+  // application is closing, checked every 50 ms.
   static void PostAndWait(const QPointer<QObject>& receiver, std::function<void()> fn,
                           const std::function<bool()>& stop);
 };

@@ -4,8 +4,10 @@
 
 #include <mutex>
 
+#include "base/Logging.h"
 #include "base/TextUtil.h"
 #include "base/UrlCodec.h"
+#include "base/WorkerRegistry.h"
 
 namespace vireo {
 namespace {
@@ -28,9 +30,12 @@ struct Transfer {
   HttpResult* result;
   qint64 received = 0;
   bool stoppedByHandler = false;
+  bool answered = false;
 };
 
-size_t OnWrite(char* data, size_t size, size_t count, void* user) {
+// libcurl's callbacks: nothing may unwind through libcurl, so what a handler throws ends the
+// transfer instead.
+size_t OnWrite(char* data, size_t size, size_t count, void* user) noexcept try {
   auto* t = static_cast<Transfer*>(user);
   const qint64 n = static_cast<qint64>(size * count);
   if (t->result->contentLength < 0) {
@@ -38,6 +43,17 @@ size_t OnWrite(char* data, size_t size, size_t count, void* user) {
     if (curl_easy_getinfo(t->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &len) == CURLE_OK &&
         len >= 0)
       t->result->contentLength = len;
+  }
+  if (!t->answered) {
+    t->answered = true;
+    if (t->exchange->onAnswer) {
+      long status = 0;
+      curl_easy_getinfo(t->curl, CURLINFO_RESPONSE_CODE, &status);
+      const char* type = nullptr;
+      curl_easy_getinfo(t->curl, CURLINFO_CONTENT_TYPE, &type);
+      t->exchange->onAnswer(status, t->result->contentLength,
+                            type ? QByteArray(type) : QByteArray());
+    }
   }
   qint64 take = n;
   const qint64 max = t->exchange->limits.maxAnswerBytes;
@@ -56,11 +72,16 @@ size_t OnWrite(char* data, size_t size, size_t count, void* user) {
     return 0;  // ends the transfer: the rest is not wanted
   }
   return size * count;
+} catch (...) {
+  static_cast<Transfer*>(user)->stoppedByHandler = true;
+  return 0;
 }
 
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+// Also ends the transfer of a worker job that was cancelled (the player is closing).
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept {
   auto* t = static_cast<Transfer*>(user);
-  return (t->exchange->cancel && t->exchange->cancel->load()) ? 1 : 0;
+  return (t->exchange->cancel && t->exchange->cancel->load()) || WorkerJob::CurrentCancelled() ? 1
+                                                                                               : 0;
 }
 
 // Of every 1025-byte piece, the bytes before its first zero byte.
@@ -112,6 +133,11 @@ HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChu
                    static_cast<long>(exchange.limits.connectTimeoutMs));
   if (exchange.limits.totalTimeoutMs > 0)
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(exchange.limits.totalTimeoutMs));
+  if (exchange.limits.stallTimeoutS > 0) {
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                     static_cast<long>(exchange.limits.stallTimeoutS));
+  }
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnWrite);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -146,6 +172,7 @@ HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChu
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   result.status = status;
+  result.curlCode = static_cast<int>(code);
   if (code == CURLE_OK) {
     result.completed = true;
   } else if (result.truncated && !transfer.stoppedByHandler) {
@@ -156,6 +183,10 @@ HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChu
   }
   curl_slist_free_all(headers);
   curl_easy_cleanup(curl);
+  if (!result.completed)
+    qCInfo(lcNet).noquote() << exchange.method << exchange.url << "failed:" << result.error;
+  else if (result.status >= 400)
+    qCInfo(lcNet).noquote() << exchange.method << exchange.url << "answered" << result.status;
   return result;
 }
 

@@ -14,6 +14,7 @@ struct HttpLimits {
   int connectTimeoutMs = 4000;
   int totalTimeoutMs = 20000;       // 0: no overall limit (streamed downloads)
   qint64 maxAnswerBytes = 4 << 20;  // the answer is cut here; 0: no limit
+  int stallTimeoutS = 0;            // end a transfer that moved nothing for this long; 0: never
 };
 
 struct HttpExchange {
@@ -26,6 +27,9 @@ struct HttpExchange {
   bool noCache = false;       // ask every cache on the way for a fresh answer
   HttpLimits limits;
   const std::atomic<bool>* cancel = nullptr;  // set to end the exchange early
+  // Called once, before the first byte of the answer's body is handed on, with the final
+  // answer's status, announced length (-1 when none) and Content-Type (empty when none).
+  std::function<void(long status, qint64 contentLength, const QByteArray& contentType)> onAnswer;
 };
 
 struct HttpResult {
@@ -35,6 +39,7 @@ struct HttpResult {
   bool truncated = false;  // cut at maxAnswerBytes
   QByteArray body;         // empty when a chunk handler took the bytes
   QString error;           // libcurl's words when not completed
+  int curlCode = 0;        // libcurl's result code (CURLcode), 0 when completed
 };
 
 // Receives the answer's bytes as they arrive, with the announced length (-1 when none).
@@ -43,7 +48,9 @@ using HttpChunkHandler =
     std::function<bool(const char* data, qsizetype size, qint64 contentLength)>;
 
 // One blocking exchange over libcurl: its own handle, no connection reuse, no cookies, no cache.
-// Safe to call from any number of threads at once.
+// The one libcurl set-up of the player: every request, download and network stream goes through
+// it. Safe to call from any number of threads at once. Run as a worker registry job, it also ends
+// when the job is cancelled (within about a second).
 HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChunk = {});
 
 // The limits HttpGet and HttpPost use; tests shorten them. Thread-safe.

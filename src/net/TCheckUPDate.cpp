@@ -6,31 +6,34 @@
 #include <QXmlStreamReader>
 
 #include "base/TextUtil.h"
+#include "base/WorkerRegistry.h"
 #include "net/HttpClient.h"
-#include "net/RequestThreads.h"
 #include "net/ServiceHost.h"
 
 namespace vireo {
 
 void TCheckUPDate::Create(QObject* receiver, Done done, const QString& runningVersion) {
   QPointer<QObject> guard(receiver);
-  RequestThreads::Gets().Start([guard, done = std::move(done), runningVersion] {
-    UpdateCheckResult result;
-    try {
-      const QByteArray url = ServiceHost::Url("/soft/update.xml");
-      if (!url.isEmpty()) result = Evaluate(HttpGet(url), runningVersion);
-    } catch (...) {
-      result = {};
-    }
-    if (!done) return;
-    // The application object outlives every request thread (RequestThreads::WaitForAll at exit).
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [guard, done, result] {
-          if (guard) done(result);
-        },
-        Qt::QueuedConnection);
-  });
+  WorkerRegistry::Instance().Start(
+      QStringLiteral("get"),
+      [guard, done = std::move(done), runningVersion](WorkerJob&) {
+        UpdateCheckResult result;
+        try {
+          const QByteArray url = ServiceHost::Url("/soft/update.xml");
+          if (!url.isEmpty()) result = Evaluate(HttpGet(url), runningVersion);
+        } catch (...) {
+          result = {};
+        }
+        if (!done) return;
+        // The application object outlives every request thread (the registry's Shutdown at exit).
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [guard, done, result] {
+              if (guard) done(result);
+            },
+            Qt::QueuedConnection);
+      },
+      "vireo-update");
 }
 
 UpdateCheckResult TCheckUPDate::Evaluate(const QByteArray& manifest,

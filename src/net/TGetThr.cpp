@@ -1,19 +1,20 @@
 #include "net/TGetThr.h"
 
+#include "base/WorkerRegistry.h"
 #include "net/HttpClient.h"
-#include "net/RequestThreads.h"
 
 namespace vireo {
 
 void TGetThr::Create(const QByteArray& url) {
-  RequestThreads::Gets().Start([url] { HttpGet(url); });
+  WorkerRegistry::Instance().Start(
+      QStringLiteral("get"), [url](WorkerJob&) { HttpGet(url); }, "vireo-get");
 }
 
 int TGetThr::Running() {
-  return RequestThreads::Gets().Running();
+  return WorkerRegistry::Instance().Running(QStringLiteral("get"));
 }
 bool TGetThr::WaitForAll(int timeoutMs) {
-  return RequestThreads::Gets().WaitForAll(timeoutMs);
+  return WorkerRegistry::Instance().WaitForAll(timeoutMs, QStringLiteral("get"));
 }
 
 }  // namespace vireo

@@ -4,8 +4,8 @@
 #include <QPointer>
 
 #include "base/TextUtil.h"
+#include "base/WorkerRegistry.h"
 #include "net/HttpClient.h"
-#include "net/RequestThreads.h"
 
 namespace vireo {
 
@@ -13,18 +13,21 @@ void TPostThr::Create(const QByteArray& url, const QByteArray& body, QObject* re
                       std::function<void(int)> done) {
   QPointer<QObject> guard(receiver);
   const bool wantsResult = receiver != nullptr && static_cast<bool>(done);
-  RequestThreads::Posts().Start([url, body, guard, wantsResult, done = std::move(done)] {
-    const int code = ResultCode(HttpPost(url, body));
-    if (!wantsResult) return;
-    // The application object outlives every request (WaitForAll at exit); the receiver is
-    // checked on its own side of the queue.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [guard, done, code] {
-          if (guard) done(code);
-        },
-        Qt::QueuedConnection);
-  });
+  WorkerRegistry::Instance().Start(
+      QStringLiteral("post"),
+      [url, body, guard, wantsResult, done = std::move(done)](WorkerJob&) {
+        const int code = ResultCode(HttpPost(url, body));
+        if (!wantsResult) return;
+        // The application object outlives every request (the registry's Shutdown at exit); the
+        // receiver is checked on its own side of the queue.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [guard, done, code] {
+              if (guard) done(code);
+            },
+            Qt::QueuedConnection);
+      },
+      "vireo-post");
 }
 
 int TPostThr::ResultCode(QByteArrayView answer) {
@@ -34,10 +37,10 @@ int TPostThr::ResultCode(QByteArrayView answer) {
 }
 
 int TPostThr::Running() {
-  return RequestThreads::Posts().Running();
+  return WorkerRegistry::Instance().Running(QStringLiteral("post"));
 }
 bool TPostThr::WaitForAll(int timeoutMs) {
-  return RequestThreads::Posts().WaitForAll(timeoutMs);
+  return WorkerRegistry::Instance().WaitForAll(timeoutMs, QStringLiteral("post"));
 }
 
 }  // namespace vireo

@@ -9,6 +9,7 @@
 #include "EngineRecorder.h"
 #include "MediaFactory.h"
 #include "TestEnv.h"
+#include "audio/GainCache.h"
 #include "audio/NullOutput.h"
 #include "audio/SharedValues.h"
 #include "audio/TAudioEngine.h"
@@ -273,24 +274,25 @@ TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
   engine_->SetVolume(65);
   EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
 
+  // Each file below is new to the engine's gain cache, so the tool measures it.
   // Muted stays muted whatever the gain; a gain that takes a low volume below zero gives silence.
   engine_->SetGainToolPath(FakeGainTool(QStringLiteral("2.5")));
   engine_->SetVolume(0);
-  engine_->Play(Tone1k(1.0));
+  engine_->Play(Tone1k(1.1));
   ASSERT_TRUE(
       WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 3; }, kWait));
   EXPECT_FLOAT_EQ(MeasuredGain.load(), 2.5f);
   EXPECT_EQ(engine_->StreamVolume(), 0.0f);
   engine_->SetGainToolPath(FakeGainTool(QStringLiteral("-3.5")));
   engine_->SetVolume(2);
-  engine_->Play(Tone1k(1.0));
+  engine_->Play(Tone1k(1.2));
   ASSERT_TRUE(
       WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 4; }, kWait));
   EXPECT_EQ(engine_->StreamVolume(), 0.0f);
   // Above 100 the sum is kept as it is.
   engine_->SetGainToolPath(FakeGainTool(QStringLiteral("4")));
   engine_->SetVolume(100);
-  engine_->Play(Tone1k(1.0));
+  engine_->Play(Tone1k(1.3));
   ASSERT_TRUE(
       WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 5; }, kWait));
   EXPECT_FLOAT_EQ(engine_->StreamVolume(), 1.04f);
@@ -298,11 +300,47 @@ TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
 
   // A tool that prints something else gives no gain; the open goes on.
   engine_->SetGainToolPath(FakeGainTool(QStringLiteral("loud")));
-  engine_->Play(Tone1k());
+  engine_->Play(Tone1k(1.4));
   ASSERT_TRUE(
       WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 6; }, kWait));
   EXPECT_EQ(MeasuredGain.load(), 0.0f);
   EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
+}
+
+// A file played again is not analysed again while it is unchanged; once it changed on disk (its
+// size or time), it is measured anew.
+TEST_F(EngineTest, LevellingMeasuresAFileOnceWhileItIsUnchanged) {
+  GainCache::Instance().Clear();
+  const QString file = MediaFactory::Write(QStringLiteral("cached-gain.mp3"), [] {
+    QFile f(Tone1k(0.8));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+  }());
+  engine_->SetDBGain(true);
+  engine_->SetVolume(50);
+  const QString tool = FakeGainTool(QStringLiteral("-6"));
+  engine_->SetGainToolPath(tool);
+  const QString ran = tool + QStringLiteral(".ran");
+  int plays = 0;
+  auto play = [&] {
+    engine_->Play(file);
+    ++plays;
+    ASSERT_TRUE(
+        WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == plays; }, kWait));
+  };
+  play();
+  EXPECT_TRUE(QFile::remove(ran));
+  EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.44f);
+  play();
+  EXPECT_FALSE(QFileInfo::exists(ran)) << "measured again";
+  EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.44f);
+  {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(QByteArray(417, '\0'));
+  }
+  play();
+  EXPECT_TRUE(QFileInfo::exists(ran));
 }
 
 TEST_F(EngineTest, TheEqualizerChangesABandLiveByAboutItsGain) {

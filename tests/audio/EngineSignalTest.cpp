@@ -7,10 +7,12 @@
 #include <stdexcept>
 
 #include "EngineRecorder.h"
+#include "LoopbackHttpServer.h"
 #include "MediaFactory.h"
 #include "TestEnv.h"
 #include "audio/NullOutput.h"
 #include "audio/TAudioEngine.h"
+#include "base/WorkerRegistry.h"
 
 using namespace vireo;
 using vireo::test::EngineRecorder;
@@ -158,4 +160,27 @@ TEST(EngineSignals, TheSpectrumIsComputedOnlyWhileWanted) {
   // 1000 Hz over 1024 points at 44100 Hz: bin 23.2.
   EXPECT_NEAR(rec.PeakBin(), 23, 1);
   EXPECT_GT(rec.lastPosition, positionWithout);
+}
+
+// An engine destroyed while its opener waits for a silent host ends that open (the transfer is
+// aborted) and joins the thread before it is gone; nothing of it arrives afterwards.
+TEST(EngineLifetime, TheDestructorJoinsAPendingOpener) {
+  vireo::test::LoopbackHttpServer server(
+      [](const vireo::test::LoopbackHttpServer::Request&,
+         vireo::test::LoopbackHttpServer::Connection& c) { c.Sleep(20000); });
+  EngineRecorder rec;
+  {
+    auto engine = NullEngine();
+    rec.Attach(*engine);
+    engine->Play(QString::fromStdString(server.Url("/silent.mp3")));
+    ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() == 1; }, kWait));
+    ASSERT_EQ(WorkerRegistry::Instance().Running(QStringLiteral("engine")), 1);
+    QElapsedTimer t;
+    t.start();
+    engine.reset();
+    EXPECT_LT(t.elapsed(), 3000);
+  }
+  EXPECT_EQ(WorkerRegistry::Instance().Running(QStringLiteral("engine")), 0);
+  Pump(200);
+  EXPECT_EQ(rec.States(), QStringList{QStringLiteral("state 1005")});
 }

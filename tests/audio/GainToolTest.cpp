@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
 #include "MediaFactory.h"
+#include "TestEnv.h"
 #include "audio/GainToolClient.h"
+#include "base/WorkerRegistry.h"
 
 using namespace vireo;
 using vireo::test::MediaFactory;
+using vireo::test::WaitUntil;
 
 namespace {
 
@@ -64,4 +69,33 @@ TEST(GainTool, MeasuresLoudnessWhenNothingIsStored) {
       RunTool(MediaFactory::Write(QStringLiteral("rg-junk.mp3"), QByteArray(3000, 'z')), &code);
   EXPECT_NE(code, 0);
   EXPECT_FALSE(GainToolClient::ParseOutput(bad));
+}
+
+// A player closing while the tool analyses a long file does not wait for it: the worker's
+// cancel kills the tool and the open goes on without a gain.
+TEST(GainTool, ACancelledJobKillsTheTool) {
+  const QString tool = MediaFactory::Dir() + QStringLiteral("/slow-m3g");
+  QFile f(tool);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 30\n");
+  f.close();
+  f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+  QFile::remove(tool + QStringLiteral(".pid"));
+
+  WorkerRegistry registry;
+  std::optional<float> gain = 1.0f;
+  registry.Start(QStringLiteral("engine"), [&](WorkerJob&) {
+    gain = GainToolClient::Measure(tool, MediaFactory::Dir() + QStringLiteral("/x.mp3"));
+  });
+  ASSERT_TRUE(WaitUntil([&] { return QFileInfo(tool + QStringLiteral(".pid")).size() > 0; }, 5000));
+  QElapsedTimer t;
+  t.start();
+  EXPECT_TRUE(registry.Shutdown(5000));
+  EXPECT_LT(t.elapsed(), 2000);
+  EXPECT_FALSE(gain.has_value());
+  QFile pidFile(tool + QStringLiteral(".pid"));
+  ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+  const QByteArray pid = pidFile.readAll().trimmed();
+  EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)))
+      << "the tool still runs";
 }

@@ -88,3 +88,22 @@ TEST(CleanFileName, CutsAtACharacterBoundaryUnderTheByteLimit) {
   EXPECT_EQ(CleanFileName(QStringLiteral("??ab"), 2), QStringLiteral("ab"));
   EXPECT_EQ(CleanFileName(QStringLiteral("ab"), 0), QString());
 }
+
+// ASCII letters fold; the bytes inside Chinese characters do not, even where they look like
+// letters (GBK 0x81 0x41 and 0x81 0x61 are two different characters).
+TEST(FoldAsciiCase, FoldsOnlyLettersThatStandForThemselves) {
+  EXPECT_EQ(FoldAsciiCase("Jay Chou - QING Tian.LRC"), QByteArray("jay chou - qing tian.lrc"));
+  EXPECT_EQ(FoldAsciiCase("abc", true), QByteArray("ABC"));
+  const QByteArray lead(1, '\x81');
+  const QByteArray a = lead + 'A' + "Ab", b = lead + 'a' + "AB";
+  EXPECT_EQ(FoldAsciiCase(a), lead + 'A' + "ab");
+  EXPECT_NE(FoldAsciiCase(a), FoldAsciiCase(b));
+  EXPECT_EQ(FoldAsciiCase(b, true), lead + 'a' + "AB");
+  // Four-byte characters (second byte a digit) are skipped whole.
+  const QByteArray four = ToGb18030(QStringLiteral("\U0001F600X"));
+  ASSERT_EQ(four.size(), 5);
+  EXPECT_EQ(FoldAsciiCase(four), four.first(4) + 'x');
+  // Real text round-trips: only the Latin letters changed.
+  EXPECT_EQ(FromGb18030(FoldAsciiCase(ToGb18030(QStringLiteral("晴天 Jay")))),
+            QStringLiteral("晴天 jay"));
+}

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QThread>
+#include <atomic>
 #include <memory>
 
 #include "LoopbackHttpServer.h"
 #include "TestEnv.h"
+#include "base/WorkerRegistry.h"
 #include "net/HttpClient.h"
 #include "net/TGetThr.h"
 #include "net/TPostThr.h"
@@ -88,4 +91,25 @@ TEST(RequestThreads, ManyRequestsOverlapAndEndByThemselves) {
   EXPECT_EQ(TGetThr::Running(), 0);
   EXPECT_EQ(server.RequestCount(), 8u);
   EXPECT_GT(peak.load(), 1);  // nothing serialises them
+}
+
+// A request to a host that never answers is ended by the shutdown at exit, long before its own
+// time limit, and its receiver hears nothing.
+TEST(RequestThreads, ShutdownAbortsATransferInFlight) {
+  LoopbackHttpServer server([](const LoopbackHttpServer::Request&,
+                               LoopbackHttpServer::Connection& c) { c.Sleep(30000); });
+  WorkerRegistry registry;
+  std::atomic<bool> completed{true};
+  QElapsedTimer t;
+  t.start();
+  registry.Start(QStringLiteral("get"), [&](WorkerJob&) {
+    HttpExchange ex;
+    ex.url = Bytes(server.Url("/silent"));
+    ex.limits.totalTimeoutMs = 25000;
+    completed = HttpFetch(ex).completed;
+  });
+  ASSERT_TRUE(vireo::test::WaitUntil([&] { return server.RequestCount() == 1; }, 5000));
+  EXPECT_TRUE(registry.Shutdown(5000));
+  EXPECT_LT(t.elapsed(), 5000);
+  EXPECT_FALSE(completed.load());
 }

@@ -82,12 +82,12 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  // The gain tool is built beside this program's folder (build/tools/m3g/m3g).
+  // The gain tool is built into the application folder of the build (build/bin/m3g).
   const QString appDir = app.applicationDirPath() + QStringLiteral("/");
   std::unique_ptr<TAudioEngine> engine =
       useNull ? std::make_unique<TAudioEngine>(appDir, std::make_shared<NullOutput>())
               : std::make_unique<TAudioEngine>(appDir);
-  const QString sibling = appDir + QStringLiteral("../m3g/m3g");
+  const QString sibling = appDir + QStringLiteral("../../bin/m3g");
   if (QFileInfo(sibling).isExecutable())
     engine->SetGainToolPath(QFileInfo(sibling).canonicalFilePath());
   if (!engine->OutputReady()) Line(QStringLiteral("no sound output: every open will fail"));
