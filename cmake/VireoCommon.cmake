@@ -26,11 +26,13 @@ function(vireo_module name)
   target_link_libraries(vireo_${name} PUBLIC vireo_common ${ARG_DEPS})
 endfunction()
 
-# vireo_test(<target> LABEL <module> SOURCES ... [DEPS ...] [GUI] [TIMEOUT s]): a GoogleTest
-# program whose cases are registered with CTest one by one, each labelled with its module.
-# GUI programs get a QApplication on the offscreen platform unless QT_QPA_PLATFORM is set.
+# vireo_test(<target> LABEL <module> SOURCES ... [DEPS ...] [GUI] [SCREEN] [TIMEOUT s]): a
+# GoogleTest program whose cases are registered with CTest one by one, each labelled with its
+# module. GUI programs get a QApplication on the offscreen platform unless QT_QPA_PLATFORM is set.
+# SCREEN programs use the real X display and pointer (screenshots, xdotool): they never run at the
+# same time as one another (the "screen" resource lock), or their windows would cover each other.
 function(vireo_test target)
-  cmake_parse_arguments(ARG "GUI" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI;SCREEN" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   if(ARG_GUI)
     target_link_libraries(${target} PRIVATE vireo_testmain_gui)
@@ -41,7 +43,11 @@ function(vireo_test target)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
+  set(lock)
+  if(ARG_SCREEN)
+    set(lock RESOURCE_LOCK screen)
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ${lock})
 endfunction()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QHash>
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
@@ -12,6 +13,7 @@
 #include "app/CommandLine.h"
 #include "app/ForwardedBatch.h"
 #include "app/PlayerContext.h"
+#include "audio/TTags.h"
 #include "ddvcl/TDDFormEx.h"
 
 namespace vireo {
@@ -30,6 +32,7 @@ class TDDVIS;
 class TDDWindow;
 class TPetrelLrc;
 class TUSGeneralPurpose;
+class TagBatchReader;
 class TScrollText;
 
 // The player's main window and the owner of everything shared: the engine, the skin, the lyric
@@ -159,6 +162,8 @@ class TPetrelMain : public TDDFormEx {
   void LyricLookupDone(const QString& text);
   void SendPlayReport();
   void ChooseCacheNames();
+  void ReadPendingTags();
+  void TagsArrived(quint64 ticket, int first, const QList<TTags>& tags);
   void RepointToCache();
   void PlayCurrent();
 
@@ -250,6 +255,11 @@ class TPetrelMain : public TDDFormEx {
   bool randomListPending_ = false;
   QString pendingSearch_;
   bool cacheRepointPending_ = false;
+  // Tags read off the UI thread for the local entries just added.
+  TagBatchReader* tagReader_ = nullptr;
+  QStringList pendingTagPaths_;
+  bool tagFlushQueued_ = false;
+  QHash<quint64, QStringList> tagReads_;
 };
 
 }  // namespace vireo

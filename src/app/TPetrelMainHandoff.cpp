@@ -8,6 +8,8 @@
 #include "audio/TAudioEngine.h"
 #include "app/CommandLine.h"
 #include "app/LocalEntry.h"
+#include "audio/TagBatchReader.h"
+#include "playlist/DateTimeFormat.h"
 #include "base/TextUtil.h"
 #include "library/LibraryLink.h"
 #include "library/RemoteList.h"
@@ -128,9 +130,56 @@ void TPetrelMain::OpenCommandItem(const QString& text, bool play) {
 }
 
 int TPetrelMain::AddLocalEntry(const QString& path) {
-  const TTags tags = engine_ ? engine_->ReadTags(path) : TTags{};
-  model_->Items().Add() = LocalEntry::FromTags(path, tags);
+  // The entry shows at once under its file name; its tags and length follow from a worker,
+  // so adding a folder of thousands of files never holds the window.
+  model_->Items().Add() = LocalEntry::FromTags(path, TTags{});
+  pendingTagPaths_.append(path);
+  if (!tagFlushQueued_) {
+    tagFlushQueued_ = true;
+    QMetaObject::invokeMethod(this, [this] { ReadPendingTags(); }, Qt::QueuedConnection);
+  }
   return model_->Count() - 1;
+}
+
+void TPetrelMain::ReadPendingTags() {
+  tagFlushQueued_ = false;
+  if (pendingTagPaths_.isEmpty()) return;
+  if (!tagReader_) {
+    tagReader_ = new TagBatchReader(this);
+    connect(tagReader_, &TagBatchReader::TagsRead, this,
+            [this](quint64 ticket, int first, const QList<TTags>& tags) {
+              TagsArrived(ticket, first, tags);
+            });
+    connect(tagReader_, &TagBatchReader::Finished, this,
+            [this](quint64 ticket) { tagReads_.remove(ticket); });
+  }
+  const quint64 ticket = tagReader_->Read(pendingTagPaths_);
+  tagReads_.insert(ticket, pendingTagPaths_);
+  pendingTagPaths_.clear();
+}
+
+void TPetrelMain::TagsArrived(quint64 ticket, int first, const QList<TTags>& tags) {
+  const auto read = tagReads_.constFind(ticket);
+  if (read == tagReads_.constEnd()) return;
+  // Entries may have moved or gone meanwhile: each path fills the entries still showing it
+  // under its file name alone.
+  QHash<QString, TTags> byPath;
+  for (int i = 0; i < tags.size() && first + i < read->size(); ++i)
+    byPath.insert(read->at(first + i), tags[i]);
+  TDDPlaylistItems::Update update(model_->Items());
+  for (int i = 0; i < model_->Count(); ++i) {
+    TDDPlaylistItem& e = model_->Items()[i];
+    if (e.ISURL || e.LongTime != 0 || !e.Artist.isEmpty()) continue;
+    const auto found = byPath.constFind(e.FileName);
+    if (found == byPath.constEnd() || e.Title != FileTitle(e.FileName)) continue;
+    const TDDPlaylistItem filled = LocalEntry::FromTags(e.FileName, *found);
+    e.Title = filled.Title;
+    e.Artist = filled.Artist;
+    e.Caption = filled.Caption;
+    e.LongTime = filled.LongTime;
+    e.StrLength = FormatDateTime(model_->TimeFormat(), e.LongTime);
+    model_->ItemChanged(i);
+  }
 }
 
 void TPetrelMain::AddLinkList(const QString& text) {
