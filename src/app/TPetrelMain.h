@@ -91,8 +91,9 @@ class TPetrelMain : public TDDFormEx {
   void OpenCommandItem(const QString& text, bool play = true);
   // The library window's search; kept until the library window is there.
   void SearchFromLink(const QString& link);
-  // Appends an entry for a local file: at once with its file title, tags filled in by a worker.
-  int AddLocalEntry(const QString& path);
+  // Appends an entry for a local file: with its file title, the tags filled in by a worker; with
+  // readNow (a file that plays at once) the tags are read before it is appended.
+  int AddLocalEntry(const QString& path, bool readNow = false);
   // Decodes a library link, appends its network entry and plays it for "PL". False when the
   // text is no library link.
   bool AddLibraryLink(const QString& link);

@@ -105,7 +105,8 @@ void TPetrelMain::lbl_openClick() {
   if (files.isEmpty()) return;
   {
     TDDPlaylistItems::Update update(model_->Items());
-    for (const QString& f : files) AddLocalEntry(f);
+    // Into an empty list the first file plays at once: its tags are read first.
+    for (const QString& f : files) AddLocalEntry(f, before == 0 && f == files.first());
   }
   SavePlaylistNow();
   UpdateEmptyPanel();

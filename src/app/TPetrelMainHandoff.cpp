@@ -112,7 +112,7 @@ void TPetrelMain::OpenCommandItem(const QString& text, bool play) {
   const CommandItem item = CommandLine::Classify(text);
   switch (item.kind) {
     case CommandItem::LocalFile:
-      AddLocalEntry(item.text);
+      AddLocalEntry(item.text, play);
       if (!play) break;
       plst_list->SetCurrentItem(model_->Count() - 1);
       if (engine_) {
@@ -129,9 +129,15 @@ void TPetrelMain::OpenCommandItem(const QString& text, bool play) {
   }
 }
 
-int TPetrelMain::AddLocalEntry(const QString& path) {
-  // The entry shows at once under its file name; its tags and length follow from a worker,
-  // so adding a folder of thousands of files never holds the window.
+int TPetrelMain::AddLocalEntry(const QString& path, bool readNow) {
+  // A file about to play has its tags read at once (one file: milliseconds), so its lyric
+  // lookup and the plug-ins see its real names.
+  if (readNow) {
+    model_->Items().Add() = LocalEntry::FromTags(path, engine_ ? engine_->ReadTags(path) : TTags{});
+    return model_->Count() - 1;
+  }
+  // Otherwise the entry shows at once under its file name; its tags and length follow from a
+  // worker, so adding a folder of thousands of files never holds the window.
   model_->Items().Add() = LocalEntry::FromTags(path, TTags{});
   pendingTagPaths_.append(path);
   if (!tagFlushQueued_) {
