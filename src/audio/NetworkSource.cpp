@@ -4,6 +4,7 @@
 #include <pthread.h>
 
 #include "audio/AudioCodes.h"
+#include "audio/IcyMetadataFilter.h"
 extern "C" {
 #include <libavformat/avio.h>
 }
@@ -207,6 +208,37 @@ size_t NetworkSource::OnData(const char* data, size_t size, long status, int64_t
   return size;
 }
 
+// Each answer's headers come in, redirects' too; only the last answer's body is delivered.
+void NetworkSource::OnHeader(QByteArrayView line) {
+  if (line.startsWith("HTTP/") || line.startsWith("ICY ")) {
+    metaInterval_ = 0;
+    icy_.reset();
+    return;
+  }
+  if (const int interval = IcyMetadataFilter::MetaIntervalOf(line)) metaInterval_ = interval;
+  // The blank line ends the headers: the body that follows carries metadata or not.
+  if (line.isEmpty() && metaInterval_ > 0 && onTitle_)
+    icy_ = std::make_unique<IcyMetadataFilter>(metaInterval_);
+}
+
+size_t NetworkSource::OnBody(const char* data, size_t size, long status, int64_t length,
+                             const char* type) {
+  if (!icy_) return OnData(data, size, status, length, type);
+  icyAudio_.clear();
+  QStringList titles;
+  icy_->Feed(QByteArrayView(data, static_cast<qsizetype>(size)), icyAudio_, titles);
+  // The server's length, if it gave one, counts the metadata too: the audio's is unknown.
+  if (!icyAudio_.isEmpty()) {
+    const size_t audio = static_cast<size_t>(icyAudio_.size());
+    if (OnData(icyAudio_.constData(), audio, status, -1, type) != audio) return 0;
+  } else if (cancel_.load()) {
+    return 0;
+  }
+  for (const QString& title : std::as_const(titles))
+    if (!cancel_.load()) onTitle_(title);
+  return size;
+}
+
 void NetworkSource::Run() {
   pthread_setname_np(pthread_self(), "vireo-download");
   static const bool curlReady = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
@@ -240,7 +272,23 @@ void NetworkSource::Run() {
         curl_easy_getinfo(c->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         const char* type = nullptr;
         curl_easy_getinfo(c->curl, CURLINFO_CONTENT_TYPE, &type);
-        return c->self->OnData(data, size * count, status, length, type);
+        return c->self->OnBody(data, size * count, status, length, type);
+      });
+  curl_slist* headers = nullptr;
+  curl_slist* aliases = nullptr;
+  if (onTitle_) {
+    headers = curl_slist_append(headers, "Icy-MetaData: 1");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    // Older stations answer with a status line of their own.
+    aliases = curl_slist_append(aliases, "ICY 200 OK");
+    curl_easy_setopt(curl, CURLOPT_HTTP200ALIASES, aliases);
+  }
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(
+      curl, CURLOPT_HEADERFUNCTION, +[](char* data, size_t size, size_t count, void* user) {
+        static_cast<NetworkSource*>(user)->OnHeader(
+            QByteArrayView(data, static_cast<qsizetype>(size * count)).trimmed());
+        return size * count;
       });
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
@@ -253,6 +301,8 @@ void NetworkSource::Run() {
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   curl_easy_cleanup(curl);
+  curl_slist_free_all(headers);
+  curl_slist_free_all(aliases);
 
   bool started = false;
   {
