@@ -70,10 +70,7 @@ MprisService::MprisService(IMediaPlayerHost* host, QObject* parent)
     connect(engine, &TAudioEngine::OnStateChange, this, &MprisService::Refresh);
     connect(engine, &TAudioEngine::OnEnd, this, &MprisService::Refresh);
     connect(engine, &TAudioEngine::OnError, this, &MprisService::Refresh);
-    connect(engine, &TAudioEngine::OnStreamTitle, this, [this](const QString& title) {
-      streamTitle_ = title;
-      Refresh();
-    });
+    connect(engine, &TAudioEngine::OnStreamTitle, this, &MprisService::Refresh);
   }
   connect(cover_, &MprisCoverArt::Ready, this, [this](const QString& audio, const QString& art) {
     if (audio != artFor_) return;  // an older request
@@ -365,14 +362,15 @@ QVariantMap MprisService::Metadata() const {
   // A station names the song it plays now, by convention "Artist - Title"; the station's own
   // name then stands where an album would.
   const TAudioEngine* engine = host_->Engine();
-  if (!streamTitle_.isEmpty() && engine && engine->FileName() == t.fileName) {
-    const qsizetype dash = streamTitle_.indexOf(u" - "_s);
+  const QString streamTitle = engine ? engine->StreamTitle() : QString();
+  if (!streamTitle.isEmpty() && engine->FileName() == t.fileName) {
+    const qsizetype dash = streamTitle.indexOf(u" - "_s);
     if (album.isEmpty()) album = t.title;
     if (dash > 0) {
-      artist = streamTitle_.left(dash).trimmed();
-      title = streamTitle_.mid(dash + 3).trimmed();
+      artist = streamTitle.left(dash).trimmed();
+      title = streamTitle.mid(dash + 3).trimmed();
     } else {
-      title = streamTitle_;
+      title = streamTitle;
     }
   }
   m[u"xesam:title"_s] = title;

@@ -104,7 +104,6 @@ class MprisService : public QObject, protected QDBusContext {
   // looks at the entry again, so these follow the host even between refreshes.
   mutable QString trackKey_;
   mutable quint64 trackSerial_ = 0;
-  QString streamTitle_;
   mutable QString artFor_;  // the local file whose cover artUrl_ is
   mutable QString artUrl_;
 };

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "../audio/MediaFactory.h"
+#include "LoopbackHttpServer.h"
 #include "MprisSpy.h"
 #include "TestEnv.h"
 #include "app/IMediaPlayerHost.h"
@@ -476,6 +477,45 @@ TEST_F(MprisTest, EmptyListCanDoNothing) {
   test::Pump(200);
   EXPECT_EQ(Out({u"status"_s}), u"Stopped"_s);
   EXPECT_EQ(host_.Engine()->State(), AudioState::Stopped);
+}
+
+// A station names its songs in the stream: the desktop shows the song, the station as the album.
+TEST_F(MprisTest, RadioShowsTheSongTheStationNames) {
+  QFile tone(host_.songs[0].file);
+  ASSERT_TRUE(tone.open(QIODevice::ReadOnly));
+  const std::string audio = tone.readAll().toStdString();
+  std::string body;
+  for (size_t at = 0; at < audio.size(); at += 4096) {
+    body += audio.substr(at, 4096);
+    if (at + 4096 > audio.size()) break;
+    if (at == 0) {
+      std::string meta = "StreamTitle='Band - Song On Air';";
+      meta.resize(48, '\0');
+      body += std::string(1, '\3') + meta;
+    } else {
+      body += std::string(1, '\0');
+    }
+  }
+  test::LoopbackHttpServer server(
+      [&](const test::LoopbackHttpServer::Request&, test::LoopbackHttpServer::Connection& c) {
+        c.Write("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-metaint: 4096\r\n\r\n");
+        for (size_t at = 0; at < body.size(); at += 8192)
+          if (!c.Write(body.substr(at, 8192)) || !c.Sleep(300)) return;
+      });
+  host_.songs = {
+      {QString::fromStdString(server.Url("/live")), u"Loop FM"_s, QString(), QString(), 0}};
+  Out({u"play"_s});
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return Run({u"metadata"_s, u"title"_s}).out == u"Song On Air"_s;
+      },
+      kWait));
+  EXPECT_EQ(Out({u"metadata"_s, u"artist"_s}), u"Band"_s);
+  EXPECT_EQ(Out({u"metadata"_s, u"album"_s}), u"Loop FM"_s);
+  EXPECT_EQ(Out({u"metadata"_s, u"xesam:url"_s}), host_.songs[0].file);
+  EXPECT_EQ(Out({u"status"_s}), u"Playing"_s);
+  EXPECT_FALSE(Get(u"org.mpris.MediaPlayer2.Player"_s, u"CanSeek"_s).toBool());
+  Out({u"stop"_s});
 }
 
 }  // namespace
