@@ -31,6 +31,7 @@
 #include "ddvcl/TScrollText.h"
 #include "lyrics/LRC_CreateObj.h"
 #include "net/ServiceHost.h"
+#include "playlist/ForeignPlaylist.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "skin/TDDSkin.h"
 #include "skin/TSkinLyricViewAdapter.h"
@@ -312,6 +313,8 @@ void TPetrelMain::FormCreate() {
   Step("volume", [this] { sldr_volume->SetPosition(ctx_.Settings.Volume); });
   // 14, 15: the engine.
   Step("engine", [this] { CreateEngine(); });
+  // The desktop's controls (MPRIS2): the sound menu, media keys, playerctl.
+  Step("desktop service", [this] { StartDesktopService(); });
   // 16: the plug-ins, from the folder beside the player, then the user's own.
   Step("plug-ins", [this] {
     plugins_ = std::make_unique<TUSGeneralPurpose>(QStringList{
@@ -428,7 +431,15 @@ void TPetrelMain::CreateEngine() {
           [this](const char* buffer, int length, void*) { EngineDownload(buffer, length); });
   connect(engine_.get(), &TAudioEngine::OnError, this,
           [this](int code, int detail) { EngineError(code, detail); });
-  openFilter_ = engine_->Filter();
+  connect(engine_.get(), &TAudioEngine::OnStreamTitle, this, [this](const QString& title) {
+    const int current = model_->CurrentItem();
+    if (!title.isEmpty())
+      lbl_title->SetScrollingText(title);
+    else if (current >= 0 && current < model_->Count())
+      lbl_title->SetScrollingText(model_->Items()[current].Caption);
+  });
+  // The open dialog offers the playlists of other players beside the audio files.
+  openFilter_ = engine_->Filter() + QLatin1Char('|') + ForeignPlaylist::FilterText();
   engine_->SetVolume(float(sldr_volume->Position()));
   engine_->SetDBGain(pmm_gain->isChecked());
 }

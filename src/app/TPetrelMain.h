@@ -12,6 +12,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ForwardedBatch.h"
+#include "app/IMediaPlayerHost.h"
 #include "app/PlayerContext.h"
 #include "audio/TTags.h"
 #include "ddvcl/TDDFormEx.h"
@@ -32,6 +33,7 @@ class TDDVIS;
 class TDDWindow;
 class TPetrelLrc;
 class TUSGeneralPurpose;
+class MprisService;
 class TagBatchReader;
 class TScrollText;
 
@@ -45,9 +47,10 @@ class TScrollText;
 //   TPetrelMainPlayback.cpp  playback sequencing: user commands, engine events, play modes, cache
 //   TPetrelMainCommands.cpp  the menus and the commands of the buttons and menus
 //   TPetrelMainHandoff.cpp   what other starts and other programs hand over, local files, links
+//   TPetrelMainDesktop.cpp   the desktop's side: MPRIS2 commands, playlists of other players
 //
 // UI thread only.
-class TPetrelMain : public TDDFormEx {
+class TPetrelMain : public TDDFormEx, public IMediaPlayerHost {
   Q_OBJECT
 
  public:
@@ -61,7 +64,7 @@ class TPetrelMain : public TDDFormEx {
 
   // --- published to the other windows ---
   PlayerContext& Context() { return ctx_; }
-  TAudioEngine* Engine() const { return engine_.get(); }
+  TAudioEngine* Engine() const override { return engine_.get(); }
   TDDPlaylistModel* Playlist() const { return model_; }
   TDDSkin* Skin() const { return skin_.get(); }
   std::shared_ptr<ILrcDown> LrcDown() const { return lrcDown_; }
@@ -111,6 +114,24 @@ class TPetrelMain : public TDDFormEx {
   void NotifyPlugins(int message);
   TUSGeneralPurpose* Plugins() const { return plugins_.get(); }
 
+  // --- the desktop (MPRIS2, media keys): each acts as its button ---
+  void PlayPause() override { btn_playClick(); }
+  void Next() override { btn_nextClick(); }
+  void Previous() override { btn_previousClick(); }
+  void Stop() override;
+  void SeekTo(int ms) override;
+  bool OpenUri(const QString& nameOrUrl) override;
+  int PlayMode() const override { return ctx_.Settings.PlayMode; }
+  void SetPlayMode(int mode) override;
+  int Volume() const override;
+  void SetVolume(int volume) override;
+  void Raise() override { Activate(); }
+  void Quit() override { close(); }
+  int EntryCount() const override;
+  MediaTrack CurrentTrack() const override;
+  // Appends the entries of another player's playlist file (M3U, PLS, XSPF); their number.
+  int AddForeignPlaylist(const QString& path);
+
  Q_SIGNALS:
   // A track started or resumed (state 1002) / ended or was skipped after an error: the plug-ins,
   // the desktop and the tray listen.
@@ -133,6 +154,7 @@ class TPetrelMain : public TDDFormEx {
   void CreateMenus();
   void PlaceWindows();
   void ConnectLyricWindows();
+  void StartDesktopService();
   void RegisterSkinTables();
   void CreateEngine();
   void FirstStartCommandLine();
@@ -195,6 +217,7 @@ class TPetrelMain : public TDDFormEx {
   std::unique_ptr<TAudioEngine> engine_;
   std::unique_ptr<TDDSkin> skin_;
   std::unique_ptr<TUSGeneralPurpose> plugins_;
+  MprisService* mpris_ = nullptr;
   std::shared_ptr<ILrcDown> lrcDown_;
   TDDPlaylistModel* model_ = nullptr;
 

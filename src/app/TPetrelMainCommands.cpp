@@ -22,6 +22,7 @@
 #include "base/WorkerRegistry.h"
 #include "net/ServiceHost.h"
 #include "ddvcl/TDDPlaylist.h"
+#include "playlist/ForeignPlaylist.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "skin/TDDSkin.h"
 
@@ -106,7 +107,12 @@ void TPetrelMain::lbl_openClick() {
   {
     TDDPlaylistItems::Update update(model_->Items());
     // Into an empty list the first file plays at once: its tags are read first.
-    for (const QString& f : files) AddLocalEntry(f, before == 0 && f == files.first());
+    for (const QString& f : files) {
+      if (ForeignPlaylist::IsPlaylistFile(f))
+        AddForeignPlaylist(f);
+      else
+        AddLocalEntry(f, before == 0 && f == files.first());
+    }
   }
   SavePlaylistNow();
   UpdateEmptyPanel();
@@ -150,6 +156,10 @@ void TPetrelMain::dropEvent(QDropEvent* event) {
     TDDPlaylistItems::Update update(model_->Items());
     for (const QString& raw : files) {
       const QString name = raw.left(255).trimmed();
+      if (ForeignPlaylist::IsPlaylistFile(name)) {
+        AddForeignPlaylist(name);
+        continue;
+      }
       const QString ext = QFileInfo(name).suffix().toLower();
       // The extension, dot included, anywhere in the dialog's filter text.
       if (!ext.isEmpty() && openFilter_.toLower().contains(QLatin1Char('.') + ext))

@@ -10,6 +10,7 @@
 #include "app/LocalEntry.h"
 #include "audio/TagBatchReader.h"
 #include "playlist/DateTimeFormat.h"
+#include "playlist/ForeignPlaylist.h"
 #include "base/TextUtil.h"
 #include "library/LibraryLink.h"
 #include "library/RemoteList.h"
@@ -111,15 +112,23 @@ void TPetrelMain::OpenCommandItem(const QString& text, bool play) {
   TDDPlaylistItems::Update update(model_->Items());
   const CommandItem item = CommandLine::Classify(text);
   switch (item.kind) {
-    case CommandItem::LocalFile:
-      AddLocalEntry(item.text, play);
-      if (!play) break;
-      plst_list->SetCurrentItem(model_->Count() - 1);
+    case CommandItem::LocalFile: {
+      // Another player's playlist opens as its entries, the first of them playing.
+      const int first = model_->Count();
+      if (ForeignPlaylist::IsPlaylistFile(item.text)) {
+        if (AddForeignPlaylist(item.text) <= 0 || !play) break;
+        plst_list->SetCurrentItem(first);
+      } else {
+        AddLocalEntry(item.text, play);
+        if (!play) break;
+        plst_list->SetCurrentItem(model_->Count() - 1);
+      }
       if (engine_) {
         engine_->Stop();
         PlayCurrent();
       }
       break;
+    }
     case CommandItem::Link:
       AddLibraryLink(item.text);
       break;

@@ -6,6 +6,7 @@
 #include <QLoggingCategory>
 
 #include "app/TPetrelLrc.h"
+#include "app/MprisService.h"
 #include "app/TPetrelMain.h"
 #include "audio/AudioCodes.h"
 #include "audio/SharedValues.h"
@@ -104,6 +105,7 @@ void TPetrelMain::sldr_musicMouseDown() {
 void TPetrelMain::sldr_musicMouseUp() {
   if (engine_) engine_->SetPosition(sldr_music->Position() * 1000);
   seekDragging_ = false;
+  if (mpris_) mpris_->NotifySeeked();
 }
 
 void TPetrelMain::sldr_volumeMouseUp() {

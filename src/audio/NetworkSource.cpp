@@ -5,6 +5,7 @@
 
 #include "audio/AudioCodes.h"
 #include "net/HttpClient.h"
+#include "audio/IcyMetadataFilter.h"
 extern "C" {
 #include <libavformat/avio.h>
 }
@@ -203,6 +204,37 @@ size_t NetworkSource::OnData(const char* data, size_t size, long status, int64_t
   return size;
 }
 
+// Each answer's headers come in, redirects' too; only the last answer's body is delivered.
+void NetworkSource::OnHeader(QByteArrayView line) {
+  if (line.startsWith("HTTP/") || line.startsWith("ICY ")) {
+    metaInterval_ = 0;
+    icy_.reset();
+    return;
+  }
+  if (const int interval = IcyMetadataFilter::MetaIntervalOf(line)) metaInterval_ = interval;
+  // The blank line ends the headers: the body that follows carries metadata or not.
+  if (line.isEmpty() && metaInterval_ > 0 && onTitle_)
+    icy_ = std::make_unique<IcyMetadataFilter>(metaInterval_);
+}
+
+size_t NetworkSource::OnBody(const char* data, size_t size, long status, int64_t length,
+                             const char* type) {
+  if (!icy_) return OnData(data, size, status, length, type);
+  icyAudio_.clear();
+  QStringList titles;
+  icy_->Feed(QByteArrayView(data, static_cast<qsizetype>(size)), icyAudio_, titles);
+  // The server's length, if it gave one, counts the metadata too: the audio's is unknown.
+  if (!icyAudio_.isEmpty()) {
+    const size_t audio = static_cast<size_t>(icyAudio_.size());
+    if (OnData(icyAudio_.constData(), audio, status, -1, type) != audio) return 0;
+  } else if (cancel_.load()) {
+    return 0;
+  }
+  for (const QString& title : std::as_const(titles))
+    if (!cancel_.load()) onTitle_(title);
+  return size;
+}
+
 // The download thread's entry, on the player's one HTTP fetch; nothing escapes it.
 void NetworkSource::Run() {
   pthread_setname_np(pthread_self(), "vireo-download");
@@ -224,9 +256,16 @@ void NetworkSource::Run() {
       length = l;
       type = t;
     };
+    if (onTitle_) {
+      // Stations send their song titles inside the stream when asked; older ones answer with a
+      // status line of their own.
+      ex.headers.append("Icy-MetaData: 1");
+      ex.http200Aliases.append("ICY 200 OK");
+      ex.onHeader = [this](QByteArrayView line) { OnHeader(line.trimmed()); };
+    }
     result = HttpFetch(ex, [&](const char* data, qsizetype size, qint64) {
       const auto n = static_cast<size_t>(size);
-      return OnData(data, n, status, length, type.isEmpty() ? nullptr : type.constData()) == n;
+      return OnBody(data, n, status, length, type.isEmpty() ? nullptr : type.constData()) == n;
     });
   } catch (...) {
     result.curlCode = -1;

@@ -5,10 +5,13 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 namespace vireo {
+
+class IcyMetadataFilter;
 
 // The bytes of one network file, downloaded from start to end by its own thread (libcurl) while
 // the decoder reads them. A file with a Content-Length is kept whole, so the decoder can seek
@@ -22,9 +25,15 @@ namespace vireo {
 // The chunk handler runs on the download thread, in download order, and finally once with a null
 // buffer when the download has ended; it is not called for playlist files nor after Cancel().
 // The destructor cancels and joins the download thread.
+//
+// With a title handler, the request asks for ICY metadata; a radio station that interleaves it
+// (icy-metaint) has it taken out of the bytes, before the decoder, the chunk handler and the
+// playlist check see them, and each StreamTitle it carries goes to the title handler on the
+// download thread.
 class NetworkSource {
  public:
   using ChunkHandler = std::function<void(const char* data, int size)>;
+  using TitleHandler = std::function<void(const QString& title)>;
 
   explicit NetworkSource(QByteArray url, ChunkHandler onChunk = {});
   ~NetworkSource();
@@ -32,6 +41,9 @@ class NetworkSource {
   NetworkSource& operator=(const NetworkSource&) = delete;
 
   static bool IsNetworkName(QByteArrayView name);  // http:// or https://
+
+  // Before Start().
+  void SetTitleHandler(TitleHandler onTitle) { onTitle_ = std::move(onTitle); }
 
   void Start();
   void Cancel();
@@ -58,6 +70,8 @@ class NetworkSource {
  private:
   void Run();
   size_t OnData(const char* data, size_t size, long status, int64_t length, const char* type);
+  void OnHeader(QByteArrayView line);
+  size_t OnBody(const char* data, size_t size, long status, int64_t length, const char* type);
 
   static constexpr int64_t kMaxWholeBytes = 256ll << 20;
   static constexpr int64_t kRingBytes = 1 << 20;
@@ -68,6 +82,7 @@ class NetworkSource {
 
   const QByteArray url_;
   const ChunkHandler onChunk_;
+  TitleHandler onTitle_;
   std::thread thread_;
   std::atomic<bool> cancel_{false};
 
@@ -82,6 +97,12 @@ class NetworkSource {
   QByteArray data_;      // whole file, or the ring
   int64_t arrived_ = 0;  // bytes written in total
   int64_t readPos_ = 0;  // absolute offset of the next byte to read
+
+  // Download thread only: the interval the answer being received announced, and the filter of its
+  // body (none without metadata).
+  int metaInterval_ = 0;
+  std::unique_ptr<IcyMetadataFilter> icy_;
+  QByteArray icyAudio_;
 };
 
 }  // namespace vireo

@@ -188,6 +188,11 @@ void TAudioEngine::Play(const QString& name) {
   fileName_ = name;
   ReleaseStream();
   const uint64_t serial = ++serial_;
+  // The station's song belongs to the stream it came with.
+  if (!streamTitle_.isEmpty()) {
+    streamTitle_.clear();
+    Emit(&TAudioEngine::OnStreamTitle, QString());
+  }
   std::weak_ptr<Relay> relay = relay_;
 
   TStreamCreateURLThread::Job job;
@@ -211,6 +216,15 @@ void TAudioEngine::Play(const QString& name) {
       e->Emit(&TAudioEngine::OnDownload, end ? nullptr : bytes.constData(),
               end ? 0 : static_cast<int>(bytes.size()), static_cast<void*>(nullptr));
     });
+  };
+  job.onTitle = [relay, serial](const QString& title) {
+    if (auto r = relay.lock())
+      r->Post([serial, title](TAudioEngine* e) {
+        if (serial != e->serial_ || (e->pending_ && e->pending_->Terminated())) return;
+        if (title == e->streamTitle_) return;
+        e->streamTitle_ = title;
+        e->Emit(&TAudioEngine::OnStreamTitle, title);
+      });
   };
   job.onDone = [relay, serial](std::shared_ptr<TStreamCreateURLThread::Result> result) {
     if (auto r = relay.lock())

@@ -67,6 +67,8 @@ class TAudioEngine : public QObject {
   QString FileName() const { return fileName_; }
   int Bitrate() const { return bitrate_; }
   QString Filter() const { return filter_; }
+  // The last title the current network stream announced (see OnStreamTitle); empty for others.
+  QString StreamTitle() const { return streamTitle_; }
   float Volume() const { return volume_; }
   bool DBGain() const { return dbGain_; }
   std::array<int, kBandCount> BandGains() const { return gains_; }
@@ -96,6 +98,9 @@ class TAudioEngine : public QObject {
   // A chunk of the network stream being played; buffer null (and length 0) once it is complete.
   // user is always null.
   void OnDownload(const char* buffer, int length, void* user);
+  // The song an internet radio station is playing now, from the stream's ICY metadata, each time
+  // it changes; empty when a new open starts after a stream that had one.
+  void OnStreamTitle(const QString& title);
 
  protected:
   void connectNotify(const QMetaMethod& signal) override;
@@ -140,6 +145,7 @@ class TAudioEngine : public QObject {
   float volume_ =
       0.0f;  // silent until the caller sets a volume, as the main window does at start-up
   QString filter_;
+  QString streamTitle_;
   bool dbGain_ = false;
   bool spectrumWanted_ = true;
   bool outputReady_ = false;

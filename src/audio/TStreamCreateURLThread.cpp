@@ -154,6 +154,7 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetw
         forward(data, size);
       };
     source = std::make_shared<NetworkSource>(url, std::move(onChunk));
+    if (job_.onTitle) source->SetTitleHandler(job_.onTitle);
     self->store(source.get());
     {
       std::lock_guard lock(mutex_);

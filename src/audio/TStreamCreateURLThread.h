@@ -43,6 +43,7 @@ class TStreamCreateURLThread : public std::enable_shared_from_this<TStreamCreate
     QString gainTool;                      // empty: do not measure
     std::function<void()> onConnecting;
     NetworkSource::ChunkHandler onChunk;
+    NetworkSource::TitleHandler onTitle;  // a radio station's song titles; download thread
     std::function<void(std::shared_ptr<Result>)> onDone;
   };
 

@@ -35,6 +35,14 @@ struct Transfer {
 
 // libcurl's callbacks: nothing may unwind through libcurl, so what a handler throws ends the
 // transfer instead.
+size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) noexcept try {
+  const auto* exchange = static_cast<const HttpExchange*>(user);
+  exchange->onHeader(QByteArrayView(data, static_cast<qsizetype>(size * count)));
+  return size * count;
+} catch (...) {
+  return 0;
+}
+
 size_t OnWrite(char* data, size_t size, size_t count, void* user) noexcept try {
   auto* t = static_cast<Transfer*>(user);
   const qint64 n = static_cast<qint64>(size * count);
@@ -167,6 +175,13 @@ HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChu
   }
   if (post) headers = curl_slist_append(headers, "Expect:");
   if (headers) curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_slist* aliases = nullptr;
+  for (const QByteArray& a : exchange.http200Aliases) aliases = curl_slist_append(aliases, a.constData());
+  if (aliases) curl_easy_setopt(curl, CURLOPT_HTTP200ALIASES, aliases);
+  if (exchange.onHeader) {
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &exchange);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeaderLine);
+  }
 
   const CURLcode code = curl_easy_perform(curl);
   long status = 0;
@@ -182,6 +197,7 @@ HttpResult HttpFetch(const HttpExchange& exchange, const HttpChunkHandler& onChu
     result.error = QString::fromUtf8(curl_easy_strerror(code));
   }
   curl_slist_free_all(headers);
+  curl_slist_free_all(aliases);
   curl_easy_cleanup(curl);
   if (!result.completed)
     qCInfo(lcNet).noquote() << exchange.method << exchange.url << "failed:" << result.error;

@@ -30,6 +30,11 @@ struct HttpExchange {
   // Called once, before the first byte of the answer's body is handed on, with the final
   // answer's status, announced length (-1 when none) and Content-Type (empty when none).
   std::function<void(long status, qint64 contentLength, const QByteArray& contentType)> onAnswer;
+  // Called with every header line as it arrives (the status lines of redirects too, and the
+  // blank line that ends each answer's headers). Unset: headers are not looked at.
+  std::function<void(QByteArrayView line)> onHeader;
+  // Status lines other than "HTTP/x" that count as "200 OK" (e.g. "ICY 200 OK").
+  QList<QByteArray> http200Aliases;
 };
 
 struct HttpResult {
