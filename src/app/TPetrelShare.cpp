@@ -57,6 +57,8 @@ TPetrelShare::TPetrelShare(ILibraryHost* host, QWidget* parent) : TDDFormEx(pare
   setMouseTracking(true);
   resize(640, 480);
   BuildControls();
+  // The class must be set before the window is first mapped.
+  SetWindowClassHint(this, QByteArrayLiteral("Vireo SHARE"));
   OnMouseDown = [this](QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
     FormMouseDown(button, x, y);
   };
@@ -290,14 +292,16 @@ void TPetrelShare::Navigate(const QString& url) {
 }
 
 void TPetrelShare::showEvent(QShowEvent* event) {
-  // The class must be set before the window is mapped.
-  static const QByteArray kClass("Vireo SHARE");
-  if (!property("vireoClassSet").toBool()) {
-    SetWindowClassHint(this, kClass);
-    setProperty("vireoClassSet", true);
-  }
   TDDFormEx::showEvent(event);
   MakeBrowser();
+}
+
+bool TPetrelShare::event(QEvent* event) {
+  // The web view turns the window into a GPU surface, for which the native window is made anew:
+  // every new native window gets the class again.
+  if (event->type() == QEvent::WinIdChange && internalWinId())
+    SetWindowClassHint(this, QByteArrayLiteral("Vireo SHARE"));
+  return TDDFormEx::event(event);
 }
 
 void TPetrelShare::closeEvent(QCloseEvent* event) {

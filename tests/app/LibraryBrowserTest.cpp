@@ -199,6 +199,10 @@ TEST_F(LibraryWithService, APlayLinkOnItsStartPageAddsTheTrackAndCountsTheHit) {
 }
 
 TEST_F(LibraryWithService, ItsSearchFormSearchesInTheListAndPages) {
+  TDDSkin skin(QStringLiteral(VIREO_SOURCE_DIR));
+  share->RegisterSkin(skin);
+  ASSERT_TRUE(skin.LoadSkin(QStringLiteral(VIREO_SOURCE_DIR "/skins/Light/skin.xml")));
+  share->move(60, 60);
   share->show();
   share->Navigate(QStringLiteral("http://") + host_ + QStringLiteral("/index_sh.asp"));
   ASSERT_TRUE(WaitForText(share->WebPage(), QStringLiteral("Song 05")));
@@ -223,6 +227,8 @@ TEST_F(LibraryWithService, ItsSearchFormSearchesInTheListAndPages) {
   EXPECT_TRUE(host.plays[0]);
   EXPECT_TRUE(host.entries[0].FileName.startsWith(QStringLiteral("http://") + host_));
   EXPECT_EQ(host.entries[0].Caption, QStringLiteral("Song 30 - Lark"));
+  share->raise();
+  SaveScreenshot(share.get(), QStringLiteral("library-window-service.png"));
 }
 
 }  // namespace

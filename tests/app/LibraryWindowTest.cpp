@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QProcess>
+#include <QScreen>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include "LibraryTestHost.h"
 #include "TestEnv.h"
+#include "app/EdgeResize.h"
 #include "app/TLibraryWebPage.h"
 #include "app/TPetrelShare.h"
 #include "skin/TDDSkin.h"
@@ -298,6 +303,74 @@ TEST_F(LibraryWindow, BothBundledSkinsApplyToTheWindow) {
   ASSERT_TRUE(WaitUntil([&] { return share->width() == 800; }, 3000));
   EXPECT_EQ(share->btn_Search->geometry(), QRect(676, 35, 28, 26));
   EXPECT_EQ(share->pnl_psvs->geometry(), QRect(8, 70, 784, 422));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LibraryEdgeResize, CornersUseTheWholeBorderAndEdgesHalfOfIt) {
+  const int W = 200, H = 100;
+  EXPECT_EQ(EdgeResizeEdges(6, 6, W, H), Qt::LeftEdge | Qt::TopEdge);
+  EXPECT_EQ(EdgeResizeEdges(0, 94, W, H), Qt::LeftEdge | Qt::BottomEdge);
+  EXPECT_EQ(EdgeResizeEdges(194, 94, W, H), Qt::RightEdge | Qt::BottomEdge);
+  EXPECT_EQ(EdgeResizeEdges(194, 5, W, H), Qt::RightEdge | Qt::TopEdge);
+  // The top-right corner tests y < 6: at 6 it is the right edge only if x is within 3.
+  EXPECT_EQ(EdgeResizeEdges(194, 6, W, H), 0);
+  EXPECT_EQ(EdgeResizeEdges(197, 6, W, H), Qt::RightEdge);
+  EXPECT_EQ(EdgeResizeEdges(3, 50, W, H), Qt::LeftEdge);
+  EXPECT_EQ(EdgeResizeEdges(4, 50, W, H), 0);
+  EXPECT_EQ(EdgeResizeEdges(100, 97, W, H), Qt::BottomEdge);
+  EXPECT_EQ(EdgeResizeEdges(100, 3, W, H), Qt::TopEdge);
+  EXPECT_EQ(EdgeResizeEdges(100, 50, W, H), 0);
+
+  FakeLibraryHost host;
+  TPetrelShare share(&host);
+  share.resize(200, 100);
+  EXPECT_FALSE(EdgeResize(&share, 1, 50, false));
+  EXPECT_EQ(share.cursor().shape(), Qt::SizeHorCursor);
+  EXPECT_FALSE(EdgeResize(&share, 199, 99, false));
+  EXPECT_EQ(share.cursor().shape(), Qt::SizeFDiagCursor);
+  // Inside: the arrow again, so that a press there moves the window.
+  EXPECT_TRUE(EdgeResize(&share, 100, 50, true));
+  EXPECT_EQ(share.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(LibraryWindowOnScreen, CarriesItsClassMaximisesWithinTheWorkAreaAndDocksToTheMainWindow) {
+  if (QGuiApplication::platformName() != u"xcb") GTEST_SKIP() << "needs X11 (Xvfb)";
+  FakeLibraryHost host;
+  TPetrelShare share(&host);
+  share.setGeometry(300, 100, 640, 480);
+  share.show();
+  ASSERT_TRUE(WaitUntil([&] { return share.windowHandle()->isExposed(); }, 5000));
+  QProcess xprop;
+  xprop.start(QStringLiteral("xprop"),
+              {QStringLiteral("-id"), QString::number(share.winId()), QStringLiteral("WM_CLASS")});
+  ASSERT_TRUE(xprop.waitForFinished(5000));
+  EXPECT_EQ(xprop.readAllStandardOutput().trimmed().toStdString(),
+            std::string("WM_CLASS(STRING) = \"Vireo SHARE\", \"Vireo SHARE\""));
+
+  // Docking: lined up against the main window (Tag 1), it travels with it.
+  TDDForm main;
+  main.SetTag(1);
+  main.setGeometry(share.frameGeometry().left() - 300, share.frameGeometry().top(), 300, 200);
+  main.show();
+  ASSERT_TRUE(WaitUntil([&] { return main.windowHandle()->isExposed(); }, 5000));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return main.frameGeometry().right() + 1 == share.frameGeometry().left(); }, 3000));
+  main.EnterSizeMove();
+  EXPECT_EQ(share.Tag(), 2);
+  main.WindowPosChanging(main.frameGeometry().translated(0, 40));
+  main.ExitSizeMove();
+  EXPECT_EQ(share.Tag(), 0);
+  EXPECT_EQ(share.pos(), QPoint(300, 140));
+
+  // Maximised, the window leaves the panel visible: at most the work area's height.
+  share.btn_max->OnClick(share.btn_max);
+  ASSERT_TRUE(WaitUntil([&] { return share.isMaximized(); }, 3000));
+  EXPECT_LE(share.maximumHeight(), share.screen()->availableGeometry().height());
+  share.btn_max->OnClick(share.btn_max);
+  ASSERT_TRUE(WaitUntil([&] { return !share.isMaximized(); }, 3000));
 }
 
 }  // namespace
