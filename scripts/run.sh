@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds, and plays Vireo's bundled demo tune through the audio engine's
-# probe, which prints each engine event (until the player window exists, this is the demo).
+# Sets up the machine, builds, and starts the player playing the bundled demo tune with its
+# lyric. On a desktop it opens there; on a machine without a display it runs the player for a
+# few seconds under a private X server and sound server, saves a screenshot and says where.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh"
 build="${VIREO_BUILD_DIR:-$root/build}"
-probe=("$build/tools/vireo-probe/vireo-probe" --tags --volume 80 "$root/data/demo/vireo-demo.mp3")
-if pactl info >/dev/null 2>&1; then
-  echo "Playing the demo tune on this desktop's sound server:"
-  "${probe[@]}"
-else
-  echo "No sound server here; playing the demo tune into a private silent one:"
-  bash "$root/scripts/with-services.sh" "${probe[@]}"
+vireo="$build/bin/vireo"
+demo="$root/data/demo/vireo-demo.mp3"
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "Starting Vireo with the demo tune on this desktop."
+  exec "$vireo" "$demo"
 fi
+
+shot="$build/vireo-demo.png"
+echo "No display here: running Vireo for 8 seconds under Xvfb; the screenshot goes to $shot"
+home=$(mktemp -d /tmp/vireo-demo-home.XXXXXX)
+# A private home, so the demo never touches a real user's settings or playlist.
+HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
+XDG_CACHE_HOME="$home/.cache" bash "$root/scripts/with-services.sh" bash -c '
+  "$1" "$2" & pid=$!
+  sleep 8
+  import -window root "$3" 2>/dev/null || xwd -root -silent | convert xwd:- "$3"
+  kill $pid 2>/dev/null; wait $pid 2>/dev/null || true
+' _ "$vireo" "$demo" "$shot"
+rm -rf "$home"
+echo "Screenshot saved: $shot"

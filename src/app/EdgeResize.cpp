@@ -1,46 +1,121 @@
 #include "app/EdgeResize.h"
 
-#include <QWidget>
-#include <QWindow>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPointer>
+
+#include "ddvcl/TDDForm.h"
 
 namespace vireo {
 
-int EdgeResizeEdges(int x, int y, int cw, int ch, int border) {
-  const int w = border, h = border / 2;
-  if (x <= w && y <= w) return Qt::LeftEdge | Qt::TopEdge;
-  if (x <= w && y >= ch - w) return Qt::LeftEdge | Qt::BottomEdge;
-  if (x >= cw - w && y >= ch - w) return Qt::RightEdge | Qt::BottomEdge;
-  if (x >= cw - w && y < w) return Qt::RightEdge | Qt::TopEdge;
-  if (x <= h) return Qt::LeftEdge;
-  if (x >= cw - h) return Qt::RightEdge;
-  if (y >= ch - h) return Qt::BottomEdge;
-  if (y <= h) return Qt::TopEdge;
-  return 0;
+EdgeZone EdgeHitTest(int x, int y, int cw, int ch, int w) {
+  const int h = w / 2;
+  if (x <= w && y <= w) return EdgeZone::TopLeft;
+  if (x <= w && y >= ch - w) return EdgeZone::BottomLeft;
+  if (x >= cw - w && y >= ch - w) return EdgeZone::BottomRight;
+  if (x >= cw - w && y < w) return EdgeZone::TopRight;
+  if (x <= h) return EdgeZone::Left;
+  if (x >= cw - h) return EdgeZone::Right;
+  if (y >= ch - h) return EdgeZone::Bottom;
+  if (y <= h) return EdgeZone::Top;
+  return EdgeZone::None;
 }
 
-bool EdgeResize(QWidget* form, int x, int y, bool press, int border) {
-  if (!form) return press;
-  const int edges = EdgeResizeEdges(x, y, form->width(), form->height(), border);
-  if (edges == 0) {
-    // The arrow: a press here moves the window (TDDForm's move loop).
+Qt::CursorShape EdgeCursor(EdgeZone zone) {
+  switch (zone) {
+    case EdgeZone::TopLeft:
+    case EdgeZone::BottomRight:
+      return Qt::SizeFDiagCursor;
+    case EdgeZone::BottomLeft:
+    case EdgeZone::TopRight:
+      return Qt::SizeBDiagCursor;
+    case EdgeZone::Left:
+    case EdgeZone::Right:
+      return Qt::SizeHorCursor;
+    case EdgeZone::Top:
+    case EdgeZone::Bottom:
+      return Qt::SizeVerCursor;
+    case EdgeZone::None:
+      break;
+  }
+  return Qt::ArrowCursor;
+}
+
+QRect EdgeResizedRect(const QRect& start, EdgeZone zone, QPoint d, QSize minimum) {
+  int l = start.left(), t = start.top(), r = start.right(), b = start.bottom();
+  const bool left = zone == EdgeZone::TopLeft || zone == EdgeZone::BottomLeft || zone == EdgeZone::Left;
+  const bool right =
+      zone == EdgeZone::TopRight || zone == EdgeZone::BottomRight || zone == EdgeZone::Right;
+  const bool top = zone == EdgeZone::TopLeft || zone == EdgeZone::TopRight || zone == EdgeZone::Top;
+  const bool bottom =
+      zone == EdgeZone::BottomLeft || zone == EdgeZone::BottomRight || zone == EdgeZone::Bottom;
+  if (left) l = std::min(l + d.x(), r + 1 - minimum.width());
+  if (right) r = std::max(r + d.x(), l - 1 + minimum.width());
+  if (top) t = std::min(t + d.y(), b + 1 - minimum.height());
+  if (bottom) b = std::max(b + d.y(), t - 1 + minimum.height());
+  return QRect(QPoint(l, t), QPoint(r, b));
+}
+
+namespace {
+
+// Follows the pointer from the press to the release and resizes the form. It filters the
+// form's own mouse events: the press went to the form, so the form holds the implicit grab.
+class ResizeLoop : public QObject {
+ public:
+  ResizeLoop(TDDForm* form, EdgeZone zone, QPoint pressGlobal)
+      : QObject(form), form_(form), zone_(zone), press_(pressGlobal), start_(form->geometry()) {
+    form->installEventFilter(this);
+    form->EnterSizeMove();
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (!form_) return false;
+    if (e->type() == QEvent::MouseMove) {
+      auto* me = static_cast<QMouseEvent*>(e);
+      if (!(me->buttons() & Qt::LeftButton)) {
+        Finish();
+        return false;
+      }
+      const QSize minimum = form_->minimumSize().expandedTo(QSize(40, 30));
+      const QRect r =
+          EdgeResizedRect(start_, zone_, me->globalPosition().toPoint() - press_, minimum);
+      if (r != form_->geometry()) form_->setGeometry(r);
+      return true;
+    }
+    if (e->type() == QEvent::MouseButtonRelease) {
+      Finish();
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  void Finish() {
+    if (form_) {
+      form_->removeEventFilter(this);
+      form_->ExitSizeMove();
+    }
+    deleteLater();
+  }
+
+  QPointer<TDDForm> form_;
+  EdgeZone zone_;
+  QPoint press_;
+  QRect start_;
+};
+
+}  // namespace
+
+bool EdgeResize(TDDForm* form, int x, int y, bool press, int border) {
+  const EdgeZone zone = EdgeHitTest(x, y, form->width(), form->height(), border);
+  const Qt::CursorShape shape = EdgeCursor(zone);
+  if (shape == Qt::ArrowCursor)
     form->unsetCursor();
-    return press;
-  }
-  Qt::CursorShape shape = Qt::ArrowCursor;
-  if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
-    shape = Qt::SizeFDiagCursor;
-  else if (edges == (Qt::LeftEdge | Qt::BottomEdge) || edges == (Qt::RightEdge | Qt::TopEdge))
-    shape = Qt::SizeBDiagCursor;
-  else if (edges == Qt::LeftEdge || edges == Qt::RightEdge)
-    shape = Qt::SizeHorCursor;
   else
-    shape = Qt::SizeVerCursor;
-  form->setCursor(shape);
-  if (press) {
-    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
-    if (QWindow* window = form->window()->windowHandle())
-      window->startSystemResize(static_cast<Qt::Edges>(edges));
-  }
+    form->setCursor(shape);
+  if (zone == EdgeZone::None) return press;
+  if (press) new ResizeLoop(form, zone, form->mapToGlobal(QPoint(x, y)));
   return false;
 }
 

@@ -1,19 +1,27 @@
 #pragma once
 
 #include <QPoint>
-
-class QWidget;
+#include <QRect>
+#include <QWidget>
 
 namespace vireo {
 
-// Border resizing of the borderless windows. For a point of the window's client area it picks
-// the border rule (corners use the whole border width W, edges half of it; the top-right corner
-// tests y < W where the others test <= W), sets the matching sizing cursor (the arrow elsewhere,
-// so that a press there moves the window) and, with press set, starts the window system's
-// resize from that edge. Returns false for a border rule, and true elsewhere when press is set.
-bool EdgeResize(QWidget* form, int x, int y, bool press, int border = 6);
+class TDDForm;
 
-// The edges a point lies on, as Qt::Edges; empty when it is inside.
-int EdgeResizeEdges(int x, int y, int clientWidth, int clientHeight, int border = 6);
+// Border resizing of the borderless windows. The hit test of a client point: corners within the
+// full border width, edges within half of it (the top-right corner tests y < width where the
+// others test <=). The first matching zone wins.
+enum class EdgeZone { None, TopLeft, BottomLeft, BottomRight, TopRight, Left, Right, Bottom, Top };
+
+EdgeZone EdgeHitTest(int x, int y, int clientWidth, int clientHeight, int border);
+Qt::CursorShape EdgeCursor(EdgeZone zone);
+// The rectangle a resize in zone gives when the pointer moved by delta from where it was
+// pressed, never smaller than minimum.
+QRect EdgeResizedRect(const QRect& start, EdgeZone zone, QPoint delta, QSize minimum);
+
+// The shared resize handler of the main, lyric and library windows: sets the cursor for the zone
+// under (x, y) and, with press set on a border zone, runs our own resize loop until the left
+// button is released. False for every border zone; true in the interior when press is set.
+bool EdgeResize(TDDForm* form, int x, int y, bool press, int border = 6);
 
 }  // namespace vireo

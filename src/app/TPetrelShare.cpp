@@ -20,7 +20,7 @@
 #include "app/TGetMusicUrlThread.h"
 #include "app/TLibraryWebPage.h"
 #include "app/TMusicListThread.h"
-#include "app/WindowClassHint.h"
+#include "app/X11Desktop.h"
 #include "skin/TDDSkin.h"
 
 namespace vireo {
@@ -57,8 +57,9 @@ TPetrelShare::TPetrelShare(ILibraryHost* host, QWidget* parent) : TDDFormEx(pare
   setMouseTracking(true);
   resize(640, 480);
   BuildControls();
-  // The class must be set before the window is first mapped.
-  SetWindowClassHint(this, QByteArrayLiteral("Vireo SHARE"));
+  // The class must be set before the window is first mapped; it is kept when the web view
+  // makes the native window anew.
+  X11Desktop::SetWindowClass(this, QStringLiteral("Vireo SHARE"));
   OnMouseDown = [this](QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
     FormMouseDown(button, x, y);
   };
@@ -294,14 +295,6 @@ void TPetrelShare::Navigate(const QString& url) {
 void TPetrelShare::showEvent(QShowEvent* event) {
   TDDFormEx::showEvent(event);
   MakeBrowser();
-}
-
-bool TPetrelShare::event(QEvent* event) {
-  // The web view turns the window into a GPU surface, for which the native window is made anew:
-  // every new native window gets the class again.
-  if (event->type() == QEvent::WinIdChange && internalWinId())
-    SetWindowClassHint(this, QByteArrayLiteral("Vireo SHARE"));
-  return TDDFormEx::event(event);
 }
 
 void TPetrelShare::closeEvent(QCloseEvent* event) {

@@ -101,7 +101,6 @@ class TPetrelShare : public TDDFormEx {
   static const TResultRecord* RecordOf(const QTreeWidgetItem* node);
 
  protected:
-  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -119,14 +120,6 @@ void TDDLrcShow::ScrollStep() {
   const int lineH = LineHeight();
   const int n = int(m_times.size());
 
-  // The buffer holds every line plus one view height; a buffer of a new size has no lines yet.
-  const qint64 bufH = qint64(n) * lineH + h;
-  if (m_buffer.width() != w || m_buffer.height() != bufH) {
-    m_buffer = (w > 0 && bufH > 0 && bufH <= INT_MAX) ? QImage(w, int(bufH), QImage::Format_RGB32)
-                                                      : QImage();
-    m_dirty = true;
-  }
-
   int centre = h / 2 + lineH / 2 + m_lrcSpace;
   int i = 0;
   while (i < n && Sub32(m_times[std::size_t(i)], m_lrcOffset) < m_posTime) ++i;
@@ -142,8 +135,42 @@ void TDDLrcShow::ScrollStep() {
     y = centre - lineH;
   }
 
+  // The buffer holds every line plus one view height. A lyric too long for that (a downloaded file
+  // may hold any number of tags) gets a buffer of the lines around the current one instead, moved
+  // when the current line nears its edge; what the view shows is the same.
+  const int maxLines = BufferedLines(w, h, lineH);
+  if (n <= maxLines) {
+    m_firstLine = 0;
+    m_bufferLines = n;
+  } else {
+    m_bufferLines = maxLines;
+    const int margin = h / std::max(lineH, 1) + 2;
+    const int lo = m_firstLine == 0 ? -1 : m_firstLine + margin;
+    const int hi = m_firstLine + m_bufferLines >= n ? n : m_firstLine + m_bufferLines - margin;
+    if (cur < lo || cur >= hi || m_firstLine + m_bufferLines > n) {
+      m_firstLine = std::clamp(cur - m_bufferLines / 2, 0, n - m_bufferLines);
+      m_dirty = true;
+    }
+  }
+
+  // A buffer of a new size has no lines yet.
+  const qint64 bufH = qint64(m_bufferLines) * lineH + h;
+  if (m_buffer.width() != w || m_buffer.height() != bufH) {
+    m_buffer = (w > 0 && bufH > 0 && bufH <= INT_MAX) ? QImage(w, int(bufH), QImage::Format_RGB32)
+                                                      : QImage();
+    m_dirty = true;
+  }
+
   if (cur != m_lastCurrent || m_dirty) Render(cur);
   m_bufferTop = Sub32(y, (h + lineH) / 2);
+}
+
+int TDDLrcShow::BufferedLines(int w, int h, int lineH) {
+  const qint64 rows = kMaxBackBufferBytes / (qint64(std::max(w, 1)) * 4) - h;
+  const qint64 fit = rows / std::max(lineH, 1);
+  // At least the lines of three view heights, so the window moves only now and then.
+  const qint64 least = 3 * (h / std::max(lineH, 1) + 2);
+  return int(std::max(std::min<qint64>(fit, kMaxBufferedLines), least));
 }
 
 void TDDLrcShow::Render(int current) {
@@ -168,19 +195,21 @@ void TDDLrcShow::Render(int current) {
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(bg);
   const QFontMetrics fm(m_font, &MetricsDevice());
-  for (int j = 0; j < n; ++j) {
+  const int end = std::min(n, m_firstLine + m_bufferLines);
+  for (int j = m_firstLine; j < end; ++j) {
     QString text = m_lyric.GetItem(j).Text;
     if (text.isEmpty()) text = QStringLiteral(" ");
     const int x = (m_buffer.width() - fm.horizontalAdvance(text)) / 2;
     p.setPen(j == current ? curColor : lineColor);
-    p.drawText(QPoint(x, j * lineH + h / 2 + m_ascent), text);
+    p.drawText(QPoint(x, (j - m_firstLine) * lineH + h / 2 + m_ascent), text);
   }
 }
 
 void TDDLrcShow::PaintOn(QPainter& painter) {
   painter.fillRect(QRect(0, 0, width(), height()), QColor::fromRgb(ColorRefToRgb(m_bgColor)));
   ScrollStep();
-  if (!m_buffer.isNull()) painter.drawImage(QPoint(0, m_bufferTop), m_buffer);
+  if (!m_buffer.isNull())
+    painter.drawImage(QPoint(0, Add32(m_bufferTop, Mul32(m_firstLine, LineHeight()))), m_buffer);
 }
 
 void TDDLrcShow::paintEvent(QPaintEvent*) {

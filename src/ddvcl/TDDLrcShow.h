@@ -36,6 +36,10 @@ class TDDLrcShow : public QWidget {
  public:
   // The line appended by SetLengthTime at the track's length.
   static const QString kClosingLine;
+  // Lyrics longer than this, or whose lines would take more memory than the byte limit, are
+  // buffered in a window of lines around the current one rather than all at once.
+  static constexpr int kMaxBufferedLines = 1000;
+  static constexpr qint64 kMaxBackBufferBytes = qint64(64) << 20;
 
   explicit TDDLrcShow(QWidget* parent = nullptr);
 
@@ -82,8 +86,12 @@ class TDDLrcShow : public QWidget {
   // How many full renders of the back buffer have run.
   int RenderCount() const { return m_renderCount; }
   const QImage& BackBuffer() const { return m_buffer; }
-  // Where the back buffer's top row lands on the control at the last scroll step.
+  // Where the top of all the lines (line 0's cell minus half a view) lands on the control at the
+  // last scroll step.
   int BufferTop() const { return m_bufferTop; }
+  // The lines the back buffer holds: from FirstBufferedLine, BufferedLineCount of them.
+  int FirstBufferedLine() const { return m_firstLine; }
+  int BufferedLineCount() const { return m_bufferLines; }
 
   // The view as a paint would leave it, drawn into target (resized to the control).
   void RenderTo(QImage& target);
@@ -95,6 +103,7 @@ class TDDLrcShow : public QWidget {
  private:
   // Works out the current line and the vertical offset, and re-renders the back buffer when due.
   void ScrollStep();
+  static int BufferedLines(int w, int h, int lineH);
   void Render(int current);
   void PaintOn(QPainter& painter);
   void FontChanged();
@@ -109,6 +118,8 @@ class TDDLrcShow : public QWidget {
   int m_lastCurrent = 0;
   int m_bufferTop = 0;
   int m_renderCount = 0;
+  int m_firstLine = 0;
+  int m_bufferLines = 0;
 
   std::uint8_t m_lrcSpace = 0;
   QString m_lrc;

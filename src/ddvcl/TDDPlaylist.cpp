@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "ddvcl/PlaylistTextCache.h"
 #include "ddvcl/TDDScrollBar.h"
 #include "playlist/DateTimeFormat.h"
 
@@ -22,10 +23,6 @@ QColor Opaque(TColor32 c) {
   return QColor::fromRgb(QRgb(c | 0xFF000000u));
 }
 
-QRect ToQRect(const TRect& r) {
-  return QRect(r.Left, r.Top, r.Width(), r.Height());
-}
-
 }  // namespace
 
 TDDPlaylist::TDDPlaylist(QWidget* parent) : TDDCustomControl(parent) {
@@ -33,6 +30,7 @@ TDDPlaylist::TDDPlaylist(QWidget* parent) : TDDCustomControl(parent) {
   QFont font(QStringLiteral("Tahoma"));
   font.setPointSize(9);
   m_font = font;
+  setFont(font);
   m_dragCursor = QCursor(Qt::BusyCursor);  // the application-start cursor
   setFocusPolicy(Qt::StrongFocus);
   resize(150, 150);
@@ -94,12 +92,11 @@ void TDDPlaylist::ClampTopAfterRemoval() {
 }
 
 void TDDPlaylist::SetCurrentItem(int value) {
-  const int before = m_model.CurrentItem();
+  // Scrolled first, so that the model's notification paints once, already in place. The model
+  // takes exactly these values (0..Count()) as a new current entry.
+  if (value != m_model.CurrentItem() && Count() > 0 && value >= 0 && value <= Count())
+    ScrollIntoView(value);
   m_model.SetCurrentItem(value);
-  if (m_model.CurrentItem() != before && m_model.CurrentItem() >= 0) {
-    ScrollIntoView(m_model.CurrentItem());
-    Paint();
-  }
 }
 
 void TDDPlaylist::ScrollIntoView(int index) {
@@ -192,6 +189,9 @@ void TDDPlaylist::SetShowLength(bool value) {
 }
 void TDDPlaylist::SetFont(const QFont& font) {
   m_font = font;
+  setFont(font);  // the skin loader starts from the widget's font
+  m_numberWidthCount = -1;
+  m_lengthWidth = -1;
   Paint();
 }
 
@@ -232,21 +232,22 @@ void TDDPlaylist::DrawRow(QPainter& painter, TDDBitmapEx32& buffer, int index, i
   }
   if (index == m_model.CurrentItem() && !m_model.CurrentLost()) color = m_textCurrentColor;
   painter.setPen(Opaque(color));
+  // Laid-out texts come from the cache; the caption is cut to its room, so nothing runs into the
+  // length column. Texts are placed by their top-left corner, top-aligned in the row.
+  const QFont& font = painter.font();
   const QFontMetrics& fm = painter.fontMetrics();
   if (m_showNumbers) {
-    painter.drawText(r.Left + 3, r.Top + fm.ascent(), QString::number(index + 1) + u'.');
+    painter.drawStaticText(r.Left + 3, r.Top,
+                           m_texts.Get(QString::number(index + 1) + u'.', -1, font, fm));
     r.Left += numberWidth;
   }
   if (m_showNumbers || m_showLength) r.Right -= lengthWidth + 3;
-  if (r.Right > r.Left) {
-    const QString caption = fm.elidedText(item.Caption, Qt::ElideRight, r.Width());
-    painter.drawText(ToQRect(r), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
-  }
+  if (r.Right > r.Left && !item.Caption.isEmpty())
+    painter.drawStaticText(r.Left, r.Top, m_texts.Get(item.Caption, r.Width(), font, fm));
   if (m_showLength) {
-    r.Left = r.Right;
-    r.Right += lengthWidth;
-    painter.drawText(ToQRect(r), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
-                     FormatDateTime(m_model.TimeFormat(), item.LongTime));
+    const QString length = FormatDateTime(m_model.TimeFormat(), item.LongTime);
+    const QStaticText& text = m_texts.Get(length, -1, font, fm);
+    painter.drawStaticText(r.Right + lengthWidth - qCeil(text.size().width()), r.Top, text);
   }
 }
 
@@ -257,13 +258,25 @@ void TDDPlaylist::Compose(TDDBitmapEx32& buffer) {
   if (buffer.Empty()) return;
   buffer.Clear(m_backColor | 0xFF000000u);
   {
-    QPainter painter(&buffer.Image());
+    // Every pixel is opaque now, so the text goes through an opaque view of the same memory:
+    // the painter then skips the straight-alpha conversions, several times faster.
+    QImage opaque(reinterpret_cast<uchar*>(buffer.Bits()), buffer.Width(), buffer.Height(),
+                  buffer.Width() * 4, QImage::Format_RGB32);
+    QPainter painter(&opaque);
     painter.setFont(m_font);
+    // Measuring text is the dear part of a paint: the two column widths are kept until the
+    // font, the count or the time format changes.
     const QFontMetrics fm = painter.fontMetrics();
-    const int numberWidth =
-        m_showNumbers ? fm.horizontalAdvance(QString::number(count) + QStringLiteral(".  ")) : 0;
-    const int lengthWidth =
-        m_showLength ? fm.horizontalAdvance(QStringLiteral("M") + m_model.TimeFormat()) : 0;
+    if (m_showNumbers && m_numberWidthCount != count) {
+      m_numberWidth = fm.horizontalAdvance(QString::number(count) + QStringLiteral(".  "));
+      m_numberWidthCount = count;
+    }
+    if (m_showLength && (m_lengthWidthFormat != m_model.TimeFormat() || m_lengthWidth < 0)) {
+      m_lengthWidthFormat = m_model.TimeFormat();
+      m_lengthWidth = fm.horizontalAdvance(QStringLiteral("M") + m_lengthWidthFormat);
+    }
+    const int numberWidth = m_showNumbers ? m_numberWidth : 0;
+    const int lengthWidth = m_showLength ? m_lengthWidth : 0;
     for (int i = m_topIndex, n = 0; n < rows && i < count; ++i, ++n)
       DrawRow(painter, buffer, i, numberWidth, lengthWidth);
   }
@@ -291,12 +304,23 @@ void TDDPlaylist::paintEvent(QPaintEvent*) {
     Compose(m_buffer);
     QPainter p(this);
     m_buffer.CopyToDC(p, 0, 0);
+    // The margins above and below the scroll bar belong to nobody else: nothing would paint
+    // them on an opaque control.
+    if (!m_scrollBar->isHidden()) {
+      const QRect bar = m_scrollBar->geometry();
+      const QColor back = Opaque(m_backColor);
+      p.fillRect(QRect(bar.left(), 0, width() - bar.left(), bar.top()), back);
+      p.fillRect(QRect(bar.left(), bar.bottom() + 1, width() - bar.left(), height()), back);
+    }
   } catch (const std::exception&) {
   }
 }
 
 void TDDPlaylist::resizeEvent(QResizeEvent* event) {
   TDDCustomControl::resizeEvent(event);
+  // A taller window shows more rows: the last page stays full instead of ending in blank rows
+  // the scroll bar cannot reach.
+  m_topIndex = std::min(m_topIndex, std::max(0, Count() - VisibleRows()));
   SyncScrollBar();
 }
 

@@ -8,6 +8,7 @@
 
 #include "ddvcl/Color32.h"
 #include "ddvcl/DDEvents.h"
+#include "ddvcl/PlaylistTextCache.h"
 #include "ddvcl/TDDBitmapEx32.h"
 #include "ddvcl/TDDCustomControl.h"
 #include "ddvcl/TRect.h"
@@ -165,6 +166,11 @@ class TDDPlaylist : public TDDCustomControl {
   void ModelChanged();
 
   TDDPlaylistModel m_model;
+  PlaylistTextCache m_texts;
+  int m_numberWidthCount = -1;  // the count m_numberWidth was measured for
+  int m_numberWidth = 0;
+  QString m_lengthWidthFormat;  // the time format m_lengthWidth was measured for
+  int m_lengthWidth = -1;
   TDDScrollBar* m_scrollBar = nullptr;
   TDDBitmapEx32 m_buffer;
 

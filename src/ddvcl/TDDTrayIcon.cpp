@@ -45,6 +45,8 @@ TDDTrayIcon::TDDTrayIcon(QWidget* owner) : QObject(owner), m_owner(owner), m_tra
   m_hideTimer.setSingleShot(true);
   m_hideTimer.setInterval(500);
   connect(&m_hideTimer, &QTimer::timeout, this, &TDDTrayIcon::HideMinimized);
+  m_hostTimer.setInterval(1000);
+  connect(&m_hostTimer, &QTimer::timeout, this, &TDDTrayIcon::CheckHost);
   m_settleTimer.setSingleShot(true);
   m_settleTimer.setInterval(1000);
   connect(&m_settleTimer, &QTimer::timeout, this, [this] { m_settling = false; });
@@ -244,7 +246,23 @@ void TDDTrayIcon::HideMinimized() {
   m_hideTimer.stop();
   if (!m_pendingHide) return;
   m_pendingHide = false;
-  if (m_owner && m_owner->isMinimized()) m_owner->hide();
+  if (m_owner && m_owner->isMinimized()) {
+    m_owner->hide();
+    m_hostTimer.start();
+  }
+}
+
+void TDDTrayIcon::CheckHost() {
+  if (!m_owner || m_owner->isVisible()) {
+    m_hostTimer.stop();
+    return;
+  }
+  // The tray went away while it was the only way back: the window returns to the taskbar,
+  // minimised as the user left it.
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    m_hostTimer.stop();
+    m_owner->showMinimized();
+  }
 }
 
 bool TDDTrayIcon::eventFilter(QObject* watched, QEvent* event) {

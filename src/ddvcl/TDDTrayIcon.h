@@ -30,8 +30,9 @@ enum class TDDTrayIconClicks : std::uint8_t {
 // The application's icon in the desktop's tray (QSystemTrayIcon): a tool tip, a popup menu and
 // restoring the owner window on configurable mouse actions, an optional icon animation, and, with
 // HideOnMinimize, the owner leaves the taskbar while minimised so the tray icon is the way back.
-// When the tray host restarts the icon comes back by itself. When the desktop has no tray, Enabled
-// becomes false and nothing else changes (a minimised window then keeps its taskbar entry).
+// When the tray host restarts the icon comes back by itself; should the tray go away while the
+// window is hidden, the window comes back to the taskbar, minimised. When the desktop has no tray,
+// Enabled becomes false and nothing else changes (a minimised window keeps its taskbar entry).
 //
 // The tray reports fewer actions than the component names. They map as follows:
 //   left click (QSystemTrayIcon::Trigger)        -> ticLeftClick, then ticLeftClickUp
@@ -125,6 +126,7 @@ class TDDTrayIcon : public QObject {
   void Minimized();
   void HideMinimized();
   void Unminimize();
+  void CheckHost();
   void Activated(QSystemTrayIcon::ActivationReason reason);
   void CommitData(QSessionManager& manager);
   void HookOwner();
@@ -152,6 +154,7 @@ class TDDTrayIcon : public QObject {
   QTimer m_settleTimer;
   bool m_pendingHide = false;  // minimised, waiting for the window manager before hiding
   QTimer m_hideTimer;
+  QTimer m_hostTimer;  // while hidden: is the tray still there?
 };
 
 }  // namespace vireo

@@ -17,7 +17,9 @@ struct LrcLookupContext {
   };
 
   QString lyricFolder;                // "Window/LRC" "PATH"; missing: no folder search, no saving
-  bool online = false;                // the player's online flag at the start of the lookup
+  // The service host answered the update check (ServiceReachable): only then is the lyric
+  // reported to it. The online search does not depend on it: the lyric service is another host.
+  bool reportToService = false;
   std::shared_ptr<ILrcDown> lrcDown;  // null: no online search
   // Title and singer of the playlist's current entry at the moment it is called; called on the
   // UI thread when a lyric fetched online is saved. Unset: nothing is saved.

@@ -65,7 +65,7 @@ TLrcTextThread::Result TLrcTextThread::Lookup(const Track& track, const LrcLooku
   if (path) {
     // An unreadable file ends the lookup with nothing, as it would have with no file at all.
     result.text = LyricFile::Read(*path).value_or(QString());
-  } else if (context.online && context.lrcDown) {
+  } else if (context.lrcDown) {
     const auto found = SearchOnline(*context.lrcDown, track.title, track.singer, track.album);
     if (found) {
       result.text = *found;
@@ -108,7 +108,7 @@ void TLrcTextThread::Start(const Track& track, const LrcLookupContext& context, 
       LyricFolder::SaveInBackground(context.lyricFolder, name, result.text);
     });
 
-    if (failed || !context.online) return;
+    if (failed || !context.reportToService) return;
     const QByteArray url = ServiceHost::Url(kReportPath);
     if (!url.isEmpty()) HttpPost(url, ReportBody(track.title, track.singer, result.text));
   });

@@ -247,7 +247,7 @@ bool TSkinApplier::ApplyList(const TSkinStep& step, const TSkinListValues& v) {
     list->SetTextColor(v.TextColor.ToOpaque32());
     list->SetTextCurrentColor(v.TextCurrentColor.ToOpaque32());
     list->SetTextSelectedColor(v.TextSelectedColor.ToOpaque32());
-    list->SetListFont(SkinFont(widget->font(), v.FontName, v.FontSize));
+    list->SetListFont(SkinFont(list->ListFont(), v.FontName, v.FontSize));
     TAnchorLayout::SetAnchors(widget, v.Place.Anchors);
   }
   if (QWidget* panel = w->Controls.value(QStringLiteral("pnl_1"))) {

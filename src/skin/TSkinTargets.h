@@ -41,14 +41,26 @@ class TDDWindow;
 //   desktoplrc: DesktopLyric below (the window is its own target; no frame, no controls)
 // A control of another type under one of these names is skipped.
 //
+// What the main window does at start-up, once its controls carry their field names as object
+// names (the other windows alike, then BuildSkinMenu, BuildEQMenu, LoadSkin):
+//   TSkinWindow w;
+//   w.Form = this;
+//   w.Frame = frame;
+//   w.Add({btn_previous, btn_next, ..., btn_play, ..., lbl_time, lbl_title, sldr_music, pnl_1,
+//          lbl_open, lbl_rnd});
+//   w.Playlist = std::make_shared<TSkinPlaylistAdapter>(plst_list);
+//   w.Spectrum = std::make_shared<TSkinSpectrumAdapter>(dvs_1);
+//   skin->SetWindow(QStringLiteral("main"), w);
+//
 // Anchors: the loader anchors controls through TAnchorLayout (skin/TAnchorLayout.h), relative
 // to each control's parent widget. A window that moves or resizes an anchored control itself
 // afterwards does it through TAnchorLayout::SetBounds, so the new bounds become its reference.
 //
-// Controls still being built elsewhere (the playlist view, the spectrum, the lyric view, the
-// desktop lyrics) are reached through the small interfaces below; the window that owns one
-// implements it over the real control (a few lines forwarding to its setters) and hands it
-// over in its table. Everything here runs on the UI thread.
+// The playlist view, the spectrum, the lyric view and the desktop lyrics are reached through the
+// small interfaces below. For the first three the loader has adapters over the real controls
+// (TSkinPlaylistAdapter, TSkinSpectrumAdapter, TSkinLyricViewAdapter): the window hands over
+// e.g. std::make_shared<TSkinPlaylistAdapter>(plst_list). The desktop lyric window implements
+// ISkinDesktopLyric itself. Everything here runs on the UI thread.
 
 // The playlist view plst_list (TDDPlaylist) and its scroll bar (TDDScrollBar).
 class ISkinPlaylist {
@@ -63,7 +75,8 @@ class ISkinPlaylist {
   virtual void SetTextColor(TColor32 color) = 0;
   virtual void SetTextCurrentColor(TColor32 color) = 0;
   virtual void SetTextSelectedColor(TColor32 color) = 0;
-  // The row font: Widget()'s font with the skin's family and point size.
+  // The row font: the loader changes the family and point size of ListFont().
+  virtual QFont ListFont() = 0;
   virtual void SetListFont(const QFont& font) = 0;
   // The scroll bar: the thumb's three sprites (top-left corners), its track piece ("ti"),
   // Border, the thumb's size, and its image (copied).

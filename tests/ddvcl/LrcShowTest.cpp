@@ -235,3 +235,32 @@ TEST(LrcShow, ScrollStepIsThirtyTwoBitIntegerArithmetic) {
   w.At(2000 + 100000000);
   EXPECT_EQ(w.v.BufferTop(), start - 5);
 }
+
+TEST(LrcShow, AVeryLongLyricLooksTheSameThroughAWindowOfBufferedLines) {
+  // Every line reads the same, so the view at line k of 3000 must match the view at line 5 of 12
+  // pixel for pixel, however the long one is buffered.
+  auto lyric = [](int lines) {
+    QByteArray text;
+    for (int i = 1; i <= lines; ++i)
+      text += QStringLiteral("[%1:%2.00]la la la\n")
+                  .arg(i / 60, 2, 10, QLatin1Char('0'))
+                  .arg(i % 60, 2, 10, QLatin1Char('0'))
+                  .toUtf8();
+    return text;
+  };
+  View shortView, longView;
+  shortView.Lyric(lyric(12).constData(), 9000000);
+  longView.Lyric(lyric(3000).constData(), 9000000);
+  for (const int k : {2000, 2001, 2600, 30, 2990}) {
+    SCOPED_TRACE(k);
+    longView.At(k * 1000 + 300);
+    shortView.At(5 * 1000 + 300);
+    EXPECT_EQ(longView.v.LrcCurrText(), QStringLiteral("la la la"));
+    EXPECT_LE(longView.v.BufferedLineCount(), TDDLrcShow::kMaxBufferedLines);
+    EXPECT_LE(longView.v.FirstBufferedLine(), k - 1);
+    EXPECT_GT(longView.v.FirstBufferedLine() + longView.v.BufferedLineCount(), k);
+    EXPECT_TRUE(longView.img == shortView.img);
+  }
+  EXPECT_EQ(shortView.v.BufferedLineCount(), 13);
+  EXPECT_EQ(shortView.v.FirstBufferedLine(), 0);
+}

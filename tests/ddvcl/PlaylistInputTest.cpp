@@ -145,7 +145,12 @@ TEST_F(PlaylistGeometry, DeletingAndSortingKeepTopIndexInRange) {
   EXPECT_EQ(list.TopIndex(), 4);  // count - rows
   EXPECT_EQ(list.ScrollBar()->Max(), 4);
 
-  list.SetTopIndex(3);
+  list.show();
+  list.resize(200, 14 * 8);  // taller: the last page fills up (9 rows, 8 shown)
+  EXPECT_EQ(list.TopIndex(), 1);
+  EXPECT_EQ(list.ScrollBar()->Max(), 1);
+
+  list.SetTopIndex(1);
   list.Items().Sort(TDDPlaylistItems::Reversed);
   EXPECT_EQ(list.TopIndex(), 0);
   EXPECT_EQ(list.ScrollBar()->Position(), 0);

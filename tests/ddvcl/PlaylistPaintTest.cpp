@@ -9,6 +9,7 @@
 
 #include "ControlTestUtil.h"
 #include "PlaylistTestHost.h"
+#include "ddvcl/PlaylistTextCache.h"
 
 using namespace vireo;
 using namespace vireo::test;
@@ -267,11 +268,35 @@ TEST(PlaylistPaint, ScrollBarHidesWhileEveryRowFits) {
   EXPECT_EQ(shot.pixel(189, 50) & 0xFFFFFFu, kBack & 0xFFFFFFu);
   EXPECT_EQ(shot.pixel(193, 2) & 0xFFFFFFu, Px(kNormal, 3, 0) & 0xFFFFFFu);
   EXPECT_EQ(shot.pixel(193, 80) & 0xFFFFFFu, Px(kTrack, 3, 78 % 25) & 0xFFFFFFu);
+  EXPECT_EQ(shot.pixel(193, 1) & 0xFFFFFFu, kBack & 0xFFFFFFu);  // the margins: background
+  EXPECT_EQ(shot.pixel(199, 88) & 0xFFFFFFu, kBack & 0xFFFFFFu);
 
   list.SetAutoHideScrollBar(false);  // shown even when empty
   list.Items().Clear();
   EXPECT_FALSE(list.ScrollBar()->isHidden());
   EXPECT_EQ(list.ScrollBar()->Max(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlaylistTextCache, StaysBoundedAndStartsOverForANewFont) {
+  PlaylistTextCache cache;
+  const QFont font = MonoFont();
+  const QFontMetrics fm(font);
+  for (int i = 0; i < PlaylistTextCache::kMaxItems + 10; ++i)
+    cache.Get(QString::number(i), -1, font, fm);
+  EXPECT_LE(cache.Size(), PlaylistTextCache::kMaxItems);
+  EXPECT_GE(cache.Size(), 10);
+  // The same text cut to different rooms is two entries; an uncut one is as wide as measured.
+  const QString text = QStringLiteral("abcdefghij");
+  EXPECT_EQ(cache.Width(text, font, fm), fm.horizontalAdvance(text));
+  EXPECT_LT(cache.Get(text, 4 * Advance(), font, fm).text().size(), text.size());
+  QFont bigger = font;
+  bigger.setPixelSize(20);
+  cache.Get(text, -1, bigger, QFontMetrics(bigger));
+  EXPECT_EQ(cache.Size(), 1);
 }
 
 }  // namespace

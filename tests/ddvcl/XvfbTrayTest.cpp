@@ -1,6 +1,7 @@
 // The tray icon in a real tray host (trayer, an XEmbed system tray) under Xvfb and openbox: a
-// minimised window leaves the screen, a click on its icon brings it back, and the icon returns by
-// itself when the host restarts. Needs DISPLAY, trayer and xdotool.
+// minimised window leaves the screen, a click on its icon brings it back, the icon returns by
+// itself when the host restarts, and a window hidden when the host goes away comes back to the
+// taskbar. Needs DISPLAY, trayer and xdotool.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -121,5 +122,11 @@ TEST(XvfbTray, ClickOnTheIconRestoresTheMinimisedWindowAlsoAfterTheHostRestarts)
       Pump(300);
     }
   }
+
+  // Without a tray to come back through, a hidden window returns to the taskbar, minimised.
+  w.showMinimized();
+  ASSERT_TRUE(WaitUntil([&] { return !w.isVisible(); }, 5000));
   Stop(*host);
+  EXPECT_TRUE(WaitUntil([&] { return w.isVisible(); }, 5000));
+  EXPECT_TRUE(w.isMinimized());
 }

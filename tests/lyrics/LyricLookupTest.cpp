@@ -59,14 +59,15 @@ class LookupTest : public testing::Test {
     EXPECT_TRUE(TLrcTextThread::WaitForAll(10000));
   }
 
+  // online: the lyric component is there and the service host answered; offline: neither.
   LrcLookupContext Context(bool online = true) {
     LrcLookupContext c;
     c.lyricFolder = folder_;
-    c.online = online;
+    c.reportToService = online;
     LrclibSettings s;
     s.baseUrl = lrclib_.BaseUrl();
     s.limits = {1000, 3000, 1 << 20};
-    c.lrcDown = LRC_CreateObj(s);
+    if (online) c.lrcDown = LRC_CreateObj(s);
     c.currentEntry = [this] { return current_; };
     return c;
   }
@@ -228,6 +229,19 @@ TEST_F(LookupTest, NothingOnlineSavesAnEmptyFileThatIsFoundNextTime) {
   EXPECT_FALSE(r.downloaded);
   EXPECT_EQ(r.text, QString());
   EXPECT_EQ(SearchRequests(), 2u);
+}
+
+TEST_F(LookupTest, TheLyricServiceIsAskedWhenTheServiceHostIsSilentButNothingIsReported) {
+  // The lyric service is another host than the player's service: its silence must not keep
+  // lyrics offline, while the report goes to the service host only when it answered.
+  auto c = Context();
+  c.reportToService = false;
+  const auto r = LookUp({tracks_.filePath(u"w.mp3"_qs), u"Yesterday"_qs, u"Beatles"_qs, {}}, c);
+  EXPECT_TRUE(r.downloaded);
+  EXPECT_EQ(SearchRequests(), 2u);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return QFile::exists(folder_ + u"/Yesterday Beatles.lrc"_qs); }, 10000));
+  EXPECT_TRUE(Reports().empty());
 }
 
 TEST_F(LookupTest, AFailingServiceSavesNothing) {
@@ -407,7 +421,7 @@ TEST(LyricLookup, NothingReachesAReceiverThatIsGone) {
   s.baseUrl = service.BaseUrl();
   LrcLookupContext c;
   c.lyricFolder = dir.path();
-  c.online = true;
+  c.reportToService = true;
   c.lrcDown = LRC_CreateObj(s);
   bool asked = false;
   c.currentEntry = [&] {

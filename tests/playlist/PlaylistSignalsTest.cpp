@@ -70,6 +70,14 @@ TEST(PlaylistSignals, StructuralChangesComeAsRowRanges) {
   list.ItemChanged(2);
   EXPECT_EQ(rec.Take(), (QStringList{u"chg 2-2"_s, u"changed"_s}));
   EXPECT_THROW(list.ItemChanged(5), std::out_of_range);
+  TDDPlaylistItem replacement;
+  replacement.Title = u"replaced"_s;
+  list.SetSelected(1, true);
+  rec.Take();
+  list.SetItem(1, replacement);  // the row keeps its selection
+  EXPECT_EQ(rec.Take(), (QStringList{u"chg 1-1"_s, u"changed"_s}));
+  EXPECT_EQ(list.Items()[1].Title, u"replaced"_s);
+  EXPECT_TRUE(list.IsSelected(1));
 
   {  // an insert and a removal in one bracket are no single range
     TDDPlaylistItems::Update update(list.Items());

@@ -41,6 +41,7 @@ class FakePlaylist : public ISkinPlaylist {
   void SetTextColor(TColor32 color) override;
   void SetTextCurrentColor(TColor32 color) override;
   void SetTextSelectedColor(TColor32 color) override;
+  QFont ListFont() override { return widget->font(); }
   void SetListFont(const QFont& font) override;
   void SetScrollBarSprites(std::int16_t nx, std::int16_t ny, std::int16_t px, std::int16_t py,
                            std::int16_t hx, std::int16_t hy) override;

@@ -1,0 +1,15 @@
+# Copies every bundled skin folder (skins/<name>/ with a skin.xml) into the application folder's
+# skin/ at build time; the art's sources are left behind.
+file(GLOB entries LIST_DIRECTORIES true "${SRC}/*")
+foreach(entry IN LISTS entries)
+  if(IS_DIRECTORY "${entry}" AND EXISTS "${entry}/skin.xml")
+    get_filename_component(name "${entry}" NAME)
+    file(GLOB files "${entry}/*")
+    file(MAKE_DIRECTORY "${DST}/${name}")
+    foreach(f IN LISTS files)
+      if(NOT IS_DIRECTORY "${f}")
+        file(COPY "${f}" DESTINATION "${DST}/${name}")
+      endif()
+    endforeach()
+  endif()
+endforeach()

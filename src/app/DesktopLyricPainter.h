@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+namespace vireo {
+
+// Draws one line of desktop lyrics: the text as a path, bold, in the given face at size S pixels,
+// centred in (0, 5, W, H); a 3-pixel outline first, then a vertical gradient from the begin to
+// the end colour over S pixels (mirrored and repeating downwards) filled over it, anti-aliased.
+// The result has straight per-pixel alpha on a transparent background. Pure drawing: no window,
+// usable off the screen (tests, benchmarks).
+struct DesktopLyricStyle {
+  QString Face = QStringLiteral("WenQuanYi Micro Hei");
+  int Size = 48;  // S: the font size in points, drawn as pixels
+  QColor ColorBegin = QColor(0x9b, 0xf5, 0xc0);
+  QColor ColorEnd = QColor(0x1f, 0xa8, 0x5b);
+  QColor OutlineColor = QColor(0x10, 0x14, 0x18);
+};
+
+class DesktopLyricPainter {
+ public:
+  // A W x H logical image rendered at devicePixelRatio (crisp on 200 % screens).
+  static QImage Render(const QString& text, const DesktopLyricStyle& style, int width, int height,
+                       qreal devicePixelRatio = 1.0);
+};
+
+}  // namespace vireo

@@ -1,0 +1,158 @@
+#include "app/X11Desktop.h"
+#include "app/TPetrelDlrcButton.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QToolButton>
+
+#include "app/TPetrelDeskTopLrc.h"
+
+namespace vireo {
+
+namespace {
+// The toolbar's design width: the buttons keep their distance to its right edge.
+constexpr int kDesignWidth = 310;
+}
+
+TPetrelDlrcButton::TPetrelDlrcButton(TPetrelDeskTopLrc* lyrics)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus),
+      m_lyrics(lyrics) {
+  setObjectName(QStringLiteral("PetrelDlrcButton"));
+  setWindowTitle(QStringLiteral("Vireo 桌面歌词操作"));
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setWindowOpacity(120.0 / 255.0);
+  setCursor(Qt::SizeAllCursor);
+  setMouseTracking(true);
+  resize(kDesignWidth, 98);
+
+  QFont f(QStringLiteral("WenQuanYi Micro Hei"));
+  f.setPixelSize(12);
+  f.setBold(true);
+  auto button = [&](const char* name, const QString& caption, const QString& hint) {
+    auto* b = new QToolButton(this);
+    b->setObjectName(QLatin1StringView(name));
+    b->setText(caption);
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    b->setFont(f);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setStyleSheet(QStringLiteral("QToolButton { color: navy; }"));
+    b->installEventFilter(this);
+    return b;
+  };
+  auto bevel = [&] {
+    auto* b = new QFrame(this);
+    b->setFrameShape(QFrame::VLine);
+    b->setFrameShadow(QFrame::Sunken);
+    return b;
+  };
+  btn_b5 = button("btn_b5", QStringLiteral("<"), QStringLiteral("后退0.5秒"));
+  btn_f5 = button("btn_f5", QStringLiteral(">"), QStringLiteral("前进0.5秒"));
+  bvl1 = bevel();
+  btn_sh = button("btn_sh", QStringLiteral("搜索歌词"), QString());
+  btn_lrcwindow = button("btn_lrcwindow", QStringLiteral("切换"), QStringLiteral("切换到窗口歌词"));
+  bvl2 = bevel();
+  btn_close = button("btn_close", QStringLiteral("X"), QStringLiteral("关闭歌词"));
+  LayoutButtons();
+
+  connect(btn_b5, &QToolButton::clicked, this, [this] { Q_EMIT ShiftLyrics(-500); });
+  connect(btn_f5, &QToolButton::clicked, this, [this] { Q_EMIT ShiftLyrics(500); });
+  connect(btn_sh, &QToolButton::clicked, this, [this] { Q_EMIT SearchLyrics(); });
+  connect(btn_lrcwindow, &QToolButton::clicked, this, [this] {
+    Q_EMIT SwitchToWindowLyrics();
+    close();
+  });
+  connect(btn_close, &QToolButton::clicked, this, [this] {
+    Q_EMIT CloseLyrics();
+    if (m_lyrics) m_lyrics->close();
+    close();
+  });
+
+  tmr_hide.setInterval(1000);
+  connect(&tmr_hide, &QTimer::timeout, this, [this] {
+    tmr_hide.stop();
+    close();
+  });
+  tmr_ck.setInterval(300);
+  // Re-arms the hide timer; arming an armed timer keeps its count.
+  connect(&tmr_ck, &QTimer::timeout, this, [this] {
+    if (!tmr_hide.isActive()) tmr_hide.start();
+  });
+  tmr_ck.start();
+  // Set last: changing window flags afterwards would make a new native window.
+  X11Desktop::SetWindowClass(this, QStringLiteral("Vireo 桌面歌词操作"));
+}
+
+void TPetrelDlrcButton::LayoutButtons() {
+  const int shift = width() - kDesignWidth;
+  btn_b5->setGeometry(80 + shift, 6, 23, 22);
+  btn_f5->setGeometry(104 + shift, 6, 23, 22);
+  bvl1->setGeometry(136 + shift, 5, 9, 23);
+  btn_sh->setGeometry(144 + shift, 5, 62, 23);
+  btn_lrcwindow->setGeometry(208 + shift, 5, 49, 23);
+  bvl2->setGeometry(264 + shift, 5, 9, 23);
+  btn_close->setGeometry(272 + shift, 6, 23, 22);
+}
+
+void TPetrelDlrcButton::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayoutButtons();
+}
+
+void TPetrelDlrcButton::PlaceOver() {
+  if (!m_lyrics) return;
+  const QScreen* s = QGuiApplication::primaryScreen();
+  const QRect wa = s ? s->availableGeometry() : QRect(0, 0, 800, 600);
+  setGeometry(wa.left() + (wa.width() - 800) / 2, m_lyrics->y() - 25, 800,
+              m_lyrics->height() + 5);
+}
+
+void TPetrelDlrcButton::LyricsHovered() {
+  if (!isVisible()) show();
+  tmr_hide.stop();
+}
+
+void TPetrelDlrcButton::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), QColor(0xd7, 0xdd, 0xe6));
+  p.setPen(QColor(0x7d, 0x87, 0x94));
+  p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+bool TPetrelDlrcButton::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) tmr_hide.stop();
+  return QWidget::eventFilter(watched, event);
+}
+
+void TPetrelDlrcButton::enterEvent(QEnterEvent* event) {
+  QWidget::enterEvent(event);
+  tmr_hide.stop();
+}
+
+void TPetrelDlrcButton::mousePressEvent(QMouseEvent* event) {
+  m_down = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) m_dragging = true;
+}
+
+void TPetrelDlrcButton::mouseMoveEvent(QMouseEvent* event) {
+  tmr_hide.stop();
+  if (!m_dragging) return;
+  const QPoint delta = event->position().toPoint() - m_down;
+  if (delta.isNull()) return;
+  move(pos() + delta);
+  if (m_lyrics) m_lyrics->move(m_lyrics->pos() + delta);
+}
+
+void TPetrelDlrcButton::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && m_dragging) {
+    m_dragging = false;
+    Q_EMIT Dragged();
+  }
+}
+
+}  // namespace vireo

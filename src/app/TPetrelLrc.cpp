@@ -1,0 +1,83 @@
+#include "app/X11Desktop.h"
+#include "app/TPetrelLrc.h"
+
+#include "app/EdgeResize.h"
+#include "app/TPetrelMain.h"
+#include "app/TPetrelSlrc.h"
+#include "ddvcl/TDDButton.h"
+#include "ddvcl/TDDLrcShow.h"
+#include "ddvcl/TDDWindow.h"
+
+namespace vireo {
+
+TPetrelLrc::TPetrelLrc(TPetrelMain* main) : TDDFormEx(nullptr), main_(main) {
+  setObjectName(QStringLiteral("PetrelLrc"));
+  setWindowTitle(QStringLiteral("Vireo LRC"));
+  // A tool window of the main one: no taskbar entry of its own, minimised with it.
+  setWindowFlag(Qt::Tool);
+  setAttribute(Qt::WA_QuitOnClose, false);
+  QFont f(QStringLiteral("WenQuanYi Micro Hei"));
+  f.setPixelSize(12);
+  setFont(f);
+  resize(354, 155);
+  move(232, 155);
+
+  DDWindow1 = new TDDWindow(this);
+  auto button = [this](const char* name, int x, int y, int w, int h) {
+    auto* b = new TDDButton(this);
+    b->setObjectName(QLatin1StringView(name));
+    b->setGeometry(x, y, w, h);
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+  };
+  btn_lrc = button("btn_lrc", 288, 0, 17, 17);
+  btn_close = button("btn_close", 320, 0, 17, 17);
+  lrcshw_min = new TDDLrcShow(this);
+  lrcshw_min->setObjectName(QStringLiteral("lrcshw_min"));
+  lrcshw_min->setGeometry(8, 32, 337, 113);
+  btn_b5 = button("btn_b5", 40, 0, 25, 25);
+  btn_f5 = button("btn_f5", 72, 0, 25, 25);
+  btn_Slrc = button("btn_Slrc", 104, 0, 33, 25);
+
+  btn_lrc->OnClick = [this](QObject*) { btn_lrcClick(); };
+  btn_close->OnClick = [this](QObject*) { btn_closeClick(); };
+  btn_b5->OnClick = [this](QObject*) { btn_b5Click(); };
+  btn_f5->OnClick = [this](QObject*) { btn_f5Click(); };
+  btn_Slrc->OnClick = [this](QObject*) { btn_SlrcClick(); };
+
+  OnMouseDown = [this](QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+    if (button == Qt::LeftButton && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+      EdgeResize(this, x, y, true, 6);
+  };
+  OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int x, int y) {
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+      EdgeResize(this, x, y, false, 6);
+  };
+  // Set last: changing window flags afterwards would make a new native window.
+  X11Desktop::SetWindowClass(this, QStringLiteral("Vireo LRC"));
+}
+
+void TPetrelLrc::btn_lrcClick() {
+  main_->Context().LyricMode = 0;
+  Q_EMIT DesktopLyricsWanted();
+  close();
+}
+
+void TPetrelLrc::btn_closeClick() {
+  main_->SetLyricsChecked(false);
+  close();
+}
+
+void TPetrelLrc::btn_b5Click() {
+  lrcshw_min->SetLrcOffset(lrcshw_min->LrcOffset() - 500);
+}
+
+void TPetrelLrc::btn_f5Click() {
+  lrcshw_min->SetLrcOffset(lrcshw_min->LrcOffset() + 500);
+}
+
+void TPetrelLrc::btn_SlrcClick() {
+  TPetrelSlrc::Open(main_);
+}
+
+}  // namespace vireo

@@ -1,0 +1,510 @@
+#include "app/TUSGeneralPurpose.h"
+#include "app/X11Desktop.h"
+#include "app/TPetrelMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLoggingCategory>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QWindow>
+
+#include "app/EdgeResize.h"
+#include "app/AppIcon.h"
+#include "app/DesktopLyricSkinTarget.h"
+#include "app/TPetrelDeskTopLrc.h"
+#include "app/TPetrelDlrcButton.h"
+#include "app/TPetrelLrc.h"
+#include "app/TPetrelSlrc.h"
+#include "ddvcl/TDDLrcShow.h"
+#include "app/WindowDragger.h"
+#include "audio/TAudioEngine.h"
+#include "ddvcl/TDDButton.h"
+#include "ddvcl/TDDCheckedButton.h"
+#include "ddvcl/TDDLinkLabel.h"
+#include "ddvcl/TDDPlaylist.h"
+#include "ddvcl/TDDSliderBlendEx.h"
+#include "ddvcl/TDDTrayIcon.h"
+#include "ddvcl/TDDVIS.h"
+#include "ddvcl/TDDWindow.h"
+#include "ddvcl/TScrollText.h"
+#include "lyrics/LRC_CreateObj.h"
+#include "net/ServiceHost.h"
+#include "playlist/TDDPlaylistModel.h"
+#include "skin/TDDSkin.h"
+#include "skin/TSkinLyricViewAdapter.h"
+#include "skin/TSkinPlaylistAdapter.h"
+#include "skin/TSkinSpectrumAdapter.h"
+#include "store/PlaylistFile.h"
+
+Q_LOGGING_CATEGORY(lcMain, "vireo.app", QtWarningMsg)
+
+namespace vireo {
+
+namespace {
+
+// Runs one creation step; a failure is logged and the next step runs all the same.
+template <typename Fn>
+void Step(const char* name, Fn&& fn) {
+  try {
+    fn();
+  } catch (const std::exception& e) {
+    qCWarning(lcMain, "start-up step '%s' failed: %s", name, e.what());
+  } catch (...) {
+    qCWarning(lcMain, "start-up step '%s' failed", name);
+  }
+}
+
+}  // namespace
+
+TPetrelMain::TPetrelMain(QStringList arguments, QWidget* parent)
+    : TDDFormEx(parent), arguments_(std::move(arguments)) {
+  setObjectName(QStringLiteral("PetrelMain"));
+  setWindowTitle(QStringLiteral("维雀"));
+  setWindowIcon(AppIcon::Icon());
+  SetTag(1);  // the docking master: the other windows go along when it moves
+  resize(363, 490);
+  QFont f(QStringLiteral("WenQuanYi Micro Hei"));
+  f.setPixelSize(12);
+  setFont(f);
+  setAcceptDrops(true);
+  tmr_lanerr.setInterval(1000);
+  connect(&tmr_lanerr, &QTimer::timeout, this, [this] { tmr_lanerrTimer(); });
+  CreateComponents();
+  CreateMenus();
+  // Set last: changing window flags afterwards would make a new native window.
+  X11Desktop::SetWindowClass(this, QStringLiteral("Vireo"));
+}
+
+TPetrelMain::~TPetrelMain() {
+  FormDestroy();
+}
+
+void TPetrelMain::CreateComponents() {
+  DDWindow1 = new TDDWindow(this);
+  DDWindow1->setObjectName(QStringLiteral("DDWindow1"));
+
+  auto label = [this](const char* name, const QString& caption, Qt::Alignment align) {
+    auto* l = new QLabel(caption, this);
+    l->setObjectName(QLatin1StringView(name));
+    l->setAlignment(align | Qt::AlignVCenter);
+    WindowDragger::Attach(l, this);
+    return l;
+  };
+  lbl_time = label("lbl_time", QStringLiteral("00:00/00:00"), Qt::AlignLeft);
+  lbl_stack = label("lbl_stack", QString(), Qt::AlignHCenter);
+  lbl_mode = label("lbl_mode", QStringLiteral("循环播放"), Qt::AlignLeft);
+  lbl_time->setGeometry(16, 40, 90, 16);
+  lbl_stack->setGeometry(110, 40, 60, 16);
+  lbl_mode->setGeometry(16, 60, 70, 16);
+
+  lbl_title = new TScrollText(this);
+  lbl_title->setObjectName(QStringLiteral("lbl_title"));
+  lbl_title->SetScrollingText(QStringLiteral("维雀 分享音乐 分享快乐"));
+  lbl_title->setGeometry(40, 6, 240, 18);
+  WindowDragger::Attach(lbl_title, this);
+
+  dvs_1 = new TDDVIS(this);
+  dvs_1->setObjectName(QStringLiteral("dvs_1"));
+  dvs_1->setGeometry(200, 36, 140, 40);
+  WindowDragger::Attach(dvs_1, this);
+
+  auto checked = [this](const char* name, int x, int y, int w, int h) {
+    auto* b = new TDDCheckedButton(this);
+    b->setObjectName(QLatin1StringView(name));
+    b->setGeometry(x, y, w, h);
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+  };
+  auto button = [this](const char* name, int x, int y, int w, int h) {
+    auto* b = new TDDButton(this);
+    b->setObjectName(QLatin1StringView(name));
+    b->setGeometry(x, y, w, h);
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+  };
+  btn_play = checked("btn_play", 60, 100, 40, 40);
+  btn_sound = checked("btn_sound", 220, 110, 20, 20);
+  btn_share = checked("btn_share", 250, 450, 24, 24);
+  btn_lrc = checked("btn_lrc", 280, 450, 24, 24);
+  btn_previous = button("btn_previous", 20, 108, 24, 24);
+  btn_next = button("btn_next", 116, 108, 24, 24);
+  btn_menu = button("btn_menu", 6, 4, 22, 22);
+  btn_min = button("btn_min", 310, 4, 22, 22);
+  btn_close = button("btn_close", 334, 4, 22, 22);
+  btn_rndlist = button("btn_rndlist", 160, 450, 24, 24);
+  btn_addfile = button("btn_addfile", 10, 450, 24, 24);
+  btn_del = button("btn_del", 40, 450, 24, 24);
+  btn_listm = button("btn_listm", 70, 450, 24, 24);
+  btn_mode = button("btn_mode", 100, 450, 24, 24);
+  // Drop-down buttons: their menus open below them.
+  for (TDDButton* b : {btn_menu, btn_del, btn_listm, btn_mode}) b->SetTag(1);
+
+  sldr_music = new TDDSliderBlendEx(this);
+  sldr_music->setObjectName(QStringLiteral("sldr_music"));
+  sldr_music->setGeometry(12, 84, 339, 12);
+  sldr_music->SetMax(0);
+  sldr_volume = new TDDSliderBlendEx(this);
+  sldr_volume->setObjectName(QStringLiteral("sldr_volume"));
+  sldr_volume->setGeometry(246, 114, 100, 12);
+  sldr_volume->SetMin(0);
+  sldr_volume->SetMax(100);
+
+  plst_list = new TDDPlaylist(this);
+  plst_list->setObjectName(QStringLiteral("plst_list"));
+  plst_list->setGeometry(8, 150, 347, 290);
+  plst_list->SetTimeFormat(QStringLiteral("nn:ss"));
+  plst_list->SetShowNumbers(true);
+  plst_list->SetShowLength(true);
+  plst_list->SetAutoHideScrollBar(true);
+  model_ = &plst_list->Model();
+
+  pnl_1 = new QWidget(this);
+  pnl_1->setObjectName(QStringLiteral("pnl_1"));
+  pnl_1->setGeometry(plst_list->geometry());
+  lbl_open = new TDDLinkLabel(pnl_1);
+  lbl_open->setObjectName(QStringLiteral("lbl_open"));
+  lbl_open->setText(QStringLiteral("> 打开本地音乐"));
+  lbl_open->setGeometry(20, 20, 200, 18);
+  lbl_rnd = new TDDLinkLabel(pnl_1);
+  lbl_rnd->setObjectName(QStringLiteral("lbl_rnd"));
+  lbl_rnd->setText(QStringLiteral("> 随便听听"));
+  lbl_rnd->setGeometry(20, 44, 200, 18);
+  pnl_1->hide();
+
+  // Handlers.
+  btn_play->OnClick = [this](QObject*) { btn_playClick(); };
+  btn_next->OnClick = [this](QObject*) { btn_nextClick(); };
+  btn_previous->OnClick = [this](QObject*) { btn_previousClick(); };
+  btn_sound->OnClick = [this](QObject*) { btn_soundClick(); };
+  btn_lrc->OnClick = [this](QObject*) { btn_lrcClick(); };
+  btn_share->OnClick = [this](QObject*) { btn_shareClick(); };
+  btn_min->OnClick = [this](QObject*) { showMinimized(); };
+  btn_close->OnClick = [this](QObject*) { close(); };
+  btn_menu->OnClick = [this](QObject*) { PopupBelow(pm_main, btn_menu); };
+  btn_del->OnClick = [this](QObject*) { PopupBelow(pmdel, btn_del); };
+  btn_listm->OnClick = [this](QObject*) { PopupBelow(pmlist, btn_listm); };
+  btn_mode->OnClick = [this](QObject*) { PopupBelow(pmmode, btn_mode); };
+  btn_addfile->OnClick = [this](QObject*) { lbl_openClick(); };
+  btn_rndlist->OnClick = [this](QObject*) { pmf_rndmusicClick(); };
+  lbl_open->OnClick = [this](QObject*) { lbl_openClick(); };
+  lbl_rnd->OnClick = [this](QObject*) { pmf_rndmusicClick(); };
+  sldr_music->OnMouseDown = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+    sldr_musicMouseDown();
+  };
+  sldr_music->OnMouseUp = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+    sldr_musicMouseUp();
+  };
+  sldr_volume->OnMouseUp = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+    sldr_volumeMouseUp();
+  };
+  plst_list->OnItemDblClick = [this](QObject*) { plst_listItemDblClick(); };
+  plst_list->OnItemEnterKey = [this](QObject*) { plst_listItemDblClick(); };
+  plst_list->SetPopupMenu(pmdel);
+
+  OnMouseDown = [this](QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+    if (button == Qt::LeftButton && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+      EdgeResize(this, x, y, true);
+  };
+  OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int x, int y) {
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+      EdgeResize(this, x, y, false);
+  };
+}
+
+QAction* TPetrelMain::AddItem(QMenu* menu, const QString& caption, void (TPetrelMain::*slot)()) {
+  QAction* a = menu->addAction(caption);
+  if (slot) connect(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+  return a;
+}
+
+void TPetrelMain::PopupBelow(QMenu* menu, QWidget* button) {
+  // Just below the button: the window's corner plus the button's place and height.
+  const QPoint at = geometry().topLeft() + QPoint(button->x(), button->y() + button->height());
+  menu->popup(at);
+}
+
+void TPetrelMain::resizeEvent(QResizeEvent* event) {
+  TDDFormEx::resizeEvent(event);
+  if (pnl_1 && plst_list) pnl_1->setGeometry(plst_list->geometry());
+}
+
+void TPetrelMain::changeEvent(QEvent* event) {
+  TDDFormEx::changeEvent(event);
+  // The spectrum is worth computing only while someone can see it.
+  if (event->type() == QEvent::WindowStateChange && engine_)
+    engine_->SetSpectrumWanted(!(windowState() & Qt::WindowMinimized));
+}
+
+void TPetrelMain::UpdateEmptyPanel() {
+  const bool empty = model_->Count() == 0;
+  pnl_1->setVisible(empty);
+  plst_list->setVisible(!empty);
+}
+
+TPetrelLrc* TPetrelMain::LyricWindow() const {
+  return lrcWindow_.data();
+}
+
+void TPetrelMain::SetLyricsChecked(bool checked) {
+  btn_lrc->SetChecked(checked);
+  pmv_lrc->setChecked(checked);
+}
+
+void TPetrelMain::SetLibraryChecked(bool checked) {
+  btn_share->SetChecked(checked);
+  pmv_share->setChecked(checked);
+}
+
+void TPetrelMain::FormCreate() {
+  // 1, 2: the failure handler is the application's; no locks are needed here.
+  // 3: folders.
+  Step("folders", [this] {
+    const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    const QString dataDir = DefaultDataDir();
+    EnsureFolder(dataDir);
+    ctx_.Settings.AppDir = appDir;
+    ctx_.Settings.DataDir = dataDir;
+  });
+  // 4: painting and cursor.
+  Step("window", [this] {
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::black);
+    setPalette(p);
+  });
+  // 5: the skin object.
+  Step("skin object", [this] { skin_ = std::make_unique<TDDSkin>(ctx_.Settings.AppDir); });
+  // 6: the lyric component (the search component comes with the library window).
+  Step("lyric component", [this] { lrcDown_ = LRC_CreateObj(); });
+  // 7: settings.
+  Step("settings", [this] {
+    ctx_.Settings = ReadStartupSettings(ctx_.Settings.DataDir, ctx_.Settings.AppDir);
+    ServiceHost::SetHost(ctx_.Settings.ServiceHost);
+  });
+  // 8: the other windows.
+  Step("windows", [this] {
+    lrcWindow_ = new TPetrelLrc(this);
+    auto* desktop = new TPetrelDeskTopLrc();
+    auto* toolbar = new TPetrelDlrcButton(desktop);
+    desktop->SetToolbar(toolbar);
+    desktopLyrics_ = desktop;
+    desktopToolbar_ = toolbar;
+    ConnectLyricWindows();
+  });
+  // 9: skin and equalizer menus, then the skin.
+  Step("skin tables", [this] { RegisterSkinTables(); });
+  Step("skin menus", [this] {
+    skin_->BuildSkinMenu(pmm_skin, ctx_.Settings.SkinName, [this](QAction* a) { mSkinClick(a); });
+  });
+  Step("equalizer menu", [this] {
+    skin_->BuildEQMenu(pmm_eq, ctx_.Settings.AppDir + QStringLiteral("effect.dat"),
+                       ctx_.Settings.EqPresetId, [this](QAction* a) { mEQClick(a); });
+  });
+  Step("skin", [this] { LoadSkinNow(); });
+  // 10: placement.
+  Step("placement", [this] { PlaceWindows(); });
+  // 11: the lyrics, toggled once as the lyrics button does.
+  Step("lyrics", [this] { btn_lrcClick(); });
+  // 13: volume.
+  Step("volume", [this] { sldr_volume->SetPosition(ctx_.Settings.Volume); });
+  // 14, 15: the engine.
+  Step("engine", [this] { CreateEngine(); });
+  // 16: the plug-ins, from the folder beside the player, then the user's own.
+  Step("plug-ins", [this] {
+    plugins_ = std::make_unique<TUSGeneralPurpose>(QStringList{
+        ctx_.Settings.AppDir + QStringLiteral("plugins"),
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/vireo/plugins")});
+    connect(this, &TPetrelMain::TrackStarted, this, [this] { NotifyPlugins(108); });
+    connect(this, &TPetrelMain::TrackEnded, this, [this] { NotifyPlugins(109); });
+  });
+  // 18: the playlist.
+  Step("playlist", [this] {
+    LoadPlaylist(*model_, ctx_.Settings.PlaylistPath, [this](bool) { UpdateEmptyPanel(); });
+    UpdateEmptyPanel();
+  });
+  // 19: what the command line names.
+  Step("command line", [this] { FirstStartCommandLine(); });
+  // 20: the play mode.
+  Step("play mode", [this] { ShowPlayMode(); });
+  // 21: dropped files are accepted from the start (setAcceptDrops in the constructor).
+  Step("tray", [this] {
+    trycn_main = new TDDTrayIcon(this);
+    trycn_main->SetHint(QStringLiteral("维雀"));
+    trycn_main->SetPopupMenu(pm_main);
+    trycn_main->SetRestoreOn(TDDTrayIconClicks::ticLeftClickUp);
+    trycn_main->SetPopupMenuOn(TDDTrayIconClicks::ticRightClickUp);
+    trycn_main->SetIcons({AppIcon::Icon()});
+    trycn_main->SetEnabled(true);
+  });
+}
+
+void TPetrelMain::RegisterSkinTables() {
+  TSkinWindow main;
+  main.Form = this;
+  main.Frame = DDWindow1;
+  main.Add({btn_previous, btn_next, btn_menu, btn_min, btn_rndlist, btn_addfile, btn_del,
+            btn_listm, btn_mode, btn_close, btn_play, btn_sound, btn_share, btn_lrc, lbl_time,
+            lbl_mode, lbl_stack, lbl_open, lbl_rnd, lbl_title, sldr_music, sldr_volume, pnl_1});
+  main.Playlist = std::make_shared<TSkinPlaylistAdapter>(plst_list);
+  main.Spectrum = std::make_shared<TSkinSpectrumAdapter>(dvs_1);
+  skin_->SetWindow(QStringLiteral("main"), main);
+  if (lrcWindow_) {
+    TSkinWindow lrc;
+    lrc.Form = lrcWindow_.data();
+    lrc.Frame = lrcWindow_->DDWindow1;
+    lrc.Add({lrcWindow_->btn_lrc, lrcWindow_->btn_close, lrcWindow_->btn_b5, lrcWindow_->btn_f5,
+             lrcWindow_->btn_Slrc});
+    lrc.LyricView = std::make_shared<TSkinLyricViewAdapter>(lrcWindow_->lrcshw_min);
+    skin_->SetWindow(QStringLiteral("lrc"), lrc);
+  }
+  if (desktopLyrics_) {
+    TSkinWindow desktop;
+    desktop.Form = desktopLyrics_.data();
+    desktop.DesktopLyric = std::make_shared<DesktopLyricSkinTarget>(
+        static_cast<TPetrelDeskTopLrc*>(desktopLyrics_.data()));
+    skin_->SetWindow(QStringLiteral("desktoplrc"), desktop);
+  }
+}
+
+void TPetrelMain::ConnectLyricWindows() {
+  auto* desktop = static_cast<TPetrelDeskTopLrc*>(desktopLyrics_.data());
+  auto* toolbar = static_cast<TPetrelDlrcButton*>(desktopToolbar_.data());
+  connect(this, &TPetrelMain::LyricLine, desktop, &TPetrelDeskTopLrc::ShowText);
+  connect(desktop, &TPetrelDeskTopLrc::Hovered, toolbar, [toolbar] {
+    toolbar->PlaceOver();
+    toolbar->LyricsHovered();
+  });
+  connect(toolbar, &TPetrelDlrcButton::ShiftLyrics, this, [this](int ms) {
+    if (lrcWindow_) lrcWindow_->lrcshw_min->SetLrcOffset(lrcWindow_->lrcshw_min->LrcOffset() + ms);
+  });
+  connect(toolbar, &TPetrelDlrcButton::SearchLyrics, this, [this] { TPetrelSlrc::Open(this); });
+  connect(toolbar, &TPetrelDlrcButton::SwitchToWindowLyrics, this, [this] {
+    ctx_.LyricMode = 1;
+    if (desktopLyrics_) desktopLyrics_->hide();
+    if (lrcWindow_) lrcWindow_->show();
+  });
+  connect(toolbar, &TPetrelDlrcButton::CloseLyrics, this, [this] { SetLyricsChecked(false); });
+  connect(toolbar, &TPetrelDlrcButton::Dragged, this,
+          [this, desktop] { ctx_.DesktopLyricsPos = desktop->pos(); });
+  connect(lrcWindow_, &TPetrelLrc::DesktopLyricsWanted, this, [this] {
+    if (desktopLyrics_) desktopLyrics_->show();
+  });
+}
+
+void TPetrelMain::PlaceWindows() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  if (!s) return;
+  const QRect wa = s->availableGeometry();
+  const int libraryWidth = 0;  // the library window is not part of this build yet
+  const int left = wa.left() + (wa.width() - (width() + libraryWidth)) / 2;
+  const int top = wa.top() + (wa.height() - height()) / 2;
+  move(left, top);
+  if (lrcWindow_) lrcWindow_->move(left, top + height());
+  // The desktop lyrics come back where the user last dragged them, while that is on a screen.
+  if (desktopLyrics_ && !ctx_.DesktopLyricsPos.isNull()) {
+    const QRect wanted(ctx_.DesktopLyricsPos, desktopLyrics_->size());
+    for (const QScreen* screen : QGuiApplication::screens())
+      if (screen->geometry().intersects(wanted)) {
+        desktopLyrics_->move(ctx_.DesktopLyricsPos);
+        break;
+      }
+  }
+}
+
+void TPetrelMain::CreateEngine() {
+  engine_ = std::make_unique<TAudioEngine>(ctx_.Settings.AppDir);
+  connect(engine_.get(), &TAudioEngine::OnStateChange, this,
+          [this](int state) { EngineStateChanged(state); });
+  connect(engine_.get(), &TAudioEngine::OnEnd, this, [this](int) { EngineEnded(); });
+  connect(engine_.get(), &TAudioEngine::OnProgress, this,
+          [this](int state, int len, int pos, const float* fft, const uint32_t* wave) {
+            EngineProgress(state, len, pos, fft, wave);
+          });
+  connect(engine_.get(), &TAudioEngine::OnDownload, this,
+          [this](const char* buffer, int length, void*) { EngineDownload(buffer, length); });
+  connect(engine_.get(), &TAudioEngine::OnError, this,
+          [this](int code, int detail) { EngineError(code, detail); });
+  openFilter_ = engine_->Filter();
+  engine_->SetVolume(float(sldr_volume->Position()));
+  engine_->SetDBGain(pmm_gain->isChecked());
+}
+
+void TPetrelMain::ShowPlayMode() {
+  switch (ctx_.Settings.PlayMode) {
+    case 0:
+      pmmode_none->setChecked(true);
+      lbl_mode->setText(QStringLiteral("顺序播放"));
+      break;
+    case 2:
+      pmmode_rp->setChecked(true);
+      lbl_mode->setText(QStringLiteral("循环播放"));
+      break;
+    case 3:
+      pmmode_orp->setChecked(true);
+      lbl_mode->setText(QStringLiteral("单曲循环"));
+      break;
+    default:
+      break;  // mode 1 has no item: both stay as the form made them
+  }
+}
+
+void TPetrelMain::closeEvent(QCloseEvent* event) {
+  if (!closing_) {
+    closing_ = true;
+    FormClose();
+  }
+  event->accept();
+  // Closing the main window ends the player, whatever else is open.
+  QApplication::quit();
+}
+
+void TPetrelMain::FormClose() {
+  // The playlist first, then the settings.
+  Step("save playlist", [this] { SavePlaylistNow(); });
+  Step("save settings", [this] {
+    PlayerSettings s = ctx_.Settings;
+    s.Volume = sldr_volume->Position();
+    s.DBGain = pmm_gain->isChecked();
+    WriteCloseSettings(s);
+  });
+}
+
+void TPetrelMain::FormDestroy() {
+  delete desktopToolbar_.data();
+  delete desktopLyrics_.data();
+  // 1: the cache file of a streamed track (the partial temporary file stays).
+  ctx_.CacheStream.reset();
+  // 2: the engine stops and joins its threads.
+  engine_.reset();
+  // 3: the plug-ins are told and unloaded.
+  plugins_.reset();
+  // 4: the lyric component.
+  lrcDown_.reset();
+  // 5: the skin.
+  skin_.reset();
+}
+
+void TPetrelMain::NotifyPlugins(int message) {
+  const int current = model_->CurrentItem();
+  if (!plugins_ || current < 0 || current >= model_->Count()) return;
+  const TDDPlaylistItem& e = model_->Items()[current];
+  const QByteArray file = e.FileName.toUtf8();
+  const QByteArray title = e.Title.toUtf8();
+  const QByteArray artist = e.Artist.toUtf8();
+  VireoTrackRecord record{};
+  record.file_name = file.constData();
+  record.length_days = engine_ ? engine_->GetLength() / 86400000.0 : 0.0;
+  record.title = title.constData();
+  record.title_bytes = int32_t(title.size());
+  record.artist = artist.constData();
+  record.artist_bytes = int32_t(artist.size());
+  plugins_->Broadcast(message, reinterpret_cast<intptr_t>(&record), 0);
+}
+
+void TPetrelMain::SavePlaylistNow() {
+  SavePlaylist(*model_, ctx_.Settings.PlaylistPath, [this](bool) { UpdateEmptyPanel(); });
+}
+
+}  // namespace vireo

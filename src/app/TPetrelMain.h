@@ -1,0 +1,253 @@
+#pragma once
+
+#include <QAction>
+#include <QActionGroup>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+
+#include "app/CommandLine.h"
+#include "app/ForwardedBatch.h"
+#include "app/PlayerContext.h"
+#include "ddvcl/TDDFormEx.h"
+
+namespace vireo {
+
+class ILrcDown;
+class TAudioEngine;
+class TDDButton;
+class TDDCheckedButton;
+class TDDLinkLabel;
+class TDDPlaylist;
+class TDDPlaylistModel;
+class TDDSkin;
+class TDDSliderBlendEx;
+class TDDTrayIcon;
+class TDDVIS;
+class TDDWindow;
+class TPetrelLrc;
+class TUSGeneralPurpose;
+class TScrollText;
+
+// The player's main window and the owner of everything shared: the engine, the skin, the lyric
+// component, the other windows and the process-wide values. Its creation builds the player in
+// the documented steps, each guarded so that a failing step does not keep the later ones from
+// running; closing saves the playlist, then the settings.
+//
+// The class is split by concern over several files:
+//   TPetrelMain.cpp          composition, creation, closing, destruction, moving and resizing
+//   TPetrelMainPlayback.cpp  playback sequencing: user commands, engine events, play modes, cache
+//   TPetrelMainCommands.cpp  the menus and the commands of the buttons and menus
+//   TPetrelMainHandoff.cpp   what other starts and other programs hand over, local files, links
+//
+// UI thread only.
+class TPetrelMain : public TDDFormEx {
+  Q_OBJECT
+
+ public:
+  // The window-message numbers other programs send over the instance socket.
+  static constexpr int WM_INFOUPDATE = 1806;
+  static constexpr int WM_CMDPLAY = 1807;
+
+  // rawCommandLine: the command line as the first start saw it (see FirstStartCommandLine).
+  explicit TPetrelMain(QStringList arguments, QWidget* parent = nullptr);
+  ~TPetrelMain() override;
+
+  // --- published to the other windows ---
+  PlayerContext& Context() { return ctx_; }
+  TAudioEngine* Engine() const { return engine_.get(); }
+  TDDPlaylistModel* Playlist() const { return model_; }
+  TDDSkin* Skin() const { return skin_.get(); }
+  std::shared_ptr<ILrcDown> LrcDown() const { return lrcDown_; }
+  TPetrelLrc* LyricWindow() const;
+  // Checks or unchecks the lyrics button and its menu item (the lyric windows do on closing).
+  void SetLyricsChecked(bool checked);
+  void SetLibraryChecked(bool checked);
+
+  // --- Part of the start-up, handoff and remote control ---
+  // Runs the creation steps; separate from the constructor so that a failure in one step can
+  // never leave a half-made object.
+  void FormCreate();
+  // 1807 and 1806 as another program sends them; the result integer is the answer.
+  int WMCMDPLAY(int wparam, int lparam);
+  void WMINFOUPDATE(int wparam);
+  // What other starts forwarded: the arguments of one start are joined and opened as one text
+  // (a path split at blanks comes back whole); of several starts that came together (files
+  // opened at once from the file manager) every file is added and the first one plays.
+  void HandleForwardedBatch(const ForwardedBatch& batch);
+  // What one command-line text asks for (see app/CommandLine.h).
+  void RunAction(const CommandAction& action);
+  // A second start without arguments: restore and raise.
+  void Activate();
+  void AddLinkList(const QString& text);
+  void AddRemoteList(const QByteArray& xml);
+  // A local file is added (and played unless play is false); a link goes to AddLibraryLink.
+  void OpenCommandItem(const QString& text, bool play = true);
+  // The library window's search; kept until the library window is there.
+  void SearchFromLink(const QString& link);
+  // Appends an entry for a local file: at once with its file title, tags filled in by a worker.
+  int AddLocalEntry(const QString& path);
+  // Decodes a library link, appends its network entry and plays it for "PL". False when the
+  // text is no library link.
+  bool AddLibraryLink(const QString& link);
+
+  // --- playback (Part of the sequencing; public so the lyric windows and tests can drive it) ---
+  void btn_playClick();
+  void btn_nextClick();
+  void btn_previousClick();
+  void btn_soundClick();
+  void btn_lrcClick();
+  void btn_shareClick();
+  void ApplyEqPreset(int id);
+  void SavePlaylistNow();
+  // Tells the plug-ins about the current entry (108 started, 109 ended); nothing without one.
+  void NotifyPlugins(int message);
+  TUSGeneralPurpose* Plugins() const { return plugins_.get(); }
+
+ Q_SIGNALS:
+  // A track started or resumed (state 1002) / ended or was skipped after an error: the plug-ins,
+  // the desktop and the tray listen.
+  void TrackStarted();
+  void TrackEnded();
+  // Every third progress tick while the lyrics are shown: the current lyric line (". . ." for a
+  // blank one), for the desktop lyrics.
+  void LyricLine(const QString& line);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  // creation
+  void CreateComponents();
+  void CreateMenus();
+  void PlaceWindows();
+  void ConnectLyricWindows();
+  void RegisterSkinTables();
+  void CreateEngine();
+  void FirstStartCommandLine();
+  void ShowPlayMode();
+  void FormClose();
+  void FormDestroy();
+  void UpdateEmptyPanel();
+  QAction* AddItem(QMenu* menu, const QString& caption, void (TPetrelMain::*slot)());
+  void PopupBelow(QMenu* menu, QWidget* button);
+
+  // playback
+  void plst_listItemDblClick();
+  void sldr_musicMouseDown();
+  void sldr_musicMouseUp();
+  void sldr_volumeMouseUp();
+  void pmm_gainClick();
+  void pmmode_noneClick(int tag);
+  void EngineStateChanged(int state);
+  void EngineEnded();
+  void EngineProgress(int state, int lengthMs, int positionMs, const float* fft,
+                      const uint32_t* wave);
+  void EngineDownload(const char* buffer, int length);
+  void EngineError(int code, int detail);
+  void tmr_lanerrTimer();
+  void AdvanceAfterTrack();
+  void AfterTrackEnded();
+  void StartLyricLookup();
+  void LyricLookupDone(const QString& text);
+  void SendPlayReport();
+  void ChooseCacheNames();
+  void PlayCurrent();
+
+  // commands
+  void lbl_openClick();
+  void pmdel_delselectClick();
+  void pmdel_clearlistClick();
+  void pmlist_rndClick();
+  void pmlist_nameClick();
+  void pmlist_timerClick();
+  void pmf_rndmusicClick();
+  void RandomListAnswered(const QByteArray& answer);
+  void mSkinClick(QAction* item);
+  void mEQClick(QAction* item);
+  void pmm_opensClick();
+  void pmm_sdownClick();
+  void pmm_lrcClick();
+  void pmm_setdownClick();
+  void pmm_aboutClick();
+  void ChooseFolder(bool songs);
+  bool Confirm(const QString& text);
+  void LoadSkinNow();
+  void EmptyLyricView();
+
+  PlayerContext ctx_;
+  QStringList arguments_;
+
+  std::unique_ptr<TAudioEngine> engine_;
+  std::unique_ptr<TDDSkin> skin_;
+  std::unique_ptr<TUSGeneralPurpose> plugins_;
+  std::shared_ptr<ILrcDown> lrcDown_;
+  TDDPlaylistModel* model_ = nullptr;
+
+ public:
+  // Components, named as the skin and the handlers know them.
+  TDDWindow* DDWindow1 = nullptr;
+  QLabel* lbl_time = nullptr;
+  QLabel* lbl_stack = nullptr;
+  QLabel* lbl_mode = nullptr;
+  TScrollText* lbl_title = nullptr;
+  TDDVIS* dvs_1 = nullptr;
+  TDDCheckedButton* btn_play = nullptr;
+  TDDCheckedButton* btn_sound = nullptr;
+  TDDCheckedButton* btn_share = nullptr;
+  TDDCheckedButton* btn_lrc = nullptr;
+  TDDButton* btn_previous = nullptr;
+  TDDButton* btn_next = nullptr;
+  TDDButton* btn_menu = nullptr;
+  TDDButton* btn_min = nullptr;
+  TDDButton* btn_close = nullptr;
+  TDDButton* btn_rndlist = nullptr;
+  TDDButton* btn_addfile = nullptr;
+  TDDButton* btn_del = nullptr;
+  TDDButton* btn_listm = nullptr;
+  TDDButton* btn_mode = nullptr;
+  TDDSliderBlendEx* sldr_music = nullptr;
+  TDDSliderBlendEx* sldr_volume = nullptr;
+  TDDPlaylist* plst_list = nullptr;
+  QWidget* pnl_1 = nullptr;
+  TDDLinkLabel* lbl_open = nullptr;
+  TDDLinkLabel* lbl_rnd = nullptr;
+  TDDTrayIcon* trycn_main = nullptr;
+  QMenu* pm_main = nullptr;
+  QMenu* pmdel = nullptr;
+  QMenu* pmlist = nullptr;
+  QMenu* pmmode = nullptr;
+  QMenu* pmm_skin = nullptr;
+  QMenu* pmm_eq = nullptr;
+  QAction* pmv_share = nullptr;
+  QAction* pmv_lrc = nullptr;
+  QAction* pmm_gain = nullptr;
+  QAction* pmmode_none = nullptr;
+  QAction* pmmode_rp = nullptr;
+  QAction* pmmode_orp = nullptr;
+  QTimer tmr_lanerr;
+
+ private:
+  QPointer<TPetrelLrc> lrcWindow_;
+  // The desktop lyrics and their toolbar, when this build has them.
+  QPointer<QWidget> desktopLyrics_;
+  QPointer<QWidget> desktopToolbar_;
+  QString openFilter_;
+  // Fields of the main window, in their order.
+  bool lyricLookupRunning_ = false;  // LyricThread: one lookup at a time
+  bool showLibraryOnline_ = true;
+  int tickCount_ = 0;
+  bool seekDragging_ = false;
+  bool closing_ = false;
+  bool randomListPending_ = false;
+  QString pendingSearch_;
+};
+
+}  // namespace vireo

@@ -1,0 +1,315 @@
+// The menus and what the buttons, link labels and menu items do besides playback control.
+#include <QActionGroup>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPointer>
+#include <QUrl>
+
+#include "app/TPetrelLrc.h"
+#include "app/TPetrelMain.h"
+#include "app/TfrmAbout.h"
+#include "audio/AudioCodes.h"
+#include "audio/TAudioEngine.h"
+#include "ddvcl/TDDCheckedButton.h"
+#include "ddvcl/TDDLrcShow.h"
+#include "net/HttpClient.h"
+#include "net/RequestThreads.h"
+#include "net/ServiceHost.h"
+#include "ddvcl/TDDPlaylist.h"
+#include "playlist/TDDPlaylistModel.h"
+#include "skin/TDDSkin.h"
+
+namespace vireo {
+
+void TPetrelMain::CreateMenus() {
+  pm_main = new QMenu(this);
+  pm_main->setObjectName(QStringLiteral("pm_main"));
+  AddItem(pm_main, QStringLiteral("关于维雀..."), &TPetrelMain::pmm_aboutClick);
+  pm_main->addSeparator();
+  AddItem(pm_main, QStringLiteral("打开本地歌曲"), &TPetrelMain::lbl_openClick);
+  pm_main->addSeparator();
+  QMenu* n1 = pm_main->addMenu(QStringLiteral("文件"));
+  n1->menuAction()->setVisible(false);
+  AddItem(n1, QStringLiteral("随便听听"), &TPetrelMain::pmf_rndmusicClick);
+  n1->addAction(QStringLiteral("随身播放列表"))->setVisible(false);
+  QMenu* n2 = pm_main->addMenu(QStringLiteral("播放"));
+  AddItem(n2, QStringLiteral("播放/暂停"), &TPetrelMain::btn_playClick);
+  n2->addSeparator();
+  AddItem(n2, QStringLiteral("上一首"), &TPetrelMain::btn_previousClick);
+  AddItem(n2, QStringLiteral("下一首"), &TPetrelMain::btn_nextClick);
+  QMenu* n7 = pm_main->addMenu(QStringLiteral("查看"));
+  pmv_share = AddItem(n7, QStringLiteral("乐库"), &TPetrelMain::btn_shareClick);
+  pmv_share->setCheckable(true);
+  pmv_lrc = AddItem(n7, QStringLiteral("歌词"), &TPetrelMain::btn_lrcClick);
+  pmv_lrc->setCheckable(true);
+  pmm_skin = pm_main->addMenu(QStringLiteral("皮肤"));
+  pm_main->addSeparator();
+  pmm_gain = AddItem(pm_main, QStringLiteral("音量均衡"), &TPetrelMain::pmm_gainClick);
+  pmm_gain->setCheckable(true);
+  pmm_eq = pm_main->addMenu(QStringLiteral("均衡器"));
+  QMenu* n10 = pm_main->addMenu(QStringLiteral("设置"));
+  QMenu* music = n10->addMenu(QStringLiteral("歌曲"));
+  AddItem(music, QStringLiteral("打开歌曲缓存目录"), &TPetrelMain::pmm_opensClick);
+  AddItem(music, QStringLiteral("设置歌曲缓存目录"), &TPetrelMain::pmm_sdownClick);
+  QMenu* n11 = n10->addMenu(QStringLiteral("歌词"));
+  AddItem(n11, QStringLiteral("打开歌词存放目录"), &TPetrelMain::pmm_lrcClick);
+  AddItem(n11, QStringLiteral("设置歌词存放目录"), &TPetrelMain::pmm_setdownClick);
+  n10->addMenu(QStringLiteral("插件"))->menuAction()->setVisible(false);
+  pm_main->addSeparator();
+  AddItem(pm_main, QStringLiteral("退出"), nullptr);
+  connect(pm_main->actions().last(), &QAction::triggered, this, [this] { close(); });
+
+  pmdel = new QMenu(this);
+  AddItem(pmdel, QStringLiteral("删除选择文件"), &TPetrelMain::pmdel_delselectClick);
+  pmdel->addSeparator();
+  AddItem(pmdel, QStringLiteral("清空播放列表"), &TPetrelMain::pmdel_clearlistClick);
+
+  pmlist = new QMenu(this);
+  AddItem(pmlist, QStringLiteral("随机排列"), &TPetrelMain::pmlist_rndClick);
+  AddItem(pmlist, QStringLiteral("按名称排列"), &TPetrelMain::pmlist_nameClick);
+  AddItem(pmlist, QStringLiteral("按时间排列"), &TPetrelMain::pmlist_timerClick);
+
+  pmmode = new QMenu(this);
+  auto* modes = new QActionGroup(pmmode);
+  auto mode = [&](const QString& caption, int tag) {
+    QAction* a = pmmode->addAction(caption);
+    a->setCheckable(true);
+    a->setData(tag);
+    modes->addAction(a);
+    connect(a, &QAction::triggered, this, [this, tag] { pmmode_noneClick(tag); });
+    return a;
+  };
+  pmmode_none = mode(QStringLiteral("顺序播放"), 1);
+  pmmode_rp = mode(QStringLiteral("循环播放"), 2);
+  pmmode_orp = mode(QStringLiteral("单曲循环"), 3);
+  pmmode_none->setChecked(true);
+}
+
+bool TPetrelMain::Confirm(const QString& text) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("提示"), text,
+                  QMessageBox::Ok | QMessageBox::Cancel, this);
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  return box.exec() == QMessageBox::Ok;
+}
+
+void TPetrelMain::lbl_openClick() {
+  const int before = model_->Count();
+  const QStringList files = QFileDialog::getOpenFileNames(this, QString(), QString(), openFilter_);
+  if (files.isEmpty()) return;
+  {
+    TDDPlaylistItems::Update update(model_->Items());
+    for (const QString& f : files) AddLocalEntry(f);
+  }
+  SavePlaylistNow();
+  UpdateEmptyPanel();
+  if (before == 0 && engine_) {
+    plst_list->SetCurrentItem(0);
+    engine_->Stop();
+    PlayCurrent();
+  }
+}
+
+void TPetrelMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TPetrelMain::dropEvent(QDropEvent* event) {
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.append(url.toLocalFile());
+  event->acceptProposedAction();
+  // A dropped folder stands for the audio files inside it, in name order, sub-folders included.
+  QStringList files;
+  for (const QString& p : paths) {
+    const QFileInfo info(p);
+    if (info.isDir()) {
+      QStringList queue{p};
+      while (!queue.isEmpty()) {
+        QDir d(queue.takeFirst());
+        for (const QFileInfo& fi :
+             d.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+          if (fi.isDir())
+            queue.append(fi.filePath());
+          else
+            files.append(fi.filePath());
+        }
+      }
+    } else {
+      files.append(p);
+    }
+  }
+  {
+    TDDPlaylistItems::Update update(model_->Items());
+    for (const QString& raw : files) {
+      const QString name = raw.left(255).trimmed();
+      const QString ext = QFileInfo(name).suffix().toLower();
+      // The extension, dot included, anywhere in the dialog's filter text.
+      if (!ext.isEmpty() && openFilter_.toLower().contains(QLatin1Char('.') + ext))
+        AddLocalEntry(name);
+    }
+  }
+  pnl_1->hide();
+  plst_list->show();
+}
+
+void TPetrelMain::EmptyLyricView() {
+  if (!lrcWindow_) return;
+  lrcWindow_->lrcshw_min->SetLrc(QString());
+  lrcWindow_->lrcshw_min->update();
+}
+
+void TPetrelMain::pmdel_delselectClick() {
+  if (!Confirm(QStringLiteral("确定要删除当前选择的歌曲吗？"))) return;
+  if (model_->SelectedIndex() == model_->CurrentItem() && engine_) {
+    engine_->Stop();
+    EmptyLyricView();
+  }
+  model_->DeleteSelected(true);
+  SavePlaylistNow();
+}
+
+void TPetrelMain::pmdel_clearlistClick() {
+  if (!Confirm(QStringLiteral("确定要清空播放列表吗？"))) return;
+  if (engine_) engine_->Stop();
+  EmptyLyricView();
+  model_->SelectAll();
+  model_->DeleteSelected(true);
+  SavePlaylistNow();
+}
+
+void TPetrelMain::pmlist_rndClick() {
+  model_->Items().Sort(TDDPlaylistItems::Random);
+}
+void TPetrelMain::pmlist_nameClick() {
+  model_->Items().Sort(TDDPlaylistItems::ByCaption);
+}
+void TPetrelMain::pmlist_timerClick() {
+  model_->Items().Sort(TDDPlaylistItems::ByLength);
+}
+
+void TPetrelMain::pmf_rndmusicClick() {
+  // The request runs on a worker; the steps after it continue when it answers, so the window
+  // never waits on the network. A second click while one is out is ignored.
+  if (randomListPending_) return;
+  const QByteArray url = ServiceHost::Url("/mpost/rndmusic.asp");
+  randomListPending_ = true;
+  QPointer<TPetrelMain> self(this);
+  RequestThreads::Gets().Start([self, url] {
+    const QByteArray answer = url.isEmpty() ? QByteArray() : HttpGet(url);
+    QMetaObject::invokeMethod(
+        qApp,
+        [self, answer] {
+          if (self) self->RandomListAnswered(answer);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void TPetrelMain::RandomListAnswered(const QByteArray& answer) {
+  randomListPending_ = false;
+  const int n = model_->Count();
+  AddRemoteList(answer);
+  if (!engine_) return;
+  if (engine_->State() == AudioState::Connecting) {
+    plst_list->SetCurrentItem(ctx_.LoadingIndex);
+    return;
+  }
+  engine_->Stop();
+  if (model_->Count() > n) {
+    plst_list->SetCurrentItem(n);
+    PlayCurrent();
+  }
+  UpdateEmptyPanel();
+}
+
+void TPetrelMain::btn_shareClick() {
+  // The library window comes with the online music; until then the button only keeps its look.
+  SetLibraryChecked(false);
+}
+
+void TPetrelMain::btn_lrcClick() {
+  QWidget* target = nullptr;
+  if (ctx_.LyricMode == 0) {
+    target = desktopLyrics_;
+    if (desktopToolbar_ && desktopToolbar_->isVisible()) desktopToolbar_->close();
+  } else {
+    target = lrcWindow_;
+  }
+  if (!target) {
+    SetLyricsChecked(false);
+    return;
+  }
+  target->setVisible(!target->isVisible());
+  SetLyricsChecked(target->isVisible());
+}
+
+void TPetrelMain::LoadSkinNow() {
+  ctx_.Settings.SkinDir = skin_->SkinDir(ctx_.Settings.SkinName);
+  skin_->LoadSkin(ctx_.Settings.SkinDir + QStringLiteral("skin.xml"));
+  UpdateEmptyPanel();
+}
+
+void TPetrelMain::mSkinClick(QAction* item) {
+  item->setChecked(true);
+  showMinimized();
+  ctx_.Settings.SkinName = TDDSkin::SkinNameOf(item);
+  LoadSkinNow();
+  update();
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void TPetrelMain::mEQClick(QAction* item) {
+  item->setChecked(true);
+  ApplyEqPreset(TDDSkin::PresetIdOf(item));
+}
+
+void TPetrelMain::pmm_opensClick() {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(ctx_.Settings.MusicDir));
+}
+
+void TPetrelMain::pmm_lrcClick() {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(ctx_.Settings.LrcDir));
+}
+
+void TPetrelMain::pmm_sdownClick() {
+  ChooseFolder(true);
+}
+void TPetrelMain::pmm_setdownClick() {
+  ChooseFolder(false);
+}
+
+void TPetrelMain::ChooseFolder(bool songs) {
+  QString& folder = songs ? ctx_.Settings.MusicDir : ctx_.Settings.LrcDir;
+  if (folder.isEmpty())
+    folder = ctx_.Settings.DataDir + (songs ? QStringLiteral("music") : QStringLiteral("lrc"));
+  if (QFileInfo(folder).isDir()) {
+    const QString picked = QFileDialog::getExistingDirectory(
+        this, songs ? QStringLiteral("选择歌曲缓存目录") : QStringLiteral("选择歌词存放目录"),
+        folder);
+    if (!picked.isEmpty()) {
+      folder = picked;
+      while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    }
+  }
+  // Stored at once, also when the user cancelled.
+  if (songs)
+    WriteMusicDir(ctx_.Settings.DataDir, folder);
+  else
+    WriteLrcDir(ctx_.Settings.DataDir, folder);
+}
+
+void TPetrelMain::pmm_aboutClick() {
+  TfrmAbout about(this);
+  about.exec();
+}
+
+}  // namespace vireo

@@ -1,0 +1,333 @@
+// Playback sequencing: the user's playback commands, the engine's five events, the play modes,
+// the lyric lookup of each track, the play report and the song cache.
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include "app/TPetrelLrc.h"
+#include "app/TPetrelMain.h"
+#include "audio/AudioCodes.h"
+#include "audio/SharedValues.h"
+#include "audio/TAudioEngine.h"
+#include "base/TextUtil.h"
+#include "base/UrlCodec.h"
+#include "ddvcl/TDDCheckedButton.h"
+#include "ddvcl/TDDLrcShow.h"
+#include "ddvcl/TDDSliderBlendEx.h"
+#include "ddvcl/TDDVIS.h"
+#include "ddvcl/TScrollText.h"
+#include "lyrics/LyricFolder.h"
+#include "lyrics/TLrcTextThread.h"
+#include "net/ServiceHost.h"
+#include "net/TPostThr.h"
+#include "playlist/DateTimeFormat.h"
+#include "ddvcl/TDDPlaylist.h"
+#include "playlist/TDDPlaylistModel.h"
+#include "store/EqPresets.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcMain)
+
+namespace vireo {
+
+namespace {
+
+constexpr double kMsPerDay = 86400000.0;
+
+// "nn:ss" of a time in milliseconds taken as a time of day: the hours are dropped.
+QString MinutesSeconds(int ms) {
+  return FormatDateTime(QStringLiteral("nn:ss"), double(ms) / kMsPerDay);
+}
+
+}  // namespace
+
+void TPetrelMain::PlayCurrent() {
+  const int current = model_->CurrentItem();
+  if (current < 0 || current >= model_->Count()) return;
+  engine_->Play(model_->Items()[current].FileName);
+}
+
+void TPetrelMain::btn_playClick() {
+  if (!engine_ || model_->Count() == 0) return;
+  switch (engine_->State()) {
+    case AudioState::Stopped:
+    case AudioState::Ended:
+      if (model_->CurrentItem() < 0) plst_list->SetCurrentItem(0);
+      PlayCurrent();
+      break;
+    case AudioState::Playing:
+      engine_->Pause();
+      break;
+    case AudioState::Paused:
+      engine_->Resume();
+      break;
+    default:
+      break;  // connecting or failed: nothing
+  }
+}
+
+void TPetrelMain::btn_nextClick() {
+  if (!engine_ || model_->Count() == 0) return;
+  int next = model_->CurrentItem() + 1;
+  if (next >= model_->Count()) next = 0;
+  plst_list->SetCurrentItem(next);
+  engine_->Stop();
+  btn_playClick();
+}
+
+void TPetrelMain::btn_previousClick() {
+  if (!engine_ || model_->Count() == 0) return;
+  const int previous = model_->CurrentItem() - 1;
+  // From the first entry no entry is current any more and the track plays on.
+  plst_list->SetCurrentItem(previous);
+  if (previous >= 0) {
+    engine_->Stop();
+    btn_playClick();
+  }
+}
+
+void TPetrelMain::plst_listItemDblClick() {
+  if (!engine_) return;
+  if (engine_->State() == AudioState::Connecting) {
+    // The stream being connected stays the current entry.
+    plst_list->SetCurrentItem(ctx_.LoadingIndex);
+    return;
+  }
+  engine_->Stop();
+  PlayCurrent();
+}
+
+void TPetrelMain::sldr_musicMouseDown() {
+  seekDragging_ = true;
+}
+
+void TPetrelMain::sldr_musicMouseUp() {
+  if (engine_) engine_->SetPosition(sldr_music->Position() * 1000);
+  seekDragging_ = false;
+}
+
+void TPetrelMain::sldr_volumeMouseUp() {
+  if (engine_) engine_->SetVolume(float(sldr_volume->Position()));
+}
+
+void TPetrelMain::btn_soundClick() {
+  btn_sound->SetChecked(!btn_sound->Checked());
+  if (btn_sound->Checked()) {
+    if (engine_) engine_->SetVolume(0);
+    sldr_volume->setEnabled(false);
+  } else {
+    if (engine_) engine_->SetVolume(float(sldr_volume->Position()));
+    sldr_volume->setEnabled(true);
+  }
+}
+
+void TPetrelMain::pmm_gainClick() {
+  // The action toggled its own check mark; the engine acts from the next track on.
+  if (engine_) engine_->SetDBGain(pmm_gain->isChecked());
+}
+
+void TPetrelMain::pmmode_noneClick(int tag) {
+  quint8& mode = ctx_.Settings.PlayMode;
+  if (mode != 0 && tag == 1) {
+    mode = 0;
+    lbl_mode->setText(QStringLiteral("顺序播放"));
+  } else if (mode != 2 && tag == 2) {
+    mode = 2;
+    lbl_mode->setText(QStringLiteral("循环播放"));
+  } else if (mode != 3 && tag == 3) {
+    mode = 3;
+    lbl_mode->setText(QStringLiteral("单曲循环"));
+  }
+}
+
+void TPetrelMain::ApplyEqPreset(int id) {
+  ctx_.Settings.EqPresetId = id;
+  const auto gains =
+      EqPresets::Lookup(ctx_.Settings.AppDir + QStringLiteral("effect.dat"), id);
+  if (gains && engine_) engine_->SetEQ(*gains);
+}
+
+void TPetrelMain::EngineStateChanged(int state) {
+  const int current = model_->CurrentItem();
+  const bool hasEntry = current >= 0 && current < model_->Count();
+  switch (state) {
+    case AudioState::Playing: {
+      ApplyEqPreset(ctx_.Settings.EqPresetId);
+      const int lengthMs = engine_->GetLength();
+      if (hasEntry) lbl_title->SetScrollingText(model_->Items()[current].Caption);
+      sldr_music->SetMax(lengthMs / 1000);
+      lbl_stack->setText(QStringLiteral("播放中"));
+      if (hasEntry) {
+        TDDPlaylistItem& e = model_->Items()[current];
+        e.LongTime = double(lengthMs) / kMsPerDay;
+        e.StrLength = FormatDateTime(model_->TimeFormat(), e.LongTime);
+        model_->ItemChanged(current);
+      }
+      if (lrcWindow_) lrcWindow_->lrcshw_min->SetLengthTime(lengthMs);
+      Q_EMIT TrackStarted();
+      if (hasEntry && !lyricLookupRunning_) StartLyricLookup();
+      if (hasEntry && model_->Items()[current].ISURL) SendPlayReport();
+      break;
+    }
+    case AudioState::Paused:
+      lbl_stack->setText(QStringLiteral("暂停"));
+      break;
+    case AudioState::Connecting:
+      lbl_stack->setText(QStringLiteral("Loading..."));
+      ctx_.LoadingIndex = current;
+      if (hasEntry) ChooseCacheNames();
+      break;
+    default:
+      break;
+  }
+  btn_play->SetChecked(state == AudioState::Playing);
+}
+
+void TPetrelMain::ChooseCacheNames() {
+  const QString dir = ctx_.Settings.MusicDir.endsWith(QLatin1Char('/'))
+                          ? ctx_.Settings.MusicDir
+                          : ctx_.Settings.MusicDir + QLatin1Char('/');
+  // The nine characters no file name may hold go; the name is cut to 100 bytes at a character
+  // boundary.
+  const QString name = CleanFileName(model_->Items()[model_->CurrentItem()].Caption, 100);
+  ctx_.CacheTempPath = dir + QStringLiteral("_temp._mp");
+  QString path = dir + name + QStringLiteral(".mp3");
+  if (QFileInfo::exists(path)) {
+    for (int n = 1; n <= 10000; ++n) {
+      path = dir + name + QLatin1Char('(') + QString::number(n) + QStringLiteral(").mp3");
+      if (!QFileInfo::exists(path)) break;
+    }
+  }
+  ctx_.CachePath = path;
+  // Every connect starts a fresh temporary file, so an abandoned stream's bytes never prefix
+  // the next track's.
+  ctx_.CacheStream.reset();
+}
+
+void TPetrelMain::SendPlayReport() {
+  const TDDPlaylistItem& e = model_->Items()[model_->CurrentItem()];
+  const QByteArray body = "t=" + URLEncodeText(e.Title) + "&s=" + URLEncodeText(e.Artist) +
+                          "&a=" + URLEncodeText(e.Alum) +
+                          "&b=" + QByteArray::number(engine_->Bitrate()) +
+                          "&u=" + URLEncodeText(e.FileName);
+  const QByteArray url = ServiceHost::Url("/mpost/mp3down.asp");
+  if (!url.isEmpty()) TPostThr::Create(url, body);
+}
+
+void TPetrelMain::StartLyricLookup() {
+  const TDDPlaylistItem& e = model_->Items()[model_->CurrentItem()];
+  TLrcTextThread::Track track{e.FileName, e.Title, e.Artist, QString()};
+  LrcLookupContext context;
+  context.lyricFolder = ctx_.Settings.LrcDir;
+  context.lrcDown = lrcDown_;
+  context.reportToService = ctx_.ServiceReachable;
+  QPointer<TPetrelMain> self(this);
+  context.currentEntry = [self]() {
+    LrcLookupContext::EntryNames names;
+    if (!self) return names;
+    const int current = self->model_->CurrentItem();
+    if (current < 0 || current >= self->model_->Count()) return names;
+    names.title = self->model_->Items()[current].Title;
+    names.singer = self->model_->Items()[current].Artist;
+    return names;
+  };
+  lyricLookupRunning_ = true;
+  TLrcTextThread::Start(track, context, this, [this](const TLrcTextThread::Result& result) {
+    LyricLookupDone(result.text);
+  });
+}
+
+void TPetrelMain::LyricLookupDone(const QString& text) {
+  if (lrcWindow_) {
+    lrcWindow_->lrcshw_min->SetLrc(text);
+    lrcWindow_->lrcshw_min->SetLengthTime(engine_ ? engine_->GetLength() : 0);
+  }
+  lyricLookupRunning_ = false;
+  // Saving a downloaded lyric is the lookup's own last step (it knows whether it came online).
+}
+
+void TPetrelMain::EngineProgress(int, int lengthMs, int positionMs, const float* fft,
+                                 const uint32_t*) {
+  if (!seekDragging_) sldr_music->SetPosition(positionMs / 1000);
+  lbl_time->setText(MinutesSeconds(positionMs) + QLatin1Char('/') + MinutesSeconds(lengthMs));
+  ++tickCount_;
+  if (isVisible() && fft) dvs_1->SetData(fft);
+  if (tickCount_ == 3 && btn_lrc->Checked() && lrcWindow_) {
+    TDDLrcShow* view = lrcWindow_->lrcshw_min;
+    view->SetPosTime(engine_->GetPosition());
+    QString line = view->LrcCurrText();
+    if (line.trimmed().isEmpty()) line = QStringLiteral(". . .");
+    Q_EMIT LyricLine(line);
+  }
+  if (tickCount_ >= 3) tickCount_ = 0;
+}
+
+void TPetrelMain::AdvanceAfterTrack() {
+  switch (ctx_.Settings.PlayMode) {
+    case 0:
+      if (model_->CurrentItem() < model_->Count() - 1) btn_nextClick();
+      break;
+    case 2:
+      btn_nextClick();
+      break;
+    case 3:
+      btn_playClick();
+      break;
+    default:
+      break;
+  }
+}
+
+void TPetrelMain::AfterTrackEnded() {
+  AdvanceAfterTrack();
+  if (lrcWindow_) {
+    lrcWindow_->lrcshw_min->SetLrc(QString());
+    lrcWindow_->lrcshw_min->SetLengthTime(0);
+  }
+  Q_EMIT TrackEnded();
+}
+
+void TPetrelMain::EngineEnded() {
+  AfterTrackEnded();
+}
+
+void TPetrelMain::EngineError(int, int detail) {
+  if (detail != 0) tmr_lanerr.start();
+}
+
+void TPetrelMain::tmr_lanerrTimer() {
+  tmr_lanerr.stop();
+  AfterTrackEnded();
+}
+
+void TPetrelMain::EngineDownload(const char* buffer, int length) {
+  try {
+    if (!ctx_.CacheStream) {
+      if (!buffer) return;  // the end of a download that never wrote a byte here
+      auto file = std::make_unique<QFile>(ctx_.CacheTempPath);
+      if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+      ctx_.CacheStream = std::move(file);
+      DownloadWritten = 0;
+    }
+    if (buffer) {
+      ctx_.CacheStream->write(buffer, length);
+      DownloadWritten += uint32_t(length);
+      return;
+    }
+    ctx_.CacheStream->close();
+    ctx_.CacheStream.reset();
+    if (DownloadWritten.load() < DownloadTotal.load()) return;  // incomplete: the file stays
+    QFile::copy(ctx_.CacheTempPath, ctx_.CachePath);
+    QFile::remove(ctx_.CacheTempPath);
+    const int index = model_->CurrentItem();
+    if (index >= 0 && index < model_->Count()) {
+      model_->Items()[index].FileName = ctx_.CachePath;
+      model_->Items()[index].ISURL = false;
+      model_->ItemChanged(index);
+    }
+  } catch (...) {
+    qCInfo(lcMain, "song cache: could not keep the downloaded track");
+  }
+}
+
+}  // namespace vireo

@@ -1,0 +1,53 @@
+#include "app/TfrmAbout.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include "app/AppIcon.h"
+#include "ddvcl/TDDLinkLabel.h"
+#include "net/ServiceHost.h"
+
+namespace vireo {
+
+QString TfrmAbout::VersionText() {
+  QStringList parts = QString::fromLatin1(VIREO_VERSION).split(QLatin1Char('.'));
+  while (parts.size() < 4) parts.append(QStringLiteral("0"));
+  return QStringLiteral("版本 v") + parts.mid(0, 4).join(QLatin1Char('.'));
+}
+
+TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("关于 维雀"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(313, 132);
+  QFont f(QStringLiteral("WenQuanYi Micro Hei"));
+  f.setPixelSize(12);
+  setFont(f);
+
+  auto* logo = new QLabel(this);
+  logo->setGeometry(16, 16, 64, 64);
+  logo->setPixmap(AppIcon::Pixmap(64));
+
+  auto* title = new QLabel(QStringLiteral("维雀 Vireo"), this);
+  QFont tf = font();
+  tf.setPixelSize(16);
+  tf.setBold(true);
+  title->setFont(tf);
+  title->setGeometry(96, 14, 200, 22);
+  auto* Label3 = new QLabel(VersionText(), this);
+  Label3->setObjectName(QStringLiteral("Label3"));
+  Label3->setGeometry(96, 40, 200, 18);
+  auto* link = new TDDLinkLabel(this);
+  link->setText(QStringLiteral("维雀 分享音乐 分享快乐"));
+  const QByteArray home = ServiceHost::Url("/");
+  link->SetURL(QString::fromLatin1(home));
+  link->setGeometry(96, 62, 200, 18);
+  link->setEnabled(!home.isEmpty());
+  auto* Button1 = new QPushButton(QStringLiteral("确定(&O)"), this);
+  Button1->setGeometry(218, 96, 80, 26);
+  Button1->setDefault(true);
+  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+}  // namespace vireo

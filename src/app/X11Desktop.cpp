@@ -1,0 +1,97 @@
+#include "app/X11Desktop.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+#include <QtMath>
+#include <cmath>
+#include <vector>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+
+
+namespace vireo {
+
+namespace {
+Display* XDisplay() {
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  return x11 ? x11->display() : nullptr;
+}
+}  // namespace
+
+bool X11Desktop::Available() {
+  return XDisplay() != nullptr;
+}
+
+bool X11Desktop::CompositorRunning() {
+  Display* dpy = XDisplay();
+  if (!dpy) return false;
+  const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
+  const Atom atom = XInternAtom(dpy, name.constData(), False);
+  return XGetSelectionOwner(dpy, atom) != None;
+}
+
+bool X11Desktop::SetInputShape(QWidget* window, const QRegion& region) {
+  Display* dpy = XDisplay();
+  if (!dpy || !window || !window->windowHandle()) return false;
+  const qreal dpr = window->devicePixelRatioF();
+  std::vector<XRectangle> rects;
+  rects.reserve(size_t(region.rectCount()));
+  for (const QRect& r : region) {
+    const QRect d(QPoint(qFloor(r.left() * dpr), qFloor(r.top() * dpr)),
+                  QPoint(qCeil((r.right() + 1) * dpr) - 1, qCeil((r.bottom() + 1) * dpr) - 1));
+    rects.push_back({short(d.x()), short(d.y()), ushort(d.width()), ushort(d.height())});
+  }
+  XShapeCombineRectangles(dpy, Window(window->winId()), ShapeInput, 0, 0, rects.data(),
+                          int(rects.size()), ShapeSet, Unsorted);
+  XFlush(dpy);
+  return true;
+}
+
+namespace {
+void ApplyClassHint(QWidget* window, const QString& className);
+
+// Qt makes a new native window when some flags change or a hidden tool window is shown again;
+// the hint goes onto every native window the widget gets.
+class ClassHintKeeper : public QObject {
+ public:
+  ClassHintKeeper(QWidget* window, QString className)
+      : QObject(window), window_(window), className_(std::move(className)) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::WinIdChange || e->type() == QEvent::Show)
+      ApplyClassHint(window_, className_);
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+  QString className_;
+};
+}  // namespace
+
+void X11Desktop::SetWindowClass(QWidget* window, const QString& className) {
+  if (!window || !XDisplay()) return;
+  window->installEventFilter(new ClassHintKeeper(window, className));
+  ApplyClassHint(window, className);
+}
+
+namespace {
+void ApplyClassHint(QWidget* window, const QString& className) {
+  Display* dpy = XDisplay();
+  if (!dpy || !window) return;
+  QByteArray name("vireo");
+  QByteArray cls = className.toUtf8();
+  XClassHint hint;
+  hint.res_name = name.data();
+  hint.res_class = cls.data();
+  XSetClassHint(dpy, Window(window->winId()), &hint);
+  XFlush(dpy);
+}
+
+}  // namespace
+
+}  // namespace vireo

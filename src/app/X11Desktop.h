@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QRegion>
+
+class QWidget;
+
+namespace vireo {
+
+// What the desktop lyrics ask of the X server beyond Qt: whether a compositing manager runs
+// (translucent windows show the desktop through them only then) and an input shape, so that only
+// the glyphs take the mouse and a press anywhere else reaches the window below. Without an X11
+// connection (other platforms, tests on the offscreen platform) nothing is composited and input
+// shapes are not applied.
+class X11Desktop {
+ public:
+  static bool Available();
+  // A compositing manager owns the _NET_WM_CM_Sn selection of the default screen.
+  static bool CompositorRunning();
+  // Sets the window's input shape to region (logical coordinates scaled by the device pixel
+  // ratio). An empty region takes no input at all. False where it could not be set.
+  static bool SetInputShape(QWidget* window, const QRegion& region);
+  // Gives the window its own WM_CLASS ("vireo", className), so scripts and window rules find
+  // each of the player's windows by class as other programs always have ("Vireo", "Vireo LRC",
+  // "Vireo 桌面歌词", ...). Creates the native window.
+  static void SetWindowClass(QWidget* window, const QString& className);
+};
+
+}  // namespace vireo

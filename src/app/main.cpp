@@ -1,0 +1,56 @@
+// The player's process entry: the single-instance check, the desktop entry, the application
+// title, the main window and its creation, the message loop, then the release of the instance
+// before the main window and the engine go.
+#include <QDir>
+#include <QFile>
+
+#include "app/DesktopEntry.h"
+#include "app/InstanceServer.h"
+#include "app/SingleInstance.h"
+#include "app/TPetrelMain.h"
+#include "app/VireoApplication.h"
+
+int main(int argc, char** argv) {
+  // The skinned windows place themselves, which Wayland does not allow: run through XWayland
+  // unless the user chose a platform.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+  // 1: the application object.
+  vireo::VireoApplication app(argc, argv);
+  app.setApplicationName(QStringLiteral("vireo"));
+  app.setQuitOnLastWindowClosed(false);
+
+  // 2: a later start hands its arguments to the running player and ends here.
+  vireo::SingleInstance instance;
+  if (!instance.CheckSingleInstance(app.arguments())) return 0;
+  // 3: the desktop entry that makes the player the handler of audio files and vireo links.
+  vireo::DesktopEntry::RegisterAppPath();
+  // 4: the application's title is the desktop entry's name ("Vireo 维雀"); the windows keep
+  // their own captions.
+
+  int code = 0;
+  {
+    // 5: the main window builds the player.
+    vireo::TPetrelMain main(app.arguments());
+    main.FormCreate();
+    main.show();
+    if (vireo::InstanceServer* server = instance.Server()) {
+      QObject::connect(server, &vireo::InstanceServer::ArgumentsForwarded, &main,
+                       [&main](const vireo::ForwardedBatch& batch) { main.HandleForwardedBatch(batch); });
+      QObject::connect(server, &vireo::InstanceServer::ActivateRequested, &main,
+                       [&main] { main.Activate(); });
+      QObject::connect(server, &vireo::InstanceServer::LinksReceived, &main,
+                       [&main](const QString& links) { main.AddLinkList(links); });
+      server->SetMessageHandler([&main](int msg, int wparam, int lparam) {
+        if (msg == vireo::TPetrelMain::WM_CMDPLAY) return main.WMCMDPLAY(wparam, lparam);
+        if (msg == vireo::TPetrelMain::WM_INFOUPDATE) main.WMINFOUPDATE(wparam);
+        return 0;
+      });
+      server->SetReady();
+    }
+    // 6: the message loop, until the main window closes.
+    code = app.exec();
+    // 7: the instance is released before the main window and the engine go.
+    instance.ReleaseSingleInstance();
+  }
+  return code;
+}

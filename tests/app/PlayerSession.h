@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <optional>
+
+namespace vireo::test {
+
+// One run of the real player as a user has it: its own home, XDG folders and runtime folder
+// (so nothing of the machine's user is touched and the single instance is private), the test
+// services' X display and sound server, and the user's means to act on it: xdotool for the
+// pointer and keys, the local socket for other programs' commands, screenshots.
+class PlayerSession {
+ public:
+  PlayerSession();
+  ~PlayerSession();
+
+  static QString PlayerPath();
+  QString Home() const { return home_; }
+  QString DataDir() const;  // where Vireo.xml and Default.pls live
+  QString RuntimeDir() const { return runtime_; }
+  QProcessEnvironment Environment() const;
+
+  // Writes Vireo.xml before the start (an XML text; "<MainConfig>...</MainConfig>").
+  void WriteSettings(const QString& windowElements);
+
+  // Starts the player and waits until its main window is mapped.
+  bool Start(const QStringList& args = {}, int timeoutMs = 20000);
+  // A second start with args; waits for it to end and returns its exit code.
+  int StartAgain(const QStringList& args, int timeoutMs = 20000);
+  // Closes the main window as the close button does and waits for the process to end.
+  bool Quit(int timeoutMs = 15000);
+  bool Running() const;
+  qint64 Pid() const;
+
+  // The local socket: a request of kind with two integers, the answer (nullopt: none).
+  std::optional<int> Request(int kind, int wparam = 0, int lparam = 0);
+  std::optional<int> Command(int wparam) { return Request(1807, wparam, 0); }
+
+  // X11 windows of the player by WM_CLASS ("Vireo", "Vireo LRC", "Vireo 桌面歌词", ...).
+  QString WindowId(const QString& windowClass) const;
+  QRect Geometry(const QString& windowClass) const;
+  QRect GeometryOnce(const QString& windowClass) const;
+  bool Visible(const QString& windowClass) const;
+  bool WaitVisible(const QString& windowClass, bool visible, int timeoutMs = 5000) const;
+
+  // Pointer and keys, in screen coordinates.
+  static bool Xdo(const QStringList& args);
+  static void Click(QPoint screen, int button = 1);
+  static void DoubleClick(QPoint screen);
+  static void Key(const QString& keys);
+  // The screen, saved into the build folder under name (and returned).
+  static QImage Screenshot(const QString& name);
+
+  // A control's rectangle in the Default skin the player uses (its window's coordinates).
+  static QRect SkinRect(const QString& window, const QString& id);
+
+  // The standard output and error of the player so far, for failure messages.
+  QString Output();
+
+ private:
+  QTemporaryDir root_;
+  QString home_;
+  QString runtime_;
+  std::unique_ptr<QProcess> process_;
+  QString output_;
+};
+
+// Waits (polling every 50 ms) until pred holds or timeoutMs passes.
+bool Eventually(const std::function<bool()>& pred, int timeoutMs = 10000);
+
+}  // namespace vireo::test

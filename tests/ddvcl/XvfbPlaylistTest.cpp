@@ -1,0 +1,127 @@
+// The playlist in a real X11 window under Xvfb and openbox: rows 2 and 3 are selected with a
+// click and a Shift+click and dragged onto row 5 with the real pointer (xdotool). Needs DISPLAY.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QWindow>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "TestEnv.h"
+#include "ddvcl/TDDPlaylist.h"
+#include "ddvcl/TDDScrollBar.h"
+
+using namespace vireo;
+using vireo::test::Pump;
+using vireo::test::WaitUntil;
+
+namespace {
+
+bool Xdo(const QStringList& args) {
+  return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
+}
+
+void MoveMouse(QPoint p) {
+  Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+}
+
+QStringList Titles(TDDPlaylist& list) {
+  QStringList out;
+  for (int i = 0; i < list.Count(); ++i) out << list.Items()[i].Title;
+  return out;
+}
+
+}  // namespace
+
+TEST(XvfbPlaylist, DraggingRowsTwoAndThreeOntoRowFiveKeepsThePlayingEntry) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) GTEST_SKIP() << "no X display";
+  if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+    GTEST_SKIP() << "xdotool missing";
+
+  TDDPlaylist list;
+  list.setWindowFlag(Qt::FramelessWindowHint);
+  list.setGeometry(300, 300, 240, 14 * 8);
+  list.SetTimeFormat(QStringLiteral("nn:ss"));
+  list.SetSelectionColor(0xFF316AC5u);
+  {
+    TDDPlaylistItems::Update update(list.Items());
+    for (int i = 0; i < 6; ++i) {
+      TDDPlaylistItem& item = list.Items().Add();
+      item.Title = QStringLiteral("row%1").arg(i);
+      item.Caption = item.Title + QStringLiteral(" - Artist");
+      item.LongTime = (i + 1) / 1440.0;
+    }
+  }
+  list.SetCurrentItem(3);  // row3 plays and is dragged along
+  list.show();
+  ASSERT_TRUE(
+      WaitUntil([&] { return list.windowHandle() && list.windowHandle()->isExposed(); }, 10000));
+  Pump(300);
+
+  const auto row = [&](int r) { return list.mapToGlobal(QPoint(60, r * 14 + 7)); };
+  MoveMouse(row(2));
+  Pump(50);
+  Xdo({QStringLiteral("click"), QStringLiteral("1")});
+  Pump(100);
+  MoveMouse(row(3));
+  Pump(50);
+  Xdo({QStringLiteral("keydown"), QStringLiteral("shift")});
+  Xdo({QStringLiteral("click"), QStringLiteral("1")});
+  Xdo({QStringLiteral("keyup"), QStringLiteral("shift")});
+  ASSERT_TRUE(WaitUntil([&] { return list.Model().SelectedCount() == 2; }, 3000));
+  ASSERT_TRUE(list.Model().IsSelected(2) && list.Model().IsSelected(3));
+
+  // Press on row 2 and drag in small steps down to row 5; look at the drop line on the way.
+  MoveMouse(row(2));
+  Pump(50);
+  Xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+  Pump(100);
+  for (int i = 1; i <= 8; ++i) {
+    MoveMouse(row(2) + (row(5) - row(2)) * i / 8);
+    Pump(40);
+  }
+  ASSERT_TRUE(WaitUntil([&] { return list.DropY() == 70; }, 3000)) << list.DropY();
+  EXPECT_TRUE(list.Rearranging());
+  const QString dir = QStringLiteral(VIREO_BINARY_DIR "/tests/ddvcl");
+  QDir().mkpath(dir);
+  const QImage during = QGuiApplication::primaryScreen()->grabWindow(list.winId()).toImage();
+  during.save(dir + QStringLiteral("/xvfb-playlist-drag.png"));
+  Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+  ASSERT_TRUE(WaitUntil([&] { return !list.Rearranging(); }, 3000));
+
+  EXPECT_EQ(Titles(list),
+            (QStringList{QStringLiteral("row0"), QStringLiteral("row1"), QStringLiteral("row4"),
+                         QStringLiteral("row2"), QStringLiteral("row3"), QStringLiteral("row5")}));
+  EXPECT_EQ(list.CurrentItem(), 4);
+  EXPECT_EQ(list.Items()[list.CurrentItem()].Title, QStringLiteral("row3"));
+  EXPECT_FALSE(list.Model().CurrentLost());
+
+  // The drop line was drawn across the rows at y 70 in the text colour (black by default).
+  EXPECT_EQ(during.pixel(5, 70) & 0xFFFFFFu, 0u);
+  EXPECT_EQ(during.pixel(200, 70) & 0xFFFFFFu, 0u);
+  Pump(200);
+  const QImage after = QGuiApplication::primaryScreen()->grabWindow(list.winId()).toImage();
+  after.save(dir + QStringLiteral("/xvfb-playlist-after.png"));
+  EXPECT_EQ(after.pixel(200, 70) & 0xFFFFFFu, 0xFFFFFFu);  // gone with the drag
+}
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  // Listing the tests (at build time) needs no display; without one the test skips.
+  if (GTEST_FLAG_GET(list_tests) || qEnvironmentVariableIsEmpty("DISPLAY")) return RUN_ALL_TESTS();
+  // Wait (without Qt, before any window exists) for the window manager that starts with the
+  // display, for up to 15 s: windows mapped while it comes up can stay unexposed.
+  for (int i = 0; i < 150; ++i) {
+    if (std::system("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") == 0)
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
