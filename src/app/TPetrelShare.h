@@ -58,6 +58,8 @@ class TPetrelShare : public TDDFormEx {
   // The link commands, also used for links and search texts from the command line.
   void SearchFromLink(const QString& link);
   void StartSearch(const QString& keyword);
+  // A search text from the command line: shown in the search box and searched from page 0.
+  void SearchFor(const QString& keyword);
 
   // --- what the page and the controls do
   // A link the browser is about to follow, as written: true when it was one of the player's

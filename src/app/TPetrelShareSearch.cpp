@@ -58,7 +58,10 @@ void TPetrelShare::CountHit(const QString& id) {
 }
 
 void TPetrelShare::SearchFromLink(const QString& link) {
-  const QString keyword = LibraryLink::SearchText(link);
+  SearchFor(LibraryLink::SearchText(link));
+}
+
+void TPetrelShare::SearchFor(const QString& keyword) {
   edt_search->setText(keyword);
   PageIndex_ = 0;
   StartSearch(keyword);
