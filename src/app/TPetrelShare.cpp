@@ -210,6 +210,8 @@ void TPetrelShare::RestyleList() {
   split.setColor(QPalette::Window, bg);
   spl1->setPalette(split);
   il1 = LibraryIcons(ink, accent);
+  // The start page takes the skin's colours too.
+  if (page_ && showingStartPage_) page_->SetOwnHtml(StartPageHtml(bg, ink));
   // Images follow the new colours.
   for (int i = 0; i < dvt1->topLevelItemCount(); ++i) {
     QTreeWidgetItem* root = dvt1->topLevelItem(i);
@@ -273,7 +275,8 @@ void TPetrelShare::MakeBrowser() {
   ctrlN->setContext(Qt::WidgetWithChildrenShortcut);
   pnl_web->layout()->addWidget(Minweb);
   const QColor bg = pnl_psvs->palette().color(QPalette::Window);
-  if (pendingUrl_.isEmpty())
+  showingStartPage_ = pendingUrl_.isEmpty();
+  if (showingStartPage_)
     page_->SetOwnHtml(StartPageHtml(bg, InkFor(bg)));
   else
     Minweb->load(QUrl(pendingUrl_));
@@ -289,6 +292,7 @@ void TPetrelShare::Navigate(const QString& url) {
     MakeBrowser();
     return;
   }
+  showingStartPage_ = false;
   Minweb->load(u);
 }
 

@@ -134,6 +134,7 @@ class TPetrelShare : public TDDFormEx {
   QWebEngineProfile* profile_ = nullptr;
   TLibraryWebPage* page_ = nullptr;
   QString pendingUrl_;  // a page asked for before the browser existed
+  bool showingStartPage_ = false;
 
   QPointer<TMusicListThread> SearchThread;
   QPointer<TGetMusicUrlThread> AddressThread;

@@ -77,6 +77,12 @@ TEST(LibraryBrowser, IsMadeOnFirstShowAndStartsWithTheBuiltInStartPage) {
   share.show();
   ASSERT_TRUE(share.BrowserMade());
   ASSERT_TRUE(WaitForText(share.WebPage(), QStringLiteral("搜索框")));
+  const auto background = [&] {
+    return RunScript(share.WebPage(),
+                     QStringLiteral("getComputedStyle(document.body).backgroundColor"))
+        .toString();
+  };
+  EXPECT_EQ(background(), QStringLiteral("rgb(30, 35, 43)"));  // the Default skin's panel
   EXPECT_EQ(RunScript(share.WebPage(), QStringLiteral("navigator.userAgent")).toString(),
             QStringLiteral("vireoMinWeb"));
   EXPECT_EQ(share.Minweb->contextMenuPolicy(), Qt::NoContextMenu);
@@ -88,6 +94,15 @@ TEST(LibraryBrowser, IsMadeOnFirstShowAndStartsWithTheBuiltInStartPage) {
   RunScript(share.WebPage(), QStringLiteral("location.href='file:///etc/hostname'"));
   test::Pump(500);
   EXPECT_FALSE(share.WebPage()->url().toString().startsWith(QStringLiteral("file:")));
+
+  // Another skin recolours the start page.
+  ASSERT_TRUE(skin.LoadSkin(QStringLiteral(VIREO_SOURCE_DIR "/skins/Light/skin.xml")));
+  ASSERT_TRUE(WaitUntil([&] { return background() == u"rgb(255, 255, 255)"; }, 10000));
+  ASSERT_TRUE(skin.LoadSkin(QStringLiteral(VIREO_SOURCE_DIR "/skins/Default/skin.xml")));
+  ASSERT_TRUE(WaitUntil([&] { return background() == u"rgb(30, 35, 43)"; }, 10000));
+  // As the main window does after a skin change: shown again, drawn with the new skin.
+  share.hide();
+  share.show();
 
   // Results under the start page, the list unfolded: the window as a user first meets it.
   share.edt_search->setText(QStringLiteral("晴天"));
