@@ -1,0 +1,31 @@
+#include "app/UpdateCheckDone.h"
+
+#include "app/ILibraryHost.h"
+#include "app/TPetrelShare.h"
+#include "app/TPetrelUpdate.h"
+#include "net/ServiceHost.h"
+
+namespace vireo {
+
+TPetrelUpdate* UpdateCheckDone(ILibraryHost& host, TPetrelShare& share,
+                               const UpdateCheckResult& result, bool showLibraryOnline) {
+  const QByteArray base = ServiceHost::Url("");
+  const UpdatePlan plan = TCheckUPDate::Plan(result, base);
+  host.SetServiceReachable(plan.ServiceReachable);
+  if (!plan.LibraryUrl.isEmpty()) {
+    share.Navigate(QString::fromLatin1(plan.LibraryUrl));
+    if (showLibraryOnline && !share.isVisible()) share.Toggle();
+  }
+  if (!plan.StartUpdate) return nullptr;
+  auto* dialog = new TPetrelUpdate(plan.UpdateFileUrl, plan.UpdateFileSig, host.DataDir());
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowModality(Qt::ApplicationModal);
+  ILibraryHost* h = &host;
+  QObject::connect(dialog, &QDialog::finished, dialog, [h, dialog](int) {
+    if (dialog->Outcome() != TPetrelUpdate::Refused) h->Close();
+  });
+  dialog->show();
+  return dialog;
+}
+
+}  // namespace vireo

@@ -1,0 +1,20 @@
+#include "app/WebEngineSetup.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QtGlobal>
+
+namespace vireo {
+
+void PrepareWebEngine() {
+  if (::getuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+bool WebEngineSandboxDisabled() {
+  return qEnvironmentVariableIntValue("QTWEBENGINE_DISABLE_SANDBOX") != 0;
+}
+
+}  // namespace vireo

@@ -1,0 +1,17 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "app/WebEngineSetup.h"
+
+// The library window's tests need the web engine prepared before the application exists, as the
+// player's main() does. They run on Xvfb when a display is given, else offscreen.
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+  vireo::PrepareWebEngine();
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
