@@ -16,7 +16,10 @@
 #include "app/TPetrelDeskTopLrc.h"
 #include "app/TPetrelDlrcButton.h"
 #include "app/TPetrelLrc.h"
+#include "app/TPetrelShare.h"
 #include "app/TPetrelSlrc.h"
+#include "app/UpdateCheckDone.h"
+#include "net/TCheckUPDate.h"
 #include "ddvcl/TDDLrcShow.h"
 #include "app/WindowDragger.h"
 #include "audio/TAudioEngine.h"
@@ -204,8 +207,8 @@ void TPetrelMain::CreateComponents() {
   plst_list->OnItemEnterKey = [this](QObject*) { plst_listItemDblClick(); };
   plst_list->SetPopupMenu(pmdel);
 
-  OnMouseDown = [this](QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
-    if (button == Qt::LeftButton && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+  OnMouseDown = [this](QObject*, Qt::MouseButton pressed, Qt::KeyboardModifiers, int x, int y) {
+    if (pressed == Qt::LeftButton && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
       EdgeResize(this, x, y, true);
   };
   OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int x, int y) {
@@ -287,6 +290,7 @@ void TPetrelMain::FormCreate() {
   });
   // 8: the other windows.
   Step("windows", [this] {
+    share_ = new TPetrelShare(this);
     lrcWindow_ = new TPetrelLrc(this);
     auto* desktop = new TPetrelDeskTopLrc();
     auto* toolbar = new TPetrelDlrcButton(desktop);
@@ -296,7 +300,10 @@ void TPetrelMain::FormCreate() {
     ConnectLyricWindows();
   });
   // 9: skin and equalizer menus, then the skin.
-  Step("skin tables", [this] { RegisterSkinTables(); });
+  Step("skin tables", [this] {
+    RegisterSkinTables();
+    if (share_) share_->RegisterSkin(*skin_);
+  });
   Step("skin menus", [this] {
     skin_->BuildSkinMenu(pmm_skin, ctx_.Settings.SkinName, [this](QAction* a) { mSkinClick(a); });
   });
@@ -323,6 +330,13 @@ void TPetrelMain::FormCreate() {
             QStringLiteral("/vireo/plugins")});
     connect(this, &TPetrelMain::TrackStarted, this, [this] { NotifyPlugins(108); });
     connect(this, &TPetrelMain::TrackEnded, this, [this] { NotifyPlugins(109); });
+  });
+  // 17: the update check; the library window opens once the service answers.
+  Step("update check", [this] {
+    QPointer<TPetrelMain> self(this);
+    TCheckUPDate::Create(this, [self](const UpdateCheckResult& result) {
+      if (self && self->share_) UpdateCheckDone(*self, *self->share_, result, self->showLibraryOnline_);
+    });
   });
   // 18: the playlist.
   Step("playlist", [this] {
@@ -402,11 +416,13 @@ void TPetrelMain::PlaceWindows() {
   const QScreen* s = QGuiApplication::primaryScreen();
   if (!s) return;
   const QRect wa = s->availableGeometry();
-  const int libraryWidth = 0;  // the library window is not part of this build yet
+  const int libraryWidth = share_ ? share_->width() : 0;
   const int left = wa.left() + (wa.width() - (width() + libraryWidth)) / 2;
   const int top = wa.top() + (wa.height() - height()) / 2;
   move(left, top);
   if (lrcWindow_) lrcWindow_->move(left, top + height());
+  // 12: the library window to the right (it stays hidden).
+  if (share_) share_->move(left + width(), top);
   // The desktop lyrics come back where the user last dragged them, while that is on a screen.
   if (desktopLyrics_ && !ctx_.DesktopLyricsPos.isNull()) {
     const QRect wanted(ctx_.DesktopLyricsPos, desktopLyrics_->size());
@@ -485,6 +501,7 @@ void TPetrelMain::FormClose() {
 }
 
 void TPetrelMain::FormDestroy() {
+  delete share_.data();
   delete desktopToolbar_.data();
   delete desktopLyrics_.data();
   // 1: the cache file of a streamed track (the partial temporary file stays).
@@ -517,7 +534,7 @@ void TPetrelMain::NotifyPlugins(int message) {
 }
 
 void TPetrelMain::SavePlaylistNow() {
-  SavePlaylist(*model_, ctx_.Settings.PlaylistPath, [this](bool) { UpdateEmptyPanel(); });
+  vireo::SavePlaylist(*model_, ctx_.Settings.PlaylistPath, [this](bool) { UpdateEmptyPanel(); });
 }
 
 }  // namespace vireo

@@ -12,6 +12,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ForwardedBatch.h"
+#include "app/ILibraryHost.h"
 #include "app/IMediaPlayerHost.h"
 #include "app/PlayerContext.h"
 #include "audio/TTags.h"
@@ -34,6 +35,7 @@ class TDDWindow;
 class TPetrelLrc;
 class TUSGeneralPurpose;
 class MprisService;
+class TPetrelShare;
 class TagBatchReader;
 class TScrollText;
 
@@ -50,7 +52,7 @@ class TScrollText;
 //   TPetrelMainDesktop.cpp   the desktop's side: MPRIS2 commands, playlists of other players
 //
 // UI thread only.
-class TPetrelMain : public TDDFormEx, public IMediaPlayerHost {
+class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHost {
   Q_OBJECT
 
  public:
@@ -71,7 +73,7 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost {
   TPetrelLrc* LyricWindow() const;
   // Checks or unchecks the lyrics button and its menu item (the lyric windows do on closing).
   void SetLyricsChecked(bool checked);
-  void SetLibraryChecked(bool checked);
+  void SetLibraryChecked(bool checked) override;
 
   // --- Part of the start-up, handoff and remote control ---
   // Runs the creation steps; separate from the constructor so that a failure in one step can
@@ -92,14 +94,21 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost {
   void AddRemoteList(const QByteArray& xml);
   // A local file is added (and played unless play is false); a link goes to AddLibraryLink.
   void OpenCommandItem(const QString& text, bool play = true);
-  // The library window's search; kept until the library window is there.
+  // The library window's search.
   void SearchFromLink(const QString& link);
   // Appends an entry for a local file: with its file title, the tags filled in by a worker; with
   // readNow (a file that plays at once) the tags are read before it is appended.
   int AddLocalEntry(const QString& path, bool readNow = false);
-  // Decodes a library link, appends its network entry and plays it for "PL". False when the
-  // text is no library link.
-  bool AddLibraryLink(const QString& link);
+  // Decodes a library link, appends its network entry and plays it for "PL"; the link's id.
+  QString AddLibraryLink(const QString& link) override;
+  // --- the library window's needs ---
+  void AddLibraryTrack(const TDDPlaylistItem& entry, bool play) override;
+  void SavePlaylist() override { SavePlaylistNow(); }
+  std::shared_ptr<IMusicSearch> MusicSearch() override;
+  QString DataDir() const override { return ctx_.Settings.DataDir; }
+  void SetServiceReachable(bool reachable) override { ctx_.ServiceReachable = reachable; }
+  QWidget* MainWindow() override { return this; }
+  void Close() override { close(); }
 
   // --- playback (Part of the sequencing; public so the lyric windows and tests can drive it) ---
   void btn_playClick();
@@ -218,6 +227,8 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost {
   std::unique_ptr<TDDSkin> skin_;
   std::unique_ptr<TUSGeneralPurpose> plugins_;
   MprisService* mpris_ = nullptr;
+  std::shared_ptr<IMusicSearch> musicSearch_;
+  QPointer<TPetrelShare> share_;
   std::shared_ptr<ILrcDown> lrcDown_;
   TDDPlaylistModel* model_ = nullptr;
 
@@ -277,7 +288,6 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost {
   bool seekDragging_ = false;
   bool closing_ = false;
   bool randomListPending_ = false;
-  QString pendingSearch_;
   bool cacheRepointPending_ = false;
   // Tags read off the UI thread for the local entries just added.
   TagBatchReader* tagReader_ = nullptr;

@@ -13,6 +13,7 @@
 
 #include "app/TPetrelLrc.h"
 #include "app/TPetrelMain.h"
+#include "app/TPetrelShare.h"
 #include "app/TfrmAbout.h"
 #include "audio/AudioCodes.h"
 #include "audio/TAudioEngine.h"
@@ -241,8 +242,10 @@ void TPetrelMain::RandomListAnswered(const QByteArray& answer) {
 }
 
 void TPetrelMain::btn_shareClick() {
-  // The library window comes with the online music; until then the button only keeps its look.
-  SetLibraryChecked(false);
+  if (share_)
+    share_->Toggle();
+  else
+    SetLibraryChecked(false);
 }
 
 void TPetrelMain::btn_lrcClick() {
@@ -272,6 +275,11 @@ void TPetrelMain::mSkinClick(QAction* item) {
   showMinimized();
   ctx_.Settings.SkinName = TDDSkin::SkinNameOf(item);
   LoadSkinNow();
+  // A visible library window is shown again in the new skin.
+  if (share_ && share_->isVisible()) {
+    share_->hide();
+    share_->show();
+  }
   update();
   showNormal();
   raise();

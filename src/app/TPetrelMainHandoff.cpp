@@ -12,7 +12,9 @@
 #include "playlist/DateTimeFormat.h"
 #include "playlist/ForeignPlaylist.h"
 #include "base/TextUtil.h"
+#include "app/TPetrelShare.h"
 #include "library/LibraryLink.h"
+#include "library/MUSIC_SEARCH_CreateObj.h"
 #include "library/RemoteList.h"
 #include "ddvcl/TDDPlaylist.h"
 #include "playlist/TDDPlaylistModel.h"
@@ -85,7 +87,11 @@ void TPetrelMain::RunAction(const CommandAction& action) {
       break;
     }
     case CommandAction::Search:
-      SearchFromLink(action.text);
+      // The first start's "-f" text is a keyword, a forwarded one a search link.
+      if (share_ && !action.text.startsWith(QStringLiteral("vireo"), Qt::CaseInsensitive))
+        share_->SearchFor(action.text);
+      else
+        SearchFromLink(action.text);
       break;
     case CommandAction::None:
       break;
@@ -94,11 +100,6 @@ void TPetrelMain::RunAction(const CommandAction& action) {
 
 void TPetrelMain::FirstStartCommandLine() {
   RunAction(CommandLine::FirstStart(CommandLine::LocalArguments(arguments_)));
-}
-
-void TPetrelMain::SearchFromLink(const QString& link) {
-  // The library window searches; until it is part of the player the link is kept for it.
-  pendingSearch_ = link;
 }
 
 void TPetrelMain::OpenCommandItem(const QString& text, bool play) {
@@ -202,7 +203,7 @@ void TPetrelMain::AddLinkList(const QString& text) {
   UpdateEmptyPanel();
 }
 
-bool TPetrelMain::AddLibraryLink(const QString& text) {
+QString TPetrelMain::AddLibraryLink(const QString& text) {
   const LibraryLink link = LibraryLink::Parse(text);
   {
     TDDPlaylistItems::Update update(model_->Items());
@@ -217,7 +218,33 @@ bool TPetrelMain::AddLibraryLink(const QString& text) {
     pnl_1->hide();
     plst_list->show();
   }
-  return true;
+  return link.id;
+}
+
+void TPetrelMain::AddLibraryTrack(const TDDPlaylistItem& entry, bool play) {
+  {
+    TDDPlaylistItems::Update update(model_->Items());
+    model_->Items().Add() = entry;
+    if (play && engine_) {
+      plst_list->SetCurrentItem(model_->Count() - 1);
+      engine_->Stop();
+      PlayCurrent();
+    }
+  }
+  UpdateEmptyPanel();
+}
+
+std::shared_ptr<IMusicSearch> TPetrelMain::MusicSearch() {
+  if (!musicSearch_) {
+    MusicSearchSettings settings;
+    settings.serviceHost = ctx_.Settings.ServiceHost;
+    musicSearch_ = MUSIC_SEARCH_CreateObj(settings);
+  }
+  return musicSearch_;
+}
+
+void TPetrelMain::SearchFromLink(const QString& link) {
+  if (share_) share_->SearchFromLink(link);
 }
 
 void TPetrelMain::AddRemoteList(const QByteArray& xml) {

@@ -9,6 +9,7 @@
 #include "app/SingleInstance.h"
 #include "app/TPetrelMain.h"
 #include "app/VireoApplication.h"
+#include "app/WebEngineSetup.h"
 #include "base/WorkerRegistry.h"
 
 namespace {
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
   // The skinned windows place themselves, which Wayland does not allow: run through XWayland
   // unless the user chose a platform.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+  // The browser of the library window needs its settings before the application object.
+  vireo::PrepareWebEngine();
   // 1: the application object.
   vireo::VireoApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("vireo"));

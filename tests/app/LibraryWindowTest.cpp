@@ -83,7 +83,9 @@ TEST_F(LibraryWindow, SearchFillsTheFoldedListWithResultsAndTheirTwoDetailRows) 
   const int widths[] = {0, 100, 100, 40, 40};
   for (int c = 0; c < 5; ++c) {
     EXPECT_EQ(list->headerItem()->text(c), heads[c]);
-    if (c > 0) EXPECT_EQ(list->columnWidth(c), widths[c]);
+    if (c > 0) {
+      EXPECT_EQ(list->columnWidth(c), widths[c]);
+    }
   }
   // The play and add columns stay in sight; the title takes the rest.
   EXPECT_EQ(list->columnWidth(0) + 280, list->viewport()->width());
