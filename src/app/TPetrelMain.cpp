@@ -175,6 +175,11 @@ void TPetrelMain::CreateComponents() {
   lbl_rnd->setObjectName(QStringLiteral("lbl_rnd"));
   lbl_rnd->setText(QStringLiteral("> 随便听听"));
   lbl_rnd->setGeometry(20, 44, 200, 18);
+  for (TDDLinkLabel* link : {lbl_open, lbl_rnd}) {
+    link->setAutoFillBackground(false);
+    link->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    link->setAlignment(Qt::AlignCenter);
+  }
   pnl_1->hide();
 
   // Handlers.

@@ -18,7 +18,9 @@
 #include "audio/AudioCodes.h"
 #include "audio/TAudioEngine.h"
 #include "ddvcl/TDDCheckedButton.h"
+#include "ddvcl/TDDLinkLabel.h"
 #include "ddvcl/TDDLrcShow.h"
+#include "ddvcl/TDDPlaylist.h"
 #include "net/HttpClient.h"
 #include "base/WorkerRegistry.h"
 #include "net/ServiceHost.h"
@@ -267,6 +269,15 @@ void TPetrelMain::btn_lrcClick() {
 void TPetrelMain::LoadSkinNow() {
   ctx_.Settings.SkinDir = skin_->SkinDir(ctx_.Settings.SkinName);
   skin_->LoadSkin(ctx_.Settings.SkinDir + QStringLiteral("skin.xml"));
+  // The links on the empty-list panel take the list's text colours: they stand where its rows
+  // would (their background is the panel's own).
+  auto toRef = [](TColor32 c) {
+    return TColorRef(((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
+  };
+  for (TDDLinkLabel* link : {lbl_open, lbl_rnd}) {
+    link->SetNormalColor(toRef(plst_list->TextColor()));
+    link->ActiveColor = toRef(plst_list->TextCurrentColor());
+  }
   UpdateEmptyPanel();
 }
 
