@@ -40,14 +40,15 @@ bool InstanceServer::Listen(const QString& socketPath) {
 }
 
 void InstanceServer::Close() {
+  // The peers' sockets go with the listening server, their parent; none of them may call back.
+  for (auto& [socket, connection] : connections_)
+    if (connection.socket) QObject::disconnect(connection.socket, nullptr, this, nullptr);
+  connections_.clear();
   if (server_) {
     server_->close();
     delete server_;
     server_ = nullptr;
   }
-  for (auto& [socket, connection] : connections_)
-    if (connection.socket) connection.socket->deleteLater();
-  connections_.clear();
 }
 
 void InstanceServer::OnNewConnection() {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
@@ -10,6 +11,7 @@
 #include <cstdio>
 
 #include "app/ArgumentBlock.h"
+#include "app/CommandLine.h"
 #include "app/InstanceProtocol.h"
 #include "app/InstanceServer.h"
 
@@ -42,6 +44,8 @@ QString SingleInstance::SocketPath() const {
 }
 
 bool SingleInstance::CheckSingleInstance(const QStringList& args) {
+  Q_ASSERT_X(QCoreApplication::instance(), "CheckSingleInstance",
+             "the application object must exist first");
   QDir().mkpath(folder_);
   auto lock = std::make_unique<QLockFile>(LockPath());
   // Held for the player's whole life: only a dead owner makes it stale, never its age.
@@ -58,7 +62,8 @@ bool SingleInstance::CheckSingleInstance(const QStringList& args) {
     std::fprintf(stderr, "vireo: cannot create the lock file %s\n", qPrintable(LockPath()));
 
   // A later start (or one that could not lock at all): hand over and end.
-  const QStringList sent = args.isEmpty() ? QStringList{QString()} : args;
+  const QStringList sent =
+      args.isEmpty() ? QStringList{QString()} : CommandLine::LocalArguments(args);
   const qint32 kind = sent.size() > 1 ? instance::kCopyDataArgs : instance::kCopyDataActivate;
   bool connected = false;
   const auto answer =

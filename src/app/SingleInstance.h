@@ -36,7 +36,10 @@ class SingleInstance {
 
   // True for the first start: it holds the lock and Server() listens (not ready yet). False for
   // a later start, after it has handed args over (args[0] is its own path; with no further
-  // argument it asks the running player to come to the front). Nothing is shown to the user.
+  // argument it asks the running player to come to the front; "file://" addresses go as local
+  // paths). Nothing is shown to the user.
+  // Call it once the application object exists: the lock records the executable's name, by which
+  // a later start tells a live owner from a dead one whose process id was reused.
   bool CheckSingleInstance(const QStringList& args);
   Handoff LastHandoff() const { return handoff_; }
 

@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
   vireo::SingleInstance instance(folder);
   QStringList args{all[0]};
   args += all.mid(2);
+  // A player names itself differently from its executable's file name.
+  if (!qEnvironmentVariableIsEmpty("VIREO_TEST_APP_NAME"))
+    QCoreApplication::setApplicationName(qEnvironmentVariable("VIREO_TEST_APP_NAME"));
   if (all[1] == QStringLiteral("hold")) {
     if (!instance.CheckSingleInstance(args)) return 11;
     std::printf("first\n");

@@ -43,10 +43,12 @@ class InstanceTest : public ::testing::Test {
     return server;
   }
 
-  std::unique_ptr<QProcess> Start(const QString& mode, const QStringList& args) {
+  std::unique_ptr<QProcess> Start(const QString& mode, const QStringList& args,
+                                  const QString& appName = QString()) {
     auto p = std::make_unique<QProcess>();
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VIREO_TEST_INSTANCE_DIR"), dir_.path());
+    if (!appName.isEmpty()) env.insert(QStringLiteral("VIREO_TEST_APP_NAME"), appName);
     p->setProcessEnvironment(env);
     p->start(QStringLiteral(VIREO_INSTANCE_HELPER), QStringList{mode} + args);
     EXPECT_TRUE(p->waitForStarted());
@@ -152,19 +154,26 @@ TEST_F(InstanceTest, StartsArrivingTogetherAreHandedOverOnce) {
 }
 
 TEST_F(InstanceTest, ArrivalsWhileABatchIsOpenedAreTheNextBatch) {
-  InstanceServer* server = BecomeFirst();
+  InstanceServer* server = BecomeFirst(/*batchWindowMs=*/20);
   server->SetReady();
   std::unique_ptr<QProcess> late;
+  bool opening = false;
+  bool nested = false;
   QObject::connect(server, &InstanceServer::ArgumentsForwarded, [&](const ForwardedBatch&) {
+    nested = nested || opening;
     if (late) return;
     // Opening takes a while and serves events meanwhile; another start arrives then.
+    opening = true;
     late = Start(QStringLiteral("start"), {QStringLiteral("late.mp3")});
     EXPECT_TRUE(WaitUntil([&] { return stored_ == 2; }));
+    test::Pump(200);  // the slow open goes on for ten batch windows
+    opening = false;
   });
   auto first = Start(QStringLiteral("start"), {QStringLiteral("early.mp3")});
   EXPECT_EQ(Finish(*first), 0);
   ASSERT_TRUE(WaitUntil([&] { return batches_.size() == 2; }));
-  EXPECT_EQ(batches_[0].pendingArgs.value(1), QStringLiteral("early.mp3"));
+  EXPECT_FALSE(nested);  // not opened inside the running batch, and not dropped with it
+  EXPECT_EQ(batches_[0].pendingArgs, (QStringList{QString(), QStringLiteral("early.mp3")}));
   EXPECT_EQ(batches_[1].pendingArgs, (QStringList{QString(), QStringLiteral("late.mp3")}));
   EXPECT_EQ(Finish(*late), 0);
 }
@@ -192,6 +201,17 @@ TEST_F(InstanceTest, LockOfADeadPlayerIsRecoveredAndALiveOneIsNot) {
   EXPECT_EQ(batches_[0].pendingArgs.value(1), QStringLiteral("x.mp3"));
 }
 
+TEST_F(InstanceTest, ALiveLockIsKeptWhateverTheApplicationCallsItself) {
+  // The lock records the owner's name; a name other than the executable's must not make a live
+  // owner look like a stranger that reused a dead owner's process id.
+  auto holder = Start(QStringLiteral("hold"), {}, QStringLiteral("Vireo 维雀"));
+  ASSERT_TRUE(WaitUntil([&] { return holder->canReadLine(); }));
+  auto second = Start(QStringLiteral("start"), {QStringLiteral("a.mp3")});
+  EXPECT_EQ(Finish(*second), 0);
+  holder->kill();
+  Finish(*holder);
+}
+
 TEST_F(InstanceTest, LockedButNotListeningEndsWithoutEffect) {
   // The first start has its lock but no socket yet (or hangs before listening).
   QLockFile lock(first_->LockPath());
@@ -206,6 +226,15 @@ TEST_F(InstanceTest, ReleaseLetsTheNextStartBeFirst) {
   EXPECT_EQ(first_->Server(), nullptr);
   auto next = Start(QStringLiteral("start"), {QStringLiteral("a.mp3")});
   EXPECT_EQ(Finish(*next), 10);
+}
+
+TEST_F(InstanceTest, ClosingWithARequestWaitingHangsUpOnIt) {
+  InstanceServer* server = BecomeFirst();
+  auto waiting = RequestAsync(instance::kCommandPlay, Pair(50, 0));
+  ASSERT_TRUE(WaitUntil([&] { return server->WaitingRequests() == 1; }));
+  first_->ReleaseSingleInstance();
+  EXPECT_EQ(Await(waiting), std::nullopt);
+  EXPECT_FALSE(QFile::exists(first_->SocketPath()));
 }
 
 TEST_F(InstanceTest, RemoteControlIsAnsweredWithTheWindowsResult) {

@@ -126,6 +126,7 @@ TEST(LrcShow, CurrentLineStartsBelowTheMiddleAndRisesOneLineOverItsDuration) {
   EXPECT_GT(w.Rows(kBlue).second, start.second);
 
   const int renders = w.v.RenderCount();
+  w.img.save(QStringLiteral(VIREO_BINARY_DIR "/tests/ddvcl/lrcshow.png"));
   w.At(2500);  // half way: half a line up, truncated
   EXPECT_EQ(w.Rows(kRed).first, start.first - lineH / 2);
   w.At(2999);  // 999 / 1000 of a line, truncated
