@@ -106,6 +106,14 @@ TEST_F(InstanceTest, SecondStartHandsItsArgumentsOverAndEnds) {
   EXPECT_EQ(activations_, 0);
 }
 
+TEST_F(InstanceTest, FileAddressesFromTheFileManagerArriveAsPaths) {
+  BecomeFirst()->SetReady();
+  auto second = Start(QStringLiteral("start"), {QStringLiteral("file:///music/My%20Song.mp3")});
+  EXPECT_EQ(Finish(*second), 0);
+  ASSERT_TRUE(WaitUntil([&] { return batches_.size() == 1; }));
+  EXPECT_EQ(batches_[0].pendingArgs.value(1), QStringLiteral("/music/My Song.mp3"));
+}
+
 TEST_F(InstanceTest, SecondStartWithoutArgumentsOnlyActivates) {
   BecomeFirst()->SetReady();
   auto second = Start(QStringLiteral("start"), {});
