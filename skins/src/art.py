@@ -24,7 +24,7 @@ def svg(w, h, body, defs=""):
 def icon(name, cx, cy, scale, color, opacity=1.0, stroke_px=None, extra=""):
     """The icon centred on (cx, cy); strokes stay stroke_px wide whatever the scale."""
     if stroke_px is None:
-        stroke_px = 1.75 if scale >= 0.9 else 1.6
+        stroke_px = 1.75
     sw = stroke_px / scale
     s = ('fill="none" stroke="%s" stroke-width="%.3f" stroke-linecap="round" '
          'stroke-linejoin="round"' % (color, sw))
@@ -173,24 +173,27 @@ def slider_sheet(pal):
     body.append('<rect x="0" y="%d" width="%d" height="%d" rx="2" fill="%s"/>' % (ty, n, L.TRACK, pal["track"]))
     body.append('<rect x="0" y="%d" width="%d" height="%d" rx="2" fill="%s"/>'
                 % (s + ty, n, L.TRACK, pal["accent"]))
-    c = s / 2.0
+    tw = L.THUMB_W
+    cx, cy = tw / 2.0, s / 2.0
     thumbs = {}
     for i, st in enumerate(["N", "P", "H"]):
-        x0, y0 = i * s, 2 * s
+        x0, y0 = i * tw, 2 * s
         thumbs[st] = (x0, y0)
         g = []
-        # the played part runs on under the thumb's left half, so no gap shows before it
-        g.append('<rect x="0" y="%d" width="%d" height="%d" fill="%s"/>' % (ty, s // 2, L.TRACK, pal["accent"]))
-        if st == "H":
-            g.append('<circle cx="%.1f" cy="%.1f" r="7.6" fill="%s" opacity="0.30"/>' % (c, c, pal["accent"]))
         if st == "P":
-            fill, rim = pal["accent"], pal["accent_deep"]
+            fill, rim, op = pal["accent"], pal["accent_deep"], 0.9
+        elif st == "H":
+            fill, rim, op = pal["thumb"], pal["accent"], 1.0
         else:
-            fill, rim = pal["thumb"], pal["thumb_rim"]
-        g.append('<circle cx="%.1f" cy="%.1f" r="5.5" fill="%s" stroke="%s" stroke-opacity="%.2f"/>'
-                 % (c, c, fill, rim, 0.55 if pal["dark"] else 0.8))
+            fill, rim, op = pal["thumb"], pal["thumb_rim"], 0.55 if pal["dark"] else 0.8
         if st == "H":
-            g.append('<circle cx="%.1f" cy="%.1f" r="2" fill="%s"/>' % (c, c, pal["accent"]))
+            # the glow can only spread up and down: the cell is the disc's width
+            g.append('<ellipse cx="%.1f" cy="%.1f" rx="6" ry="7.8" fill="%s" opacity="0.28"/>'
+                     % (cx, cy, pal["accent"]))
+        g.append('<circle cx="%.1f" cy="%.1f" r="5.5" fill="%s" stroke="%s" stroke-opacity="%.2f"/>'
+                 % (cx, cy, fill, rim, op))
+        if st == "H":
+            g.append('<circle cx="%.1f" cy="%.1f" r="2" fill="%s"/>' % (cx, cy, pal["accent"]))
         body.append('<g transform="translate(%d %d)">%s</g>' % (x0, y0, "".join(g)))
     info = dict(tilea=(0, 0, n, s), tileb=(0, s, n, s), thumbs=thumbs)
     return svg(n, 3 * s, "".join(body)), info

@@ -29,7 +29,8 @@ def cut_corners(path):
     stays inside: pixels at least half covered become opaque, so the cut follows the true
     curve; the fainter ones keep their soft alpha for a compositor that honours it."""
     subprocess.run(["convert", path, "-channel", "A", "-fx", "a>=0.5?1:a", "+channel",
-                    "-define", "png:color-type=6", path], check=True)
+                    "-define", "png:color-type=6", "-define", "png:exclude-chunks=date,time",
+                    "-strip", path], check=True)
 
 
 def rect(r):
@@ -110,7 +111,7 @@ def control_xml(win, c, pal, out, tmp, s_info, b_info, v_info):
         a = [("id", c["id"])] + pos(c)
         a += [("normalx", th["N"][0]), ("normaly", th["N"][1]), ("pressedx", th["P"][0]),
               ("pressedy", th["P"][1]), ("highlightedx", th["H"][0]), ("highlightedy", th["H"][1]),
-              ("buttonw", L.THUMB), ("buttonh", L.THUMB), ("tilea", rect(s_info["tilea"])),
+              ("buttonw", L.THUMB_W), ("buttonh", L.THUMB), ("tilea", rect(s_info["tilea"])),
               ("tileb", rect(s_info["tileb"])), ("bordersize", L.CAP), ("style", 2), ("kind", "H"),
               ("filename", "slider.png")]
         return "<slider %s/>" % attrs(a)

@@ -2,7 +2,7 @@
 
 Each icon is SVG markup in which {S} stands for the stroke attributes and {F} for
 the fill attributes of the icon colour; art.py fills them in per state and
-scales the 20 px grid to the button. Strokes keep 1.8 px at any scale.
+scales the 20 px grid to the button. Strokes keep 1.75 px at any scale.
 """
 
 ICONS = {

@@ -13,7 +13,9 @@ SKIP_BTN = (32, 32, 1.0)
 MUTE_BTN = (28, 28, 0.9)
 PLAY_BTN = (48, 48, 1.0)
 
-# Sliders: thumb cell, track thickness, cap length, tile length.
+# Sliders: the thumb (a 12 px disc, as wide as its cell so the played part meets it without
+# a gap), the slider's height, track thickness, cap length and the length of the track tiles.
+THUMB_W = 12
 THUMB = 16
 TRACK = 4
 CAP = 3
@@ -51,8 +53,10 @@ def main_window():
         _btn("button", "min", W - 60, 3, TITLE_BTN, "min", "最小化", "RT"),
         _btn("button", "close", W - 32, 3, TITLE_BTN, "close", "关闭", "RT", style="close"),
         dict(kind="label", id="timer", x=22, y=42, w=150, h=28, fsize=15, color="text"),
-        dict(kind="label", id="stack", x=22, y=72, w=62, h=18, fsize=9, color="accent"),
-        dict(kind="label", id="pmode", x=88, y=72, w=80, h=18, fsize=9, color="dim"),
+        # the play mode's names are all four characters; the status word is drawn centred,
+        # so it gets a box of its own after the mode, where no left edge shows the centring
+        dict(kind="label", id="pmode", x=22, y=72, w=56, h=18, fsize=9, color="dim"),
+        dict(kind="label", id="stack", x=80, y=72, w=64, h=18, fsize=9, color="accent"),
         dict(kind="visual", id="ost", x=spec_x, y=45, w=SPEC_W, h=SPEC_H, align="RT"),
         dict(kind="slider", id="pgbmusic", x=12, y=101, w=W - 24, h=THUMB, align="LRT"),
         _btn("button", "previous", 16, 130, SKIP_BTN, "prev", "上一首"),

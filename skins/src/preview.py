@@ -229,8 +229,13 @@ class Window:
         elif kind == "label":
             x, y, w, h = self.geom(c, W, H, False)
             px = int(c.get("fsize")) * PT
-            sample = {"timer": "01:36/04:29", "stack": "播放中", "pmode": "列表循环"}.get(cid, cid)
-            cv.text(x, y + h / 2.0 + px * 0.36, sample, px, c.get("fcolor"))
+            sample = {"timer": "01:36/04:29", "stack": "播放中", "pmode": "循环播放"}.get(cid, cid)
+            if states.get("idle"):
+                sample = {"timer": "00:00/00:00", "stack": ""}.get(cid, sample)
+            if cid == "stack":  # the status label centres its word
+                cv.text(x + w / 2.0, y + h / 2.0 + px * 0.36, sample, px, c.get("fcolor"), anchor="middle")
+            else:
+                cv.text(x, y + h / 2.0 + px * 0.36, sample, px, c.get("fcolor"))
         elif kind == "scrolltext":
             x, y, w, h = self.geom(c, W, H, False)
             px = int(c.get("fsize")) * PT
@@ -242,7 +247,7 @@ class Window:
             self.slider(cv, c, x, y, w, h, states.get(cid + "_value", 0.5), st)
         elif kind == "visual" and cid == "ost":
             x, y, w, h = self.geom(c, W, H, True)
-            self.spectrum(cv, c, x, y)
+            self.spectrum(cv, c, x, y, 0.0 if states.get("idle") else 1.0)
         elif kind == "visual" and cid == "minlrc":
             x, y, w, h = self.geom(c, W, H, True)
             self.lyrics(cv, c, x, y, w, h)
@@ -301,7 +306,7 @@ class Window:
         cv.blit(img, int(c.get(key[0])), int(c.get(key[1])), sw, int(c.get("buttonh")), P, 0)
         cv.raw("</svg>")
 
-    def spectrum(self, cv, c, x, y):
+    def spectrum(self, cv, c, x, y, loud):
         img = c.get("filename")
         bg, line, peak = rect(c.get("fbg")), rect(c.get("fline")), rect(c.get("fpeak"))
         W, H = bg[2], bg[3]
@@ -310,8 +315,8 @@ class Window:
         rnd = random.Random(7)
         for i in range(min(int(c.get("ttfs")), 128) + 1):
             level = 0.95 * math.exp(-i / 16.0) + 0.25 * math.exp(-((i - 14) / 5.0) ** 2)
-            bar = min(H, int(H * level * (0.55 + 0.45 * rnd.random())))
-            pk = min(H, bar + rnd.choice([0, 2, 3, 5, 7]))
+            bar = min(H, int(H * loud * level * (0.55 + 0.45 * rnd.random())))
+            pk = min(H, bar + rnd.choice([0, 2, 3, 5, 7])) if loud else 0
             if c.get("sp") not in ("0", "", None):
                 cv.blit(img, peak[0], peak[1], peak[2], peak[3], i * (peak[2] + 1), H - pk)
                 cv.blit(img, line[0], line[1] + H - bar, line[2], bar, i * (line[2] + 1), H - bar + 1)
@@ -332,6 +337,14 @@ class Window:
         cv.raw("</svg>")
 
     def playlist(self, cv, c, x, y, w, h, states):
+        if states.get("empty_list"):
+            # the panel shown instead of an empty list, with its two links centred
+            px = 12
+            cv.raw('<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>' % (x, y, w, h, c.get("bcolor")))
+            lw = text_width("> 打开本地音乐", px)
+            cv.text(x + (w - lw) / 2.0, y + h / 2.0 - 6, "> 打开本地音乐", px, c.get("textcolor"))
+            cv.text(x + (w - lw) / 2.0, y + h / 2.0 + 14, "> 随便听听", px, c.get("textcolor"))
+            return
         px = int(c.get("fsize")) * PT
         ih = round(px * 1.34)
         rows = h // ih
@@ -447,6 +460,12 @@ def main():
                                          "share": "C", "lrc": "CP", "addfile": "P", "pgbvolume": "P",
                                          "pgbmusic_value": 0.0, "pgbvolume_value": 0.2, "scroll": "P"})
     cv.save(os.path.join(outdir, "%s-main-states.png" % name), 2 * m.W0 + 60, m.H0 + 40, desk)
+
+    # the player as it first starts: nothing in the list, nothing playing
+    cv = Canvas(skindir)
+    m.compose(cv, 20, 20, states={"empty_list": True, "title_text": "维雀 分享音乐 分享快乐",
+                                  "pgbmusic_value": 0.0, "pgbvolume_value": 0.65, "idle": True})
+    cv.save(os.path.join(outdir, "%s-main-empty.png" % name), m.W0 + 40, m.H0 + 40, desk)
 
     # the main window resized: anchors, stretching tiles and the corners
     cv = Canvas(skindir)

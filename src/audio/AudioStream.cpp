@@ -99,13 +99,15 @@ void AudioStream::SetVolume(float factor) {
   sink_->SetVolume(factor);
 }
 
-void AudioStream::Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wave) const {
-  int64_t heard;
+int64_t AudioStream::Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wave) const {
+  int64_t heard, position;
   {
     std::lock_guard lock(mutex_);
     heard = sink_->PlayedFrames();
+    position = seekPending_ ? seekTarget_ : base_ + heard;
   }
   analyzer.Compute(history_, heard, fft, wave);
+  return position;
 }
 
 void AudioStream::RenderBlock(int frames) {

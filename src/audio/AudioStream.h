@@ -59,8 +59,9 @@ class AudioStream {
   float Volume() const { return volume_.load(); }
   void SetGains(const std::array<int, kBandCount>& gains) { equalizer_.SetGains(gains); }
 
-  // Spectrum and wave of what is being heard now.
-  void Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wave) const;
+  // Spectrum and wave of what is being heard now. Returns the position, as PositionFrames(), from
+  // the same answer of the sink (one question to the sound server per progress tick).
+  int64_t Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wave) const;
 
  private:
   // The most rendered at once: 500 ms, the whole output buffer, so the first fill and every

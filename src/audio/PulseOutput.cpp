@@ -12,7 +12,6 @@ namespace vireo {
 namespace {
 
 constexpr int kBytesPerFrame = static_cast<int>(sizeof(float)) * kOutputChannels;
-constexpr int kConnectTimeoutMs = 3000;
 
 // The buffer on the server. Every wake-up of the render thread and of libpulse's loop costs far
 // more CPU than the samples it moves, so the buffer is long: 500 ms, asked for in 200 ms steps
@@ -64,9 +63,113 @@ bool WaitOperation(pa_threaded_mainloop* loop, pa_operation* op, Stop stop) {
   return done;
 }
 
+// Waits, with the loop locked, until done() or failed() holds or timeoutMs pass; true when done.
+// A server that accepts the socket but never answers must not hold the waiting thread.
+template <typename Done, typename Failed>
+bool WaitWithDeadline(pa_threaded_mainloop* loop, int timeoutMs, Done done, Failed failed) {
+  pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop);
+  struct Deadline {
+    pa_threaded_mainloop* loop;
+    bool passed = false;  // written and read with the loop's lock held
+  } data{loop};
+  timeval when;
+  pa_gettimeofday(&when);
+  pa_timeval_add(&when, static_cast<pa_usec_t>(timeoutMs) * PA_USEC_PER_MSEC);
+  pa_time_event* timer = api->time_new(
+      api, &when,
+      [](pa_mainloop_api*, pa_time_event*, const timeval*, void* d) {
+        auto* deadline = static_cast<Deadline*>(d);
+        deadline->passed = true;
+        pa_threaded_mainloop_signal(deadline->loop, 0);
+      },
+      &data);
+  bool ok = false;
+  for (;;) {
+    if (done()) {
+      ok = true;
+      break;
+    }
+    if (failed() || data.passed) break;
+    pa_threaded_mainloop_wait(loop);
+  }
+  api->time_free(timer);
+  return ok;
+}
+
+}  // namespace
+
+// One connection to the server: libpulse's mainloop thread and the context on it.
+struct PulseConnection {
+  pa_threaded_mainloop* loop = nullptr;
+  pa_context* context = nullptr;
+
+  PulseConnection() = default;
+  PulseConnection(const PulseConnection&) = delete;
+  PulseConnection& operator=(const PulseConnection&) = delete;
+  ~PulseConnection() {
+    if (!loop) return;
+    {
+      LoopLock lock(loop);
+      if (context) {
+        pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_disconnect(context);
+        pa_context_unref(context);
+      }
+    }
+    pa_threaded_mainloop_stop(loop);
+    pa_threaded_mainloop_free(loop);
+  }
+
+  bool Ready() const {
+    LoopLock lock(loop);
+    return context && pa_context_get_state(context) == PA_CONTEXT_READY;
+  }
+
+  // Connects within timeoutMs; null (and a reason) when there is no server or it did not answer.
+  static std::shared_ptr<PulseConnection> Connect(const QByteArray& server, int timeoutMs,
+                                                  QString* reason) {
+    auto fail = [&](const QString& why) {
+      if (reason) *reason = why;
+      return nullptr;
+    };
+    auto c = std::make_shared<PulseConnection>();
+    c->loop = pa_threaded_mainloop_new();
+    if (!c->loop) return fail(QStringLiteral("cannot create the PulseAudio mainloop"));
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(c->loop);
+    pa_proplist* props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Vireo");
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "vireo");
+    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
+    c->context = pa_context_new_with_proplist(api, "Vireo", props);
+    pa_proplist_free(props);
+    if (!c->context) return fail(QStringLiteral("cannot create a PulseAudio context"));
+    pa_context_set_state_callback(
+        c->context, [](pa_context*, void* l) { SignalLoop(l); }, c->loop);
+    if (pa_threaded_mainloop_start(c->loop) < 0)
+      return fail(QStringLiteral("cannot start the PulseAudio mainloop"));
+
+    LoopLock lock(c->loop);
+    if (pa_context_connect(c->context, server.isEmpty() ? nullptr : server.constData(),
+                           PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+      return fail(QString::fromUtf8(pa_strerror(pa_context_errno(c->context))));
+    const bool ready = WaitWithDeadline(
+        c->loop, timeoutMs, [&] { return pa_context_get_state(c->context) == PA_CONTEXT_READY; },
+        [&] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(c->context)); });
+    if (!ready)
+      return fail(QStringLiteral("no PulseAudio server: ") +
+                  QString::fromUtf8(pa_strerror(pa_context_errno(c->context))));
+    return c;
+  }
+};
+
+namespace {
+
 class PulseSink : public IAudioSink {
  public:
-  PulseSink(pa_threaded_mainloop* loop, pa_context* context) : loop_(loop), context_(context) {}
+  explicit PulseSink(std::shared_ptr<PulseConnection> connection)
+      : connection_(std::move(connection)),
+        loop_(connection_->loop),
+        context_(connection_->context) {}
 
   ~PulseSink() override {
     LoopLock lock(loop_);
@@ -83,7 +186,7 @@ class PulseSink : public IAudioSink {
     }
   }
 
-  bool Open() {
+  bool Open(int timeoutMs) {
     LoopLock lock(loop_);
     const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kOutputRate, kOutputChannels};
     stream_ = pa_stream_new(context_, "Vireo", &spec, nullptr);
@@ -111,16 +214,13 @@ class PulseSink : public IAudioSink {
         static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
       return false;
-    for (;;) {
-      const pa_stream_state_t st = pa_stream_get_state(stream_);
-      if (st == PA_STREAM_READY) {
-        if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(stream_))
-          requestBytes_ = std::max<size_t>(got->minreq, kBytesPerFrame);
-        return true;
-      }
-      if (!PA_STREAM_IS_GOOD(st)) return false;
-      pa_threaded_mainloop_wait(loop_);
-    }
+    if (!WaitWithDeadline(
+            loop_, timeoutMs, [&] { return pa_stream_get_state(stream_) == PA_STREAM_READY; },
+            [&] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)); }))
+      return false;
+    if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(stream_))
+      requestBytes_ = std::max<size_t>(got->minreq, kBytesPerFrame);
+    return true;
   }
 
   int WaitRoom(int frames) override {
@@ -337,6 +437,7 @@ class PulseSink : public IAudioSink {
     }
   }
 
+  std::shared_ptr<PulseConnection> connection_;  // outlives the stream (declared first)
   pa_threaded_mainloop* loop_;
   pa_context* context_;
   pa_stream* stream_ = nullptr;
@@ -359,86 +460,31 @@ class PulseSink : public IAudioSink {
 
 }  // namespace
 
-PulseOutput::~PulseOutput() {
-  if (!loop_) return;
-  {
-    LoopLock lock(loop_);
-    if (context_) {
-      pa_context_set_state_callback(context_, nullptr, nullptr);
-      pa_context_disconnect(context_);
-      pa_context_unref(context_);
-      context_ = nullptr;
-    }
-  }
-  pa_threaded_mainloop_stop(loop_);
-  pa_threaded_mainloop_free(loop_);
-}
+PulseOutput::PulseOutput(QByteArray server, int timeoutMs)
+    : server_(server.isEmpty() ? qgetenv("PULSE_SERVER") : std::move(server)),
+      timeoutMs_(timeoutMs) {}
+
+PulseOutput::~PulseOutput() = default;
 
 bool PulseOutput::Init(QString* reason) {
-  auto fail = [&](const QString& why) {
-    if (reason) *reason = why;
-    return false;
-  };
-  loop_ = pa_threaded_mainloop_new();
-  if (!loop_) return fail(QStringLiteral("cannot create the PulseAudio mainloop"));
-  pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
-  pa_proplist* props = pa_proplist_new();
-  pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Vireo");
-  pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "vireo");
-  pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
-  context_ = pa_context_new_with_proplist(api, "Vireo", props);
-  pa_proplist_free(props);
-  if (!context_) return fail(QStringLiteral("cannot create a PulseAudio context"));
-  pa_context_set_state_callback(
-      context_, [](pa_context*, void* l) { SignalLoop(l); }, loop_);
-  if (pa_threaded_mainloop_start(loop_) < 0)
-    return fail(QStringLiteral("cannot start the PulseAudio mainloop"));
-
-  LoopLock lock(loop_);
-  if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-    return fail(QString::fromUtf8(pa_strerror(pa_context_errno(context_))));
-  // A server that accepts but never answers must not hold the start-up forever.
-  std::atomic<bool> timedOut{false};
-  struct TimeoutData {
-    pa_threaded_mainloop* loop;
-    std::atomic<bool>* flag;
-  } data{loop_, &timedOut};
-  struct timeval deadline;
-  pa_gettimeofday(&deadline);
-  pa_timeval_add(&deadline, kConnectTimeoutMs * PA_USEC_PER_MSEC);
-  pa_time_event* timer = api->time_new(
-      api, &deadline,
-      [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* d) {
-        auto* td = static_cast<TimeoutData*>(d);
-        td->flag->store(true);
-        pa_threaded_mainloop_signal(td->loop, 0);
-      },
-      &data);
-  bool ready = false;
-  for (;;) {
-    const pa_context_state_t st = pa_context_get_state(context_);
-    if (st == PA_CONTEXT_READY) {
-      ready = true;
-      break;
-    }
-    if (!PA_CONTEXT_IS_GOOD(st) || timedOut.load()) break;
-    pa_threaded_mainloop_wait(loop_);
-  }
-  api->time_free(timer);
-  if (!ready)
-    return fail(QStringLiteral("no PulseAudio server: ") +
-                QString::fromUtf8(pa_strerror(pa_context_errno(context_))));
-  return true;
+  std::lock_guard lock(mutex_);
+  connection_ = PulseConnection::Connect(server_, timeoutMs_, reason);
+  return connection_ != nullptr;
 }
 
 std::unique_ptr<IAudioSink> PulseOutput::OpenSink() {
-  if (!context_) return nullptr;
+  std::shared_ptr<PulseConnection> connection;
   {
-    LoopLock lock(loop_);
-    if (pa_context_get_state(context_) != PA_CONTEXT_READY) return nullptr;
+    std::lock_guard lock(mutex_);
+    // Lost (the server restarted) or never made (it started after the player): connect afresh.
+    // The old connection lives on until the sinks still holding it are gone.
+    if (!connection_ || !connection_->Ready())
+      connection_ = PulseConnection::Connect(server_, timeoutMs_, nullptr);
+    connection = connection_;
   }
-  auto sink = std::make_unique<PulseSink>(loop_, context_);
-  if (!sink->Open()) return nullptr;
+  if (!connection) return nullptr;
+  auto sink = std::make_unique<PulseSink>(std::move(connection));
+  if (!sink->Open(timeoutMs_)) return nullptr;
   return sink;
 }
 

@@ -82,13 +82,13 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
       avcodec_version() >> 16 != LIBAVCODEC_VERSION_MAJOR) {
     RaiseError(AudioState::Ended, AudioError::WrongVersion);
   } else {
+    // Without a sound server yet the output is kept all the same: every open tries to connect
+    // again, so a player started before the server plays once the server is there.
     QString reason;
-    if (output && output->Init(&reason)) {
-      output_ = std::move(output);
-      filter_ = FormatFilter::Build();
-    } else {
-      RaiseError(state_, AudioError::InitFailed);
-    }
+    outputReady_ = output && output->Init(&reason);
+    output_ = std::move(output);
+    filter_ = FormatFilter::Build();
+    if (!outputReady_) RaiseError(state_, AudioError::InitFailed);
   }
   progressTimer_.setTimerType(Qt::PreciseTimer);
   progressTimer_.setInterval(kProgressMs);
@@ -318,13 +318,15 @@ TTags TAudioEngine::ReadTags(const QString& name) const {
 void TAudioEngine::ProgressTick() {
   PaceProgress();
   if (state_ == AudioState::Stopped || !ProgressWanted()) return;
-  const int position = GetPosition();
   const float* fft = silentFft_.data();
   const uint32_t* wave = silentWave_.data();
-  if (state_ == AudioState::Playing && stream_) {
-    stream_->Analyze(*analyzer_, fft_.data(), wave_.data());
+  int position;
+  if (state_ == AudioState::Playing && stream_ && spectrumWanted_) {
+    position = FramesToMs(stream_->Analyze(*analyzer_, fft_.data(), wave_.data()));
     fft = fft_.data();
     wave = wave_.data();
+  } else {
+    position = GetPosition();
   }
   const int length = GetLength();
   Emit(&TAudioEngine::OnProgress, static_cast<int>(state_), length, position, fft, wave);

@@ -71,8 +71,14 @@ class TAudioEngine : public QObject {
 
   // The volume factor of the current stream (volume / 100, plus the levelling at its start).
   float StreamVolume() const;
-  bool OutputReady() const { return output_ != nullptr; }
+  // Whether the output connected at start-up (a later open connects again when it did not).
+  bool OutputReady() const { return outputReady_; }
   bool OpenPending() const { return pending_ != nullptr; }
+  // Whether the progress event carries the spectrum and wave of what is heard (the default). A
+  // player that shows no spectrum says no and saves the analysis 20 times a second; the event
+  // then carries the all-zero buffers, as in any state but 1002.
+  void SetSpectrumWanted(bool wanted) { spectrumWanted_ = wanted; }
+  bool SpectrumWanted() const { return spectrumWanted_; }
   // The gain tool; it runs only while levelling is on, since its result is used only then.
   void SetGainToolPath(const QString& path) { gainTool_ = path; }
   QString GainToolPath() const { return gainTool_; }
@@ -131,6 +137,8 @@ class TAudioEngine : public QObject {
       0.0f;  // silent until the caller sets a volume, as the main window does at start-up
   QString filter_;
   bool dbGain_ = false;
+  bool spectrumWanted_ = true;
+  bool outputReady_ = false;
   uint64_t serial_ = 0;         // of the last Play(); events of older ones are dropped
   uint64_t cutGeneration_ = 0;  // of the current stream's last seek or stop; older ends are dropped
 };

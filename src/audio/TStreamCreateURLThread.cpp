@@ -87,13 +87,19 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenLoca
     MeasuredGain.store(0.0f);
   auto result = std::make_shared<Result>();
   AttachSink(*result, std::move(opened.decoder));
+  // Without a sound server the name goes the way of any name that did not play, as an address,
+  // which fails for the same reason.
+  if (!result->sink) {
+    noOutput_ = true;
+    return nullptr;
+  }
   return result;
 }
 
 std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetwork() {
   auto result = std::make_shared<Result>();
   result->network = true;
-  if (!job_.output) {
+  if (!job_.output || noOutput_) {
     result->error = AudioError::Init;
     return result;
   }

@@ -59,7 +59,8 @@ class TStreamCreateURLThread : public std::enable_shared_from_this<TStreamCreate
   static constexpr int kMaxPlaylistHops = 3;
   Job job_;
   std::atomic<bool> terminated_{false};
-  std::mutex mutex_;  // guards current_
+  bool noOutput_ = false;  // opener thread: the output gave no sink
+  std::mutex mutex_;       // guards current_
   std::shared_ptr<NetworkSource> current_;
 };
 

@@ -10,7 +10,10 @@ namespace vireo {
 
 namespace {
 
-constexpr std::int64_t kMaxPixels = std::int64_t(16384) * 16384;
+// An RLE code of two bytes sets at most 255 pixels; end-of-line and delta codes skip more, so
+// the bound allows twice that, and small images always pass.
+constexpr std::int64_t kRlePixelsPerByte = 256;
+constexpr std::int64_t kRleFreePixels = 65536;
 
 [[noreturn]] void Invalid() {
   throw EDDError("Bitmap image is not valid");
@@ -130,7 +133,7 @@ TDecodedImage DecodeBmp(const QByteArray& data) {
   }
   const bool topDown = height < 0;
   if (topDown) height = -height;
-  if (width <= 0 || height <= 0 || width * height > kMaxPixels) Invalid();
+  if (width <= 0 || height <= 0 || width * height > kMaxImagePixels) Invalid();
   const bool rle = compression == 1 || compression == 2;
   if (!(compression == 0 || compression == 3 || compression == 6 ||
         (compression == 1 && bpp == 8) || (compression == 2 && bpp == 4)))
@@ -141,7 +144,8 @@ TDecodedImage DecodeBmp(const QByteArray& data) {
   img.Width = w;
   img.Height = h;
   img.HasAlpha = bpp == 32;
-  img.Pixels.assign(std::size_t(w) * std::size_t(h), 0xFF000000u);
+  // Pixel memory is taken only once the file is known to hold (or describe) every pixel.
+  const auto allocate = [&] { img.Pixels.assign(std::size_t(w) * std::size_t(h), 0xFF000000u); };
 
   if (bpp <= 8) {
     if (bpp != 1 && bpp != 4 && bpp != 8) Invalid();
@@ -160,6 +164,9 @@ TDecodedImage DecodeBmp(const QByteArray& data) {
     }
     std::vector<std::uint8_t> idx;
     if (rle) {
+      const std::int64_t codeBytes =
+          offBits < r.Size() ? std::int64_t(r.Size() - offBits) : std::int64_t(0);
+      if (width * height > kRleFreePixels + codeBytes * kRlePixelsPerByte) Invalid();
       DecodeRle(r, offBits, bpp, w, h, topDown, idx);
     } else {
       const std::size_t stride = ((std::size_t(w) * std::size_t(bpp) + 31) / 32) * 4;
@@ -176,6 +183,7 @@ TDecodedImage DecodeBmp(const QByteArray& data) {
         }
       }
     }
+    allocate();
     for (std::size_t i = 0; i < idx.size(); ++i) img.Pixels[i] = palette[idx[i]];
     return img;
   }
@@ -189,6 +197,7 @@ TDecodedImage DecodeBmp(const QByteArray& data) {
   const int bytesPer = bpp / 8;
   const std::size_t stride = ((std::size_t(w) * std::size_t(bpp) + 31) / 32) * 4;
   r.Need(offBits, stride * std::size_t(h - 1) + std::size_t(w) * std::size_t(bytesPer));
+  allocate();
   const bool plain32 =
       bpp == 32 && (!haveMasks || (masks[0] == 0x00FF0000u && masks[1] == 0x0000FF00u &&
                                    masks[2] == 0x000000FFu));

@@ -17,6 +17,10 @@ struct TDecodedImage {
   bool HasAlpha = false;
 };
 
+// The most pixels a skin image may have (64 MiB of pixels; a 4K background is half of that).
+// Larger claims come from damaged or hostile files and are refused before any memory is taken.
+constexpr qint64 kMaxImagePixels = qint64(1) << 24;
+
 // Both throw EDDError with a readable message for missing, truncated or malformed files.
 // PNG: only the colour types with an alpha channel (RGBA, grey+alpha) carry transparency; palette,
 // grey and RGB images load fully opaque, transparency chunks included. 16-bit samples are scaled
@@ -24,6 +28,11 @@ struct TDecodedImage {
 TDecodedImage DecodePng(const QByteArray& data);
 // BMP: 1, 4, 8 bit palette images (RLE too), 16, 24 and 32 bit. 32-bit files keep their alpha
 // bytes; everything else is opaque.
+// Neither decoder takes memory for pixels the file cannot hold: a size claimed by a header is
+// refused when it exceeds kMaxImagePixels, when an uncompressed BMP is shorter than its rows,
+// when an RLE BMP has fewer code bytes than its pixels need (at most 256 pixels per byte), or
+// when a PNG's compressed data could not inflate to its rows (deflate packs at most 1032 bytes
+// into one).
 TDecodedImage DecodeBmp(const QByteArray& data);
 
 // Reads a whole file or throws EDDError "Cannot open file ...".

@@ -1,7 +1,9 @@
 #include <png.h>
 
 #include <QFile>
+#include <algorithm>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -18,7 +20,28 @@ struct ReadState {
   std::size_t size;
   std::size_t pos;
   char error[256];
+  std::uint64_t idatBytes;  // compressed image data in the file
 };
+
+// Deflate turns one byte into at most 1032 (a 258-byte match costs at least two bits).
+constexpr std::uint64_t kMaxInflateRatio = 1032;
+
+// The bytes of every IDAT chunk, counted before anything is decoded; a chunk that runs past the
+// end counts only what is there.
+std::uint64_t IdatBytes(const unsigned char* data, std::size_t size) {
+  std::uint64_t total = 0;
+  std::size_t at = 8;
+  while (at < size && size - at >= 8) {
+    const std::uint64_t length = std::uint64_t(data[at]) << 24 | std::uint64_t(data[at + 1]) << 16 |
+                                 std::uint64_t(data[at + 2]) << 8 | data[at + 3];
+    const bool idat = std::memcmp(data + at + 4, "IDAT", 4) == 0;
+    const std::uint64_t left = size - at - 8;
+    if (idat) total += std::min(length, left);
+    if (length + 4 > left) break;
+    at += std::size_t(length) + 12;
+  }
+  return total;
+}
 
 void ReadFn(png_structp png, png_bytep out, png_size_t length) {
   auto* st = static_cast<ReadState*>(png_get_io_ptr(png));
@@ -68,6 +91,14 @@ bool Decode(ReadState& st, int& width, int& height, int& colorType, std::vector<
   png_set_bgr(png);
   png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
   png_set_interlace_handling(png);
+  // The claimed size must be sane for a skin image and within what the compressed data can
+  // inflate to, before any pixel memory is taken. Interlaced rows are counted as plain ones:
+  // their passes only add filter bytes.
+  if (std::uint64_t(width) * std::uint64_t(height) > std::uint64_t(kMaxImagePixels))
+    png_error(png, "PNG image is too large");
+  const std::uint64_t bitsPerRow = std::uint64_t(width) * png_get_channels(png, info) * depth;
+  const std::uint64_t raw = std::uint64_t(height) * (1 + (bitsPerRow + 7) / 8);
+  if (raw > st.idatBytes * kMaxInflateRatio + 1024) png_error(png, "PNG file is truncated");
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != png_size_t(width) * 4)
     png_error(png, "Unsupported PNG layout");
@@ -83,10 +114,14 @@ bool Decode(ReadState& st, int& width, int& height, int& colorType, std::vector<
 }  // namespace
 
 TDecodedImage DecodePng(const QByteArray& data) {
-  ReadState st{
-      reinterpret_cast<const unsigned char*>(data.constData()), std::size_t(data.size()), 0, {0}};
+  ReadState st{reinterpret_cast<const unsigned char*>(data.constData()),
+               std::size_t(data.size()),
+               0,
+               {0},
+               0};
   if (data.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(data.constData()), 0, 8))
     throw EDDError("Not a PNG file");
+  st.idatBytes = IdatBytes(st.data, st.size);
   int width = 0, height = 0, colorType = 0;
   std::vector<png_byte> bytes;
   std::vector<png_bytep> rows;

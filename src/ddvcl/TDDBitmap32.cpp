@@ -325,22 +325,33 @@ void TDDBitmap32::ReadData(QIODevice& stream) {
   char head[8];
   if (stream.read(head, 8) != 8) throw EDDError("Stream read error");
   const int w = int(GetLe32(head)), h = int(GetLe32(head + 4));
-  // A damaged stream must not make us reserve memory for pixels it cannot hold.
-  const qint64 needed = qint64(std::max(w, 0)) * std::max(h, 0) * 4;
-  if (!stream.isSequential() && stream.bytesAvailable() < needed) {
+  // Both sizes may be near 2^31: counted unsigned, the product stays below 2^62.
+  const std::uint64_t pixels = w > 0 && h > 0 ? std::uint64_t(w) * std::uint64_t(h) : 0;
+  const std::uint64_t bytes = pixels * 4;
+  // A damaged stream must not make us reserve memory for pixels it cannot hold. A file says how
+  // much it holds; a pipe does not, so its bytes are read first, piece by piece, and the pixel
+  // memory is taken only once they are all there.
+  if (!stream.isSequential() &&
+      std::uint64_t(std::max<qint64>(stream.bytesAvailable(), 0)) < bytes) {
+    Changed();
+    throw EDDError("Stream read error");
+  }
+  QByteArray data;
+  constexpr std::uint64_t kPiece = 1 << 20;
+  while (std::uint64_t(data.size()) < bytes) {
+    const QByteArray piece =
+        stream.read(qint64(std::min<std::uint64_t>(kPiece, bytes - std::uint64_t(data.size()))));
+    if (piece.isEmpty()) break;
+    data.append(piece);
+  }
+  if (std::uint64_t(data.size()) != bytes) {
     Changed();
     throw EDDError("Stream read error");
   }
   SetSize(w, h);
   if (!Empty()) {
-    const qint64 bytes = qint64(Width()) * Height() * 4;
-    QByteArray data = stream.read(bytes);
-    if (data.size() != bytes) {
-      Changed();
-      throw EDDError("Stream read error");
-    }
-    for (qint64 i = 0; i < qint64(Width()) * Height(); ++i)
-      m_bits[i] = GetLe32(data.constData() + 4 * i);
+    const std::size_t count = std::size_t(pixels);
+    for (std::size_t i = 0; i < count; ++i) m_bits[i] = GetLe32(data.constData() + 4 * i);
   }
   Changed();
 }

@@ -310,6 +310,7 @@ void TDDPlaylist::changeEvent(QEvent* event) {
 void TDDPlaylist::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
   if (button == Qt::LeftButton) {
     const int a = ItemAtPos(QPoint(x, y));
+    m_dragArmed = false;
     m_plainPress = !(shift & (Qt::ShiftModifier | Qt::ControlModifier));
     {
       TDDPlaylistItems::Update update(m_model.Items());

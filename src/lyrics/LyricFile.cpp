@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <algorithm>
 
 #include "base/AtomicFileWriter.h"
 #include "base/Gb18030.h"
@@ -14,6 +15,24 @@ struct Bom {
   QStringConverter::Encoding encoding;
   bool gb18030;
 };
+
+// UTF-16 written without a byte-order mark. Lyrics are full of ASCII (time tags, digits, Latin
+// text), whose UTF-16 form has a zero byte in every other place; UTF-8 and GB18030 text never
+// holds zero bytes. A few CJK characters have a zero low byte, so the other places may hold
+// some zeros too, but far fewer.
+std::optional<QStringConverter::Encoding> Utf16ByZeros(QByteArrayView bytes) {
+  const qsizetype n = std::min<qsizetype>(bytes.size(), 8192) & ~qsizetype(1);
+  if (n < 4) return std::nullopt;
+  qsizetype even = 0, odd = 0;
+  for (qsizetype i = 0; i < n; i += 2) {
+    even += bytes[i] == 0;
+    odd += bytes[i + 1] == 0;
+  }
+  const qsizetype pairs = n / 2;
+  const qsizetype major = std::max(even, odd), minor = std::min(even, odd);
+  if (major < 2 || major * 8 < pairs || minor * 4 > major) return std::nullopt;
+  return odd > even ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+}
 
 }  // namespace
 
@@ -43,6 +62,10 @@ QString LyricFile::Decode(const QByteArray& bytes) {
     if (bom.gb18030) return FromGb18030(rest);
     QStringDecoder decoder(bom.encoding, QStringConverter::Flag::Stateless);
     return decoder.decode(rest);
+  }
+  if (const auto utf16 = Utf16ByZeros(bytes)) {
+    QStringDecoder decoder(*utf16, QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
   }
   if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes);
   return FromGb18030(bytes);

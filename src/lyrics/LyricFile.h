@@ -7,8 +7,9 @@
 namespace vireo {
 
 // Reading and writing lyric files. Files come from every kind of tool: the encoding is decided
-// by a byte-order mark (UTF-8, UTF-16 or UTF-32 in either order, GB18030), else by the bytes
-// being valid UTF-8, else they are GB18030 (which reads GBK and GB2312 too). Lines may end in
+// by a byte-order mark (UTF-8, UTF-16 or UTF-32 in either order, GB18030), else by the zero bytes
+// of UTF-16 written without a mark, else by the bytes being valid UTF-8, else they are GB18030
+// (which reads GBK and GB2312 too). Lines may end in
 // CR, LF or CR LF. What we write is UTF-8 without a mark. Thread-safe (no shared state).
 class LyricFile {
  public:

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 
 #include "base/TextUtil.h"
 
@@ -58,8 +60,52 @@ std::optional<qint32> ToInt32(QByteArrayView text) {
   return static_cast<qint32>(value);
 }
 
-// Builds the item of one time text ("-01:23.45") and its line.
-TLyricItem MakeItem(QByteArrayView timeText, const QByteArray& line) {
+// The time text of a tag as the scanner collects it, kept to what the item is built from: the
+// leading "-", the first four fields with the separator after each, and the last four digits of
+// each field (enough to tell a three-digit fraction from longer runs). A fraction left open
+// makes the scan go on inside the same bracket and keep adding to the text, so without this a
+// long run of such brackets would give every tag a text as long as the run.
+class TimeText {
+ public:
+  void Clear() {
+    text_.clear();
+    separators_ = 0;
+    run_ = 0;
+  }
+  bool Frozen() const { return separators_ >= 4; }
+  const QByteArray& Bytes() const { return text_; }
+  void Append(char c) {
+    if (Frozen()) return;
+    if (c == '-' && text_.isEmpty()) {
+      text_.append(c);
+      return;
+    }
+    if (c >= '0' && c <= '9') {
+      if (run_ == 4)
+        text_.remove(text_.size() - 4, 1);
+      else
+        ++run_;
+      text_.append(c);
+      return;
+    }
+    text_.append(c);
+    run_ = 0;
+    ++separators_;
+  }
+  void AppendDigits(QByteArrayView digits) {
+    if (Frozen()) return;
+    for (char c : digits.last(std::min<qsizetype>(digits.size(), 4))) Append(c);
+  }
+
+ private:
+  QByteArray text_;
+  int separators_ = 0;
+  int run_ = 0;  // digits of the field being read, at most 4
+};
+
+}  // namespace
+
+TLyricItem TLyricHandle::MakeItem(QByteArrayView timeText, const QString& line) {
   bool negative = false;
   if (!timeText.isEmpty() && timeText[0] == '-') {
     negative = true;
@@ -73,32 +119,39 @@ TLyricItem MakeItem(QByteArrayView timeText, const QByteArray& line) {
     const qsizetype start = i;
     while (i < timeText.size() && ClassOf(timeText[i]) == ByteClass::Digit) ++i;
     QByteArrayView field = timeText.sliced(start, i - start);
-    if (field.size() > 2) field = field.last(2);
+    // A field keeps its last two digits, except a fraction of exactly three: milliseconds, as
+    // most lyric editors write them today (see below).
+    if (field.size() > 3) field = field.last(2);
     fields[count++] = field.toByteArray();
     if (i >= timeText.size()) break;
     separator = timeText[i];
     ++i;
   }
+  for (int k = 0; k < count; ++k)
+    if (fields[k].size() == 3 && !(separator == '.' && k == count - 1 && k > 0))
+      fields[k] = fields[k].last(2);
   auto num = [&](int k) { return fields[k].toInt(); };
   auto txt = [&](int k) { return QString::fromLatin1(fields[k]); };
+  // The fraction in milliseconds: hundredths for one or two digits, thousandths for three.
+  auto frac = [&](int k) { return fields[k].size() == 3 ? num(k) : num(k) * 10; };
 
   TLyricItem item;
-  item.Text = QString::fromUtf8(line);
+  item.Text = line;
   qint64 ms = 0;
   // Shapes outside the usual ones only come from broken tags; they are read as the nearest one.
   if (separator == '.') {
     switch (count) {
       case 4:
         item.TimeText = txt(0) + u':' + txt(1) + u':' + txt(2) + u'.' + txt(3);
-        ms = num(3) * 10 + num(2) * 1000 + num(1) * 60000 + qint64(num(0)) * 3600000;
+        ms = frac(3) + num(2) * 1000 + num(1) * 60000 + qint64(num(0)) * 3600000;
         break;
       case 3:
         item.TimeText = txt(0) + u':' + txt(1) + u'.' + txt(2);
-        ms = num(2) * 10 + num(1) * 1000 + num(0) * 60000;
+        ms = frac(2) + num(1) * 1000 + num(0) * 60000;
         break;
       case 2:
         item.TimeText = txt(0) + u'.' + txt(1);
-        ms = num(1) * 10 + num(0) * 1000;
+        ms = frac(1) + num(0) * 1000;
         break;
       default:
         item.TimeText = txt(0);
@@ -126,15 +179,67 @@ TLyricItem MakeItem(QByteArrayView timeText, const QByteArray& line) {
     ms = -ms;
     if (ms != 0) item.TimeText.prepend(u'-');
   }
-  item.Time = static_cast<qint32>(ms);  // at most 99:99:99.99, well inside 32 bits
+  item.Time = static_cast<qint32>(ms);  // at most 99:99:99.999, well inside 32 bits
   return item;
 }
 
+// Karaoke-style files time every word with tags like <00:02.50> inside the line; they are not
+// text to show. Only the exact shape <digits:digits> or <digits:digits.digits> (or ':' before
+// the last field) is taken out, so a line such as "<3 you" or "a <b> c" stays as it is.
+QByteArray TLyricHandle::WithoutWordTimes(const QByteArray& line) {
+  if (!line.contains('<')) return line;
+  auto digits = [&](qsizetype& i) {
+    const qsizetype from = i;
+    while (i < line.size() && line[i] >= '0' && line[i] <= '9') ++i;
+    return i > from;
+  };
+  QByteArray out;
+  out.reserve(line.size());
+  qsizetype copied = 0;
+  for (qsizetype at = line.indexOf('<'); at >= 0; at = line.indexOf('<', at)) {
+    qsizetype i = at + 1;
+    bool tag = digits(i) && i < line.size() && line[i] == ':' && digits(++i);
+    if (tag && i < line.size() && (line[i] == '.' || line[i] == ':')) tag = digits(++i);
+    tag = tag && i < line.size() && line[i] == '>';
+    if (!tag) {
+      ++at;
+      continue;
+    }
+    out.append(QByteArrayView(line).sliced(copied, at - copied));
+    copied = at = i + 1;
+  }
+  if (copied == 0) return line;
+  out.append(QByteArrayView(line).sliced(copied));
+  return TrimBytes(out);
+}
+
+namespace {
+
+// First position at or after from (1-based) in a sorted list of positions, or 0.
+qsizetype NextIn(const std::vector<qsizetype>& positions, qsizetype from) {
+  const auto it = std::lower_bound(positions.begin(), positions.end(), from);
+  return it == positions.end() ? 0 : *it;
+}
+
 // The scanner over one trimmed text. Positions are 1-based; 0 means "none".
+//
+// It follows the rules byte for byte, with one addition that keeps it linear on any input: the
+// way a search goes on from a given byte inside a bracket (the tag it completes, or that it gives
+// up on the bracket) depends on nothing but that byte's position, so it is remembered for every
+// position a search passed. A later bracket whose search reaches a remembered position takes the
+// remembered way at once instead of reading the same bytes again; it only reads on for as long
+// as its own time text still grows (a few fields at most).
 class Scanner {
  public:
   Scanner(const QByteArray& text, QList<TLyricItem>& items, TLRCInfo& info)
-      : s_(text), len_(text.size()), items_(items), info_(info) {}
+      : s_(text), len_(text.size()), items_(items), info_(info) {
+    for (qsizetype i = 0; i < len_; ++i) {
+      if (s_[i] == '\r')
+        crs_.push_back(i + 1);
+      else if (s_[i] == ']')
+        closes_.push_back(i + 1);
+    }
+  }
 
   void Run() {
     qsizetype previousEnd = 0;
@@ -142,16 +247,17 @@ class Scanner {
     while (FindNextTag()) {
       if (!pending.isEmpty()) {
         if (timeTag_ && bracketPos_ == previousEnd + 1) {
-          pending.append(tagText_);
+          pending.append(tagText_.Bytes());
         } else {
           Emit(pending, LineText(previousEnd, bracketPos_));
           pending.clear();
         }
       }
-      if (timeTag_ && pending.isEmpty()) pending.append(tagText_);
+      if (timeTag_ && pending.isEmpty()) pending.append(tagText_.Bytes());
       previousEnd = tagEnd_;
     }
     if (!pending.isEmpty()) Emit(pending, LineText(previousEnd, 0));
+    StoreHeaders();
   }
 
  private:
@@ -159,6 +265,14 @@ class Scanner {
     ByteClass cls = ByteClass::Filler;  // Filler: no token (end of text)
     qsizetype start = 0;
     qsizetype length = 0;
+  };
+
+  // How a search that stood at a position went on.
+  struct Outcome {
+    enum Kind { GaveUp, TimeDone, HeaderDone } kind = GaveUp;
+    qsizetype end = 0;  // the "]" that closed the tag
+    HeaderTag header = HeaderTag::Title;
+    qsizetype valueStart = 0, valueEnd = 0;  // the header's value, trimmed
   };
 
   unsigned char At(qsizetype p) const { return static_cast<unsigned char>(s_[p - 1]); }
@@ -181,45 +295,72 @@ class Scanner {
     return t.cls == ByteClass::Sign && static_cast<char>(At(t.start)) == c;
   }
 
-  // First position at or after from holding c, or 0. Both searches the scanner makes move
-  // forward through the text, so the last answer is remembered: a file without carriage
-  // returns (or with an unclosed header tag) is then not searched to its end once per line.
-  struct Memo {
-    qsizetype from = -1;
-    qsizetype found = 0;
-  };
-  qsizetype Find(char c, qsizetype from, Memo& memo) const {
-    if (from < 1) from = 1;
-    if (memo.from >= 0 && from >= memo.from && (memo.found == 0 || memo.found >= from))
-      return memo.found;
-    qsizetype found = 0;
-    const qsizetype idx = s_.indexOf(c, from - 1);
-    if (idx >= 0) found = idx + 1;
-    memo = {from, found};
-    return found;
-  }
-
   void SkipToNextBracket() {
     timeTag_ = false;
-    tagText_.clear();
+    tagText_.Clear();
+    gaveUp_ = true;
     const qsizetype idx = bracketPos_ < len_ ? s_.indexOf('[', bracketPos_) : -1;
     bracketPos_ = idx >= 0 ? idx + 1 : 0;
     if (bracketPos_ != 0) pos_ = bracketPos_ + 1;
   }
 
+  // Every position the search of this bracket passed goes on as this one did.
+  void Remember(const Outcome& outcome) {
+    for (qsizetype p : passed_) known_.emplace(p, outcome);
+    passed_.clear();
+  }
+
   bool FindNextTag() {
     SkipToNextBracket();
+    passed_.clear();
     bool found = false;
     while (!found && bracketPos_ != 0 && len_ - bracketPos_ >= 5 && pos_ < len_) {
+      gaveUp_ = false;
+      const auto known = known_.find(pos_);
+      if (known != known_.end()) {
+        const Outcome o = known->second;
+        if (o.kind == Outcome::GaveUp) {
+          Remember(o);
+          SkipToNextBracket();
+          passed_.clear();
+          continue;
+        }
+        // The rest of the way adds nothing to the tag's text (or there is no time text that
+        // it could add to): take it at once.
+        if (tagText_.Frozen() || (o.kind == Outcome::HeaderDone && !timeTag_)) {
+          Remember(o);
+          if (o.kind == Outcome::TimeDone) {
+            timeTag_ = true;
+            tagEnd_ = o.end;
+            pos_ = o.end + 1;
+          } else {
+            headers_[int(o.header)] = {o.valueStart, o.valueEnd};
+            if (o.header == HeaderTag::Offset) StoreOffset(o.valueStart, o.valueEnd);
+            pos_ = o.end;
+          }
+          return true;
+        }
+      } else {
+        passed_.push_back(pos_);
+      }
       const unsigned char c = At(pos_);
       const ByteClass cls = ClassOf(c);
       if (cls == ByteClass::Digit || c == '-') {
         found = TimeTagAttempt();
+        if (found) Remember({Outcome::TimeDone, tagEnd_});
       } else if (cls == ByteClass::Letter) {
-        found = HeaderTagAttempt();
-        if (!found) SkipToNextBracket();
+        Outcome header;
+        found = HeaderTagAttempt(header);
+        if (found)
+          Remember(header);
+        else
+          SkipToNextBracket();
       } else {
         SkipToNextBracket();
+      }
+      if (gaveUp_) {
+        Remember({});
+        passed_.clear();
       }
     }
     if (!found) timeTag_ = false;
@@ -233,7 +374,7 @@ class Scanner {
       SkipToNextBracket();
       return false;
     }
-    tagText_.append(s_.constData() + t.start - 1, t.length);
+    tagText_.AppendDigits(QByteArrayView(s_).sliced(t.start - 1, t.length));
     return true;
   }
 
@@ -245,7 +386,7 @@ class Scanner {
   bool TimeTagAttempt() {
     timeTag_ = true;
     if (At(pos_) == '-') {
-      tagText_.append('-');
+      tagText_.Append('-');
       ++pos_;
     }
     int colons = 0;
@@ -256,14 +397,14 @@ class Scanner {
       if (TokenIs(sep, '.')) break;
       if (TokenIs(sep, ':') && colons < 2) {
         ++colons;
-        tagText_.append(':');
+        tagText_.Append(':');
         continue;
       }
       SkipToNextBracket();
       return false;
     }
     // The fraction.
-    tagText_.append('.');
+    tagText_.Append('.');
     if (!Number()) return false;
     const Token closing = ReadToken();
     if (TokenIs(closing, ']')) return Complete(closing);
@@ -271,7 +412,7 @@ class Scanner {
     return false;
   }
 
-  bool HeaderTagAttempt() {
+  bool HeaderTagAttempt(Outcome& outcome) {
     const QByteArrayView two =
         QByteArrayView(s_).sliced(pos_ - 1, std::min<qsizetype>(2, len_ - pos_ + 1));
     const QByteArrayView six =
@@ -282,65 +423,84 @@ class Scanner {
         continue;
       pos_ += name.length;
       if (!TokenIs(ReadToken(), ':')) continue;
-      const qsizetype p = Find(']', pos_, closeMemo_);
+      const qsizetype p = NextIn(closes_, pos_);
       if (p == 0) continue;
-      const qsizetype c = Find('\r', pos_, crMemo_);
+      const qsizetype c = NextIn(crs_, pos_);
       const qsizetype end = (c > 0 && c < p) ? c : p;
-      Store(name.tag, TrimBytes(QByteArrayView(s_).sliced(pos_ - 1, end - pos_)));
+      // The value's bytes, trimmed; only the last value of each name is ever kept as text.
+      qsizetype from = pos_, to = end;
+      while (from < to && At(from) <= 0x20) ++from;
+      to = TrimmedEnd(from, to);
+      outcome = {Outcome::HeaderDone, p, name.tag, from, to};
+      headers_[int(name.tag)] = {from, to};
+      if (name.tag == HeaderTag::Offset) StoreOffset(from, to);
       pos_ = p;
       return true;
     }
     return false;
   }
 
-  void Store(HeaderTag tag, const QByteArray& value) {
-    switch (tag) {
-      case HeaderTag::Title:
-        info_.Title = QString::fromUtf8(value);
-        break;
-      case HeaderTag::Artist:
-        info_.Artist = QString::fromUtf8(value);
-        break;
-      case HeaderTag::Album:
-        info_.Album = QString::fromUtf8(value);
-        break;
-      case HeaderTag::By:
-        info_.By = QString::fromUtf8(value);
-        break;
-      case HeaderTag::Language:
-        info_.Language = QString::fromUtf8(value);
-        break;
-      case HeaderTag::Offset:
-        if (const auto v = ToInt32(value)) info_.Offset = *v;
-        break;
-    }
+  // Where the value [from, to) ends without its trailing blanks. Values of different tags may
+  // share their end; the answer for the last end is kept so that a long blank run before it is
+  // walked once.
+  qsizetype TrimmedEnd(qsizetype from, qsizetype to) {
+    if (to == trimmedFor_ && trimmedTo_ >= from) return trimmedTo_;
+    qsizetype t = to;
+    while (t > from && At(t - 1) <= 0x20) --t;
+    trimmedFor_ = to;
+    trimmedTo_ = t;
+    return t;
+  }
+
+  void StoreOffset(qsizetype from, qsizetype to) {
+    if (const auto v = ToInt32(QByteArrayView(s_).sliced(from - 1, to - from))) info_.Offset = *v;
+  }
+
+  void StoreHeaders() {
+    auto text = [&](HeaderTag tag) {
+      const auto [from, to] = headers_[int(tag)];
+      return from == 0 ? QString()
+                       : QString::fromUtf8(QByteArrayView(s_).sliced(from - 1, to - from));
+    };
+    info_.Title = text(HeaderTag::Title);
+    info_.Artist = text(HeaderTag::Artist);
+    info_.Album = text(HeaderTag::Album);
+    info_.By = text(HeaderTag::By);
+    info_.Language = text(HeaderTag::Language);
   }
 
   // The text of a line that starts after previousEnd and ends at the first carriage return from
   // there, or at limit ("[" of the next tag; 0 for the end of the text), whichever comes first.
-  QByteArray LineText(qsizetype previousEnd, qsizetype limit) {
-    const qsizetype c = Find('\r', previousEnd, crMemo_);
+  QString LineText(qsizetype previousEnd, qsizetype limit) {
+    const qsizetype c = NextIn(crs_, std::max<qsizetype>(previousEnd, 1));
     qsizetype end = limit == 0 ? len_ + 1 : limit;
     if (c > 0 && c < end) end = c;
     const qsizetype start = previousEnd + 1;
     if (end <= start) return {};
-    return TrimBytes(QByteArrayView(s_).sliced(start - 1, end - start));
+    return QString::fromUtf8(TLyricHandle::WithoutWordTimes(
+        TrimBytes(QByteArrayView(s_).sliced(start - 1, end - start))));
   }
 
-  void Emit(const QList<QByteArray>& times, const QByteArray& line) {
-    for (const QByteArray& t : times) items_.append(MakeItem(t, line));
+  void Emit(const QList<QByteArray>& times, const QString& line) {
+    for (const QByteArray& t : times) items_.append(TLyricHandle::MakeItem(t, line));
   }
 
   const QByteArray& s_;
   const qsizetype len_;
   QList<TLyricItem>& items_;
   TLRCInfo& info_;
+  std::vector<qsizetype> crs_, closes_;  // positions of every "\r" and "]"
   qsizetype pos_ = 1;
   qsizetype bracketPos_ = 0;
   qsizetype tagEnd_ = 0;
   bool timeTag_ = false;
-  QByteArray tagText_;
-  Memo crMemo_, closeMemo_;
+  bool gaveUp_ = false;  // the bracket was abandoned since the flag was last cleared
+  TimeText tagText_;
+  std::vector<qsizetype> passed_;  // positions this bracket's search stood at, not yet known
+  std::unordered_map<qsizetype, Outcome> known_;
+  // The last value of each header name, as a byte range ({0, 0}: none).
+  std::pair<qsizetype, qsizetype> headers_[6] = {};
+  qsizetype trimmedFor_ = 0, trimmedTo_ = 0;
 };
 
 }  // namespace

@@ -40,6 +40,13 @@ class TLyricHandle {
   void ParseUtf8(QByteArrayView utf8);
   const TLRCInfo& Info() const { return info_; }
 
+  // The two steps after the scan, public for the scanner's tests: the item of one time text as
+  // collected from its tag ("-01:23.45"; a fraction of three digits is milliseconds, one or two
+  // are hundredths) with its line, and a line's text without the word times karaoke-style files
+  // put inside it (<00:02.50>).
+  static TLyricItem MakeItem(QByteArrayView timeText, const QString& line);
+  static QByteArray WithoutWordTimes(const QByteArray& line);
+
  private:
   QList<TLyricItem> items_;
   TLRCInfo info_;

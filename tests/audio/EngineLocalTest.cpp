@@ -340,7 +340,7 @@ TEST(EngineStartup, WithoutASoundServerEveryOpenFails) {
   TAudioEngine engine(MediaFactory::Dir());
   qputenv("PULSE_SERVER", server);
   EXPECT_FALSE(engine.OutputReady());
-  EXPECT_TRUE(engine.Filter().isEmpty());
+  EXPECT_FALSE(engine.Filter().isEmpty());  // files can be added before the server is there
   rec.Attach(engine);
   engine.Play(Tone1k());
   ASSERT_TRUE(WaitUntil([&] { return engine.State() == AudioState::OpenFailed; }, kWait));

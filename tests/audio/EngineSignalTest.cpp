@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -130,4 +131,31 @@ TEST(EngineSignals, ProgressFollowsItsListeners) {
   const int held = ticks;
   Pump(300);
   EXPECT_EQ(ticks, held);
+}
+
+// A player that shows no spectrum says so; the progress event then carries silent buffers in
+// 1002 too, and the spectrum is back the moment it is wanted again.
+TEST(EngineSignals, TheSpectrumIsComputedOnlyWhileWanted) {
+  auto engine = NullEngine();
+  EXPECT_TRUE(engine->SpectrumWanted());
+  EngineRecorder rec;
+  rec.Attach(*engine);
+  engine->SetSpectrumWanted(false);
+  engine->Play(
+      MediaFactory::Tone(QStringLiteral("signal-1k"), QStringLiteral("mp3"), 1000, 3.0, 0.5));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return rec.lastState == AudioState::Playing && rec.lastPosition > 300; }, kWait));
+  const int at = rec.progressCount;
+  ASSERT_TRUE(WaitUntil([&] { return rec.progressCount > at + 3; }, kWait));
+  EXPECT_TRUE(std::all_of(rec.fft.begin(), rec.fft.end(), [](float v) { return v == 0.0f; }));
+  EXPECT_TRUE(std::all_of(rec.wave.begin(), rec.wave.end(), [](uint32_t v) { return v == 0u; }));
+  const int positionWithout = rec.lastPosition;
+  EXPECT_GT(positionWithout, 300);  // the position still moves on
+
+  engine->SetSpectrumWanted(true);
+  const int now = rec.progressCount;
+  ASSERT_TRUE(WaitUntil([&] { return rec.progressCount > now + 2; }, kWait));
+  // 1000 Hz over 1024 points at 44100 Hz: bin 23.2.
+  EXPECT_NEAR(rec.PeakBin(), 23, 1);
+  EXPECT_GT(rec.lastPosition, positionWithout);
 }

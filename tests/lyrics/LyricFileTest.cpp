@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include "TestEnv.h"
@@ -45,6 +46,25 @@ TEST(LyricFile, DecodeMarks) {
   EXPECT_EQ(LyricFile::Decode(QByteArray()), QString());
   // Not UTF-8, so GB18030: bytes that are valid in neither never stop the decoding.
   EXPECT_FALSE(LyricFile::Decode(QByteArray("\x81\xFFxyz")).isEmpty());
+}
+
+// Tools that write UTF-16 without a mark: the zero bytes of its ASCII give it away, in either
+// byte order, with Chinese text beside (some of whose characters have a zero byte too).
+TEST(LyricFile, Utf16WithoutMarkIsDetected) {
+  const QString text = u"[ti:一乐]\r\n[00:01.00]一丁七万丈三上下\r\n[00:02.00]world"_qs;
+  const auto bytes = [&](QStringConverter::Encoding e) {
+    QStringEncoder encoder(e);
+    QByteArray out = encoder.encode(text);
+    return out;
+  };
+  EXPECT_EQ(LyricFile::Decode(bytes(QStringConverter::Utf16LE)), text);
+  EXPECT_EQ(LyricFile::Decode(bytes(QStringConverter::Utf16BE)), text);
+  // Text without zero bytes is never taken for UTF-16.
+  EXPECT_EQ(LyricFile::Decode(text.toUtf8()), text);
+  EXPECT_EQ(LyricFile::Decode(vireo::ToGb18030(text)), text);
+  // One stray zero byte in a UTF-8 file does not turn it into UTF-16.
+  EXPECT_EQ(LyricFile::Decode(QByteArray("[00:01.00]ab\0cd\r\n[00:02.00]ef", 29)).left(10),
+            u"[00:01.00]"_qs);
 }
 
 TEST(LyricFile, LineBreaks) {

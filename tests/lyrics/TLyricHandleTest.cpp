@@ -73,8 +73,12 @@ TEST(TLyricHandle, TimeTagShapes) {
       {"[12]abc", 12000, "12"},
       {"[5.5]x", 5050, "5.5"},
       {"[00:01.5]x", 1050, "00:01.5"},
-      {"[00:01.234]x", 1340, "00:01.34"},  // only the last two digits of a field count
+      {"[00:01.234]x", 1234, "00:01.234"},  // three fraction digits are milliseconds
+      {"[02:41.917]x", 161917, "02:41.917"},
+      {"[5.123]x", 5123, "5.123"},
+      {"[00:01.2345]x", 1450, "00:01.45"},  // longer runs keep their last two digits
       {"[123:45]x", 23 * 60000 + 45000, "23:45"},
+      {"[1:123:45.6]x", 3600000 + 23 * 60000 + 45060, "1:23:45.6"},
       {"[1:2:3.4]x", 3600000 + 120000 + 3000 + 40, "1:2:3.4"},
       {"[-00:02.00]x", -2000, "-00:02.00"},
       {"[-00:00.00]x", 0, "00:00.00"},
@@ -118,6 +122,57 @@ TEST(TLyricHandle, UnclosedFractionKeepsScanningInsideTheBracket) {
   EXPECT_EQ(items[0].text, QStringLiteral("line"));
   // A sign after the fraction leaves the scan at the next byte; "]" there is no attempt.
   EXPECT_EQ(Parsed("[00:01.5x]line").Count(), 0);
+}
+
+// Real files write milliseconds: lines 15 ms apart must keep their order (read as hundredths,
+// 1.190 was 1.9 s and 1.205 was 1.05 s).
+TEST(TLyricHandle, MillisecondLinesKeepTheirOrder) {
+  TLyricHandle h = Parsed("[00:01.205]b\r\n[00:01.190]a\r\n[00:02]c\r\n[00:01.99]z");
+  h.Sort();
+  const auto items = Items(h);
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(items[0].text, u"a"_qs);
+  EXPECT_EQ(items[0].time, 1190);
+  EXPECT_EQ(items[1].text, u"b"_qs);
+  EXPECT_EQ(items[1].time, 1205);
+  EXPECT_EQ(items[2].time, 1990);
+  EXPECT_EQ(items[3].time, 2000);
+}
+
+TEST(TLyricHandle, WordTimesAreNotShown) {
+  const auto items =
+      Items(Parsed("[00:01.00]<00:01.00>Hello <00:01.50>world<00:02.00>\r\n"
+                   "[00:03.00]<3 you <b> <1:2> <00:04.0x> <12:3:4>end"));
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].text, u"Hello world"_qs);
+  EXPECT_EQ(items[0].time, 1000);
+  EXPECT_EQ(items[1].text, u"<3 you <b>  <00:04.0x> end"_qs);
+}
+
+// A run of brackets whose fractions are never closed: each bracket's search runs on to the one
+// "]" at the end, so every bracket gives a tag. The tag texts are the rest of the run from each
+// bracket: "-0.0-0.0-0.0..." reads as 0:0:0, the last two as 0:0:0.0 and 0.0. The scan must
+// stay quick however long the run (hostile files had it take seconds).
+TEST(TLyricHandle, LongRunsOfUnclosedTimeTags) {
+  const int n = 20000;
+  QByteArray text;
+  for (int i = 0; i < n; ++i) text += "[-0.0";
+  const auto items = Items(Parsed(QByteArray(text + "]end")));
+  ASSERT_EQ(items.size(), size_t(n));
+  for (int i = 0; i < n - 2; ++i) {
+    ASSERT_EQ(items[i].timeText, u"0:0:0"_qs) << i;
+    ASSERT_EQ(items[i].text, QString()) << i;
+  }
+  EXPECT_EQ(items[n - 2].timeText, u"0:0:0.0"_qs);
+  EXPECT_EQ(items[n - 1].timeText, u"0.0"_qs);
+  EXPECT_EQ(items[n - 1].text, u"end"_qs);
+  for (const auto& it : items) ASSERT_EQ(it.time, 0);
+  // Ending inside a tag, nothing is found at all.
+  EXPECT_EQ(Parsed(QByteArray(text + "[-0.")).Count(), 0);
+  // Header tags inside header values: the innermost value is the title.
+  QByteArray nested;
+  for (int i = 0; i < n; ++i) nested += "[ti:";
+  EXPECT_EQ(Parsed(QByteArray(nested + "x]")).Info().Title, u"x"_qs);
 }
 
 TEST(TLyricHandle, HeaderTags) {

@@ -210,11 +210,11 @@ void VireoService::UpdateManifest(const httplib::Request& req, httplib::Response
 }
 
 void VireoService::Installer(const httplib::Request& req, httplib::Response& res) {
-  if (release_.Dir().isEmpty()) return Fail(res, 404, QStringLiteral("no release folder"));
   const QString name = FromStd(req.matches[1]);
-  const auto path = SafePath::Resolve(release_.Dir(), name);
   if (!SafePath::IsCleanRelativeName(name) || name.contains(u'/'))
-    return Fail(res, 400, QStringLiteral("bad file name"));
+    return Fail(res, 400, QStringLiteral("bad file name: ") + name);
+  if (release_.Dir().isEmpty()) return Fail(res, 404, QStringLiteral("no release folder"));
+  const auto path = SafePath::Resolve(release_.Dir(), name);
   if (!path || !QFileInfo(*path).isFile())
     return Fail(res, 404, QStringLiteral("no such installer: ") + name);
   SendFile(*path, QStringLiteral("application/octet-stream"), res);
