@@ -15,6 +15,7 @@
 #include "app/ILibraryHost.h"
 #include "app/IMediaPlayerHost.h"
 #include "app/PlayerContext.h"
+#include "app/RemoteControl.h"
 #include "audio/TTags.h"
 #include "ddvcl/TDDFormEx.h"
 
@@ -82,6 +83,8 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   // 1807 and 1806 as another program sends them; the result integer is the answer.
   int WMCMDPLAY(int wparam, int lparam);
   void WMINFOUPDATE(int wparam);
+  // What the remote-control messages act on (app/RemoteControl.h holds the table of commands).
+  RemoteActions RemoteTable();
   // What other starts forwarded: the arguments of one start are joined and opened as one text
   // (a path split at blanks comes back whole); of several starts that came together (files
   // opened at once from the file manager) every file is added and the first one plays.

@@ -8,6 +8,7 @@
 #include "audio/TAudioEngine.h"
 #include "app/CommandLine.h"
 #include "app/LocalEntry.h"
+#include "app/RemoteControl.h"
 #include "audio/TagBatchReader.h"
 #include "playlist/DateTimeFormat.h"
 #include "playlist/ForeignPlaylist.h"
@@ -21,33 +22,24 @@
 
 namespace vireo {
 
+RemoteActions TPetrelMain::RemoteTable() {
+  RemoteActions a;
+  a.show = [this] { Activate(); };
+  a.mute = [this] { btn_soundClick(); };
+  a.playPause = [this] { btn_playClick(); };
+  a.previous = [this] { btn_previousClick(); };
+  a.next = [this] { btn_nextClick(); };
+  a.count = [this] { return model_->Count(); };
+  a.current = [this] { return model_->CurrentItem(); };
+  return a;
+}
+
 int TPetrelMain::WMCMDPLAY(int wparam, int lparam) {
-  if (lparam != 0) return -1;
-  switch (wparam) {
-    case 15:
-      btn_soundClick();
-      return 1;
-    case 16:
-      btn_playClick();
-      return 1;
-    case 19:
-      btn_previousClick();
-      return 1;
-    case 20:
-      btn_nextClick();
-      return 1;
-    case 50:
-      return model_->Count();
-    case 51:
-      return model_->CurrentItem();
-    default:
-      return -1;
-  }
+  return RemoteControl::Answer(WM_CMDPLAY, wparam, lparam, RemoteTable());
 }
 
 void TPetrelMain::WMINFOUPDATE(int wparam) {
-  if (wparam != 99) return;
-  Activate();
+  RemoteControl::Answer(WM_INFOUPDATE, wparam, 0, RemoteTable());
 }
 
 void TPetrelMain::Activate() {

@@ -106,6 +106,14 @@ TEST_F(InstanceTest, SecondStartHandsItsArgumentsOverAndEnds) {
   EXPECT_EQ(activations_, 0);
 }
 
+TEST_F(InstanceTest, FileAddressesFromTheFileManagerArriveAsPaths) {
+  BecomeFirst()->SetReady();
+  auto second = Start(QStringLiteral("start"), {QStringLiteral("file:///music/My%20Song.mp3")});
+  EXPECT_EQ(Finish(*second), 0);
+  ASSERT_TRUE(WaitUntil([&] { return batches_.size() == 1; }));
+  EXPECT_EQ(batches_[0].pendingArgs.value(1), QStringLiteral("/music/My Song.mp3"));
+}
+
 TEST_F(InstanceTest, SecondStartWithoutArgumentsOnlyActivates) {
   BecomeFirst()->SetReady();
   auto second = Start(QStringLiteral("start"), {});
@@ -142,12 +150,12 @@ TEST_F(InstanceTest, ArrivalsBeforeTheWindowExistsWaitAndBecomeOneBatch) {
 
 TEST_F(InstanceTest, StartsArrivingTogetherAreHandedOverOnce) {
   // As when the file manager opens several files at once: one start per file.
-  BecomeFirst(/*batchWindowMs=*/1500)->SetReady();
+  BecomeFirst(/*batchWindowMs=*/3000)->SetReady();
   std::vector<std::unique_ptr<QProcess>> starts;
   for (const char* name : {"1.mp3", "2.mp3", "3.mp3"})
     starts.push_back(Start(QStringLiteral("start"), {QString::fromLatin1(name)}));
   for (auto& p : starts) EXPECT_EQ(Finish(*p), 0);
-  ASSERT_TRUE(WaitUntil([&] { return !batches_.isEmpty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !batches_.isEmpty(); }, 15000));
   ASSERT_EQ(batches_.size(), 1);
   EXPECT_EQ(batches_[0].senders.size(), 3);
   EXPECT_EQ(batches_[0].lastIndex, 3);

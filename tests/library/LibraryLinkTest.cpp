@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "base/Gb18030.h"
 #include "library/LibraryLink.h"
 #include "library/LinkCodec.h"
@@ -124,6 +126,21 @@ TEST(LibraryLink, LinkListsSplitAtEverySemicolon) {
   EXPECT_EQ(LibraryLink::SplitList(QStringLiteral("a")), L{QStringLiteral("a")});
   EXPECT_TRUE(LibraryLink::SplitList(QString()).isEmpty());
   EXPECT_EQ(LibraryLink::SplitList(QStringLiteral(";")), L{QString()});
+}
+
+TEST(LibraryLink, AnyTextDecodesWithoutHarm) {
+  std::mt19937 random(1807);
+  const QString alphabet = QStringLiteral("vireo:/|ALPHSalphs=+%&0123456789ABCDEFabcdef 歌\t");
+  for (int round = 0; round < 3000; ++round) {
+    QString link;
+    const int n = int(random() % 60);
+    for (int i = 0; i < n; ++i) link.append(alphabet[random() % alphabet.size()]);
+    const LibraryLink parsed = LibraryLink::Parse(link);
+    ASSERT_LE(parsed.command.size(), 2);
+    ASSERT_TRUE(parsed.Entry().ISURL);
+    LibraryLink::SearchText(link);
+    LibraryLink::SplitList(link);
+  }
 }
 
 }  // namespace

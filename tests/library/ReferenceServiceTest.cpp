@@ -15,7 +15,9 @@
 #include "../audio/MediaFactory.h"
 #include "TestEnv.h"
 #include "base/UrlCodec.h"
+#include "library/LibraryLink.h"
 #include "library/MUSIC_SEARCH_CreateObj.h"
+#include "library/RemoteList.h"
 #include "net/HttpClient.h"
 #include "net/ServiceHost.h"
 #include "net/TCheckUPDate.h"
@@ -78,23 +80,15 @@ HttpResult Fetch(const QByteArray& url, QList<QByteArray> headers = {}) {
   return HttpFetch(ex);
 }
 
-// A library link's fields: Base64, then URL decoding, then '|'-separated UTF-8 texts.
+// A link read by the player's own link command.
 struct Link {
   QString file, title, artist, id, command;
 };
-Link DecodeLink(const QByteArray& link) {
-  Link l;
-  EXPECT_TRUE(link.startsWith("vireo://")) << link.constData();
-  const QByteArray p = link.mid(8);
-  const QByteArray f1 = TextField(p, 1, '|'), f2 = TextField(p, 2, '|');
-  const QString d = QString::fromUtf8(URLDecode(QByteArray::fromBase64(f1)));
-  l.file = d.section(u'|', 0, 0);
-  l.title = d.section(u'|', 1, 1);
-  l.artist = d.section(u'|', 2, 2);
-  l.command = QString::fromLatin1(f2.right(2));
-  l.id = QString::fromLatin1(f2);
-  if (l.command == u"PL" || l.command == u"AL") l.id.chop(2);
-  return l;
+Link DecodeLink(const QString& text) {
+  EXPECT_TRUE(LibraryLink::IsLibraryLink(text)) << text.toStdString();
+  const LibraryLink link = LibraryLink::Parse(text);
+  const TDDPlaylistItem e = link.Entry();
+  return {e.FileName, e.Title, e.Artist, link.id, link.command};
 }
 
 // Tracks made once for the whole program, a release with a signing key, and a service started
@@ -187,7 +181,7 @@ TEST_F(ReferenceService, StartPageLinksEveryTrackForPlayAndAddAndTheLinksReachTh
   QList<Link> plays, adds;
   auto it = QRegularExpression(QStringLiteral("href=\"(vireo://[^\"]+)\"")).globalMatch(html);
   while (it.hasNext()) {
-    const Link l = DecodeLink(it.next().captured(1).toUtf8());
+    const Link l = DecodeLink(it.next().captured(1));
     (l.command == u"PL" ? plays : adds).append(l);
   }
   // Three tracks: the text file and the link that leads out are not listed.
@@ -215,18 +209,19 @@ TEST_F(ReferenceService, StartPageLinksEveryTrackForPlayAndAddAndTheLinksReachTh
   EXPECT_EQ(found.count(QStringLiteral("PL\"")), 1);
   const auto sh = QRegularExpression(QStringLiteral("href=\"(vireo://[^\"]+SH)\"")).match(found);
   ASSERT_TRUE(sh.hasMatch());
-  const QByteArray shLink = sh.captured(1).toUtf8();
-  EXPECT_EQ(QString::fromUtf8(URLDecode(QByteArray::fromBase64(TextField(shLink.mid(8), 1, '|')))),
-            QStringLiteral("second"));
+  EXPECT_EQ(LibraryLink::SearchText(sh.captured(1)), QStringLiteral("second"));
+  // A keyword in Chinese goes through the same way.
+  const QString zh = QString::fromUtf8(Get("/index_sh.asp?q=%E6%99%B4%E5%A4%A9"));
+  const auto zhLink = QRegularExpression(QStringLiteral("href=\"(vireo://[^\"]+SH)\"")).match(zh);
+  ASSERT_TRUE(zhLink.hasMatch());
+  EXPECT_EQ(LibraryLink::SearchText(zhLink.captured(1)), QStringLiteral("晴天"));
+  EXPECT_EQ(zh.count(QStringLiteral("PL\"")), 1);
 }
 
 TEST_F(ReferenceService, RandomListGivesRlistLinksToTheTracks) {
-  QXmlStreamReader xml(Get("/mpost/rndmusic.asp"));
   QList<Link> links;
-  while (!xml.atEnd())
-    if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"rlist")
-      links.append(DecodeLink(xml.attributes().value(QStringLiteral("url")).toUtf8() + "AL"));
-  EXPECT_FALSE(xml.hasError());
+  for (const QString& add : RemoteList::Links(Get("/mpost/rndmusic.asp")))
+    links.append(DecodeLink(add));
   ASSERT_EQ(links.size(), 3);
   for (const Link& l : links) {
     EXPECT_EQ(l.command, QStringLiteral("AL"));

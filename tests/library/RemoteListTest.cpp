@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "base/Gb18030.h"
 #include "library/RemoteList.h"
 
@@ -46,6 +48,18 @@ TEST(RemoteList, CommentsAndCdataHideNothingElseAndBrokenTailsLoseOnlyThemselves
   EXPECT_TRUE(RemoteList::Links("").isEmpty());
   EXPECT_TRUE(RemoteList::Links("not xml at all").isEmpty());
   EXPECT_TRUE(RemoteList::Links("<").isEmpty());
+}
+
+TEST(RemoteList, AnyBytesGiveAnAnswerAndOnlyAddLinks) {
+  std::mt19937 random(1812);
+  const QByteArray alphabet("<>/=\"'!-?[]&;# rlistRLISTurl\xE6\xAD\x8C\x80\xFF\0ab", 42);
+  for (int round = 0; round < 3000; ++round) {
+    QByteArray xml;
+    const int n = int(random() % 80);
+    for (int i = 0; i < n; ++i) xml.append(alphabet[random() % alphabet.size()]);
+    for (const QString& link : RemoteList::Links(xml))
+      ASSERT_TRUE(link.endsWith(QStringLiteral("AL"))) << xml.toHex().constData();
+  }
 }
 
 }  // namespace

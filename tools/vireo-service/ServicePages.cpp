@@ -33,7 +33,7 @@ QByteArray ServicePages::TrackLink(const QByteArray& baseUrl, const Track& t) {
 }
 
 QByteArray ServicePages::SearchLink(const QString& keyword) {
-  return "vireo://" + URLEncode(keyword.trimmed().toUtf8()).toBase64() + "|SH";
+  return "vireo://" + URLEncode(keyword.trimmed().toUtf8()).toBase64() + "SH";
 }
 
 QString ServicePages::SizeText(qint64 bytes) {
@@ -60,7 +60,7 @@ QByteArray ServicePages::IndexPage(const QByteArray& baseUrl, const QList<Track>
        "if(!k||navigator.userAgent.indexOf('vireoMinWeb')<0)return true;"
        "var e='';for(const x of new TextEncoder().encode(k)){var c=String.fromCharCode(x);"
        "e+=/[A-Za-z0-9]/.test(c)?c:'%'+(x<16?'0':'')+x.toString(16).toUpperCase();}"
-       "location.href='vireo://'+btoa(e)+'|SH';return false;}\n"
+       "location.href='vireo://'+btoa(e)+'SH';return false;}\n"
        "</script></head><body>\n<header><h1>维雀 - 分享平台</h1>\n"
        "<form action=\"/index_sh.asp\" method=\"get\" onsubmit=\"return vireoSearch(this)\">"
        "<input type=\"text\" name=\"q\" value=\"" +

@@ -15,7 +15,8 @@ class ServicePages {
   // "vireo://" + Base64(URL-encoded UTF-8 of "address|title|artist") + "|" + id: a library link
   // without its command. Appending "AL" adds the track, "PL" adds and plays it.
   static QByteArray TrackLink(const QByteArray& baseUrl, const Track& t);
-  // "vireo://" + Base64(URL-encoded UTF-8 of the keyword) + "|SH": a search in the player.
+  // "vireo://" + Base64(URL-encoded UTF-8 of the keyword) + "SH": a search in the player (the
+  // padded Base64 keeps the letters out of the payload's last group).
   static QByteArray SearchLink(const QString& keyword);
   // "/music/" + the relative path, each segment percent-encoded.
   static QByteArray MusicPath(const QString& relPath);

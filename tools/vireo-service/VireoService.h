@@ -39,6 +39,8 @@ class VireoService {
   // Binds; false with a reason when the address or port cannot be had.
   bool Bind(QString* error);
   int Port() const { return port_; }
+  // Walks the music folder now (reading every track's tags), so the first request is quick.
+  int ScanMusic() { return static_cast<int>(catalog_.Tracks().size()); }
   // Serves until Stop (from any thread).
   void Run();
   void Stop();

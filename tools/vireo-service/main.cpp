@@ -138,10 +138,11 @@ int main(int argc, char** argv) {
     service.Stop();
   }).detach();
 
+  const int tracks = service.ScanMusic();
   std::printf(
-      "vireo-service: serving %s on http://%s:%d/ (player setting Window/SERVICE HOST = "
-      "%s:%d)\n",
-      QDir(options.musicDir).absolutePath().toUtf8().constData(),
+      "vireo-service: serving %s (%d tracks) on http://%s:%d/ (player setting Window/SERVICE "
+      "HOST = %s:%d)\n",
+      QDir(options.musicDir).absolutePath().toUtf8().constData(), tracks,
       options.listen.toUtf8().constData(), service.Port(), options.listen.toUtf8().constData(),
       service.Port());
   std::fflush(stdout);
