@@ -31,6 +31,10 @@ TPetrelDeskTopLrc::TPetrelDeskTopLrc()
 
 TPetrelDeskTopLrc::~TPetrelDeskTopLrc() = default;
 
+void TPetrelDeskTopLrc::SetToolbar(TPetrelDlrcButton* toolbar) {
+  m_toolbar = toolbar;
+}
+
 void TPetrelDeskTopLrc::PlaceDefault() {
   const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!s) return;

@@ -45,7 +45,7 @@ class TPetrelDeskTopLrc : public QWidget {
   QString FontFace() const { return m_style.Face; }
   int FontSize() const { return m_style.Size; }
 
-  void SetToolbar(TPetrelDlrcButton* toolbar) { m_toolbar = toolbar; }
+  void SetToolbar(TPetrelDlrcButton* toolbar);
   // Where FormCreate puts the window: 25 pixels in, screen width - 50 wide, at the bottom of
   // the work area.
   void PlaceDefault();

@@ -1,0 +1,134 @@
+// The desktop lyrics on a real X server: over a window of a known colour, the colour shows between
+// the glyphs and the gradient inside them; a click between the glyphs reaches the window below;
+// at alpha 0 nothing is taken. Run without a compositing manager and with xcompmgr, which the
+// lyrics follow while they are up. (Hovering a glyph to bring the toolbar up is driven in the
+// whole-program tests.)
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QThread>
+
+#include "TestEnv.h"
+#include "app/TPetrelDeskTopLrc.h"
+#include "app/X11Desktop.h"
+
+using namespace vireo;
+using vireo::test::Pump;
+using vireo::test::WaitUntil;
+
+namespace {
+
+// A window of one colour that counts the presses it receives.
+class Backdrop : public QWidget {
+ public:
+  Backdrop() : QWidget(nullptr, Qt::FramelessWindowHint) {
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(0x20, 0x40, 0xC0));
+    setPalette(p);
+  }
+  int presses = 0;
+
+ protected:
+  void mousePressEvent(QMouseEvent*) override { ++presses; }
+};
+
+bool Xdo(const QStringList& args) {
+  return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
+}
+
+void ClickAt(QPoint p) {
+  Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+  Pump(150);
+  Xdo({QStringLiteral("click"), QStringLiteral("1")});
+  Pump(250);
+}
+
+class DesktopLyrics : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+      GTEST_SKIP() << "needs an X display";
+    if (GetParam()) {
+      compositor_.start(QStringLiteral("xcompmgr"), {});
+      ASSERT_TRUE(compositor_.waitForStarted());
+      ASSERT_TRUE(WaitUntil([] { return X11Desktop::CompositorRunning(); }, 5000));
+    }
+    // The lower half of the screen, short of the right edge: a window covering the whole screen
+    // would be taken for a full-screen one and raised above everything.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    backdrop_.setGeometry(0, screen.height() / 2, screen.width() - 10, screen.height() / 2);
+    backdrop_.show();
+    ASSERT_TRUE(WaitUntil([&] { return backdrop_.isVisible(); }));
+    Pump(300);
+  }
+  void TearDown() override {
+    if (compositor_.state() != QProcess::NotRunning) {
+      compositor_.terminate();
+      compositor_.waitForFinished(3000);
+    }
+  }
+  // The screen as the user sees it.
+  static QImage Screen() {
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+  }
+
+  Backdrop backdrop_;
+  QProcess compositor_;
+};
+
+}  // namespace
+
+TEST_P(DesktopLyrics, OnlyTheGlyphsShowAndTakeTheMouse) {
+  TPetrelDeskTopLrc lyrics;
+  lyrics.show();
+  ASSERT_TRUE(WaitUntil([&] { return lyrics.isVisible() && !lyrics.Rendered().isNull(); }));
+  lyrics.ShowText(QStringLiteral("一二三 四五六"));
+  Pump(600);
+  const int renders = lyrics.RenderCount();
+  lyrics.ShowText(QStringLiteral("一二三 四五六"));
+  EXPECT_EQ(lyrics.RenderCount(), renders);  // the same line twice renders once
+
+  const QImage shot = Screen();
+  shot.save(QStringLiteral(VIREO_BINARY_DIR "/desktop-lyrics-%1.png")
+                .arg(GetParam() ? QStringLiteral("composited") : QStringLiteral("plain")));
+  // A point between the glyphs and one inside a glyph, found from the rendered line itself.
+  const QImage& line = lyrics.Rendered();
+  QPoint between, inside;
+  for (int x = 0; x < line.width() && (between.isNull() || inside.isNull()); ++x) {
+    const int y = line.height() / 2;
+    const QRgb px = line.pixel(x, y);
+    if (qAlpha(px) == 0 && between.isNull() && x > line.width() / 3) between = QPoint(x, y);
+    if (qAlpha(px) == 255 && qGreen(px) > 120 && inside.isNull()) inside = QPoint(x, y);
+  }
+  ASSERT_FALSE(between.isNull());
+  ASSERT_FALSE(inside.isNull());
+  const QPoint betweenOnScreen = lyrics.mapToGlobal(between);
+  const QPoint insideOnScreen = lyrics.mapToGlobal(inside);
+  EXPECT_EQ(shot.pixel(betweenOnScreen) & 0xFFFFFF, 0x2040C0u) << "the window below shows";
+  const QRgb glyph = shot.pixel(insideOnScreen);
+  EXPECT_GT(qGreen(glyph), 120) << "the gradient shows inside a glyph";
+  EXPECT_NE(glyph & 0xFFFFFF, 0x2040C0u);
+
+  // A press between the glyphs lands on the window below; one on a glyph does not.
+  ClickAt(betweenOnScreen);
+  EXPECT_TRUE(WaitUntil([&] { return backdrop_.presses == 1; }, 2000));
+  ClickAt(insideOnScreen);
+  EXPECT_EQ(backdrop_.presses, 1);
+
+  // At alpha 0 the lyrics are invisible and take nothing.
+  lyrics.SetAlpha(0);
+  Pump(300);
+  EXPECT_EQ(Screen().pixel(insideOnScreen) & 0xFFFFFF, 0x2040C0u);
+  ClickAt(insideOnScreen);
+  EXPECT_TRUE(WaitUntil([&] { return backdrop_.presses == 2; }, 2000));
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutCompositor, DesktopLyrics, ::testing::Bool(),
+                         [](const auto& info) {
+                           return info.param ? std::string("Composited") : std::string("Plain");
+                         });
