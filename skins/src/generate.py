@@ -56,7 +56,7 @@ def generate(skin, out):
         b_svg, b_info = art.scrollbar_sheet(pal)
         render(b_svg, os.path.join(out, "scrollbar.png"), tmp)
         v_svg, v_info = art.spectrum_sheet(pal)
-        render(v_svg, os.path.join(out, "spectrum.png"), tmp)
+        render(v_svg, os.path.join(out, "visual.png"), tmp)
 
         for win in L.WINDOWS:
             frame_name = "%s_frame.png" % win["id"]
@@ -127,7 +127,7 @@ def control_xml(win, c, pal, out, tmp, s_info, b_info, v_info):
     if k == "visual" and c["id"] == "ost":
         a = [("id", "ost")] + pos(c)
         a += [("fbg", rect(v_info["fbg"])), ("fline", rect(v_info["fline"])), ("fpeak", rect(v_info["fpeak"])),
-              ("ttfs", L.BARS - 1), ("loff", 2), ("poff", 0), ("sp", 1), ("filename", "spectrum.png")]
+              ("ttfs", L.BARS - 1), ("loff", 2), ("poff", 0), ("sp", 1), ("filename", "visual.png")]
         return "<visual %s/>" % attrs(a)
     if k == "visual" and c["id"] == "minlrc":
         a = [("id", "minlrc")] + pos(c)

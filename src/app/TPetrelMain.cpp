@@ -39,7 +39,7 @@
 #include "skin/TDDSkin.h"
 #include "skin/TSkinLyricViewAdapter.h"
 #include "skin/TSkinPlaylistAdapter.h"
-#include "skin/TSkinSpectrumAdapter.h"
+#include "skin/TSkinVisAdapter.h"
 #include "store/PlaylistFile.h"
 
 Q_LOGGING_CATEGORY(lcMain, "vireo.app", QtWarningMsg)
@@ -372,7 +372,7 @@ void TPetrelMain::RegisterSkinTables() {
             btn_listm, btn_mode, btn_close, btn_play, btn_sound, btn_share, btn_lrc, lbl_time,
             lbl_mode, lbl_stack, lbl_open, lbl_rnd, lbl_title, sldr_music, sldr_volume, pnl_1});
   main.Playlist = std::make_shared<TSkinPlaylistAdapter>(plst_list);
-  main.Spectrum = std::make_shared<TSkinSpectrumAdapter>(dvs_1);
+  main.Spectrum = std::make_shared<TSkinVisAdapter>(dvs_1);
   skin_->SetWindow(QStringLiteral("main"), main);
   if (lrcWindow_) {
     TSkinWindow lrc;

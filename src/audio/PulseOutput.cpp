@@ -188,8 +188,8 @@ class PulseSink : public IAudioSink {
 
   bool Open(int timeoutMs) {
     LoopLock lock(loop_);
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kOutputRate, kOutputChannels};
-    stream_ = pa_stream_new(context_, "Vireo", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kOutputRate, kOutputChannels};
+    stream_ = pa_stream_new(context_, "Vireo", &format, nullptr);
     if (!stream_) return false;
     pa_stream_set_state_callback(
         stream_, [](pa_stream*, void* l) { SignalLoop(l); }, loop_);

@@ -49,7 +49,7 @@ class TDDWindow;
 //   w.Add({btn_previous, btn_next, ..., btn_play, ..., lbl_time, lbl_title, sldr_music, pnl_1,
 //          lbl_open, lbl_rnd});
 //   w.Playlist = std::make_shared<TSkinPlaylistAdapter>(plst_list);
-//   w.Spectrum = std::make_shared<TSkinSpectrumAdapter>(dvs_1);
+//   w.Spectrum = std::make_shared<TSkinVisAdapter>(dvs_1);
 //   skin->SetWindow(QStringLiteral("main"), w);
 //
 // Anchors: the loader anchors controls through TAnchorLayout (skin/TAnchorLayout.h), relative
@@ -58,7 +58,7 @@ class TDDWindow;
 //
 // The playlist view, the spectrum, the lyric view and the desktop lyrics are reached through the
 // small interfaces below. For the first three the loader has adapters over the real controls
-// (TSkinPlaylistAdapter, TSkinSpectrumAdapter, TSkinLyricViewAdapter): the window hands over
+// (TSkinPlaylistAdapter, TSkinVisAdapter, TSkinLyricViewAdapter): the window hands over
 // e.g. std::make_shared<TSkinPlaylistAdapter>(plst_list). The desktop lyric window implements
 // ISkinDesktopLyric itself. Everything here runs on the UI thread.
 

@@ -28,7 +28,7 @@
 #include "skin/TDDSkin.h"
 #include "skin/TSkinLyricViewAdapter.h"
 #include "skin/TSkinPlaylistAdapter.h"
-#include "skin/TSkinSpectrumAdapter.h"
+#include "skin/TSkinVisAdapter.h"
 
 using namespace vireo;
 using vireo::test::Pump;
@@ -102,7 +102,7 @@ struct MainWindow {
     table.Playlist = std::make_shared<TSkinPlaylistAdapter>(list);
 
     vis = new TDDVIS(&form);
-    table.Spectrum = std::make_shared<TSkinSpectrumAdapter>(vis);
+    table.Spectrum = std::make_shared<TSkinVisAdapter>(vis);
   }
 
   // A spectrum falling off with frequency, for a picture that looks like music.

@@ -8,9 +8,9 @@
 namespace vireo {
 
 // The main window's spectrum display as the skin loader sets it. Does nothing once it is gone.
-class TSkinSpectrumAdapter : public ISkinSpectrum {
+class TSkinVisAdapter : public ISkinSpectrum {
  public:
-  explicit TSkinSpectrumAdapter(TDDVIS* vis) : vis_(vis) {}
+  explicit TSkinVisAdapter(TDDVIS* vis) : vis_(vis) {}
 
   TDDGraphicControl* Control() override { return vis_; }
   void SetLineFallOff(int value) override {
