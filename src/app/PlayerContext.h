@@ -17,8 +17,6 @@ struct PlayerContext {
   bool ServiceReachable = false;
   // 0: desktop lyrics (the start value), 1: the lyric window.
   int LyricMode = 0;
-  // Where the user last dragged the desktop lyrics; null: the default place.
-  QPoint DesktopLyricsPos;
 
   // The network track being streamed and its copy for the song cache.
   int LoadingIndex = -1;

@@ -411,7 +411,7 @@ void TPetrelMain::ConnectLyricWindows() {
   });
   connect(toolbar, &TPetrelDlrcButton::CloseLyrics, this, [this] { SetLyricsChecked(false); });
   connect(toolbar, &TPetrelDlrcButton::Dragged, this,
-          [this, desktop] { ctx_.DesktopLyricsPos = desktop->pos(); });
+          [this, desktop] { ctx_.Settings.DesktopLyricsPos = desktop->pos(); });
   connect(lrcWindow_, &TPetrelLrc::DesktopLyricsWanted, this, [this] {
     if (desktopLyrics_) desktopLyrics_->show();
   });
@@ -429,11 +429,12 @@ void TPetrelMain::PlaceWindows() {
   // 12: the library window to the right (it stays hidden).
   if (share_) share_->move(left + width(), top);
   // The desktop lyrics come back where the user last dragged them, while that is on a screen.
-  if (desktopLyrics_ && !ctx_.DesktopLyricsPos.isNull()) {
-    const QRect wanted(ctx_.DesktopLyricsPos, desktopLyrics_->size());
+  if (desktopLyrics_ && ctx_.Settings.DesktopLyricsPos) {
+    const QPoint at = *ctx_.Settings.DesktopLyricsPos;
+    const QRect wanted(at, desktopLyrics_->size());
     for (const QScreen* screen : QGuiApplication::screens())
       if (screen->geometry().intersects(wanted)) {
-        desktopLyrics_->move(ctx_.DesktopLyricsPos);
+        desktopLyrics_->move(at);
         break;
       }
   }

@@ -51,5 +51,13 @@ inline constexpr ConfigKey kServiceHost{QLatin1StringView("Window/SERVICE"),
                                         QLatin1StringView("HOST")};
 inline constexpr QLatin1StringView kServiceHostDefault{""};
 
+// Where the user last dragged the desktop lyrics (screen pixels); written only once they were
+// dragged, and a place off every screen falls back to the bottom of the work area.
+inline constexpr ConfigKey kDesktopLyricsLeft{QLatin1StringView("Window/DESKTOPLRC"),
+                                              QLatin1StringView("LEFT")};
+inline constexpr ConfigKey kDesktopLyricsTop{QLatin1StringView("Window/DESKTOPLRC"),
+                                             QLatin1StringView("TOP")};
+inline constexpr int kDesktopLyricsUnset = -2147483647 - 1;
+
 }  // namespace config
 }  // namespace vireo

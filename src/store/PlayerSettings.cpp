@@ -101,6 +101,11 @@ PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir
   s.Volume =
       std::clamp(cfg.ReadInteger(kVolume.Path(), kVolume.Attribute(), kVolumeDefault), 0, 100);
   s.ServiceHost = ReadKey(cfg, kServiceHost, QString(kServiceHostDefault)).trimmed();
+  const int left = cfg.ReadInteger(kDesktopLyricsLeft.Path(), kDesktopLyricsLeft.Attribute(),
+                                   kDesktopLyricsUnset);
+  const int top = cfg.ReadInteger(kDesktopLyricsTop.Path(), kDesktopLyricsTop.Attribute(),
+                                  kDesktopLyricsUnset);
+  if (left != kDesktopLyricsUnset && top != kDesktopLyricsUnset) s.DesktopLyricsPos = QPoint(left, top);
   return s;  // nothing was written: the file is not touched
 }
 
@@ -113,6 +118,10 @@ bool WriteCloseSettings(const PlayerSettings& s) {
   cfg.WriteBool(kDBGain.Path(), kDBGain.Attribute(), s.DBGain);
   cfg.WriteInteger(kEqId.Path(), kEqId.Attribute(), s.EqPresetId);
   cfg.WriteString(kSkinName.Path(), kSkinName.Attribute(), s.SkinName);
+  if (s.DesktopLyricsPos) {
+    cfg.WriteInteger(kDesktopLyricsLeft.Path(), kDesktopLyricsLeft.Attribute(), s.DesktopLyricsPos->x());
+    cfg.WriteInteger(kDesktopLyricsTop.Path(), kDesktopLyricsTop.Attribute(), s.DesktopLyricsPos->y());
+  }
   return cfg.Save();
 }
 

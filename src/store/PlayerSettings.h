@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
+#include <optional>
 
 #include "store/ConfigKeys.h"
 
@@ -26,6 +28,8 @@ struct PlayerSettings {
   int Volume = config::kVolumeDefault;   // 0..100
   // The service host to hand to ServiceHost::SetHost; empty means offline.
   QString ServiceHost;
+  // Where the desktop lyrics were last dragged to; unset until the user moves them.
+  std::optional<QPoint> DesktopLyricsPos;
 };
 
 // The user's documents folder + "Vireo/" (the home folder + "Vireo/" without one).
@@ -47,7 +51,8 @@ int PatternFromPlayMode(quint8 playMode);
 PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir);
 
 // Writes, in this order, Volume, PlaylistPath, the play mode code, DBGain, EqPresetId and
-// SkinName into dataDir + "Vireo.xml", keeping everything else in it. False when the file could
+// SkinName (then the desktop lyrics' place, when the user moved them) into dataDir + "Vireo.xml",
+// keeping everything else in it. False when the file could
 // not be written; the old file then stays as it was.
 bool WriteCloseSettings(const PlayerSettings& settings);
 

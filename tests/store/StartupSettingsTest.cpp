@@ -164,4 +164,18 @@ TEST(DataDir, DocumentsFolderWithForwardSlashes) {
 }
 
 }  // namespace
+TEST_F(StartupSettings, TheDesktopLyricsComeBackWhereTheyWereDragged) {
+  PlayerSettings s = ReadStartupSettings(data, app);
+  EXPECT_FALSE(s.DesktopLyricsPos.has_value());
+  // Never dragged: nothing is written for them.
+  ASSERT_TRUE(WriteCloseSettings(s));
+  EXPECT_FALSE(ReadAll(Config()).contains("DESKTOPLRC"));
+  // Dragged, even to the screen's corner or off its left edge: the place is kept as it was.
+  for (const QPoint at : {QPoint(0, 0), QPoint(-40, 900)}) {
+    s.DesktopLyricsPos = at;
+    ASSERT_TRUE(WriteCloseSettings(s));
+    EXPECT_EQ(ReadStartupSettings(data, app).DesktopLyricsPos, std::optional<QPoint>(at));
+  }
+}
+
 }  // namespace vireo
