@@ -6,8 +6,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <unistd.h>
 
 #include "LoopbackHttpServer.h"
 #include "MediaFactory.h"
@@ -150,6 +152,39 @@ TEST_F(MainWindow, ALyricInTheLyricFolderIsShownInTheLyricWindow) {
   const QString longName = TPetrelSlrc::SaveFileName(QString(200, QChar(0x4E2D)), QStringLiteral("x"));
   EXPECT_LE(QFile::encodeName(longName).size(), 255);
   EXPECT_TRUE(longName.endsWith(QStringLiteral(".lrc")));
+}
+
+TEST_F(MainWindow, ALyricIsReportedOnlyToAServiceThatAnswered) {
+  // The service answers the update check as a live one does ("petrel" in the manifest).
+  LoopbackHttpServer service([](const LoopbackHttpServer::Request& r, LoopbackHttpServer::Connection& c) {
+    c.Write(LoopbackHttpServer::Response(
+        200, r.target == "/soft/update.xml" ? "<petrel><ver>0.0.1</ver></petrel>" : "1"));
+  });
+  WriteSettings(QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(QString::fromStdString(service.HostPort())));
+  const QString track = MediaFactory::Tone(QStringLiteral("reported"), QStringLiteral("mp3"), 587, 2.0);
+  QFile side(QFileInfo(track).path() + QStringLiteral("/reported.lrc"));
+  ASSERT_TRUE(side.open(QIODevice::WriteOnly));
+  side.write("[00:00.10]报告的歌词，长度超过二十个字节\n");
+  side.close();
+  // The answer opens the library window's page; its browser runs as the player's does as root.
+  if (getuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  auto main = Make();
+  ASSERT_TRUE(WaitUntil([&] { return main->Context().ServiceReachable; }, 10000));
+  AddEntry(*main, track, QStringLiteral("Reported"), QStringLiteral("Singer"), false);
+  main->btn_playClick();
+  auto lyricReports = [&] {
+    int n = 0;
+    for (const auto& r : service.Requests()) n += r.target == "/mpost/lrcpost.asp";
+    return n;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return lyricReports() == 1; }, 10000));
+  for (const auto& r : service.Requests())
+    if (r.target == "/mpost/lrcpost.asp") {
+      EXPECT_EQ(r.method, "POST");
+      EXPECT_EQ(r.body.rfind("ltitle=Reported&lsinger=Singer&llrc=", 0), 0u) << r.body;
+    }
+  // A local track is not a network play: no play report.
+  for (const auto& r : service.Requests()) EXPECT_NE(r.target, "/mpost/mp3down.asp");
 }
 
 TEST(EdgeResize, ZonesOfTheBorder) {
