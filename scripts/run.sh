@@ -17,9 +17,11 @@ fi
 shot="$build/vireo-demo.png"
 echo "No display here: running Vireo for 8 seconds under Xvfb; the screenshot goes to $shot"
 home=$(mktemp -d /tmp/vireo-demo-home.XXXXXX)
-# A private home, so the demo never touches a real user's settings or playlist.
+mkdir -p "$home/run" && chmod 700 "$home/run"
+# A private home, so the demo never touches a real user's settings, playlist or running player.
 HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
-XDG_CACHE_HOME="$home/.cache" bash "$root/scripts/with-services.sh" bash -c '
+XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$home/run" \
+  bash "$root/scripts/with-services.sh" bash -c '
   "$1" "$2" & pid=$!
   sleep 8
   import -window root "$3" 2>/dev/null || xwd -root -silent | convert xwd:- "$3"
