@@ -119,4 +119,18 @@ bool EdgeResize(TDDForm* form, int x, int y, bool press, int border) {
   return false;
 }
 
+void AttachEdgeResize(TDDForm* form, int border) {
+  const auto normal = [form] {
+    return !(form->windowState() &
+             (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+  };
+  form->OnMouseDown = [form, border, normal](QObject*, Qt::MouseButton button,
+                                             Qt::KeyboardModifiers, int x, int y) {
+    if (button == Qt::LeftButton && normal()) EdgeResize(form, x, y, true, border);
+  };
+  form->OnMouseMove = [form, border, normal](QObject*, Qt::KeyboardModifiers, int x, int y) {
+    if (normal()) EdgeResize(form, x, y, false, border);
+  };
+}
+
 }  // namespace vireo

@@ -24,4 +24,8 @@ QRect EdgeResizedRect(const QRect& start, EdgeZone zone, QPoint delta, QSize min
 // button is released. False for every border zone; true in the interior when press is set.
 bool EdgeResize(TDDForm* form, int x, int y, bool press, int border = 6);
 
+// The mouse handlers every borderless window of the player shares: while the window is in its
+// normal state, a move sets the edge cursor and a left press on an edge starts a resize.
+void AttachEdgeResize(TDDForm* form, int border = 6);
+
 }  // namespace vireo

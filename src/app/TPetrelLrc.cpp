@@ -45,14 +45,7 @@ TPetrelLrc::TPetrelLrc(TPetrelMain* main) : TDDFormEx(nullptr), main_(main) {
   btn_f5->OnClick = [this](QObject*) { btn_f5Click(); };
   btn_Slrc->OnClick = [this](QObject*) { btn_SlrcClick(); };
 
-  OnMouseDown = [this](QObject*, Qt::MouseButton pressed, Qt::KeyboardModifiers, int x, int y) {
-    if (pressed == Qt::LeftButton && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
-      EdgeResize(this, x, y, true, 6);
-  };
-  OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int x, int y) {
-    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
-      EdgeResize(this, x, y, false, 6);
-  };
+  AttachEdgeResize(this, 6);
   // Set last: changing window flags afterwards would make a new native window.
   X11Desktop::SetWindowClass(this, QStringLiteral("Vireo LRC"));
 }

@@ -212,14 +212,7 @@ void TPetrelMain::CreateComponents() {
   plst_list->OnItemEnterKey = [this](QObject*) { plst_listItemDblClick(); };
   plst_list->SetPopupMenu(pmdel);
 
-  OnMouseDown = [this](QObject*, Qt::MouseButton pressed, Qt::KeyboardModifiers, int x, int y) {
-    if (pressed == Qt::LeftButton && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
-      EdgeResize(this, x, y, true);
-  };
-  OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int x, int y) {
-    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
-      EdgeResize(this, x, y, false);
-  };
+  AttachEdgeResize(this);
 }
 
 QAction* TPetrelMain::AddItem(QMenu* menu, const QString& caption, void (TPetrelMain::*slot)()) {

@@ -60,10 +60,7 @@ TPetrelShare::TPetrelShare(ILibraryHost* host, QWidget* parent) : TDDFormEx(pare
   // The class must be set before the window is first mapped; it is kept when the web view
   // makes the native window anew.
   X11Desktop::SetWindowClass(this, QStringLiteral("Vireo SHARE"));
-  OnMouseDown = [this](QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
-    FormMouseDown(button, x, y);
-  };
-  OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int x, int y) { FormMouseMove(x, y); };
+  AttachEdgeResize(this, kBorder);
 }
 
 TPetrelShare::~TPetrelShare() {
@@ -356,16 +353,6 @@ void TPetrelShare::btn_maxClick() {
   if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
     setMaximumHeight(s->availableGeometry().height());
   showMaximized();
-}
-
-void TPetrelShare::FormMouseDown(Qt::MouseButton button, int x, int y) {
-  if (button != Qt::LeftButton || windowState() != Qt::WindowNoState) return;
-  EdgeResize(this, x, y, true, kBorder);
-}
-
-void TPetrelShare::FormMouseMove(int x, int y) {
-  if (windowState() != Qt::WindowNoState) return;
-  EdgeResize(this, x, y, false, kBorder);
 }
 
 }  // namespace vireo

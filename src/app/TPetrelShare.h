@@ -122,8 +122,6 @@ class TPetrelShare : public TDDFormEx {
   void btn_SearchClick();
   void btn_PreviousClick();
   void btn_NextClick();
-  void FormMouseDown(Qt::MouseButton button, int x, int y);
-  void FormMouseMove(int x, int y);
 
   void AddResult(int index);
   void SearchFinished(TMusicListThread* thread);
