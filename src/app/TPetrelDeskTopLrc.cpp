@@ -137,9 +137,17 @@ void TPetrelDeskTopLrc::showEvent(QShowEvent* event) {
   m_compositorCheck.start();
   ShowText(QString::fromUtf8(kWelcome));
   ApplyShape();
+  // A window manager that reparents the window learns its input shape only from the shape events
+  // it gets once it manages the window; a shape set before that is lost on its frame, which
+  // would then take every click. The first paint comes after the map, so the shape goes again.
+  m_reshapeWhenMapped = true;
 }
 
 void TPetrelDeskTopLrc::paintEvent(QPaintEvent*) {
+  if (m_reshapeWhenMapped) {
+    m_reshapeWhenMapped = false;
+    X11Desktop::SetInputShape(this, m_region);
+  }
   QPainter p(this);
   p.setCompositionMode(QPainter::CompositionMode_Source);
   p.fillRect(rect(), Qt::transparent);

@@ -77,6 +77,7 @@ class TPetrelDeskTopLrc : public QWidget {
   QRegion m_region;
   int m_renders = 0;
   bool m_composited = false;
+  bool m_reshapeWhenMapped = false;
   QTimer m_compositorCheck;
   QPointer<TPetrelDlrcButton> m_toolbar;
 };

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
+#include <QWindow>
 
 #include "TestEnv.h"
 #include "app/TPetrelDeskTopLrc.h"
@@ -39,6 +40,15 @@ class Backdrop : public QWidget {
 
 bool Xdo(const QStringList& args) {
   return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
+}
+
+// What X window is under the pointer, and whose it is: when a press went astray, this says where.
+std::string UnderPointer() {
+  QProcess xdo;
+  xdo.start(QStringLiteral("xdotool"),
+            {QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
+  xdo.waitForFinished(3000);
+  return QString::fromUtf8(xdo.readAllStandardOutput()).simplified().toStdString();
 }
 
 void ClickAt(QPoint p) {
@@ -73,9 +83,7 @@ class DesktopLyrics : public ::testing::TestWithParam<bool> {
     }
   }
   // The screen as the user sees it.
-  static QImage Screen() {
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-  }
+  static QImage Screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
 
   Backdrop backdrop_;
   QProcess compositor_;
@@ -86,7 +94,10 @@ class DesktopLyrics : public ::testing::TestWithParam<bool> {
 TEST_P(DesktopLyrics, OnlyTheGlyphsShowAndTakeTheMouse) {
   TPetrelDeskTopLrc lyrics;
   lyrics.show();
-  ASSERT_TRUE(WaitUntil([&] { return lyrics.isVisible() && !lyrics.Rendered().isNull(); }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return lyrics.windowHandle() && lyrics.windowHandle()->isExposed() &&
+           !lyrics.Rendered().isNull();
+  }));
   lyrics.ShowText(QStringLiteral("一二三 四五六"));
   Pump(600);
   const int renders = lyrics.RenderCount();
@@ -116,7 +127,7 @@ TEST_P(DesktopLyrics, OnlyTheGlyphsShowAndTakeTheMouse) {
 
   // A press between the glyphs lands on the window below; one on a glyph does not.
   ClickAt(betweenOnScreen);
-  EXPECT_TRUE(WaitUntil([&] { return backdrop_.presses == 1; }, 2000));
+  EXPECT_TRUE(WaitUntil([&] { return backdrop_.presses == 1; }, 2000)) << UnderPointer();
   ClickAt(insideOnScreen);
   EXPECT_EQ(backdrop_.presses, 1);
 
@@ -125,7 +136,7 @@ TEST_P(DesktopLyrics, OnlyTheGlyphsShowAndTakeTheMouse) {
   Pump(300);
   EXPECT_EQ(Screen().pixel(insideOnScreen) & 0xFFFFFF, 0x2040C0u);
   ClickAt(insideOnScreen);
-  EXPECT_TRUE(WaitUntil([&] { return backdrop_.presses == 2; }, 2000));
+  EXPECT_TRUE(WaitUntil([&] { return backdrop_.presses == 2; }, 2000)) << UnderPointer();
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutCompositor, DesktopLyrics, ::testing::Bool(),
