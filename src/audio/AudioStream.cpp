@@ -95,6 +95,16 @@ uint64_t AudioStream::Generation() const {
   return generation_;
 }
 
+void AudioStream::SetGains(const std::array<int, kBandCount>& gains) {
+  equalizer_.SetGains(gains);
+  {
+    std::lock_guard lock(mutex_);
+    regain_ = true;
+    cv_.notify_all();
+  }
+  sink_->Interrupt();
+}
+
 void AudioStream::SetVolume(float factor) {
   volume_.store(factor);
   sink_->SetVolume(factor);
@@ -112,6 +122,7 @@ int64_t AudioStream::Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* 
 }
 
 void AudioStream::RenderBlock(int frames) {
+  input_.Push(floats_.data(), frames);
   equalizer_.Process(floats_.data(), frames);
   history_.Push(floats_.data(), frames);
   blockFrames_ = frames;
@@ -137,7 +148,7 @@ void AudioStream::Render() {
   for (;;) {
     {
       std::unique_lock lock(mutex_);
-      cv_.wait(lock, [&] { return quit_ || seekPending_ || (active_ && !ended_); });
+      cv_.wait(lock, [&] { return quit_ || seekPending_ || regain_ || (active_ && !ended_); });
       if (quit_) return;
       if (seekPending_) {
         const int64_t target = seekTarget_;
@@ -148,9 +159,17 @@ void AudioStream::Render() {
         if (!moved) continue;  // the input cannot go there: play on where it was
         sink_->Flush();
         history_.Reset();
+        input_.Reset();
+        written_ = 0;
         base_ = decoder_->PositionFrames();
         blockFrames_ = blockAt_ = 0;
         ended_ = false;
+        continue;
+      }
+      if (regain_) {
+        regain_ = false;
+        lock.unlock();
+        Rerender();
         continue;
       }
     }
@@ -174,11 +193,32 @@ void AudioStream::Render() {
     const int wanted = blockFrames_ - blockAt_;
     const int taken = sink_->Write(floats_.data() + static_cast<ptrdiff_t>(blockAt_) * 2, wanted);
     blockAt_ += taken;
+    written_ += taken;
     // A sink that took everything was working; only a short write can mean it failed. When the
     // sound server went away nothing more can be heard from this stream: it ends, so the player
     // moves on (and its next stream connects afresh) instead of showing a frozen "playing".
     if (taken < wanted && !sink_->Healthy()) ReportEnd();
   }
+}
+
+void AudioStream::Rerender() {
+  const int64_t end = written_ + (blockFrames_ - blockAt_);
+  const int64_t replaceable = sink_->ReplaceableFrom();
+  const int64_t from =
+      std::clamp(replaceable < 0 ? written_ : replaceable, input_.Oldest(), written_);
+  const int64_t warmFrom = std::max(input_.Oldest(), from - kWarmFrames);
+  const auto warm = static_cast<int>(from - warmFrom);
+  const auto count = static_cast<int>(end - from);
+  if (count <= 0) return;
+  redo_.resize(static_cast<size_t>(warm + count) * 2);
+  input_.Copy(end, warm + count, redo_.data());
+  float* fresh = redo_.data() + static_cast<ptrdiff_t>(warm) * 2;
+  equalizer_.Rerender(redo_.data(), warm, fresh, count);
+  const auto queued = static_cast<int>(written_ - from);
+  if (queued > 0) sink_->Replace(from, fresh, queued);
+  std::copy(fresh + static_cast<ptrdiff_t>(queued) * 2, fresh + static_cast<ptrdiff_t>(count) * 2,
+            floats_.data() + static_cast<ptrdiff_t>(blockAt_) * 2);
+  history_.Replace(from, fresh, count);
 }
 
 void AudioStream::ReportEnd() {
