@@ -16,19 +16,22 @@ namespace {
 constexpr int kBytesPerFrame = static_cast<int>(sizeof(float)) * kOutputChannels;
 
 // The buffer on the server. Every wake-up of the render thread and of libpulse's loop costs far
-// more CPU than the samples it moves, so the buffer is long: a second, asked for in 400 ms steps
-// (two or three wake-ups a second on each side). The server gives the device
-// (tlength - 2 * minreq) / 2 of it, here 100 ms. Neither a volume nor an equalizer change waits
+// more CPU than the samples it moves, so the buffer is long: a second, asked for in 450 ms steps
+// (about two wake-ups a second on each side). The server gives the device
+// (tlength - 2 * minreq) / 2 of it, here 50 ms. Neither a volume nor an equalizer change waits
 // for the queue: the volume is the server's, applied to what is already queued, and the
 // equalizer's output is replaced in the queue (Replace()).
 constexpr int kTargetMs = 1000;
-constexpr int kRequestMs = 400;
+constexpr int kRequestMs = 450;
 // What a replacement leaves of the queue before it: the time it takes to reach the server.
 constexpr int kReplaceMarginMs = 30;
 // The position is counted on by the local clock from the server's last answer; it is asked
 // again only this often while playing (each question is a round trip that wakes libpulse's
 // loop), or when the queue may have run dry since.
 constexpr pa_usec_t kTimingRefreshUs = 2 * PA_USEC_PER_SEC;
+// After a start, a resume or a flush the server is asked with every write until this many answers
+// found it playing: the device's latency settles in the first moments.
+constexpr int kSettlingAnswers = 4;
 constexpr int kPrebufMs = 20;  // playing starts as soon as this much is queued
 // A started stream that is not playing yet asks again after 2 ms, then twice as long each time
 // up to 128 ms: the first sound is seen at once, a device that takes long to start costs little.
@@ -460,7 +463,7 @@ class PulseSink : public IAudioSink {
   // (the server stopped for want of samples, so counting on would run ahead).
   bool TimingStale(int count) const {
     if (timingOp_) return false;  // the answer on its way will do
-    if (!timing_.valid || !timing_.playing) return true;
+    if (!timing_.valid || !timing_.playing || settling_ < kSettlingAnswers) return true;
     timeval now;
     pa_gettimeofday(&now);
     const pa_usec_t t = pa_timeval_load(&now);
@@ -473,6 +476,7 @@ class PulseSink : public IAudioSink {
   // Lock held. After a pause, resume or flush, what the server said before no longer holds.
   void ForgetTiming() {
     ++timingEpoch_;
+    settling_ = 0;
     retryMs_ = kFirstRetryMs;
     timing_.valid = false;
   }
@@ -504,6 +508,7 @@ class PulseSink : public IAudioSink {
       const auto inDevice = static_cast<int64_t>(ti->sink_usec * kOutputRate / PA_USEC_PER_SEC);
       timing_.valid = true;
       timing_.playing = ti->playing != 0;
+      if (timing_.playing) ++settling_;
       timing_.heard = written_ - queued - inDevice;
       timing_.inDevice = inDevice;
       timing_.at = pa_timeval_load(&ti->timestamp);
@@ -546,6 +551,7 @@ class PulseSink : public IAudioSink {
   Timing timing_;
   uint64_t timingEpoch_ = 0;  // moves on with every pause, resume and flush
   uint64_t askedEpoch_ = 0;
+  int settling_ = 0;  // answers that found the stream playing since the last ForgetTiming()
   pa_operation* timingOp_ = nullptr;
   bool askAgain_ = false;
   pa_time_event* retry_ = nullptr;
