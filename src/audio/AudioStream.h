@@ -66,9 +66,9 @@ class AudioStream {
   int64_t Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* wave) const;
 
  private:
-  // The most rendered at once: 500 ms, the whole output buffer, so the first fill and every
-  // later request of the sound server take one decode and one write.
-  static constexpr int kBlockFrames = 22050;
+  // The most rendered at once: a second, a whole request of the sound server (the first fill
+  // takes two), so each request takes one decode and one write.
+  static constexpr int kBlockFrames = kOutputRate;
   // Input the equalizer runs over before the frames it renders again, to take up its state:
   // its slowest band has died away to nothing long before a quarter second.
   static constexpr int kWarmFrames = kOutputRate / 4;

@@ -16,13 +16,13 @@ namespace {
 constexpr int kBytesPerFrame = static_cast<int>(sizeof(float)) * kOutputChannels;
 
 // The buffer on the server. Every wake-up of the render thread and of libpulse's loop costs far
-// more CPU than the samples it moves, so the buffer is long: a second, asked for in 450 ms steps
-// (about two wake-ups a second on each side). The server gives the device
+// more CPU than the samples it moves, so the buffer is long: two seconds, asked for in 950 ms
+// steps (about one wake-up a second on each side). The server gives the device
 // (tlength - 2 * minreq) / 2 of it, here 50 ms. Neither a volume nor an equalizer change waits
 // for the queue: the volume is the server's, applied to what is already queued, and the
 // equalizer's output is replaced in the queue (Replace()).
-constexpr int kTargetMs = 1000;
-constexpr int kRequestMs = 450;
+constexpr int kTargetMs = 2000;
+constexpr int kRequestMs = 950;
 // What a replacement leaves of the queue before it: the time it takes to reach the server.
 constexpr int kReplaceMarginMs = 30;
 // The position is counted on by the local clock from the server's last answer; it is asked
@@ -219,7 +219,7 @@ class PulseSink : public IAudioSink {
           auto* sink = static_cast<PulseSink*>(self);
           if (sink->wantBytes_ == 0 || writable < sink->wantBytes_) return;
           SignalLoop(sink->loop_);
-          sink->WakeRender();
+          sink->WakeRender(writable);
         },
         this);
     pa_buffer_attr attr;
@@ -245,7 +245,8 @@ class PulseSink : public IAudioSink {
 
   // The render thread waits for room on a signal of its own, not on the loop's condition: woken
   // from inside the loop's callback, it would first block on the loop's lock, which the loop
-  // still holds, and wake a second time. Here it finds the lock free, or nearly so.
+  // still holds, and wake a second time. Woken for room, it takes the room the callback saw and
+  // decodes before it takes the loop's lock to write, by when the loop has long let go of it.
   int WaitRoom(int frames) override {
     const size_t want = std::min(requestBytes_, static_cast<size_t>(frames) * kBytesPerFrame);
     for (;;) {
@@ -255,10 +256,14 @@ class PulseSink : public IAudioSink {
         if (room != 0) return std::max(room, 0);
         std::lock_guard wake(wakeMutex_);
         woken_ = false;
+        roomBytes_ = 0;
         wantBytes_ = want;
       }
       std::unique_lock wake(wakeMutex_);
       wakeCv_.wait(wake, [&] { return woken_; });
+      if (roomBytes_ >= want)
+        return static_cast<int>(std::min(roomBytes_, static_cast<size_t>(frames) * kBytesPerFrame) /
+                                kBytesPerFrame);
     }
   }
 
@@ -275,6 +280,7 @@ class PulseSink : public IAudioSink {
         break;
       }
       taken += n;
+      std::lock_guard clock(clockMutex_);
       written_ += n;
     }
     // Sent together with the samples, so the question costs no wake-up of its own.
@@ -317,10 +323,14 @@ class PulseSink : public IAudioSink {
   }
 
   // Any thread, loop lock held or not (never the wake lock).
-  void WakeRender() {
+  // room: the bytes the server asked for, when that is what woke it; 0 for anything else (an
+  // interruption, a flush, a change of the stream's state), which it looks at under the loop's
+  // lock.
+  void WakeRender(size_t room = 0) {
     {
       std::lock_guard wake(wakeMutex_);
       woken_ = true;
+      roomBytes_ = room;
     }
     wakeCv_.notify_one();
   }
@@ -344,6 +354,7 @@ class PulseSink : public IAudioSink {
     if (!done || stopped) return false;
     // Everything written has been heard now, whatever the last (possibly stale) latency said:
     // the position of an ended track is its end.
+    std::lock_guard clock(clockMutex_);
     played_ = written_;
     return true;
   }
@@ -351,6 +362,7 @@ class PulseSink : public IAudioSink {
   int64_t ReplaceableFrom() const override {
     LoopLock lock(loop_);
     if (!baseKnown_ || failed_) return -1;
+    std::lock_guard clock(clockMutex_);
     UpdatePlayed();
     // The server has taken what the device holds; a corked stream gave it back.
     const int64_t taken = corked_ ? 0 : timing_.inDevice;
@@ -386,8 +398,11 @@ class PulseSink : public IAudioSink {
     LoopLock lock(loop_);
     // The position stops where it is heard now; after a resume it goes on from there once the
     // server has said how far it is (an answer from before the pause would count the pause).
-    if (paused) UpdatePlayed();
-    corked_ = paused;
+    {
+      std::lock_guard clock(clockMutex_);
+      if (paused) UpdatePlayed();
+      corked_ = paused;
+    }
     ForgetTiming();
     if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr))
       pa_operation_unref(op);
@@ -413,16 +428,21 @@ class PulseSink : public IAudioSink {
   void Flush() override {
     LoopLock lock(loop_);
     if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
-    written_ = 0;
-    played_ = 0;
+    {
+      std::lock_guard clock(clockMutex_);
+      written_ = 0;
+      played_ = 0;
+    }
     baseKnown_ = false;  // the server's write index moved to its read index: ask where that is
     ForgetTiming();
     pa_threaded_mainloop_signal(loop_, 0);
     WakeRender();
   }
 
+  // The progress tick asks this 20 times a second: it takes only the clock's own lock, never the
+  // loop's (whose holder may be busy with the server, and whose checks cost more than the answer).
   int64_t PlayedFrames() const override {
-    LoopLock lock(loop_);
+    std::lock_guard clock(clockMutex_);
     UpdatePlayed();
     return played_;
   }
@@ -442,8 +462,8 @@ class PulseSink : public IAudioSink {
     pa_usec_t at = 0;
   };
 
-  // Lock held. The heard count from the last answer, counted on by the time since it was true
-  // while the server was playing; never back, never past what was written.
+  // Clock lock held. The heard count from the last answer, counted on by the time since it was
+  // true while the server was playing; never back, never past what was written.
   void UpdatePlayed() const {
     if (!timing_.valid || corked_) return;
     int64_t heard = timing_.heard;
@@ -478,6 +498,7 @@ class PulseSink : public IAudioSink {
     ++timingEpoch_;
     settling_ = 0;
     retryMs_ = kFirstRetryMs;
+    std::lock_guard clock(clockMutex_);
     timing_.valid = false;
   }
 
@@ -506,6 +527,7 @@ class PulseSink : public IAudioSink {
       const int64_t queued =
           std::max<int64_t>(0, (ti->write_index - ti->read_index) / kBytesPerFrame);
       const auto inDevice = static_cast<int64_t>(ti->sink_usec * kOutputRate / PA_USEC_PER_SEC);
+      std::lock_guard clock(clockMutex_);
       timing_.valid = true;
       timing_.playing = ti->playing != 0;
       if (timing_.playing) ++settling_;
@@ -547,6 +569,10 @@ class PulseSink : public IAudioSink {
   // Guarded by the mainloop lock:
   bool interrupted_ = false;
   bool failed_ = false;
+  // The clock (corked_, timing_, written_, played_): written with both the loop's lock and
+  // clockMutex_ held, read with either; played_, which PlayedFrames() moves on, only with
+  // clockMutex_.
+  mutable std::mutex clockMutex_;
   bool corked_ = true;
   Timing timing_;
   uint64_t timingEpoch_ = 0;  // moves on with every pause, resume and flush
@@ -566,7 +592,8 @@ class PulseSink : public IAudioSink {
   // The render thread's own wake-up (see WaitRoom()).
   std::mutex wakeMutex_;
   std::condition_variable wakeCv_;
-  bool woken_ = false;  // guarded by wakeMutex_
+  bool woken_ = false;    // guarded by wakeMutex_
+  size_t roomBytes_ = 0;  // guarded by wakeMutex_
 };
 
 }  // namespace

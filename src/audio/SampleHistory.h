@@ -16,8 +16,8 @@ namespace vireo {
 // asked for).
 class SampleHistory {
  public:
-  // Well over a second and a half: more than the output's whole buffer.
-  static constexpr int kCapacityFrames = 65536;
+  // Nearly three seconds: more than the output's whole buffer (two) and a block.
+  static constexpr int kCapacityFrames = 131072;
 
   SampleHistory();
   void Reset();
