@@ -176,7 +176,9 @@ void AudioStream::Render() {
     if (blockAt_ >= blockFrames_) {
       // Wait first, decode then: the block takes the equalizer's newest gains and goes straight
       // into the buffer, so a change is heard after the buffer, not after the buffer and a block.
-      const int room = sink_->WaitRoom(kBlockFrames);
+      // The first block after a start or a seek is short, so the first sound waits for a
+      // quarter second of decoding (or of download), not for a whole block.
+      const int room = sink_->WaitRoom(written_ == 0 ? kFirstBlockFrames : kBlockFrames);
       if (room <= 0) {
         if (!sink_->Healthy()) ReportEnd();
         continue;

@@ -69,6 +69,7 @@ class AudioStream {
   // The most rendered at once: a second, a whole request of the sound server (the first fill
   // takes two), so each request takes one decode and one write.
   static constexpr int kBlockFrames = kOutputRate;
+  static constexpr int kFirstBlockFrames = kOutputRate / 4;
   // Input the equalizer runs over before the frames it renders again, to take up its state:
   // its slowest band has died away to nothing long before a quarter second.
   static constexpr int kWarmFrames = kOutputRate / 4;
