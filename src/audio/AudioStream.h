@@ -89,7 +89,7 @@ class AudioStream {
   std::atomic<float> volume_{1.0f};  // the factor last handed to the sink
 
   // Render thread only: the block being written.
-  std::vector<float> floats_;
+  std::unique_ptr<float[]> floats_;  // not zeroed: made on the UI thread, filled before use
   int blockFrames_ = 0, blockAt_ = 0;
   int64_t written_ = 0;      // frames the sink took since the last flush
   std::vector<float> redo_;  // Rerender()'s frames, allocated at the first change of gains

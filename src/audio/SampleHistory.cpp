@@ -5,7 +5,10 @@
 
 namespace vireo {
 
-SampleHistory::SampleHistory() : ring_(static_cast<size_t>(kCapacityFrames) * 2, 0.0f) {}
+// Not zeroed: only frames that were pushed are ever read, so the memory becomes resident as the
+// ring fills, on the thread that fills it, instead of all at once where the stream is made.
+SampleHistory::SampleHistory()
+    : ring_(std::make_unique_for_overwrite<float[]>(static_cast<size_t>(kCapacityFrames) * 2)) {}
 
 void SampleHistory::Reset() {
   std::lock_guard lock(mutex_);
@@ -17,7 +20,7 @@ void SampleHistory::Push(const float* frames, int count) {
   for (int done = 0; done < count;) {
     const auto at = static_cast<int>(pushed_ % kCapacityFrames);
     const int n = std::min(count - done, kCapacityFrames - at);
-    std::memcpy(ring_.data() + static_cast<ptrdiff_t>(at) * 2,
+    std::memcpy(ring_.get() + static_cast<ptrdiff_t>(at) * 2,
                 frames + static_cast<ptrdiff_t>(done) * 2,
                 static_cast<size_t>(n) * 2 * sizeof(float));
     done += n;
@@ -33,7 +36,7 @@ void SampleHistory::Replace(int64_t first, const float* frames, int count) {
   for (int64_t f = from; f < to;) {
     const auto at = static_cast<int>(f % kCapacityFrames);
     const int n = static_cast<int>(std::min<int64_t>(to - f, kCapacityFrames - at));
-    std::memcpy(ring_.data() + static_cast<ptrdiff_t>(at) * 2,
+    std::memcpy(ring_.get() + static_cast<ptrdiff_t>(at) * 2,
                 frames + static_cast<ptrdiff_t>(f - first) * 2,
                 static_cast<size_t>(n) * 2 * sizeof(float));
     f += n;
@@ -64,7 +67,7 @@ void SampleHistory::Copy(int64_t end, int count, float* out) const {
   for (int64_t f = from; f < to;) {
     const auto at = static_cast<int>(f % kCapacityFrames);
     const int n = static_cast<int>(std::min<int64_t>(to - f, kCapacityFrames - at));
-    std::memcpy(out + (f - first) * 2, ring_.data() + static_cast<ptrdiff_t>(at) * 2,
+    std::memcpy(out + (f - first) * 2, ring_.get() + static_cast<ptrdiff_t>(at) * 2,
                 static_cast<size_t>(n) * 2 * sizeof(float));
     f += n;
   }

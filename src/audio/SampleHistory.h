@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
-#include <vector>
 
 namespace vireo {
 
@@ -34,7 +34,7 @@ class SampleHistory {
 
  private:
   mutable std::mutex mutex_;  // guards ring_ and pushed_
-  std::vector<float> ring_;
+  std::unique_ptr<float[]> ring_;
   int64_t pushed_ = 0;
 };
 
