@@ -40,7 +40,7 @@
 #include "skin/TSkinLyricViewAdapter.h"
 #include "skin/TSkinPlaylistAdapter.h"
 #include "skin/TSkinVisAdapter.h"
-#include "store/PlaylistFile.h"
+#include "playlist/PlaylistFile.h"
 
 Q_LOGGING_CATEGORY(lcMain, "vireo.app", QtWarningMsg)
 

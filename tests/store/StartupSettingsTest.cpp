@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "StoreTestUtil.h"
+#include "FileTestUtil.h"
 #include "base/ConfigKeys.h"
 #include "store/PlayerSettings.h"
 #include "store/TDKConfig.h"
