@@ -17,7 +17,7 @@
 #include "MediaFactory.h"
 #include "PlayerSession.h"
 #include "playlist/TDDPlaylistModel.h"
-#include "store/PlaylistFile.h"
+#include "playlist/PlaylistFile.h"
 
 using namespace vireo;
 using namespace vireo::test;
