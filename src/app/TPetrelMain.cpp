@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "app/EdgeResize.h"
+#include "app/StartupTrace.h"
 #include "app/AppIcon.h"
 #include "app/DesktopLyricSkinTarget.h"
 #include "app/TPetrelDeskTopLrc.h"
@@ -58,6 +59,7 @@ void Step(const char* name, Fn&& fn) {
   } catch (...) {
     qCWarning(lcMain, "start-up step '%s' failed", name);
   }
+  StartupTrace::Mark(name);
 }
 
 }  // namespace

@@ -3,10 +3,12 @@
 // before the main window and the engine go.
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
 #include "app/DesktopEntry.h"
 #include "app/InstanceServer.h"
 #include "app/SingleInstance.h"
+#include "app/StartupTrace.h"
 #include "app/TPetrelMain.h"
 #include "app/VireoApplication.h"
 #include "app/WebEngineSetup.h"
@@ -17,21 +19,25 @@ constexpr int kShutdownMs = 3000;
 }  // namespace
 
 int main(int argc, char** argv) {
+  vireo::StartupTrace::Start();
   // The skinned windows place themselves, which Wayland does not allow: run through XWayland
   // unless the user chose a platform.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
-  // The browser of the library window needs its settings before the application object.
+  // The browser of the library window needs its environment before any thread starts.
   vireo::PrepareWebEngine();
   // 1: the application object.
   vireo::VireoApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("vireo"));
   app.setQuitOnLastWindowClosed(false);
+  vireo::StartupTrace::Mark("application");
 
   // 2: a later start hands its arguments to the running player and ends here.
   vireo::SingleInstance instance;
   if (!instance.CheckSingleInstance(app.arguments())) return 0;
   // 3: the desktop entry that makes the player the handler of audio files and vireo links.
+  vireo::StartupTrace::Mark("single instance");
   vireo::DesktopEntry::RegisterAppPath();
+  vireo::StartupTrace::Mark("desktop entry");
   // 4: the application's title is the desktop entry's name ("Vireo 维雀"); the windows keep
   // their own captions.
 
@@ -39,11 +45,15 @@ int main(int argc, char** argv) {
   {
     // 5: the main window builds the player.
     vireo::TPetrelMain main(app.arguments());
+    vireo::StartupTrace::Mark("main window made");
     main.FormCreate();
     main.show();
+    vireo::StartupTrace::Mark("shown");
+    QTimer::singleShot(0, &main, [] { vireo::StartupTrace::Mark("event loop"); });
     if (vireo::InstanceServer* server = instance.Server()) {
-      QObject::connect(server, &vireo::InstanceServer::ArgumentsForwarded, &main,
-                       [&main](const vireo::ForwardedBatch& batch) { main.HandleForwardedBatch(batch); });
+      QObject::connect(
+          server, &vireo::InstanceServer::ArgumentsForwarded, &main,
+          [&main](const vireo::ForwardedBatch& batch) { main.HandleForwardedBatch(batch); });
       QObject::connect(server, &vireo::InstanceServer::ActivateRequested, &main,
                        [&main] { main.Activate(); });
       QObject::connect(server, &vireo::InstanceServer::LinksReceived, &main,
