@@ -390,7 +390,12 @@ void TPetrelMain::RegisterSkinTables() {
 void TPetrelMain::ConnectLyricWindows() {
   auto* desktop = static_cast<TPetrelDeskTopLrc*>(desktopLyrics_.data());
   auto* toolbar = static_cast<TPetrelDlrcButton*>(desktopToolbar_.data());
-  connect(this, &TPetrelMain::LyricLine, desktop, &TPetrelDeskTopLrc::ShowText);
+  // Drawing a line of the desktop lyrics is costly (outlined path text as wide as the screen);
+  // while they are hidden no line is drawn, since showing them starts with the welcome line
+  // and the next tick brings the current one.
+  connect(this, &TPetrelMain::LyricLine, desktop, [desktop](const QString& line) {
+    if (desktop->isVisible()) desktop->ShowText(line);
+  });
   connect(desktop, &TPetrelDeskTopLrc::Hovered, toolbar, [toolbar] {
     toolbar->PlaceOver();
     toolbar->LyricsHovered();
