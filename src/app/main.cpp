@@ -34,37 +34,45 @@ int main(int argc, char** argv) {
   // 2: a later start hands its arguments to the running player and ends here.
   vireo::SingleInstance instance;
   if (!instance.CheckSingleInstance(app.arguments())) return 0;
-  // 3: the desktop entry that makes the player the handler of audio files and vireo links.
   vireo::StartupTrace::Mark("single instance");
-  vireo::DesktopEntry::RegisterAppPath();
-  vireo::StartupTrace::Mark("desktop entry");
   // 4: the application's title is the desktop entry's name ("Vireo 维雀"); the windows keep
   // their own captions.
 
   int code = 0;
   {
-    // 5: the main window builds the player.
+    // 5: the main window builds the player. What the first paint shows is made before the
+    // window is shown; the rest of the steps follow right after that paint reached the screen,
+    // and only then does the instance server hand over what later starts send.
     vireo::TPetrelMain main(app.arguments());
     vireo::StartupTrace::Mark("main window made");
-    main.FormCreate();
+    main.FormCreateWindow();
     main.show();
     vireo::StartupTrace::Mark("shown");
-    QTimer::singleShot(0, &main, [] { vireo::StartupTrace::Mark("event loop"); });
-    if (vireo::InstanceServer* server = instance.Server()) {
-      QObject::connect(
-          server, &vireo::InstanceServer::ArgumentsForwarded, &main,
-          [&main](const vireo::ForwardedBatch& batch) { main.HandleForwardedBatch(batch); });
-      QObject::connect(server, &vireo::InstanceServer::ActivateRequested, &main,
-                       [&main] { main.Activate(); });
-      QObject::connect(server, &vireo::InstanceServer::LinksReceived, &main,
-                       [&main](const QString& links) { main.AddLinkList(links); });
-      server->SetMessageHandler([&main](int msg, int wparam, int lparam) {
-        if (msg == vireo::TPetrelMain::WM_CMDPLAY) return main.WMCMDPLAY(wparam, lparam);
-        if (msg == vireo::TPetrelMain::WM_INFOUPDATE) main.WMINFOUPDATE(wparam);
-        return 0;
-      });
-      server->SetReady();
-    }
+    main.AfterFirstPaint([&main, &instance] {
+      vireo::StartupTrace::Mark("first paint");
+      main.FormCreateRest();
+      if (vireo::InstanceServer* server = instance.Server()) {
+        QObject::connect(
+            server, &vireo::InstanceServer::ArgumentsForwarded, &main,
+            [&main](const vireo::ForwardedBatch& batch) { main.HandleForwardedBatch(batch); });
+        QObject::connect(server, &vireo::InstanceServer::ActivateRequested, &main,
+                         [&main] { main.Activate(); });
+        QObject::connect(server, &vireo::InstanceServer::LinksReceived, &main,
+                         [&main](const QString& links) { main.AddLinkList(links); });
+        server->SetMessageHandler([&main](int msg, int wparam, int lparam) {
+          if (msg == vireo::TPetrelMain::WM_CMDPLAY) return main.WMCMDPLAY(wparam, lparam);
+          if (msg == vireo::TPetrelMain::WM_INFOUPDATE) main.WMINFOUPDATE(wparam);
+          return 0;
+        });
+        server->SetReady();
+      }
+      // 3: the desktop entry that makes the player the handler of audio files and vireo links;
+      // it touches the disk, so it is written on a worker.
+      vireo::WorkerRegistry::Instance().Start(
+          QStringLiteral("desktop"),
+          [](vireo::WorkerJob&) { vireo::DesktopEntry::RegisterAppPath(); }, "vireo-desktop");
+      vireo::StartupTrace::Mark("started");
+    });
     // 6: the message loop, until the main window closes.
     code = app.exec();
     // 7: the instance is released before the main window and the engine go.
