@@ -238,3 +238,25 @@ TEST(PlayerProgram, ButtonsActAsTheyShowAndTheWindowLyricsShowTheLyric) {
   PlayerSession::Screenshot(QStringLiteral("player-paused.png"));
   EXPECT_TRUE(s.Quit());
 }
+
+TEST(PlayerProgram, TheWebEngineLoadsWithTheLibraryWindowNotBefore) {
+  PlayerSession s;
+  ASSERT_TRUE(s.Start()) << s.Output().toStdString();
+  auto mapped = [&s](const char* library) {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(s.Pid()));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+  };
+  // Started, with its tray icon, playlist and engine: no browser, no OpenGL scene graph.
+  ASSERT_TRUE(Eventually([&] { return s.Command(50).has_value(); }));
+  EXPECT_FALSE(mapped("libQt6WebEngineCore"));
+  EXPECT_FALSE(mapped("libQt6Quick"));
+  // The library button opens the window, whose page needs the browser.
+  const QRect main = s.Geometry(QStringLiteral("Vireo"));
+  PlayerSession::Click(
+      main.topLeft() +
+      PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("share")).center());
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), true));
+  EXPECT_TRUE(Eventually([&] { return mapped("libQt6WebEngineCore"); }));
+  EXPECT_TRUE(s.Running());
+  EXPECT_TRUE(s.Quit());
+}
