@@ -22,7 +22,6 @@ QApplication& App() {
 void BM_ShowTextNewLine(benchmark::State& state) {
   App();
   vireo::DesktopLyricStyle style;
-  style.Size = 40;
   const QString lines[2] = {QStringLiteral("清晨的风吹过窗台"), QStringLiteral("一只小鸟轻轻唱起来")};
   int i = 0;
   for (auto _ : state) {
@@ -31,6 +30,18 @@ void BM_ShowTextNewLine(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ShowTextNewLine)->Unit(benchmark::kMicrosecond);
+
+// The whole of a new line in the window: the rendering and the glyph region that takes the mouse.
+void BM_WindowShowTextNewLine(benchmark::State& state) {
+  App();
+  vireo::TPetrelDeskTopLrc lyrics;
+  lyrics.resize(1870, 92);
+  const QString lines[2] = {QStringLiteral("清晨的风吹过窗台"), QStringLiteral("一只小鸟轻轻唱起来")};
+  int i = 0;
+  for (auto _ : state) lyrics.ShowText(lines[i++ & 1]);
+  benchmark::DoNotOptimize(lyrics.GlyphRegion().rectCount());
+}
+BENCHMARK(BM_WindowShowTextNewLine)->Unit(benchmark::kMicrosecond);
 
 void BM_ShowTextRepeatedLine(benchmark::State& state) {
   App();

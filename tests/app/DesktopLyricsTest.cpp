@@ -140,6 +140,6 @@ TEST_P(DesktopLyrics, OnlyTheGlyphsShowAndTakeTheMouse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutCompositor, DesktopLyrics, ::testing::Bool(),
-                         [](const auto& info) {
-                           return info.param ? std::string("Composited") : std::string("Plain");
+                         [](const ::testing::TestParamInfo<bool>& p) {
+                           return p.param ? std::string("Composited") : std::string("Plain");
                          });
