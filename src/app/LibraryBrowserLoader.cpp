@@ -23,9 +23,9 @@ QString& PathOverride() {
 }
 
 // What QGuiApplication would have set up at its start with Qt::AA_ShareOpenGLContexts, done
-// now, before the web engine loads and looks for it.
+// now, before the web engine loads and looks for it. (The attribute itself may only be set
+// before the application object; the web engine asks for the context.)
 void ShareOpenGLContexts() {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   if (qt_gl_global_share_context()) return;
   auto* context = new QOpenGLContext(qApp);
   if (!context->create()) {
