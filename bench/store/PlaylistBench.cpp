@@ -11,8 +11,8 @@
 #include <random>
 #include <string>
 
+#include "playlist/PlaylistFile.h"
 #include "playlist/TDDPlaylistModel.h"
-#include "store/PlaylistFile.h"
 
 using namespace vireo;
 using namespace Qt::StringLiterals;

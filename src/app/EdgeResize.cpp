@@ -43,7 +43,8 @@ Qt::CursorShape EdgeCursor(EdgeZone zone) {
 
 QRect EdgeResizedRect(const QRect& start, EdgeZone zone, QPoint d, QSize minimum) {
   int l = start.left(), t = start.top(), r = start.right(), b = start.bottom();
-  const bool left = zone == EdgeZone::TopLeft || zone == EdgeZone::BottomLeft || zone == EdgeZone::Left;
+  const bool left =
+      zone == EdgeZone::TopLeft || zone == EdgeZone::BottomLeft || zone == EdgeZone::Left;
   const bool right =
       zone == EdgeZone::TopRight || zone == EdgeZone::BottomRight || zone == EdgeZone::Right;
   const bool top = zone == EdgeZone::TopLeft || zone == EdgeZone::TopRight || zone == EdgeZone::Top;
@@ -62,10 +63,13 @@ namespace {
 // form's own mouse events: the press went to the form, so the form holds the implicit grab.
 class ResizeLoop : public QObject {
  public:
-  ResizeLoop(TDDForm* form, EdgeZone zone, QPoint pressGlobal)
-      : QObject(form), form_(form), zone_(zone), press_(pressGlobal), start_(form->geometry()) {
+  // The press is in the form's coordinates: it goes onto the screen only once the form's
+  // position is known to be the one the user sees.
+  ResizeLoop(TDDForm* form, EdgeZone zone, QPoint press) : QObject(form), form_(form), zone_(zone) {
     form->installEventFilter(this);
     form->EnterSizeMove();
+    start_ = form->geometry();
+    press_ = form->mapToGlobal(press);
   }
 
  protected:
@@ -115,7 +119,7 @@ bool EdgeResize(TDDForm* form, int x, int y, bool press, int border) {
   else
     form->setCursor(shape);
   if (zone == EdgeZone::None) return press;
-  if (press) new ResizeLoop(form, zone, form->mapToGlobal(QPoint(x, y)));
+  if (press) new ResizeLoop(form, zone, QPoint(x, y));
   return false;
 }
 

@@ -1,4 +1,3 @@
-#include "app/X11Desktop.h"
 #include "app/TPetrelDlrcButton.h"
 
 #include <QFrame>
@@ -9,6 +8,7 @@
 #include <QToolButton>
 
 #include "app/TPetrelDeskTopLrc.h"
+#include "app/X11Desktop.h"
 
 namespace vireo {
 
@@ -106,11 +106,8 @@ void TPetrelDlrcButton::resizeEvent(QResizeEvent* event) {
 
 void TPetrelDlrcButton::PlaceOver() {
   if (!m_lyrics) return;
-  const QScreen* s = QGuiApplication::primaryScreen();
-  const QRect wa = s ? s->availableGeometry() : QRect(0, 0, 800, 600);
   // Centred over the lyrics: at their first place that is the middle of the work area, and
   // after a drag the toolbar comes up where the lyrics went.
-  Q_UNUSED(wa);
   setGeometry(m_lyrics->x() + (m_lyrics->width() - 800) / 2, m_lyrics->y() - 25, 800,
               m_lyrics->height() + 5);
 }

@@ -41,7 +41,7 @@
 #include "skin/TSkinLyricViewAdapter.h"
 #include "skin/TSkinPlaylistAdapter.h"
 #include "skin/TSkinVisAdapter.h"
-#include "store/PlaylistFile.h"
+#include "playlist/PlaylistFile.h"
 
 Q_LOGGING_CATEGORY(lcMain, "vireo.app", QtWarningMsg)
 
@@ -310,14 +310,19 @@ void TPetrelMain::FormCreateWindow() {
   });
   // 5: the skin object.
   Step("skin object", [this] { skin_ = std::make_unique<TDDSkin>(ctx_.Settings.AppDir); });
-  // 6: the lyric component (the search component comes with the library window).
-  Step("lyric component", [this] { lrcDown_ = LRC_CreateObj(); });
   // 7: settings.
   Step("settings", [this] {
     ctx_.Settings = ReadStartupSettings(ctx_.Settings.DataDir, ctx_.Settings.AppDir);
     // What a save cut short by a crash left beside the settings and the playlist goes.
     RemoveInterruptedSaves(ctx_.Settings);
     ServiceHost::SetHost(ctx_.Settings.ServiceHost);
+  });
+  // 6: the lyric component (the search component comes with the library window), made once the
+  // settings have named its service.
+  Step("lyric component", [this] {
+    LrclibSettings lrclib;
+    lrclib.baseUrl = ctx_.Settings.LrclibUrl;
+    lrcDown_ = LRC_CreateObj(lrclib);
   });
   // 8: the other windows.
   Step("windows", [this] {

@@ -230,6 +230,7 @@ std::shared_ptr<IMusicSearch> TPetrelMain::MusicSearch() {
   if (!musicSearch_) {
     MusicSearchSettings settings;
     settings.serviceHost = ctx_.Settings.ServiceHost;
+    settings.archiveBaseUrl = ctx_.Settings.ArchiveUrl;
     musicSearch_ = MUSIC_SEARCH_CreateObj(settings);
   }
   return musicSearch_;

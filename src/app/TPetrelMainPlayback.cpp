@@ -9,7 +9,6 @@
 #include "app/MprisService.h"
 #include "app/TPetrelMain.h"
 #include "audio/AudioCodes.h"
-#include "audio/SharedValues.h"
 #include "audio/TAudioEngine.h"
 #include "base/TextUtil.h"
 #include "base/UrlCodec.h"
@@ -318,22 +317,24 @@ void TPetrelMain::RepointToCache() {
 }
 
 void TPetrelMain::EngineDownload(const char* buffer, int length) {
+  if (!engine_) return;
+  PlayerSharedValues& shared = engine_->Shared();
   try {
     if (!ctx_.CacheStream) {
       if (!buffer) return;  // the end of a download that never wrote a byte here
       auto file = std::make_unique<QFile>(ctx_.CacheTempPath);
       if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
       ctx_.CacheStream = std::move(file);
-      DownloadWritten = 0;
+      shared.DownloadWritten = 0;
     }
     if (buffer) {
       ctx_.CacheStream->write(buffer, length);
-      DownloadWritten += uint32_t(length);
+      shared.DownloadWritten += uint32_t(length);
       return;
     }
     ctx_.CacheStream->close();
     ctx_.CacheStream.reset();
-    if (DownloadWritten.load() < DownloadTotal.load()) return;  // incomplete: the file stays
+    if (shared.DownloadWritten.load() < shared.DownloadTotal.load()) return;  // incomplete: the file stays
     QFile::copy(ctx_.CacheTempPath, ctx_.CachePath);
     QFile::remove(ctx_.CacheTempPath);
     // A short track on a fast network is downloaded before it starts playing; the entry is

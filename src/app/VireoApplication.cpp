@@ -3,11 +3,17 @@
 #include <QLoggingCategory>
 #include <exception>
 
+#include "app/X11Desktop.h"
+#include "ddvcl/TDDForm.h"
+
 Q_DECLARE_LOGGING_CATEGORY(lcMain)
 
 namespace vireo {
 
-VireoApplication::VireoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+VireoApplication::VireoApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // Docking and edge resizing start from where the X server has the windows.
+  if (X11Desktop::Available()) TDDForm::SetPositionProbe(&X11Desktop::RootPosition);
+}
 
 bool VireoApplication::notify(QObject* receiver, QEvent* event) {
   try {

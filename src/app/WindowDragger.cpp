@@ -19,13 +19,13 @@ bool WindowDragger::eventFilter(QObject*, QEvent* e) {
   switch (e->type()) {
     case QEvent::MouseButtonPress: {
       auto* me = static_cast<QMouseEvent*>(e);
-      const bool normal = (form_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized |
-                                                   Qt::WindowFullScreen)) == 0;
+      const bool normal = (form_->windowState() &
+                           (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0;
       if (me->button() != Qt::LeftButton || !normal) return false;
       dragging_ = true;
       pressGlobal_ = me->globalPosition().toPoint();
-      startPos_ = form_->frameGeometry().topLeft();
       form_->EnterSizeMove();
+      startPos_ = form_->frameGeometry().topLeft();
       return true;
     }
     case QEvent::MouseMove: {

@@ -7,10 +7,12 @@
 #include <cmath>
 #include <vector>
 
+// clang-format off
+// Xlib's macros (Bool, Status, None) break Qt's headers: Xlib comes after them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
-
+// clang-format on
 
 namespace vireo {
 
@@ -53,33 +55,62 @@ bool X11Desktop::SetInputShape(QWidget* window, const QRegion& region) {
   return true;
 }
 
+std::optional<QPoint> X11Desktop::RootPosition(const QWidget* window) {
+  Display* dpy = XDisplay();
+  if (!dpy || !window || !window->windowHandle() || !window->testAttribute(Qt::WA_WState_Created))
+    return std::nullopt;
+  int x = 0, y = 0;
+  ::Window child = 0;
+  if (!XTranslateCoordinates(dpy, ::Window(window->winId()), DefaultRootWindow(dpy), 0, 0, &x, &y,
+                             &child))
+    return std::nullopt;
+  // X counts device pixels; Qt's positions are in device-independent ones.
+  const qreal dpr = window->devicePixelRatioF();
+  return QPoint(qRound(x / dpr), qRound(y / dpr));
+}
+
 namespace {
 void ApplyClassHint(QWidget* window, const QString& className);
 
-// Qt makes a new native window when some flags change or a hidden tool window is shown again;
-// the hint goes onto every native window the widget gets.
+// Qt makes a new native window when some flags change or a hidden tool window is shown again,
+// and not every new one announces itself before it is mapped; the hint goes onto every native
+// window the widget gets, at the latest when it first paints.
 class ClassHintKeeper : public QObject {
  public:
   ClassHintKeeper(QWidget* window, QString className)
       : QObject(window), window_(window), className_(std::move(className)) {}
 
+  void Apply() {
+    ApplyClassHint(window_, className_);
+    applied_ = window_->internalWinId();
+  }
+
  protected:
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::WinIdChange || e->type() == QEvent::Show)
-      ApplyClassHint(window_, className_);
+    switch (e->type()) {
+      case QEvent::WinIdChange:
+      case QEvent::Show:
+      case QEvent::Paint:
+        if (window_->internalWinId() && window_->internalWinId() != applied_) Apply();
+        break;
+      default:
+        break;
+    }
     return false;
   }
 
  private:
   QWidget* window_;
   QString className_;
+  WId applied_ = 0;
 };
 }  // namespace
 
 void X11Desktop::SetWindowClass(QWidget* window, const QString& className) {
   if (!window || !XDisplay()) return;
-  window->installEventFilter(new ClassHintKeeper(window, className));
-  ApplyClassHint(window, className);
+  auto* keeper = new ClassHintKeeper(window, className);
+  window->installEventFilter(keeper);
+  keeper->Apply();
 }
 
 namespace {

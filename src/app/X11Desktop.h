@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRegion>
+#include <optional>
 
 class QWidget;
 
@@ -19,6 +20,9 @@ class X11Desktop {
   // Sets the window's input shape to region (logical coordinates scaled by the device pixel
   // ratio). An empty region takes no input at all. False where it could not be set.
   static bool SetInputShape(QWidget* window, const QRegion& region);
+  // Where the X server has the window's top-left corner on the root window; nothing when the
+  // window has no native window yet or there is no X display.
+  static std::optional<QPoint> RootPosition(const QWidget* window);
   // Gives the window its own WM_CLASS ("vireo", className), so scripts and window rules find
   // each of the player's windows by class as other programs always have ("Vireo", "Vireo LRC",
   // "Vireo 桌面歌词", ...). Creates the native window.

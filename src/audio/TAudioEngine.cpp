@@ -7,7 +7,6 @@
 #include "audio/FrequencyAnalyzer.h"
 #include "audio/NetworkSource.h"
 #include "audio/PulseOutput.h"
-#include "audio/SharedValues.h"
 #include "audio/TStreamCreateURLThread.h"
 #include "audio/TagReader.h"
 #include "base/Logging.h"
@@ -198,6 +197,7 @@ void TAudioEngine::Play(const QString& name) {
   TStreamCreateURLThread::Job job;
   job.name = name;
   job.output = output_;
+  job.shared = shared_;
   if (dbGain_) job.gainTool = gainTool_;
   job.onConnecting = [relay, serial] {
     if (auto r = relay.lock())
@@ -259,7 +259,7 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
   cutGeneration_ = 0;
   uint32_t size;
   if (result->network) {
-    size = DownloadTotal.load();
+    size = shared_->DownloadTotal.load();
   } else {
     const int64_t fileSize = stream_->FileSize();
     size = fileSize >= 0 ? static_cast<uint32_t>(fileSize & 0xFFFFFFFF) : kUnknownDownloadTotal;
@@ -274,7 +274,7 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
   // The gain is added to the percentage as it stands, above 100 too; but a muted player stays
   // silent, and a quiet volume lowered further goes to silence rather than below it.
   float v = volume_;
-  if (dbGain_ && v > 0) v = std::max(0.0f, v + MeasuredGain.load());
+  if (dbGain_ && v > 0) v = std::max(0.0f, v + shared_->MeasuredGain.load());
   std::weak_ptr<Relay> relay = relay_;
   AudioStream* stream = stream_.get();
   stream_->Start(v / 100.0f, gains_, [relay, serial, stream](uint64_t generation) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/AudioCodes.h"
+#include "audio/PlayerSharedValues.h"
 #include "audio/TTags.h"
 
 namespace vireo {
@@ -86,6 +87,8 @@ class TAudioEngine : public QObject {
   // The gain tool; it runs only while levelling is on, since its result is used only then.
   void SetGainToolPath(const QString& path) { gainTool_ = path; }
   QString GainToolPath() const { return gainTool_; }
+  // The values this engine's openers publish and the main window's cache keeper advances.
+  PlayerSharedValues& Shared() const { return *shared_; }
 
  Q_SIGNALS:
   // Every 50 ms while not stopped: the state, the length and position in ms, and in state 1002
@@ -131,6 +134,8 @@ class TAudioEngine : public QObject {
   std::unique_ptr<AudioStream> stream_;
   std::unique_ptr<FrequencyAnalyzer> analyzer_;
   std::shared_ptr<TStreamCreateURLThread> pending_;
+  // Shared with the openers, which may outlive a Stop() on their own threads.
+  const std::shared_ptr<PlayerSharedValues> shared_ = std::make_shared<PlayerSharedValues>();
   std::vector<std::shared_ptr<WorkerJob>> releases_;  // streams being freed off the UI thread
   QTimer progressTimer_;
   int64_t lengthFrames_ = -1;

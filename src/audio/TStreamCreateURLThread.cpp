@@ -9,8 +9,8 @@
 #include "audio/AudioOutput.h"
 #include "audio/GainCache.h"
 #include "audio/GainToolClient.h"
+#include "audio/PlayerSharedValues.h"
 #include "audio/PlaylistLink.h"
-#include "audio/SharedValues.h"
 #include "base/Logging.h"
 #include "base/WorkerRegistry.h"
 
@@ -19,10 +19,10 @@ namespace vireo {
 namespace {
 
 // The low 32 bits of the Content-Length, 0xFFFFFFFF without one.
-void PublishLength(const NetworkSource& source) {
+void PublishLength(const NetworkSource& source, PlayerSharedValues& shared) {
   const int64_t length = source.ContentLength();
-  DownloadTotal.store(length >= 0 ? static_cast<uint32_t>(length & 0xFFFFFFFF)
-                                  : kUnknownDownloadTotal);
+  shared.DownloadTotal.store(length >= 0 ? static_cast<uint32_t>(length & 0xFFFFFFFF)
+                                         : kUnknownDownloadTotal);
 }
 
 }  // namespace
@@ -33,6 +33,7 @@ TStreamCreateURLThread::Result::~Result() {
 }
 
 std::shared_ptr<TStreamCreateURLThread> TStreamCreateURLThread::Start(Job job) {
+  if (!job.shared) job.shared = std::make_shared<PlayerSharedValues>();
   std::shared_ptr<TStreamCreateURLThread> self(new TStreamCreateURLThread(std::move(job)));
   // Cancelled by the registry (the player is closing): the open is terminated like a Stop().
   self->worker_ = WorkerRegistry::Instance().Start(
@@ -61,13 +62,13 @@ void TStreamCreateURLThread::Terminate() {
 }
 
 void TStreamCreateURLThread::Run() {
-  DownloadTotal.store(0);
-  DownloadWritten.store(0);
+  job_.shared->DownloadTotal.store(0);
+  job_.shared->DownloadWritten.store(0);
   std::shared_ptr<Result> result;
   try {
     result = OpenLocal();
     if (!result) {
-      MeasuredGain.store(0.0f);
+      job_.shared->MeasuredGain.store(0.0f);
       if (job_.onConnecting) job_.onConnecting();
       result = OpenNetwork();
     }
@@ -109,9 +110,9 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenLoca
   AudioDecoder::Opened opened = AudioDecoder::OpenFile(job_.name);
   if (!opened.decoder) return nullptr;
   if (!job_.gainTool.isEmpty())
-    MeasuredGain.store(MeasureGain());
+    job_.shared->MeasuredGain.store(MeasureGain());
   else
-    MeasuredGain.store(0.0f);
+    job_.shared->MeasuredGain.store(0.0f);
   auto result = std::make_shared<Result>();
   AttachSink(*result, std::move(opened.decoder));
   // Without a sound server the name goes the way of any name that did not play, as an address,
@@ -149,8 +150,8 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetw
     auto self = std::make_shared<std::atomic<NetworkSource*>>(nullptr);
     NetworkSource::ChunkHandler onChunk;
     if (job_.onChunk)
-      onChunk = [self, forward = job_.onChunk](const char* data, int size) {
-        if (NetworkSource* s = self->load()) PublishLength(*s);
+      onChunk = [self, forward = job_.onChunk, shared = job_.shared](const char* data, int size) {
+        if (NetworkSource* s = self->load()) PublishLength(*s, *shared);
         forward(data, size);
       };
     source = std::make_shared<NetworkSource>(url, std::move(onChunk));
@@ -187,7 +188,7 @@ std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenNetw
     result->error = opened.error;
     return result;
   }
-  PublishLength(*source);
+  PublishLength(*source, *job_.shared);
   AttachSink(*result, std::move(opened.decoder));
   return result;
 }

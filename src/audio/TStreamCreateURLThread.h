@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "audio/NetworkSource.h"
+#include "audio/PlayerSharedValues.h"
 
 namespace vireo {
 
@@ -45,6 +46,9 @@ class TStreamCreateURLThread : public std::enable_shared_from_this<TStreamCreate
     NetworkSource::ChunkHandler onChunk;
     NetworkSource::TitleHandler onTitle;  // a radio station's song titles; download thread
     std::function<void(std::shared_ptr<Result>)> onDone;
+    // Where the download size and the measured gain are published (the engine's); null: a set of
+    // the job's own.
+    std::shared_ptr<PlayerSharedValues> shared;
   };
 
   static std::shared_ptr<TStreamCreateURLThread> Start(Job job);

@@ -16,7 +16,22 @@ QList<QPointer<TDDForm>>& Registry() {
   static QList<QPointer<TDDForm>> forms;
   return forms;
 }
+TDDForm::PositionProbe& Probe() {
+  static TDDForm::PositionProbe probe;
+  return probe;
+}
 }  // namespace
+
+void TDDForm::SetPositionProbe(PositionProbe probe) {
+  Probe() = std::move(probe);
+}
+
+void TDDForm::SyncPosition() {
+  if (!Probe() || !isWindow() || !isVisible()) return;
+  const std::optional<QPoint> real = Probe()(this);
+  // Moving to where the window already is costs the window manager nothing and tells Qt.
+  if (real && *real != pos()) move(*real);
+}
 
 TDDForm::TDDForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
   setAttribute(Qt::WA_NoSystemBackground);
@@ -52,8 +67,11 @@ bool TDDForm::ShiftHeld() const {
 }
 
 void TDDForm::EnterSizeMove() {
+  SyncPosition();
   if (m_tag != snap::kMaster) return;
   const QList<TDDForm*> forms = Forms();
+  for (TDDForm* f : forms)
+    if (f != this) f->SyncPosition();
   if (forms.isEmpty()) return;
   m_moving = true;
   std::vector<snap::Peer> peers;
@@ -112,8 +130,8 @@ void TDDForm::mousePressEvent(QMouseEvent* e) {
     // Our own move loop: it runs from this press to the release.
     m_inMoveLoop = true;
     m_pressGlobal = e->globalPosition().toPoint();
-    m_startPos = frameGeometry().topLeft();
     EnterSizeMove();
+    m_startPos = frameGeometry().topLeft();
     e->accept();
     return;
   }

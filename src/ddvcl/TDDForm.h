@@ -3,6 +3,8 @@
 #include <QMenu>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 #include "ddvcl/DDEvents.h"
 
@@ -33,6 +35,14 @@ class TDDForm : public QWidget {
 
   // Every living form, in screen order (the order in which they were made).
   static QList<TDDForm*> Forms();
+
+  // Where the window system really has a visible top-level window, when the platform can say.
+  using PositionProbe = std::function<std::optional<QPoint>(const QWidget*)>;
+  static void SetPositionProbe(PositionProbe probe);
+  // Brings Qt's record of the form's position in line with the window system's. A window manager
+  // that reparents a window as it maps it can leave Qt with the place of a frame it moved right
+  // after, and docking and resizing must start from where the user sees the form.
+  void SyncPosition();
 
   // A move of this form starts or ends (the press and the release of our move loop; edge
   // resizing calls them too).

@@ -2,20 +2,17 @@
 
 #include <QString>
 
+#include "base/ConfigKeys.h"
 #include "net/HttpClient.h"
 
 namespace vireo {
 
-// The settings of the music search component, with their keys in the configuration store.
+// The settings of the music search component.
 struct MusicSearchSettings {
-  // "Library/ARCHIVE" "URL": the Internet Archive, or a mirror that answers its search and
-  // metadata API.
-  static constexpr const char* kSection = "Library/ARCHIVE";
-  static constexpr const char* kUrlKey = "URL";
-  static constexpr const char* kDefaultArchiveUrl = "https://archive.org";
-
-  QString archiveBaseUrl = QString::fromLatin1(kDefaultArchiveUrl);
-  // The service host ("name" or "name:port", the "Window/SERVICE" "HOST" setting). When set, the
+  // The Internet Archive or a mirror of its search and metadata API (stored under
+  // config::kArchiveUrl).
+  QString archiveBaseUrl = QString(config::kArchiveUrlDefault);
+  // The service host ("name" or "name:port", stored under config::kServiceHost). When set, the
   // component searches the service's own catalogue instead of the archive.
   QString serviceHost;
   // Each request waits this long at most and reads at most this much.

@@ -16,7 +16,7 @@ struct LrcLookupContext {
     QString singer;
   };
 
-  QString lyricFolder;                // "Window/LRC" "PATH"; missing: no folder search, no saving
+  QString lyricFolder;                // config::kLrcPath; missing: no folder search, no saving
   // The service host answered the update check (ServiceReachable): only then is the lyric
   // reported to it. The online search does not depend on it: the lyric service is another host.
   bool reportToService = false;

@@ -16,21 +16,13 @@ namespace vireo {
 namespace {
 
 // The list has always compared names as 8-bit GBK strings, byte by byte with only the ASCII
-// letters folded: Chinese names then sort by the pinyin order of the GB2312 table, which is what
-// users of the list expect. GB18030 gives the same bytes for every GBK character.
+// letters folded (to upper case, so '_' sorts after the letters): Chinese names then sort by the
+// pinyin order of the GB2312 table, which is what users of the list expect. GB18030 gives the same
+// bytes for every GBK character.
 QByteArray NameKey(const QString& text) {
-  QByteArray bytes;
-  bool ascii = true;
-  for (QChar c : text) {
-    if (c.unicode() >= 0x80) {
-      ascii = false;
-      break;
-    }
-  }
-  bytes = ascii ? text.toLatin1() : ToGb18030(text);
-  for (char& b : bytes)
-    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - ('a' - 'A'));
-  return bytes;
+  const bool ascii =
+      std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+  return FoldAsciiCase(ascii ? text.toLatin1() : ToGb18030(text), /*upper=*/true);
 }
 
 qint64 FileSizeKey(const QString& path) {

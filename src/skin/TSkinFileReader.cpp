@@ -9,7 +9,7 @@
 #include <QFile>
 #include <climits>
 
-#include "store/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 namespace vireo {
 namespace {

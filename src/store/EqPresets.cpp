@@ -8,7 +8,7 @@
 #include <climits>
 #include <cstring>
 
-#include "store/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 namespace vireo {
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "base/AtomicFileWriter.h"
-#include "store/ConfigKeys.h"
+#include "base/ConfigKeys.h"
 #include "store/TDKConfig.h"
 
 namespace vireo {
@@ -101,11 +101,17 @@ PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir
   s.Volume =
       std::clamp(cfg.ReadInteger(kVolume.Path(), kVolume.Attribute(), kVolumeDefault), 0, 100);
   s.ServiceHost = ReadKey(cfg, kServiceHost, QString(kServiceHostDefault)).trimmed();
+  // An empty address would leave the component without a service: it means the default.
+  s.LrclibUrl = ReadKey(cfg, kLrclibUrl, QString(kLrclibUrlDefault)).trimmed();
+  if (s.LrclibUrl.isEmpty()) s.LrclibUrl = QString(kLrclibUrlDefault);
+  s.ArchiveUrl = ReadKey(cfg, kArchiveUrl, QString(kArchiveUrlDefault)).trimmed();
+  if (s.ArchiveUrl.isEmpty()) s.ArchiveUrl = QString(kArchiveUrlDefault);
   const int left = cfg.ReadInteger(kDesktopLyricsLeft.Path(), kDesktopLyricsLeft.Attribute(),
                                    kDesktopLyricsUnset);
-  const int top = cfg.ReadInteger(kDesktopLyricsTop.Path(), kDesktopLyricsTop.Attribute(),
-                                  kDesktopLyricsUnset);
-  if (left != kDesktopLyricsUnset && top != kDesktopLyricsUnset) s.DesktopLyricsPos = QPoint(left, top);
+  const int top =
+      cfg.ReadInteger(kDesktopLyricsTop.Path(), kDesktopLyricsTop.Attribute(), kDesktopLyricsUnset);
+  if (left != kDesktopLyricsUnset && top != kDesktopLyricsUnset)
+    s.DesktopLyricsPos = QPoint(left, top);
   return s;  // nothing was written: the file is not touched
 }
 
@@ -119,8 +125,10 @@ bool WriteCloseSettings(const PlayerSettings& s) {
   cfg.WriteInteger(kEqId.Path(), kEqId.Attribute(), s.EqPresetId);
   cfg.WriteString(kSkinName.Path(), kSkinName.Attribute(), s.SkinName);
   if (s.DesktopLyricsPos) {
-    cfg.WriteInteger(kDesktopLyricsLeft.Path(), kDesktopLyricsLeft.Attribute(), s.DesktopLyricsPos->x());
-    cfg.WriteInteger(kDesktopLyricsTop.Path(), kDesktopLyricsTop.Attribute(), s.DesktopLyricsPos->y());
+    cfg.WriteInteger(kDesktopLyricsLeft.Path(), kDesktopLyricsLeft.Attribute(),
+                     s.DesktopLyricsPos->x());
+    cfg.WriteInteger(kDesktopLyricsTop.Path(), kDesktopLyricsTop.Attribute(),
+                     s.DesktopLyricsPos->y());
   }
   return cfg.Save();
 }

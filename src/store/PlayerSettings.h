@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-#include "store/ConfigKeys.h"
+#include "base/ConfigKeys.h"
 
 namespace vireo {
 
@@ -28,6 +28,9 @@ struct PlayerSettings {
   int Volume = config::kVolumeDefault;   // 0..100
   // The service host to hand to ServiceHost::SetHost; empty means offline.
   QString ServiceHost;
+  // The online lyric service and the library's archive search: read at start-up, never written.
+  QString LrclibUrl = QString(config::kLrclibUrlDefault);
+  QString ArchiveUrl = QString(config::kArchiveUrlDefault);
   // Where the desktop lyrics were last dragged to; unset until the user moves them.
   std::optional<QPoint> DesktopLyricsPos;
 };

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "store/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 namespace vireo {
 

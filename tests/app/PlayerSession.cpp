@@ -143,6 +143,7 @@ QString PlayerSession::WindowId(const QString& windowClass) const {
   p.waitForFinished(5000);
   const QStringList ids =
       QString::fromLatin1(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  QString first;
   for (const QString& id : ids) {
     QProcess x;
     x.start(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("WM_CLASS")});
@@ -155,18 +156,28 @@ QString PlayerSession::WindowId(const QString& windowClass) const {
                          : QStringLiteral("\\%1").arg(int(b), 3, 8, QLatin1Char('0'));
     }
     const QString line = QString::fromLatin1(x.readAllStandardOutput());
-    if (line.contains(QLatin1Char('"') + escaped + QLatin1Char('"'))) return id;
+    if (!line.contains(QLatin1Char('"') + escaped + QLatin1Char('"'))) continue;
+    // Qt may leave an unmapped native window of the same class behind a newer one: the one on
+    // the screen is the one a user means.
+    if (first.isEmpty()) first = id;
+    QProcess info;
+    info.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+    info.waitForFinished(5000);
+    if (QString::fromLatin1(info.readAllStandardOutput()).contains(QStringLiteral("IsViewable")))
+      return id;
   }
-  return {};
+  return first;
 }
 
 QRect PlayerSession::Geometry(const QString& windowClass) const {
   QRect r;
   // A window the player has just made may not be found at the first look.
-  Eventually([&] {
-    r = GeometryOnce(windowClass);
-    return r.isValid();
-  }, 2000);
+  Eventually(
+      [&] {
+        r = GeometryOnce(windowClass);
+        return r.isValid();
+      },
+      2000);
   return r;
 }
 
@@ -174,11 +185,12 @@ QRect PlayerSession::GeometryOnce(const QString& windowClass) const {
   const QString id = WindowId(windowClass);
   if (id.isEmpty()) return {};
   QProcess p;
-  p.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
-                                      QStringLiteral("--shell"), id});
+  p.start(QStringLiteral("xdotool"),
+          {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
   p.waitForFinished(5000);
   QRect r;
-  for (const QString& line : QString::fromLatin1(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+  for (const QString& line :
+       QString::fromLatin1(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
     const QString value = line.section(QLatin1Char('='), 1);
     if (line.startsWith(QStringLiteral("X="))) r.moveLeft(value.toInt());
     if (line.startsWith(QStringLiteral("Y="))) r.moveTop(value.toInt());
@@ -217,6 +229,19 @@ void PlayerSession::DoubleClick(QPoint p) {
   QThread::msleep(80);
   Xdo({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
        QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
+  QThread::msleep(80);
+}
+
+void PlayerSession::Drag(QPoint from, QPoint delta) {
+  const auto moveTo = [](QPoint p) {
+    Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+    QThread::msleep(60);
+  };
+  moveTo(from);
+  Xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+  QThread::msleep(60);
+  for (int step = 1; step <= 4; ++step) moveTo(from + delta * step / 4);
+  Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
   QThread::msleep(80);
 }
 

@@ -54,6 +54,8 @@ class PlayerSession {
   static void Click(QPoint screen, int button = 1);
   static void DoubleClick(QPoint screen);
   static void Key(const QString& keys);
+  // Presses the left button at from, moves by delta in a few steps as a hand does, releases.
+  static void Drag(QPoint from, QPoint delta);
   // The screen, saved into the build folder under name (and returned).
   static QImage Screenshot(const QString& name);
 

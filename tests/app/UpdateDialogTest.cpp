@@ -91,7 +91,8 @@ TEST_F(UpdateDialog, StartsASignedInstallerSilentlyAndAccepts) {
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_EQ(d.Position(), 100);
   EXPECT_EQ(ReadFile(Target()), installer);
-  ASSERT_TRUE(WaitUntil([&] { return QFileInfo::exists(marker); }, 10000));
+  // The shell creates the marker before it writes the arguments into it: wait for the line.
+  ASSERT_TRUE(WaitUntil([&] { return ReadFile(marker).endsWith('\n'); }, 10000));
   EXPECT_EQ(ReadFile(marker).trimmed(), QByteArray("/SILENT"));
 }
 

@@ -11,7 +11,7 @@
 #include "TestEnv.h"
 #include "audio/GainCache.h"
 #include "audio/NullOutput.h"
-#include "audio/SharedValues.h"
+#include "audio/PlayerSharedValues.h"
 #include "audio/TAudioEngine.h"
 
 using namespace vireo;
@@ -243,7 +243,7 @@ TEST_F(EngineTest, ANameThatDoesNotDecodeIsTriedAsAnAddressAndFails) {
     EXPECT_EQ(rec_.events[0], QStringLiteral("state 1005"));
     EXPECT_TRUE(rec_.events[1].startsWith(QStringLiteral("error 1006 ")));
     EXPECT_NE(rec_.events[1], QStringLiteral("error 1006 0"));
-    EXPECT_EQ(MeasuredGain.load(), 0.0f);
+    EXPECT_EQ(engine_->Shared().MeasuredGain.load(), 0.0f);
     EXPECT_EQ(engine_->GetPosition(), 0);
   }
 }
@@ -269,7 +269,7 @@ TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
   ASSERT_TRUE(
       WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 2; }, kWait));
   EXPECT_TRUE(QFileInfo::exists(engine_->GainToolPath() + QStringLiteral(".ran")));
-  EXPECT_FLOAT_EQ(MeasuredGain.load(), -3.5f);
+  EXPECT_FLOAT_EQ(engine_->Shared().MeasuredGain.load(), -3.5f);
   EXPECT_NEAR(engine_->StreamVolume(), 0.615f, 1e-6);
   engine_->SetVolume(65);
   EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
@@ -281,7 +281,7 @@ TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
   engine_->Play(Tone1k(1.1));
   ASSERT_TRUE(
       WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 3; }, kWait));
-  EXPECT_FLOAT_EQ(MeasuredGain.load(), 2.5f);
+  EXPECT_FLOAT_EQ(engine_->Shared().MeasuredGain.load(), 2.5f);
   EXPECT_EQ(engine_->StreamVolume(), 0.0f);
   engine_->SetGainToolPath(FakeGainTool(QStringLiteral("-3.5")));
   engine_->SetVolume(2);
@@ -303,7 +303,7 @@ TEST_F(EngineTest, LevellingAddsTheMeasuredGainAtStreamStartOnly) {
   engine_->Play(Tone1k(1.4));
   ASSERT_TRUE(
       WaitUntil([&] { return rec_.events.count(QStringLiteral("state 1002")) == 6; }, kWait));
-  EXPECT_EQ(MeasuredGain.load(), 0.0f);
+  EXPECT_EQ(engine_->Shared().MeasuredGain.load(), 0.0f);
   EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
 }
 

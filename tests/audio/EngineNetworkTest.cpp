@@ -7,7 +7,7 @@
 #include "LoopbackHttpServer.h"
 #include "MediaFactory.h"
 #include "TestEnv.h"
-#include "audio/SharedValues.h"
+#include "audio/PlayerSharedValues.h"
 #include "audio/TAudioEngine.h"
 
 using namespace vireo;
@@ -87,7 +87,7 @@ TEST_F(NetworkEngineTest, AStreamWithALengthConnectsPassesItsChunksAndPlaysBefor
   EXPECT_GT(rec_.events.indexOf(QStringLiteral("chunk")), 0);
   EXPECT_EQ(rec_.events.count(QStringLiteral("chunk-end")), 1);
   EXPECT_EQ(rec_.chunkBytes, static_cast<qint64>(song.size()));
-  EXPECT_EQ(DownloadTotal.load(), song.size());
+  EXPECT_EQ(engine_->Shared().DownloadTotal.load(), song.size());
   EXPECT_EQ(rec_.States(), (QStringList{QStringLiteral("state 1005"), QStringLiteral("state 1002"),
                                         QStringLiteral("end 1004")}));
   EXPECT_NEAR(engine_->GetLength(), 1500, 80);
@@ -140,7 +140,7 @@ TEST_F(NetworkEngineTest, AStreamWithoutALengthPlaysUntilTheConnectionCloses) {
   engine_->Play(Url(server, "/radio"));
   ASSERT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("end 1004")); }, kWait))
       << rec_.events.join(u',').toStdString();
-  EXPECT_EQ(DownloadTotal.load(), kUnknownDownloadTotal);
+  EXPECT_EQ(engine_->Shared().DownloadTotal.load(), kUnknownDownloadTotal);
   EXPECT_EQ(engine_->Bitrate(), 0);  // no size to tell it from: the previous value stays
   EXPECT_EQ(engine_->GetLength(), 0);
   EXPECT_EQ(rec_.chunkBytes, static_cast<qint64>(song.size()));
@@ -176,7 +176,8 @@ TEST_F(NetworkEngineTest, AServerThatStopsHalfwayPlaysWhatArrivedAndEnds) {
       << rec_.events.join(u',').toStdString();
   EXPECT_TRUE(rec_.Has(QStringLiteral("chunk-end")));
   EXPECT_EQ(rec_.chunkBytes, static_cast<qint64>(song.size() / 2));
-  EXPECT_EQ(DownloadTotal.load(), song.size());  // what the cache compares against
+  // What the cache compares against.
+  EXPECT_EQ(engine_->Shared().DownloadTotal.load(), song.size());
   EXPECT_LT(engine_->GetPosition(), 1200);
 }
 
@@ -195,10 +196,10 @@ TEST_F(NetworkEngineTest, TheEndOfADownloadAlreadySeesTheExpectedSize) {
   QObject::connect(engine_.get(), &TAudioEngine::OnDownload, &rec_.context,
                    [&](const char* b, int n, void*) {
                      if (b) {
-                       DownloadWritten.fetch_add(static_cast<uint32_t>(n));
+                       engine_->Shared().DownloadWritten.fetch_add(static_cast<uint32_t>(n));
                      } else {
-                       totalAtEnd = DownloadTotal.load();
-                       writtenAtEnd = DownloadWritten.load();
+                       totalAtEnd = engine_->Shared().DownloadTotal.load();
+                       writtenAtEnd = engine_->Shared().DownloadWritten.load();
                      }
                    });
   for (int round = 0; round < 3; ++round) {
@@ -233,7 +234,7 @@ TEST_F(NetworkEngineTest, APlsPlaylistIsFollowedToItsFirstEntry) {
   ASSERT_TRUE(WaitUntil([&] { return rec_.Has(QStringLiteral("chunk-end")); }, kWait));
   EXPECT_EQ(rec_.chunkBytes,
             static_cast<qint64>(song.size()));  // the playlist's own bytes are not passed on
-  EXPECT_EQ(DownloadTotal.load(), song.size());
+  EXPECT_EQ(engine_->Shared().DownloadTotal.load(), song.size());
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].target, "/stream.mp3");
@@ -303,11 +304,11 @@ TEST_F(NetworkEngineTest, ANetworkStreamStartsWithoutLevelling) {
       [&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
         c.Write(LoopbackHttpServer::Response(200, song, {{"Content-Type", "audio/mpeg"}}));
       });
-  MeasuredGain.store(5.0f);
+  engine_->Shared().MeasuredGain.store(5.0f);
   engine_->SetDBGain(true);
   engine_->SetVolume(65);
   engine_->Play(Url(server, "/song.mp3"));
   ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, kWait));
-  EXPECT_EQ(MeasuredGain.load(), 0.0f);
+  EXPECT_EQ(engine_->Shared().MeasuredGain.load(), 0.0f);
   EXPECT_FLOAT_EQ(engine_->StreamVolume(), 0.65f);
 }

@@ -47,41 +47,63 @@ struct Rig {
   static TColor32 Sprite(int i, int x, int y) {
     return kSprites[i] | TColor32(x) << 8 | TColor32(y);
   }
-  void ExpectLook(int sprite, int fadeSprite = -1, int master = 0) {
+  // An opaque sprite (0xFF alpha) is copied as it is, over the whole button.
+  void ExpectOpaque(int sprite) {
     TDDBitmap32 out;
     button->RenderTo(out);
     for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) {
-        TColor32 want = RefBlend(Sprite(sprite, x, y), Back(x, y));
-        if (fadeSprite >= 0) want = RefBlend(Sprite(fadeSprite, x, y), want, master);
-        ASSERT_EQ(out.Pixel(x, y), want) << x << "," << y;
-      }
+      for (int x = 0; x < kW; ++x)
+        ASSERT_EQ(out.Pixel(x, y), Sprite(sprite, x, y)) << x << "," << y;
+  }
+  // A translucent one mixes with the background: the corners (0, 0) and (7, 5) were worked out by
+  // hand from the blend rule (see ButtonPixels below).
+  void ExpectCorners(TColor32 topLeft, TColor32 bottomRight) {
+    TDDBitmap32 out;
+    button->RenderTo(out);
+    EXPECT_EQ(out.Pixel(0, 0), topLeft);
+    EXPECT_EQ(out.Pixel(kW - 1, kH - 1), bottomRight);
   }
 };
+
+// Hand-computed pixels. Each channel of a source s with alpha A over d is
+// (s*A + d*(256-A) + 128) >> 8; with a master alpha M the weight is w = ((A+1)*M) >> 8 instead.
+// The background under the button's (0, 0) is 0xFF00191C and under (7, 5) 0xFF003C3F. For example
+// the highlighted sprite's (0, 0), 0x80300000 over 0xFF00191C with A = 128:
+//   alpha (128*128 + 255*128 + 128) >> 8 = 192 = C0, red (48*128 + 0 + 128) >> 8 = 24 = 18,
+//   green (0 + 25*128 + 128) >> 8 = 13 = 0D, blue (0 + 28*128 + 128) >> 8 = 14 = 0E.
+namespace ButtonPixels {
+constexpr TColor32 kHighlighted[2] = {0xC0180D0Eu, 0xC0182222u};     // 0x80300000, A = 128
+constexpr TColor32 kCheckedPressed[2] = {0xD03C0607u, 0xD03C1414u};  // 0xC0500000, A = 192
+constexpr TColor32 kCheckedHover[2] = {0xCF181315u, 0xCF182F31u};    // 0x40600000, A = 64
+// The highlighted sprite at master 127 (w = 129*127 >> 8 = 63) over the opaque normal one,
+// 0xFF100000 at (0, 0) and 0xFF100705 at (7, 5).
+constexpr TColor32 kHalfFade[2] = {0xE0180000u, 0xE0180705u};
+}  // namespace ButtonPixels
 
 }  // namespace
 
 TEST(Button, EveryStatePaintsItsSpriteOverTheBackground) {
+  using namespace ButtonPixels;
   Rig r;
-  r.ExpectLook(0);
+  r.ExpectOpaque(0);
   Enter(r.button);
   EXPECT_EQ(r.button->VisualState(), TDDButton::vsHighlighted);
-  r.ExpectLook(2);
+  r.ExpectCorners(kHighlighted[0], kHighlighted[1]);
   Press(r.button, QPoint(2, 2));
   EXPECT_EQ(r.button->VisualState(), TDDButton::vsPressed);
-  r.ExpectLook(1);
+  r.ExpectOpaque(1);
   Release(r.button, QPoint(2, 2));
-  r.ExpectLook(0);
+  r.ExpectOpaque(0);
   // Checked uses the checked set, unless disabled.
   r.button->SetChecked(true);
-  r.ExpectLook(3);
+  r.ExpectOpaque(3);
   Enter(r.button);
-  r.ExpectLook(5);
+  r.ExpectCorners(kCheckedHover[0], kCheckedHover[1]);
   Press(r.button, QPoint(2, 2));
-  r.ExpectLook(4);
+  r.ExpectCorners(kCheckedPressed[0], kCheckedPressed[1]);
   Release(r.button, QPoint(2, 2));
   r.button->setEnabled(false);
-  r.ExpectLook(0);
+  r.ExpectOpaque(0);
   // Half way through a fade: the highlighted sprite at FadeStep * 255 div Fade over the normal one.
   r.button->setEnabled(true);
   r.button->SetChecked(false);
@@ -89,7 +111,7 @@ TEST(Button, EveryStatePaintsItsSpriteOverTheBackground) {
   Enter(r.button);
   r.button->FadeTick();
   r.button->FadeTick();
-  r.ExpectLook(0, 2, 2 * 255 / 4);
+  r.ExpectCorners(kHalfFade[0], kHalfFade[1]);
 }
 
 TEST(Button, FadeCrossesOverInStepsAndReversesFromTheCurrentStep) {
@@ -111,8 +133,9 @@ TEST(Button, FadeCrossesOverInStepsAndReversesFromTheCurrentStep) {
   {
     TDDBitmap32 out;
     r.button->RenderTo(out);
-    const TColor32 base = RefBlend(Rig::Sprite(0, 1, 1), r.Back(1, 1), 200);
-    EXPECT_EQ(out.Pixel(1, 1), RefBlend(Rig::Sprite(2, 1, 1), base, 2 * 200 / 4));
+    // 0xFF100101 at master 200 (w = 200) over 0xFF001E23 gives 0xFF0D0708; 0x80300101 at master
+    // 100 (w = 50) over that gives 0xE6140607.
+    EXPECT_EQ(out.Pixel(1, 1), 0xE6140607u);
   }
   Leave(r.button);
   EXPECT_EQ(r.button->VisualState(), TDDButton::vsFadingOut);
@@ -226,13 +249,13 @@ TEST(Button, DraggingOutWhilePressedDropsThePressedLookAndBackInRestoresIt) {
   EXPECT_EQ(r.button->VisualState(), TDDButton::vsNormal);
   EXPECT_TRUE(r.button->PressedDown());
   EXPECT_EQ(leaves, 1);
-  r.ExpectLook(0);
+  r.ExpectOpaque(0);
   MoveTo(r.button, QPoint(31, 2), Qt::LeftButton);
   EXPECT_EQ(leaves, 1);
   MoveTo(r.button, QPoint(2, 2), Qt::LeftButton);
   EXPECT_EQ(r.button->VisualState(), TDDButton::vsPressed);
   EXPECT_EQ(enters, 1);
-  r.ExpectLook(1);
+  r.ExpectOpaque(1);
   Release(r.button, QPoint(2, 2));
   EXPECT_EQ(clicks, 1);
   // With a fade the pressed button shows its highlighted look outside.

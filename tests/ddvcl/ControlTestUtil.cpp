@@ -38,24 +38,6 @@ void Leave(QWidget* w) {
   QCoreApplication::sendEvent(w, &e);
 }
 
-TColor32 RefBlend(TColor32 s, TColor32 d, int master) {
-  const unsigned a = s >> 24;
-  if (a == 0) return d;
-  unsigned w = a;
-  if (master < 0) {
-    if (a == 255) return s;
-  } else {
-    w = ((a + 1) * unsigned(master)) >> 8;
-    if (w == 0) return d;
-  }
-  TColor32 r = 0;
-  for (int i = 0; i < 4; ++i) {
-    const unsigned sc = (s >> (8 * i)) & 0xFF, dc = (d >> (8 * i)) & 0xFF;
-    r |= ((sc * w + dc * (256 - w) + 128) >> 8) << (8 * i);
-  }
-  return r;
-}
-
 void PaintSprite(TDDBitmap32& sheet, int x, int y, int w, int h, TColor32 base) {
   for (int j = 0; j < h; ++j)
     for (int i = 0; i < w; ++i) sheet.SetPixel(x + i, y + j, base | TColor32(i) << 8 | TColor32(j));

@@ -17,9 +17,6 @@ void Release(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton,
 void Enter(QWidget* w, QPoint p = QPoint(1, 1));
 void Leave(QWidget* w);
 
-// The blend rule written out independently of the library, for expected pixels.
-TColor32 RefBlend(TColor32 s, TColor32 d, int master = -1);
-
 // Fills the rectangle (x, y, w, h) of a sheet with a colour that tells pixels apart:
 // base | (column << 8) | row, with the given alpha.
 void PaintSprite(TDDBitmap32& sheet, int x, int y, int w, int h, TColor32 base);

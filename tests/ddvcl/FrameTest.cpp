@@ -169,13 +169,16 @@ TEST(Frame, ControlsBlendOverTheBackBufferTheFrameBuilt) {
   const QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
   EXPECT_EQ(form.BackBuffer().Width(), 31);
   EXPECT_EQ(form.BackBuffer().Pixel(12, 6), kFrame);
-  EXPECT_EQ(shot.pixel(12, 6) & 0xFFFFFFu, RefBlend(0x80FF0000u, kFrame) & 0xFFFFFFu);
+  // Half-transparent red over 0xFF112233, A = 128: red (255*128 + 17*128 + 128) >> 8 = 136 = 88,
+  // green (0 + 34*128 + 128) >> 8 = 17 = 11, blue (0 + 51*128 + 128) >> 8 = 26 = 1A, alpha C0.
+  constexpr TColor32 kRedOverFrame = 0xC088111Au;
+  EXPECT_EQ(shot.pixel(12, 6) & 0xFFFFFFu, kRedOverFrame & 0xFFFFFFu);
   EXPECT_EQ(shot.pixel(0, 0) & 0xFFFFFFu, Piece(kTL, 0, 0) & 0xFFFFFFu);
   EXPECT_EQ(shot.pixel(20, 10) & 0xFFFFFFu, kFrame & 0xFFFFFFu);
 
   TDDBitmap32 alone;
   button->RenderTo(alone);
-  EXPECT_EQ(alone.Pixel(0, 0), RefBlend(0x80FF0000u, kFrame));
+  EXPECT_EQ(alone.Pixel(0, 0), kRedOverFrame);
 
   // Without a skinned form under it a control blends onto transparent black.
   QWidget plain;
@@ -183,7 +186,8 @@ TEST(Frame, ControlsBlendOverTheBackBufferTheFrameBuilt) {
   orphan->resize(6, 4);
   orphan->SetImage(sheet);
   orphan->RenderTo(alone);
-  EXPECT_EQ(alone.Pixel(3, 3), RefBlend(0x80FF0000u, 0));
+  // Over 0: each channel (s*128 + 128) >> 8, so FF gives 80 and alpha 80 gives 40.
+  EXPECT_EQ(alone.Pixel(3, 3), 0x40800000u);
 }
 
 TEST(Form, BodyPressStartsTheMoveUnlessASizingCursorIsShown) {

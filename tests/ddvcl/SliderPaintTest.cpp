@@ -1,4 +1,12 @@
 // Every slider style drawn from a small sprite sheet over a form's back buffer, pixel by pixel.
+//
+// Where the track shows, the expected pixel is the sprite pixel itself. Where the thumb lies it
+// must cover the track, and a few of its pixels are checked against numbers worked out by hand from
+// the blend rule (source s with alpha A over d, each channel (s*A + d*(256-A) + 128) >> 8; with a
+// master alpha M the weight is w = ((A+1)*M) >> 8 instead). For example the complex slider's thumb
+// pixel (9, 0): sprite 0x80300000 over the track pixel 0xFF100900, A = 128:
+//   alpha (128*128 + 255*128 + 128) >> 8 = 192 = C0, red (48*128 + 16*128 + 128) >> 8 = 32 = 20,
+//   green (0*128 + 9*128 + 128) >> 8 = 5, blue (0 + 0 + 128) >> 8 = 0   ->  0xC0200500.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -76,26 +84,44 @@ T* Vertical(Host& h, TDDSliderStyle style) {
   return s;
 }
 
-using Expect = std::function<TColor32(int x, int y, TColor32 back)>;
+// What one pixel of a slider shows: the track (or background) pixel, and whether a thumb lies
+// over it there.
+struct Look {
+  TColor32 under;
+  bool covered = false;
+};
+using Expect = std::function<Look(int x, int y, TColor32 back)>;
+// A pixel whose value was worked out by hand.
+struct Known {
+  int x, y;
+  TColor32 value;
+};
 
-void Check(TDDGraphicControl* s, Host& h, const Expect& want) {
+// Uncovered pixels are exactly the track; covered ones differ from it (the thumb is there, not
+// beside it); the known pixels have their hand-computed values.
+void Check(TDDGraphicControl* s, Host& h, const Expect& want,
+           std::initializer_list<Known> known = {}) {
   TDDBitmap32 out;
   s->RenderTo(out);
   ASSERT_EQ(out.Width(), s->width());
   for (int y = 0; y < s->height(); ++y)
-    for (int x = 0; x < s->width(); ++x)
-      ASSERT_EQ(out.Pixel(x, y), want(x, y, h.Back(s, x, y))) << x << "," << y;
+    for (int x = 0; x < s->width(); ++x) {
+      const Look look = want(x, y, h.Back(s, x, y));
+      if (look.covered)
+        ASSERT_NE(out.Pixel(x, y), look.under) << x << "," << y;
+      else
+        ASSERT_EQ(out.Pixel(x, y), look.under) << x << "," << y;
+    }
+  for (const Known& k : known) EXPECT_EQ(out.Pixel(k.x, k.y), k.value) << k.x << "," << k.y;
 }
 
-// The 4 x 4 thumb sprite over whatever lies under it, with its corner at x = pos.
-TColor32 Thumb(TColor32 base, int x, int y, int pos, TColor32 under, int master = -1) {
-  if (x < pos || x >= pos + 4) return under;
-  return RefBlend(Px(base, x - pos, y), under, master);
+// A 4 x 4 thumb with its corner at x = pos over the given track.
+Look Thumb(int x, int pos, TColor32 under) {
+  return {under, x >= pos && x < pos + 4};
 }
 // The same with the corner at y = pos on a vertical bar.
-TColor32 ThumbV(TColor32 base, int x, int y, int pos, TColor32 under) {
-  if (y < pos || y >= pos + 4) return under;
-  return RefBlend(Px(base, x, y - pos), under);
+Look ThumbV(int y, int pos, TColor32 under) {
+  return {under, y >= pos && y < pos + 4};
 }
 
 }  // namespace
@@ -105,27 +131,26 @@ TEST(SliderPaint, HorizontalStyles) {
   auto* simple = Horizontal<TDDSlider>(h, TDDSliderStyle::ssSimple);
   simple->SetPosition(6);  // simple: L = 20, thumb pixel round(16/16*6) = 6
   const int p = simple->ThumbPos();
-  Check(simple, h, [&](int x, int y, TColor32) { return x < p ? Px(kB, x, y) : Px(kA, x, y); });
+  Check(simple, h,
+        [&](int x, int y, TColor32) { return Look{x < p ? Px(kB, x, y) : Px(kA, x, y)}; });
 
   auto* complex = Horizontal<TDDSlider>(h, TDDSliderStyle::ssComplex);
   complex->SetPosition(9);
   ASSERT_EQ(complex->ThumbPos(), 9);
-  Check(complex, h, [&](int x, int y, TColor32) { return Thumb(kNormal, x, y, 9, Px(kA, x, y)); });
+  Check(complex, h, [&](int x, int y, TColor32) { return Thumb(x, 9, Px(kA, x, y)); },
+        {{9, 0, 0xC0200500u}, {12, 3, 0xC0200803u}});
 
   auto* mix = Horizontal<TDDSlider>(h, TDDSliderStyle::ssMix);
   mix->SetPosition(5);
-  Check(mix, h, [&](int x, int y, TColor32) {
-    return Thumb(kNormal, x, y, 5, x < 5 ? Px(kB, x, y) : Px(kA, x, y));
-  });
-  // Highlighted and pressed thumbs.
+  const Expect mixed = [&](int x, int y, TColor32) {
+    return Thumb(x, 5, x < 5 ? Px(kB, x, y) : Px(kA, x, y));
+  };
+  Check(mix, h, mixed, {{5, 1, 0xC0200301u}, {8, 2, 0xC0200602u}});
+  // Highlighted and pressed thumbs: their own sprites (0xA05..., 0x904...) over the same track.
   test::MoveTo(mix, QPoint(6, 1));
-  Check(mix, h, [&](int x, int y, TColor32) {
-    return Thumb(kHigh, x, y, 5, x < 5 ? Px(kB, x, y) : Px(kA, x, y));
-  });
+  Check(mix, h, mixed, {{6, 1, 0xC4380301u}});
   test::Press(mix, QPoint(6, 1));
-  Check(mix, h, [&](int x, int y, TColor32) {
-    return Thumb(kPressed, x, y, 5, x < 5 ? Px(kB, x, y) : Px(kA, x, y));
-  });
+  Check(mix, h, mixed, {{7, 3, 0xC12B0403u}});
 }
 
 TEST(SliderPaint, VerticalStylesAndTheKnob) {
@@ -134,17 +159,20 @@ TEST(SliderPaint, VerticalStylesAndTheKnob) {
   simple->SetPosition(12);  // offset 4 -> pixel 4
   const int p = simple->ThumbPos();
   ASSERT_EQ(p, 4);
-  Check(simple, h, [&](int x, int y, TColor32) { return y < p ? Px(kA, x, y) : Px(kB, x, y); });
+  Check(simple, h,
+        [&](int x, int y, TColor32) { return Look{y < p ? Px(kA, x, y) : Px(kB, x, y)}; });
 
   auto* complex = Vertical<TDDSlider>(h, TDDSliderStyle::ssComplex);
   complex->SetPosition(8);  // offset 8 -> pixel 8 of 16
-  Check(complex, h, [&](int x, int y, TColor32) { return ThumbV(kNormal, x, y, 8, Px(kA, x, y)); });
+  Check(complex, h, [&](int x, int y, TColor32) { return ThumbV(y, 8, Px(kA, x, y)); },
+        {{0, 8, 0xC0200004u}, {3, 11, 0xC0200307u}});
 
   auto* mix = Vertical<TDDSlider>(h, TDDSliderStyle::ssMix);
   mix->SetPosition(6);  // offset 10
-  Check(mix, h, [&](int x, int y, TColor32) {
-    return ThumbV(kNormal, x, y, 10, y >= 10 ? Px(kB, x, y) : Px(kA, x, y));
-  });
+  Check(
+      mix, h,
+      [&](int x, int y, TColor32) { return ThumbV(y, 10, y >= 10 ? Px(kB, x, y) : Px(kA, x, y)); },
+      {{2, 10, 0xC0280205u}});
 
   // 23 frames of 4 x 4; frame k has its own colour and half its pixels see-through.
   auto* knob = new TDDSlider(&h.form);
@@ -155,9 +183,13 @@ TEST(SliderPaint, VerticalStylesAndTheKnob) {
   knob->SetMax(100);
   knob->SetStyle(TDDSliderStyle::ssRotator);
   knob->SetPercentage(50);
-  Check(knob, h, [&](int x, int y, TColor32 back) {
-    return RefBlend(Px(0x80000000u | 11u << 16, x, y), back);
-  });
+  // Frame 11 (0x800B0000) over the background: (0, 0) lies over 0xFF780078, (3, 3) over
+  // 0xFF810081.
+  Check(knob, h,
+        [&](int, int, TColor32 back) {
+          return Look{back, true};
+        },
+        {{0, 0, 0xC042003Cu}, {3, 3, 0xC0460242u}});
 }
 
 TEST(SliderPaint, BlendShowsTheDragPreviewAtHalfStrength) {
@@ -166,10 +198,12 @@ TEST(SliderPaint, BlendShowsTheDragPreviewAtHalfStrength) {
   s->SetPosition(2);
   test::Press(s, QPoint(15, 1));  // on the track: ghost at 13
   ASSERT_EQ(s->GhostPos(), 13);
-  Check(s, h, [&](int x, int y, TColor32) {
-    const TColor32 under = Thumb(kNormal, x, y, 2, Px(kA, x, y));
-    return Thumb(kPressed, x, y, 13, under, 127);
-  });
+  // The ghost's weight at master 127: w = ((0x90 + 1) * 127) >> 8 = 71 of 256.
+  Check(s, h,
+        [&](int x, int y, TColor32) {
+          return Look{Px(kA, x, y), Thumb(x, 2, 0).covered || Thumb(x, 13, 0).covered};
+        },
+        {{2, 0, 0xC0200100u}, {13, 0, 0xE01D0900u}, {16, 3, 0xE01D0C03u}});
 }
 
 namespace {
@@ -197,9 +231,9 @@ TDDSliderBlendEx* Bar(Host& h, TDDSliderStyle style) {
   return s;
 }
 
-TColor32 Thumb6(TColor32 base, int x, int y, int pos, TColor32 under, int master = -1) {
-  if (x < pos || x >= pos + 6) return under;
-  return RefBlend(Px(base, x - pos, y), under, master);
+// A 6 x 4 thumb with its corner at x = pos over the given track.
+Look Thumb6(int x, int pos, TColor32 under) {
+  return {under, x >= pos && x < pos + 6};
 }
 
 }  // namespace
@@ -210,35 +244,39 @@ TEST(SliderPaint, TiledBarWithCapsFillAndThumb) {
   bar->SetPosition(12);  // 34 values on 34 pixels
   ASSERT_EQ(bar->ThumbPos(), 12);
   // No fill: caps of TileA, its middle (columns 2..7) tiled every 6 pixels from 2.
-  Check(bar, h, [&](int x, int y, TColor32) {
-    const TColor32 track = x < 2     ? Px(kA, x, y)
-                           : x >= 38 ? Px(kA, 8 + x - 38, y)
-                                     : Px(kA, 2 + (x - 2) % 6, y);
-    return Thumb6(kNormal, x, y, 12, track);
-  });
+  Check(bar, h,
+        [&](int x, int y, TColor32) {
+          const TColor32 track = x < 2     ? Px(kA, x, y)
+                                 : x >= 38 ? Px(kA, 8 + x - 38, y)
+                                           : Px(kA, 2 + (x - 2) % 6, y);
+          return Thumb6(x, 12, track);
+        },
+        {{12, 0, 0xC0200300u}, {17, 3, 0xC0200503u}});
 
   auto* fill = Bar(h, TDDSliderStyle::ssMix);
   fill->SetPosition(12);
   // TileB leads up to the thumb; the trailing tiles restart exactly at it.
-  Check(fill, h, [&](int x, int y, TColor32) {
-    TColor32 track;
-    if (x < 8)
-      track = Px(kB, x, y);
-    else if (x < 12)
-      track = Px(kB, 2 + x - 8, y);
-    else if (x < 38)
-      track = Px(kA, 2 + (x - 12) % 6, y);
-    else
-      track = Px(kA, 8 + x - 38, y);
-    return Thumb6(kNormal, x, y, 12, track);
-  });
+  Check(fill, h,
+        [&](int x, int y, TColor32) {
+          TColor32 track;
+          if (x < 8)
+            track = Px(kB, x, y);
+          else if (x < 12)
+            track = Px(kB, 2 + x - 8, y);
+          else if (x < 38)
+            track = Px(kA, 2 + (x - 12) % 6, y);
+          else
+            track = Px(kA, 8 + x - 38, y);
+          return Thumb6(x, 12, track);
+        },
+        {{12, 1, 0xC0200101u}});
 
   // Pressing on the track shows the pressed thumb and its preview.
   test::Press(fill, QPoint(33, 1));  // ghost at 30
   ASSERT_EQ(fill->GhostPos(), 30);
   TDDBitmap32 out;
   fill->RenderTo(out);
-  const TColor32 trackAt31 = Px(kA, 2 + (31 - 12) % 6, 2);
-  EXPECT_EQ(out.Pixel(31, 2), RefBlend(Px(kPressed, 1, 2), trackAt31, 127));
-  EXPECT_EQ(out.Pixel(13, 2), RefBlend(Px(kPressed, 1, 2), Px(kA, 3, 2)));
+  // Both over the track pixel 0xFF100302: the preview at weight 71, the thumb at its alpha 0x90.
+  EXPECT_EQ(out.Pixel(31, 2), 0xE01D0202u);
+  EXPECT_EQ(out.Pixel(13, 2), 0xC12B0202u);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ddvcl/FormSnapping.h"
+#include "ddvcl/TDDForm.h"
 
 using namespace vireo::snap;
 
@@ -148,4 +149,28 @@ TEST(Snap, DockingGroupFollowsChainsOnceThroughTheList) {
   // D touches C's top? D spans 50..80 and C starts at 80: stacked, so D touches C.
   const std::vector<bool> docked = DockingGroup(master, others);
   EXPECT_EQ(docked, (std::vector<bool>{false, true, true, true, false, false}));
+}
+
+// A window manager can leave Qt believing a form sits where its frame first was: a move of the
+// docking master starts from where the window system really has each form.
+TEST(SnapForms, AMoveStartsFromWhereTheWindowSystemHasTheForms) {
+  vireo::TDDForm master;
+  master.SetTag(kMaster);
+  master.setGeometry(100, 100, 200, 100);
+  vireo::TDDForm below;
+  below.setGeometry(0, 0, 200, 80);  // Qt's stale record; really at (100, 200)
+  master.show();
+  below.show();
+  vireo::TDDForm::SetPositionProbe([&](const QWidget* w) -> std::optional<QPoint> {
+    if (w == &below) return QPoint(100, 200);
+    return w->pos();
+  });
+  master.EnterSizeMove();
+  EXPECT_EQ(below.pos(), QPoint(100, 200));
+  EXPECT_EQ(below.Tag(), kDocked) << "the form lined up below the master moves with it";
+  const QRect to = master.WindowPosChanging(QRect(QPoint(130, 100), master.frameGeometry().size()));
+  EXPECT_EQ(to.topLeft(), QPoint(130, 100));
+  EXPECT_EQ(below.pos(), QPoint(130, 200));
+  master.ExitSizeMove();
+  vireo::TDDForm::SetPositionProbe({});
 }

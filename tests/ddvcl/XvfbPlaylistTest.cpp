@@ -13,21 +13,19 @@
 #include <thread>
 
 #include "TestEnv.h"
+#include "XPointer.h"
 #include "ddvcl/TDDPlaylist.h"
 #include "ddvcl/TDDScrollBar.h"
 
 using namespace vireo;
-using vireo::test::Pump;
 using vireo::test::WaitUntil;
+using vireo::test::XPointer;
 
 namespace {
 
-bool Xdo(const QStringList& args) {
-  return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
-}
-
-void MoveMouse(QPoint p) {
-  Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+// The window as the X server shows it now.
+QImage Shot(QWidget& w) {
+  return QGuiApplication::primaryScreen()->grabWindow(w.winId()).toImage();
 }
 
 QStringList Titles(TDDPlaylist& list) {
@@ -61,37 +59,38 @@ TEST(XvfbPlaylist, DraggingRowsTwoAndThreeOntoRowFiveKeepsThePlayingEntry) {
   list.show();
   ASSERT_TRUE(
       WaitUntil([&] { return list.windowHandle() && list.windowHandle()->isExposed(); }, 10000));
-  Pump(300);
+  // Where the window manager put it: the rows are found on the screen from there.
+  ASSERT_TRUE(WaitUntil([&] { return list.frameGeometry().topLeft() == QPoint(300, 300); }, 5000));
 
+  XPointer pointer;
   const auto row = [&](int r) { return list.mapToGlobal(QPoint(60, r * 14 + 7)); };
-  MoveMouse(row(2));
-  Pump(50);
-  Xdo({QStringLiteral("click"), QStringLiteral("1")});
-  Pump(100);
-  MoveMouse(row(3));
-  Pump(50);
-  Xdo({QStringLiteral("keydown"), QStringLiteral("shift")});
-  Xdo({QStringLiteral("click"), QStringLiteral("1")});
-  Xdo({QStringLiteral("keyup"), QStringLiteral("shift")});
+  ASSERT_TRUE(pointer.MoveTo(row(2)));
+  ASSERT_TRUE(pointer.Click());
+  ASSERT_TRUE(pointer.MoveTo(row(3)));
+  XPointer::KeyDown(QStringLiteral("shift"));
+  ASSERT_TRUE(pointer.Click());
+  XPointer::KeyUp(QStringLiteral("shift"));
   ASSERT_TRUE(WaitUntil([&] { return list.Model().SelectedCount() == 2; }, 3000));
   ASSERT_TRUE(list.Model().IsSelected(2) && list.Model().IsSelected(3));
 
   // Press on row 2 and drag in small steps down to row 5; look at the drop line on the way.
-  MoveMouse(row(2));
-  Pump(50);
-  Xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
-  Pump(100);
-  for (int i = 1; i <= 8; ++i) {
-    MoveMouse(row(2) + (row(5) - row(2)) * i / 8);
-    Pump(40);
-  }
+  ASSERT_TRUE(pointer.MoveTo(row(2)));
+  ASSERT_TRUE(pointer.Press());
+  for (int i = 1; i <= 8; ++i) ASSERT_TRUE(pointer.MoveTo(row(2) + (row(5) - row(2)) * i / 8)) << i;
   ASSERT_TRUE(WaitUntil([&] { return list.DropY() == 70; }, 3000)) << list.DropY();
   EXPECT_TRUE(list.Rearranging());
   const QString dir = QStringLiteral(VIREO_BINARY_DIR "/tests/ddvcl");
   QDir().mkpath(dir);
-  const QImage during = QGuiApplication::primaryScreen()->grabWindow(list.winId()).toImage();
+  // The line is on the screen once the list has repainted.
+  QImage during = Shot(list);
+  WaitUntil(
+      [&] {
+        during = Shot(list);
+        return (during.pixel(200, 70) & 0xFFFFFFu) == 0u;
+      },
+      3000);
   during.save(dir + QStringLiteral("/xvfb-playlist-drag.png"));
-  Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+  ASSERT_TRUE(pointer.Release());
   ASSERT_TRUE(WaitUntil([&] { return !list.Rearranging(); }, 3000));
 
   EXPECT_EQ(Titles(list),
@@ -104,8 +103,13 @@ TEST(XvfbPlaylist, DraggingRowsTwoAndThreeOntoRowFiveKeepsThePlayingEntry) {
   // The drop line was drawn across the rows at y 70 in the text colour (black by default).
   EXPECT_EQ(during.pixel(5, 70) & 0xFFFFFFu, 0u);
   EXPECT_EQ(during.pixel(200, 70) & 0xFFFFFFu, 0u);
-  Pump(200);
-  const QImage after = QGuiApplication::primaryScreen()->grabWindow(list.winId()).toImage();
+  QImage after = Shot(list);
+  WaitUntil(
+      [&] {
+        after = Shot(list);
+        return (after.pixel(200, 70) & 0xFFFFFFu) == 0xFFFFFFu;
+      },
+      3000);
   after.save(dir + QStringLiteral("/xvfb-playlist-after.png"));
   EXPECT_EQ(after.pixel(200, 70) & 0xFFFFFFu, 0xFFFFFFu);  // gone with the drag
 }

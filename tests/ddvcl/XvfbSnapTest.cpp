@@ -13,36 +13,31 @@
 #include <thread>
 
 #include "TestEnv.h"
+#include "XPointer.h"
 #include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDFormEx.h"
 #include "ddvcl/TDDWindow.h"
 
 using namespace vireo;
-using vireo::test::Pump;
 using vireo::test::WaitUntil;
+using vireo::test::XPointer;
 
 namespace {
 
-bool Xdo(const QStringList& args) {
-  return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
+// Drags with the left button from one screen point to another in small steps; each step goes on
+// once the window under the pointer has received the one before.
+void Drag(QPoint from, QPoint to) {
+  XPointer pointer;
+  ASSERT_TRUE(pointer.MoveTo(from));
+  ASSERT_TRUE(pointer.Press());
+  const int steps = 12;
+  for (int i = 1; i <= steps; ++i) ASSERT_TRUE(pointer.MoveTo(from + (to - from) * i / steps)) << i;
+  ASSERT_TRUE(pointer.Release());
 }
 
-// Drags with the left button from one screen point to another in small steps, letting the
-// windows follow after each one.
-void Drag(QPoint from, QPoint to) {
-  Xdo({QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y())});
-  Pump(100);
-  Xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
-  Pump(100);
-  const int steps = 12;
-  for (int i = 1; i <= steps; ++i) {
-    const QPoint p = from + (to - from) * i / steps;
-    Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    Pump(40);
-  }
-  Pump(100);
-  Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
-  Pump(200);
+// The desktop as the X server shows it now.
+QImage Screen() {
+  return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
 }
 
 // A frame sheet: 8 x 8 corners with one cut-out pixel each, 8-pixel edges, in one colour family.
@@ -112,17 +107,16 @@ TEST(XvfbSnap, DraggedWindowSnapsToTheMainWindowWhichThenTakesItAlong) {
   other.show();
   ASSERT_TRUE(Shown(mainForm, QPoint(200, 200)));
   ASSERT_TRUE(Shown(other, QPoint(600, 230)));
-  Pump(300);
 
   // Leave 6 pixels between the windows, within the snapping distance of 10: the left edge meets
   // the main window's right edge, and the bottoms (330 against 320) line up as well.
-  Drag(QPoint(680, 280), QPoint(680 - 154, 280));
+  ASSERT_NO_FATAL_FAILURE(Drag(QPoint(680, 280), QPoint(680 - 154, 280)));
   EXPECT_TRUE(WaitUntil([&] { return other.frameGeometry().topLeft() == QPoint(440, 220); }, 3000))
       << "other at " << other.frameGeometry().x() << "," << other.frameGeometry().y();
   EXPECT_FALSE(other.InMoveLoop());
 
   // Now the two touch: moving the main window by its body takes the other one along.
-  Drag(QPoint(300, 230), QPoint(350, 270));
+  ASSERT_NO_FATAL_FAILURE(Drag(QPoint(300, 230), QPoint(350, 270)));
   EXPECT_TRUE(
       WaitUntil([&] { return mainForm.frameGeometry().topLeft() == QPoint(250, 240); }, 3000))
       << "main at " << mainForm.frameGeometry().x() << "," << mainForm.frameGeometry().y();
@@ -131,14 +125,20 @@ TEST(XvfbSnap, DraggedWindowSnapsToTheMainWindowWhichThenTakesItAlong) {
   EXPECT_EQ(other.Tag(), 0);  // released at the end of the move
   EXPECT_FALSE(mainForm.Moving());
 
-  Pump(300);
-  const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+  // The two frames meet without a gap: the last column of the main window's right edge, then
+  // the light first column of the other window's left edge, then its own colour. The windows
+  // repaint where they landed once the server has exposed them there: wait for that.
+  QImage img = Screen();
+  WaitUntil(
+      [&] {
+        img = Screen();
+        return (img.pixel(490, 303) & 0xFFFFFFu) == 0xFFFFFFu &&
+               (img.pixel(492, 303) & 0xFFFFFFu) == 0x206030u;
+      },
+      3000);
   const QString dir = QStringLiteral(VIREO_BINARY_DIR "/tests/ddvcl");
   QDir().mkpath(dir);
-  EXPECT_TRUE(shot.save(dir + QStringLiteral("/xvfb-snap.png")));
-  // The two frames meet without a gap: the last column of the main window's right edge, then
-  // the light first column of the other window's left edge, then its own colour.
-  const QImage img = shot.toImage();
+  EXPECT_TRUE(img.save(dir + QStringLiteral("/xvfb-snap.png")));
   EXPECT_EQ(img.pixel(489, 303) & 0xFFFFFFu, 0x203060u);
   EXPECT_EQ(img.pixel(490, 303) & 0xFFFFFFu, 0xFFFFFFu);
   EXPECT_EQ(img.pixel(492, 303) & 0xFFFFFFu, 0x206030u);

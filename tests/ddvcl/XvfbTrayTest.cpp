@@ -11,11 +11,12 @@
 #include <memory>
 
 #include "TestEnv.h"
+#include "XPointer.h"
 #include "ddvcl/TDDTrayIcon.h"
 
 using namespace vireo;
-using vireo::test::Pump;
 using vireo::test::WaitUntil;
+using vireo::test::XPointer;
 
 namespace {
 
@@ -37,14 +38,25 @@ void Stop(QProcess& p) {
   p.waitForFinished(5000);
 }
 
-bool Xdo(const QStringList& args) {
-  return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
+// Clicks once the icon has the pointer and waits for the press; not for the release, which may
+// come after the window it restores has taken the pointer.
+void ClickAt(QPoint p) {
+  XPointer pointer;
+  // From elsewhere, so that arriving on an icon that came back where the last one was is an event.
+  XPointer::Xdo({QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")});
+  EXPECT_TRUE(pointer.MoveTo(p)) << "the pointer did not reach the icon";
+  EXPECT_TRUE(pointer.Press()) << "the icon did not get the press";
+  XPointer::Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
 }
 
-void ClickAt(QPoint p) {
-  Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-  Pump(150);
-  Xdo({QStringLiteral("click"), QStringLiteral("1")});
+// The icon is docked and its window is on the screen where the tray says it is, so the pointer
+// can reach it there.
+bool IconShown(const TDDTrayIcon& tray) {
+  const QRect at = tray.Geometry();
+  if (!at.isValid()) return false;
+  for (QWindow* win : QGuiApplication::allWindows())
+    if (win->isExposed() && QRect(win->mapToGlobal(QPoint(0, 0)), win->size()) == at) return true;
+  return false;
 }
 
 bool Restored(QWidget& w) {
@@ -93,15 +105,14 @@ TEST(XvfbTray, ClickOnTheIconRestoresTheMinimisedWindowAlsoAfterTheHostRestarts)
   tray.OnRestoreApp = [&](QObject*) { ++restores; };
   tray.OnLButtonDown = [&](QObject*) { ++downs; };
   ASSERT_TRUE(tray.Enabled());
-  ASSERT_TRUE(WaitUntil([&] { return tray.Geometry().isValid(); }, 10000)) << "icon not docked";
-  Pump(300);
+  ASSERT_TRUE(WaitUntil([&] { return IconShown(tray); }, 10000)) << "icon not docked";
 
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
     w.showMinimized();
     // Minimised and hidden: no taskbar entry, the tray is the way back.
     ASSERT_TRUE(WaitUntil([&] { return !w.isVisible(); }, 5000));
-    Pump(300);
+    ASSERT_TRUE(WaitUntil([&] { return IconShown(tray); }, 5000));
     const QRect icon = tray.Geometry();
     ASSERT_TRUE(icon.isValid());
     ClickAt(icon.center());
@@ -116,10 +127,9 @@ TEST(XvfbTray, ClickOnTheIconRestoresTheMinimisedWindowAlsoAfterTheHostRestarts)
       ASSERT_TRUE(WaitUntil([&] { return !QSystemTrayIcon::isSystemTrayAvailable(); }, 5000));
       host = StartTrayer();
       ASSERT_TRUE(host->waitForStarted(5000));
-      ASSERT_TRUE(WaitUntil([&] { return tray.Geometry().isValid(); }, 10000))
+      ASSERT_TRUE(WaitUntil([&] { return IconShown(tray); }, 10000))
           << "the icon did not come back";
       EXPECT_TRUE(tray.Enabled());
-      Pump(300);
     }
   }
 

@@ -7,7 +7,7 @@
 
 #include "FuzzScratch.h"
 #include "FuzzTarget.h"
-#include "store/TDKPlist.h"
+#include "playlist/TDKPlist.h"
 
 namespace {
 

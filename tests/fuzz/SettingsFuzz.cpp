@@ -4,7 +4,7 @@
 
 #include "FuzzScratch.h"
 #include "FuzzTarget.h"
-#include "store/ConfigKeys.h"
+#include "base/ConfigKeys.h"
 #include "store/TDKConfig.h"
 
 VIREO_FUZZ_TARGET(settings) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QThread>
 #include <QUrlQuery>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -235,15 +235,19 @@ TEST(MusicSearchComponent, ASearchOvertakenByClearResultsIsDroppedAndGetUrlOverl
           c.Write(LoopbackHttpServer::Response(200, kOggOnlyAnswer));
           return;
         }
-        ++searchesWaiting;
         std::unique_lock lock(m);
+        ++searchesWaiting;
+        cv.notify_all();
         cv.wait(lock, [&] { return release || c.Stopping(); });
         lock.unlock();
         c.Write(LoopbackHttpServer::Response(200, kSearchAnswer));
       });
   const auto search = MUSIC_SEARCH_CreateObj(ArchiveAt(server));
   std::thread searcher([&] { search->Search(QStringLiteral("moonlight"), 0); });
-  for (int i = 0; i < 500 && searchesWaiting == 0; ++i) QThread::msleep(10);
+  {
+    std::unique_lock lock(m);
+    cv.wait_for(lock, std::chrono::seconds(5), [&] { return searchesWaiting > 0; });
+  }
   ASSERT_EQ(searchesWaiting.load(), 1);
   // While the search waits on the network: an address resolves, and the user starts over.
   EXPECT_EQ(search->GetUrl(QStringLiteral("ogg_only"), 0),

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -220,9 +221,12 @@ TEST(TFileDownLoadThread, DestroyingItWhileAReportWaitsEndsAtOnceWithoutCallback
   auto t = std::make_unique<TFileDownLoadThread>(Url(server, "/x"), false, r.Error(), r.Complete(),
                                                  r.Progress(), dir.filePath(QStringLiteral("x")));
   // No events are processed, so the worker's first report waits for the UI thread.
-  for (int i = 0; i < 500 && server.RequestCount() == 0; ++i) QThread::msleep(10);
+  // The worker publishes the size it reports just before it hands the report over and waits;
+  // this thread runs no event loop meanwhile, so the report cannot be answered.
+  QDeadlineTimer deadline(5000);
+  while (t->ProgressMax() == 0 && !deadline.hasExpired()) QThread::msleep(2);
   ASSERT_EQ(server.RequestCount(), 1u);
-  QThread::msleep(200);
+  ASSERT_EQ(t->ProgressMax(), 200000);
   t.reset();
   test::Pump(50);
   EXPECT_TRUE(r.reports.empty());

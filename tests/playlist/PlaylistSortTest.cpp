@@ -42,6 +42,19 @@ TEST(PlaylistSort, ByCaptionPutsChineseInPinyinOrder) {
   EXPECT_EQ(Captions(list), (QStringList{u"Beyond"_s, u"阿明"_s, u"李四"_s, u"王五"_s, u"张三"_s}));
 }
 
+TEST(PlaylistSort, ByCaptionLeavesTheSecondByteOfAChineseCharacterAlone) {
+  // 乤 is 81 61 in GBK, 乕 81 5B and 丄 81 41: the second bytes look like 'a', '[' and 'A'. Folded
+  // as letters, 乤 would sort before 乕 and tie with 丄; they sort in code order.
+  TDDPlaylistModel list;
+  SetCaptions(list, {u"乤"_s, u"乕"_s, u"丄"_s});
+  list.Items().Sort(TDDPlaylistItems::ByCaption);
+  EXPECT_EQ(Captions(list), (QStringList{u"丄"_s, u"乕"_s, u"乤"_s}));
+  TDDPlaylistModel two;
+  SetCaptions(two, {u"乤x"_s, u"丄y"_s});
+  two.Items().Sort(TDDPlaylistItems::ByCaption);
+  EXPECT_EQ(Captions(two), (QStringList{u"丄y"_s, u"乤x"_s}));
+}
+
 TEST(PlaylistSort, ByFileName) {
   TDDPlaylistModel list;
   Fill(list, {u"c"_s, u"A"_s, u"b"_s});

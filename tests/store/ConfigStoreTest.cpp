@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "StoreTestUtil.h"
+#include "FileTestUtil.h"
 #include "store/TDKConfig.h"
 
 namespace vireo {

@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "StoreTestUtil.h"
+#include "FileTestUtil.h"
 #include "TinyTmpfs.h"
+#include "playlist/PlaylistFile.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "store/PlayerSettings.h"
-#include "store/PlaylistFile.h"
 #include "store/TDKConfig.h"
 
 namespace vireo {

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "StoreTestUtil.h"
-#include "store/ConfigKeys.h"
+#include "FileTestUtil.h"
+#include "base/ConfigKeys.h"
 #include "store/PlayerSettings.h"
 #include "store/TDKConfig.h"
 
@@ -45,6 +45,8 @@ TEST_F(StartupSettings, FirstStartGivesDefaultsAndCreatesTheFolders) {
   EXPECT_TRUE(QFileInfo(s.MusicDir).isDir());
   EXPECT_EQ(s.PlaylistPath, data + u"Default.pls"_s);
   EXPECT_TRUE(s.ServiceHost.isEmpty());
+  EXPECT_EQ(s.LrclibUrl, u"https://lrclib.net"_s);
+  EXPECT_EQ(s.ArchiveUrl, u"https://archive.org"_s);
   EXPECT_FALSE(QFileInfo::exists(Config()));  // reading writes nothing
 
   // Next start: the default folder now exists and is used as the default names it.
@@ -85,10 +87,29 @@ TEST_F(StartupSettings, StoredFoldersAndPlaylistThatExistAreUsedAsStored) {
   Write(u"Window/LRC"_s, u"PATH"_s, lrc);
   Write(u"Window/PLIST"_s, u"PATH"_s, list);
   Write(u"Window/SERVICE"_s, u"HOST"_s, u" 127.0.0.1:8080 "_s);
+  Write(u"Lyrics/LRCLIB"_s, u"URL"_s, u"http://lyrics.example:8081/"_s);
+  Write(u"Library/ARCHIVE"_s, u"URL"_s, u"https://mirror.example/archive"_s);
   const PlayerSettings s = ReadStartupSettings(data, app);
   EXPECT_EQ(s.LrcDir, lrc);
   EXPECT_EQ(s.PlaylistPath, list);
   EXPECT_EQ(s.ServiceHost, u"127.0.0.1:8080"_s);
+  EXPECT_EQ(s.LrclibUrl, u"http://lyrics.example:8081/"_s);
+  EXPECT_EQ(s.ArchiveUrl, u"https://mirror.example/archive"_s);
+
+  // The services' addresses are the user's to edit: closing leaves them as they were.
+  ASSERT_TRUE(WriteCloseSettings(s));
+  TDKConfig cfg(Config(), u"MainConfig"_s);
+  EXPECT_EQ(cfg.ReadString(u"Lyrics/LRCLIB"_s, u"URL"_s, {}), u"http://lyrics.example:8081/"_s);
+  EXPECT_EQ(cfg.ReadString(u"Library/ARCHIVE"_s, u"URL"_s, {}),
+            u"https://mirror.example/archive"_s);
+}
+
+TEST_F(StartupSettings, BlankServiceAddressesReadAsTheDefaults) {
+  Write(u"Lyrics/LRCLIB"_s, u"URL"_s, u"   "_s);
+  Write(u"Library/ARCHIVE"_s, u"URL"_s, u"\t"_s);
+  const PlayerSettings s = ReadStartupSettings(data, app);
+  EXPECT_EQ(s.LrclibUrl, u"https://lrclib.net"_s);
+  EXPECT_EQ(s.ArchiveUrl, u"https://archive.org"_s);
 }
 
 TEST_F(StartupSettings, OddStoredValues) {

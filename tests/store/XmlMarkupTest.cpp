@@ -2,9 +2,9 @@
 
 #include <QTemporaryDir>
 
-#include "StoreTestUtil.h"
+#include "FileTestUtil.h"
+#include "playlist/TDKPlist.h"
 #include "store/TDKConfig.h"
-#include "store/TDKPlist.h"
 
 namespace vireo {
 namespace {

@@ -13,7 +13,6 @@
 
 #include "audio/AudioCodes.h"
 #include "audio/NullOutput.h"
-#include "audio/SharedValues.h"
 #include "audio/TAudioEngine.h"
 
 using namespace vireo;
@@ -120,11 +119,11 @@ int main(int argc, char** argv) {
                    [&](const char* buffer, int length, void*) {
                      if (!buffer) {
                        Line(QStringLiteral("download finished: %1 of %2 bytes")
-                                .arg(DownloadWritten.load())
-                                .arg(DownloadTotal.load()));
+                                .arg(engine->Shared().DownloadWritten.load())
+                                .arg(engine->Shared().DownloadTotal.load()));
                        return;
                      }
-                     DownloadWritten.fetch_add(static_cast<uint32_t>(length));
+                     engine->Shared().DownloadWritten.fetch_add(static_cast<uint32_t>(length));
                      Line(QStringLiteral("download chunk %1 bytes").arg(length));
                    });
   QObject::connect(

@@ -1,10 +1,10 @@
-#include "store/TDKPlist.h"
+#include "playlist/TDKPlist.h"
 
 #include <QLocale>
 #include <cmath>
 
-#include "store/XmlEntryWriter.h"
-#include "store/XmlSectionReader.h"
+#include "base/XmlEntryWriter.h"
+#include "base/XmlSectionReader.h"
 
 namespace vireo {
 namespace {

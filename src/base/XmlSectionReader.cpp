@@ -1,4 +1,4 @@
-#include "store/XmlSectionReader.h"
+#include "base/XmlSectionReader.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/entities.h>
@@ -10,7 +10,7 @@
 #include <climits>
 #include <cstring>
 
-#include "store/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 namespace vireo {
 namespace {

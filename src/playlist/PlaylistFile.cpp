@@ -1,9 +1,9 @@
-#include "store/PlaylistFile.h"
+#include "playlist/PlaylistFile.h"
 
 #include <cmath>
 
 #include "playlist/TDDPlaylistModel.h"
-#include "store/TDKPlist.h"
+#include "playlist/TDKPlist.h"
 
 namespace vireo {
 namespace {

@@ -11,11 +11,11 @@
 #include <future>
 #include <optional>
 
-#include "StoreTestUtil.h"
+#include "FileTestUtil.h"
 #include "TestEnv.h"
+#include "playlist/PlaylistFile.h"
 #include "playlist/TDDPlaylistModel.h"
-#include "store/PlaylistFile.h"
-#include "store/TDKPlist.h"
+#include "playlist/TDKPlist.h"
 
 namespace vireo {
 namespace {

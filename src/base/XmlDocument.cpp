@@ -1,4 +1,4 @@
-#include "store/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 #include <libxml/entities.h>
 #include <libxml/parser.h>
@@ -13,7 +13,7 @@
 
 #include "base/AtomicFileWriter.h"
 #include "base/Gb18030.h"
-#include "store/XmlEntryWriter.h"
+#include "base/XmlEntryWriter.h"
 
 namespace vireo {
 namespace {

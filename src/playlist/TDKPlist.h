@@ -4,7 +4,7 @@
 #include <QString>
 #include <vector>
 
-#include "store/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 namespace vireo {
 

@@ -1,4 +1,4 @@
-#include "store/XmlEntryWriter.h"
+#include "base/XmlEntryWriter.h"
 
 #include <iconv.h>
 

@@ -5,8 +5,11 @@
 
 namespace vireo {
 
-// Every key of the main configuration file "Vireo.xml" and its default, in one place. Values are
-// attributes of elements under "Window"; numbers and booleans are decimal text ("0"/"1").
+// Every key of the main configuration file "Vireo.xml" and its default, in one place: the store
+// reads and writes them, and the modules whose settings they are (lyrics, library) take their
+// defaults from here. Values are attributes of elements ("Window/..." for the player's own,
+// "Lyrics/..." and "Library/..." for the online services); numbers and booleans are decimal text
+// ("0"/"1"). The names and values are what users' files already hold: never rename one.
 struct ConfigKey {
   QLatin1StringView path;
   QLatin1StringView attribute;
@@ -58,6 +61,16 @@ inline constexpr ConfigKey kDesktopLyricsLeft{QLatin1StringView("Window/DESKTOPL
 inline constexpr ConfigKey kDesktopLyricsTop{QLatin1StringView("Window/DESKTOPLRC"),
                                              QLatin1StringView("TOP")};
 inline constexpr int kDesktopLyricsUnset = -2147483647 - 1;
+
+// Where the LRCLIB lyric service lives; a private mirror can stand in for it. Read at start-up
+// only, like the service host.
+inline constexpr ConfigKey kLrclibUrl{QLatin1StringView("Lyrics/LRCLIB"), QLatin1StringView("URL")};
+inline constexpr QLatin1StringView kLrclibUrlDefault{"https://lrclib.net"};
+// Where the library's archive search goes: the Internet Archive, or a mirror that answers its
+// search and metadata API. Read at start-up only.
+inline constexpr ConfigKey kArchiveUrl{QLatin1StringView("Library/ARCHIVE"),
+                                       QLatin1StringView("URL")};
+inline constexpr QLatin1StringView kArchiveUrlDefault{"https://archive.org"};
 
 }  // namespace config
 }  // namespace vireo

@@ -1,4 +1,4 @@
-#include "StoreTestUtil.h"
+#include "FileTestUtil.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
