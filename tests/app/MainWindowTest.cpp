@@ -24,7 +24,7 @@
 #include "ddvcl/TDDPlaylist.h"
 #include "net/ServiceHost.h"
 #include "playlist/TDDPlaylistModel.h"
-#include "store/PlaylistFile.h"
+#include "playlist/PlaylistFile.h"
 
 using namespace vireo;
 using namespace vireo::test;
