@@ -3,10 +3,12 @@
 //     `ffmpeg -i FILE -f null -` on the same file (the decode floor);
 //   - the time from Play to state 1002 for a local file, and to the first sound the server
 //     reports as played (with the sink kept at low latency by a monitor recording);
-//   - the peak memory while a 10-minute track plays.
+//   - the peak memory while a 10-minute track plays;
+//   - how soon a volume change and an equalizer change are heard, from a recording of the null
+//     sink's monitor (target: within 300 ms, while the server holds two seconds).
 // Run it under scripts/with-services.sh (it needs a PulseAudio server) from the build folder:
 //   bash ../scripts/with-services.sh bench/audio/bench_audio_engine [realtime]
-// ("realtime" runs only the decode floor and the real-time cases).
+// ("realtime" runs only the decode floor and the real-time cases, "latency" only the changes).
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -20,9 +22,11 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <numbers>
 #include <vector>
 
 #include "audio/NullOutput.h"
@@ -149,6 +153,81 @@ double EngineCpuMs(const QString& file, const std::array<int, kBandCount>& gains
   return best;
 }
 
+// Amplitude of one frequency in 16-bit stereo samples (left channel), by correlation.
+double ToneAmplitude(const char* raw, qsizetype frames, double hz) {
+  const auto* s = reinterpret_cast<const int16_t*>(raw);
+  double re = 0, im = 0;
+  for (qsizetype i = 0; i < frames; ++i) {
+    const double w = 2 * std::numbers::pi * hz * static_cast<double>(i) / 44100.0;
+    re += s[2 * i] / 32768.0 * std::cos(w);
+    im += s[2 * i] / 32768.0 * std::sin(w);
+  }
+  return 2 * std::hypot(re, im) / static_cast<double>(frames);
+}
+
+// Plays a 3 s tone of 6000 Hz at 0.1 while the null sink's monitor is recorded, and at 1 s either
+// lowers the volume to a quarter or raises the 6000 Hz band by 12 dB. Returns how long after the
+// change (by the engine's position) the recording shows it, measured back from the track's end
+// (a sink that is just waking may cut the recording's start); -1 when it could not be told.
+double ChangeHeardAfterMs(const QString& dir, bool equalizer) {
+  const QString tone = dir + QStringLiteral("/tone6000.flac");
+  if (!QFile::exists(tone))
+    Ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("aevalsrc=0.1*sin(2*PI*6000*t)|0.1*sin(2*PI*6000*t):s=44100:d=3"),
+            tone});
+  const QString raw = dir + QStringLiteral("/monitor.raw");
+  QProcess parec;
+  parec.setStandardOutputFile(raw);
+  parec.start(QStringLiteral("parec"),
+              {QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
+               QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
+               QStringLiteral("--latency-msec=20")});
+  if (!parec.waitForStarted(3000)) return -1;
+  QElapsedTimer settle;
+  settle.start();
+  RunUntil([&] { return settle.elapsed() >= 300; });
+  int changedAt = -1;
+  {
+    TAudioEngine engine;
+    if (!engine.OutputReady()) return -1;
+    engine.SetVolume(100);
+    bool ended = false;
+    QObject::connect(&engine, &TAudioEngine::OnEnd, [&](int) { ended = true; });
+    engine.Play(tone);
+    RunUntil([&] { return engine.GetPosition() >= 1000; }, 2);
+    changedAt = engine.GetPosition();
+    if (equalizer) {
+      std::array<int, kBandCount> gains{};
+      gains[6] = 12;
+      engine.SetEQ(gains);
+    } else {
+      engine.SetVolume(25);
+    }
+    RunUntil([&] { return ended; }, 20);
+  }
+  parec.terminate();
+  parec.waitForFinished(2000);
+  QFile f(raw);
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray bytes = f.readAll();
+  const qsizetype step = 441;  // frames: 10 ms
+  const double threshold = equalizer ? 0.2 : 0.05, last = equalizer ? 0.05 : 0.012;
+  qsizetype onset = -1, change = -1, end = -1;
+  for (qsizetype at = 0; (at + step) * 4 <= bytes.size(); at += step) {
+    const double level = ToneAmplitude(bytes.constData() + at * 4, step, 6000);
+    if (level > last) {
+      if (onset < 0) onset = at;
+      end = at + step;
+    }
+    if (onset >= 0 && change < 0 && at > onset + 20 * step &&
+        (equalizer ? level > threshold : level < threshold))
+      change = at;
+  }
+  if (change < 0 || end <= change) return -1;
+  const double heardAt = 3000.0 - static_cast<double>(end - change) / 44.1;
+  return heardAt - changedAt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -157,6 +236,21 @@ int main(int argc, char** argv) {
   const int seconds = 60;
   // "realtime": only the decode floor and the real-time runs, for quick comparisons.
   const bool realTimeOnly = argc > 1 && qstrcmp(argv[1], "realtime") == 0;
+  if (argc > 1 && qstrcmp(argv[1], "latency") == 0) {
+    std::vector<double> volume, equalizer;
+    for (int i = 0; i < 3; ++i) {
+      volume.push_back(ChangeHeardAfterMs(dir.path(), false));
+      equalizer.push_back(ChangeHeardAfterMs(dir.path(), true));
+    }
+    std::sort(volume.begin(), volume.end());
+    std::sort(equalizer.begin(), equalizer.end());
+    std::printf("Change heard after (recording of the null sink's monitor; median of 3, all)\n");
+    std::printf("  volume 100 -> 25             %6.0f ms  (%.0f, %.0f, %.0f)\n", volume[1],
+                volume[0], volume[1], volume[2]);
+    std::printf("  equalizer 6 kHz +12 dB       %6.0f ms  (%.0f, %.0f, %.0f)\n", equalizer[1],
+                equalizer[0], equalizer[1], equalizer[2]);
+    return 0;
+  }
   std::printf("making test material...\n");
   std::fflush(stdout);
   const QString mp3 = MakeMp3(dir.path(), seconds);

@@ -1,6 +1,8 @@
 // Adding 10,000 tagged files: the time until TagBatchReader has handed back every file's tags
-// (title, artist, album, length) on the UI thread, and until the first batch arrived; on a warm
-// disk cache (the files are read once before the timed run). Target: all of them under 0.5 s.
+// (title, artist, album, length) on the UI thread, until the first batch arrived, and the longest
+// the UI thread's event loop went without turning meanwhile (a 1 ms timer watches it); on a warm
+// disk cache (the files are read once before the timed runs). Median of three runs. Targets: all
+// of them under 0.5 s, the loop never held for more than 20 ms.
 //   build/bench/audio/bench_audio_tags [count]
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -8,7 +10,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "audio/TagBatchReader.h"
 
@@ -16,25 +20,39 @@ using namespace vireo;
 
 namespace {
 
-// One read of every path; returns ms to the first batch and to the end.
-std::pair<double, double> ReadAll(const QStringList& paths, int* withTitle) {
+struct Run {
+  double first = -1, all = -1, longestStall = 0;
+};
+
+// One read of every path: ms to the first batch and to the end, and the longest gap between two
+// turns of the event loop.
+Run ReadAll(const QStringList& paths, int* withTitle) {
   TagBatchReader reader;
   QElapsedTimer t;
-  double first = -1, all = -1;
+  Run run;
   *withTitle = 0;
   QObject::connect(&reader, &TagBatchReader::TagsRead, [&](quint64, int, const QList<TTags>& tags) {
-    if (first < 0) first = t.nsecsElapsed() / 1e6;
+    if (run.first < 0) run.first = t.nsecsElapsed() / 1e6;
     for (const TTags& tag : tags)
       if (!tag.Title.isEmpty() && tag.Length > 0) ++*withTitle;
   });
   QObject::connect(&reader, &TagBatchReader::Finished, [&](quint64) {
-    all = t.nsecsElapsed() / 1e6;
+    run.all = t.nsecsElapsed() / 1e6;
     QCoreApplication::quit();
   });
+  QTimer watch;
+  watch.setTimerType(Qt::PreciseTimer);
+  double last = 0;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    const double now = t.nsecsElapsed() / 1e6;
+    run.longestStall = std::max(run.longestStall, now - last);
+    last = now;
+  });
   t.start();
+  watch.start(1);
   reader.Read(paths);
   QCoreApplication::exec();
-  return {first, all};
+  return run;
 }
 
 }  // namespace
@@ -69,18 +87,17 @@ int main(int argc, char** argv) {
   }
   int tagged = 0;
   ReadAll(paths, &tagged);  // warms the disk cache
-  double best = 1e30, firstBatch = 0;
-  for (int run = 0; run < 3; ++run) {
-    const auto [first, all] = ReadAll(paths, &tagged);
-    if (all < best) {
-      best = all;
-      firstBatch = first;
-    }
-  }
-  std::printf("%d tagged MP3 files (%lld bytes each), warm cache, best of 3\n", count,
+  std::vector<Run> runs;
+  for (int i = 0; i < 3; ++i) runs.push_back(ReadAll(paths, &tagged));
+  std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.all < b.all; });
+  const Run& median = runs[1];
+  double stall = 0;
+  for (const Run& r : runs) stall = std::max(stall, r.longestStall);
+  std::printf("%d tagged MP3 files (%lld bytes each), warm cache, median of 3\n", count,
               static_cast<long long>(bytes.size()));
-  std::printf("  first batch on the UI thread   %8.1f ms\n", firstBatch);
+  std::printf("  first batch on the UI thread   %8.1f ms\n", median.first);
   std::printf("  all tags and lengths           %8.1f ms  (%d with title and length; target 500)\n",
-              best, tagged);
+              median.all, tagged);
+  std::printf("  longest UI stall (of 3 runs)   %8.1f ms  (target 20)\n", stall);
   return 0;
 }

@@ -15,7 +15,9 @@ namespace vireo {
 namespace {
 // The toolbar's design width: the buttons keep their distance to its right edge.
 constexpr int kDesignWidth = 310;
-}
+// The strip that holds the buttons, above the lyrics' own top.
+constexpr int kStripHeight = 31;
+}  // namespace
 
 TPetrelDlrcButton::TPetrelDlrcButton(TPetrelDeskTopLrc* lyrics)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -102,6 +104,26 @@ void TPetrelDlrcButton::LayoutButtons() {
 void TPetrelDlrcButton::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   LayoutButtons();
+  ShapeForDesktop();
+}
+
+void TPetrelDlrcButton::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  ShapeForDesktop();
+}
+
+void TPetrelDlrcButton::ShapeForDesktop() {
+  // Its opacity needs a compositing manager. Without one the toolbar would be an opaque slab
+  // over the very lyrics the user pointed at: it keeps its button strip and a one-pixel outline
+  // around the lyrics, and the lyrics show through the rest.
+  if (X11Desktop::CompositorRunning()) {
+    clearMask();
+    return;
+  }
+  const QRect all = rect();
+  QRegion shape(all);
+  shape -= QRegion(all.adjusted(1, kStripHeight, -1, -1));
+  setMask(shape);
 }
 
 void TPetrelDlrcButton::PlaceOver() {

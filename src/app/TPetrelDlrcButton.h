@@ -37,11 +37,11 @@ class TPetrelDlrcButton : public QWidget {
   QTimer tmr_ck;
 
  Q_SIGNALS:
-  void ShiftLyrics(int ms);       // -500 / +500 on the window lyric view
-  void SearchLyrics();            // the lyric search dialog
-  void SwitchToWindowLyrics();    // LyricMode 1, the lyric window instead
-  void CloseLyrics();             // uncheck the lyrics, close both windows
-  void Dragged();                 // a drag of both windows ended
+  void ShiftLyrics(int ms);     // -500 / +500 on the window lyric view
+  void SearchLyrics();          // the lyric search dialog
+  void SwitchToWindowLyrics();  // LyricMode 1, the lyric window instead
+  void CloseLyrics();           // uncheck the lyrics, close both windows
+  void Dragged();               // a drag of both windows ended
 
  protected:
   void enterEvent(QEnterEvent* event) override;
@@ -49,11 +49,13 @@ class TPetrelDlrcButton : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void LayoutButtons();
+  void ShapeForDesktop();
 
   QPointer<TPetrelDeskTopLrc> m_lyrics;
   QPoint m_down;

@@ -52,6 +52,19 @@ class IAudioSink {
   virtual int64_t PlayedFrames() const = 0;
   // False once the connection to the device is lost.
   virtual bool Healthy() const = 0;
+
+  // Render thread. The first written frame (counted as PlayedFrames() counts) that Replace() can
+  // still change before it is heard, with a margin for the time the replacement takes to arrive;
+  // -1 when this sink cannot replace what it was given.
+  virtual int64_t ReplaceableFrom() const { return -1; }
+  // Render thread. Replaces the written frames from `first` to the last written one (`count` of
+  // them) with new ones, so a change of the sound (the equalizer) is heard without waiting for
+  // the buffer; the count of written frames stays. A part the device took meanwhile is heard as
+  // it was. False when nothing was replaced.
+  virtual bool Replace(int64_t first, const float* frames, int count) {
+    (void)first, (void)frames, (void)count;
+    return false;
+  }
 };
 
 // A connection to an output device, from which one sink per stream is opened.

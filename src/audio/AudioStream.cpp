@@ -16,7 +16,7 @@ namespace vireo {
 AudioStream::AudioStream(std::unique_ptr<AudioDecoder> decoder, std::unique_ptr<IAudioSink> sink)
     : decoder_(std::move(decoder)),
       sink_(std::move(sink)),
-      floats_(static_cast<size_t>(kBlockFrames) * 2) {}
+      floats_(std::make_unique_for_overwrite<float[]>(static_cast<size_t>(kBlockFrames) * 2)) {}
 
 AudioStream::~AudioStream() {
   {
@@ -95,6 +95,16 @@ uint64_t AudioStream::Generation() const {
   return generation_;
 }
 
+void AudioStream::SetGains(const std::array<int, kBandCount>& gains) {
+  equalizer_.SetGains(gains);
+  {
+    std::lock_guard lock(mutex_);
+    regain_ = true;
+    cv_.notify_all();
+  }
+  sink_->Interrupt();
+}
+
 void AudioStream::SetVolume(float factor) {
   volume_.store(factor);
   sink_->SetVolume(factor);
@@ -111,9 +121,16 @@ int64_t AudioStream::Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* 
   return position;
 }
 
+// In slices that stay in the processor's cache across the three passes over them.
 void AudioStream::RenderBlock(int frames) {
-  equalizer_.Process(floats_.data(), frames);
-  history_.Push(floats_.data(), frames);
+  constexpr int kSlice = 4096;
+  for (int at = 0; at < frames; at += kSlice) {
+    float* slice = floats_.get() + static_cast<ptrdiff_t>(at) * 2;
+    const int n = std::min(kSlice, frames - at);
+    input_.Push(slice, n);
+    equalizer_.Process(slice, n);
+    history_.Push(slice, n);
+  }
   blockFrames_ = frames;
   blockAt_ = 0;
 }
@@ -137,7 +154,7 @@ void AudioStream::Render() {
   for (;;) {
     {
       std::unique_lock lock(mutex_);
-      cv_.wait(lock, [&] { return quit_ || seekPending_ || (active_ && !ended_); });
+      cv_.wait(lock, [&] { return quit_ || seekPending_ || regain_ || (active_ && !ended_); });
       if (quit_) return;
       if (seekPending_) {
         const int64_t target = seekTarget_;
@@ -148,21 +165,30 @@ void AudioStream::Render() {
         if (!moved) continue;  // the input cannot go there: play on where it was
         sink_->Flush();
         history_.Reset();
+        input_.Reset();
+        written_ = 0;
         base_ = decoder_->PositionFrames();
         blockFrames_ = blockAt_ = 0;
         ended_ = false;
         continue;
       }
+      if (regain_) {
+        regain_ = false;
+        lock.unlock();
+        Rerender();
+        continue;
+      }
     }
     if (blockAt_ >= blockFrames_) {
       // Wait first, decode then: the block takes the equalizer's newest gains and goes straight
-      // into the buffer, so a change is heard after the buffer, not after the buffer and a block.
-      const int room = sink_->WaitRoom(kBlockFrames);
+      // into the buffer. The first block after a start or a seek is short, so the first sound
+      // waits for a quarter second of decoding (or of download), not for a whole block.
+      const int room = sink_->WaitRoom(written_ == 0 ? kFirstBlockFrames : kBlockFrames);
       if (room <= 0) {
         if (!sink_->Healthy()) ReportEnd();
         continue;
       }
-      const int n = decoder_->Read(floats_.data(), room);
+      const int n = decoder_->Read(floats_.get(), room);
       if (n <= 0) {
         // Interrupted: look at the commands again. A sink that failed cannot drain at all.
         if (!sink_->Drain() && sink_->Healthy()) continue;
@@ -172,13 +198,34 @@ void AudioStream::Render() {
       RenderBlock(n);
     }
     const int wanted = blockFrames_ - blockAt_;
-    const int taken = sink_->Write(floats_.data() + static_cast<ptrdiff_t>(blockAt_) * 2, wanted);
+    const int taken = sink_->Write(floats_.get() + static_cast<ptrdiff_t>(blockAt_) * 2, wanted);
     blockAt_ += taken;
+    written_ += taken;
     // A sink that took everything was working; only a short write can mean it failed. When the
     // sound server went away nothing more can be heard from this stream: it ends, so the player
     // moves on (and its next stream connects afresh) instead of showing a frozen "playing".
     if (taken < wanted && !sink_->Healthy()) ReportEnd();
   }
+}
+
+void AudioStream::Rerender() {
+  const int64_t end = written_ + (blockFrames_ - blockAt_);
+  const int64_t replaceable = sink_->ReplaceableFrom();
+  const int64_t from =
+      std::clamp(replaceable < 0 ? written_ : replaceable, input_.Oldest(), written_);
+  const int64_t warmFrom = std::max(input_.Oldest(), from - kWarmFrames);
+  const auto warm = static_cast<int>(from - warmFrom);
+  const auto count = static_cast<int>(end - from);
+  if (count <= 0) return;
+  redo_.resize(static_cast<size_t>(warm + count) * 2);
+  input_.Copy(end, warm + count, redo_.data());
+  float* fresh = redo_.data() + static_cast<ptrdiff_t>(warm) * 2;
+  equalizer_.Rerender(redo_.data(), warm, fresh, count);
+  const auto queued = static_cast<int>(written_ - from);
+  if (queued > 0) sink_->Replace(from, fresh, queued);
+  std::copy(fresh + static_cast<ptrdiff_t>(queued) * 2, fresh + static_cast<ptrdiff_t>(count) * 2,
+            floats_.get() + static_cast<ptrdiff_t>(blockAt_) * 2);
+  history_.Replace(from, fresh, count);
 }
 
 void AudioStream::ReportEnd() {

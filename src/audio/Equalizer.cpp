@@ -147,4 +147,19 @@ void Equalizer::Process(float* frames, int count) {
   }
 }
 
+void Equalizer::Rerender(float* warm, int warmCount, float* frames, int count) {
+  Equalizer replay;
+  for (int i = 0; i < kBandCount; ++i) {
+    Band& b = replay.bands_[i];
+    b = bands_[i];
+    b.z1[0] = b.z1[1] = b.z2[0] = b.z2[1] = 0;
+    // The filter is steady at the gains it had; a glide under way is taken as finished.
+    replay.target_[i].store(static_cast<int>(std::lround(b.currentDb)));
+  }
+  replay.Process(warm, warmCount);
+  for (int i = 0; i < kBandCount; ++i) replay.target_[i].store(target_[i].load());
+  replay.Process(frames, count);
+  bands_ = replay.bands_;
+}
+
 }  // namespace vireo

@@ -19,6 +19,12 @@ class Equalizer {
   Equalizer();
   void SetGains(const std::array<int, kBandCount>& gainsDb);
   void Process(float* frames, int count);
+  // Renders again frames that this filter already processed, now with the newest gains: the
+  // filter goes back to the gains it had, runs over `warm` (the input just before `frames`,
+  // overwritten) to take up the state it had there, glides to the newest gains over `frames`, and
+  // carries on from their end. A change of gains is then heard in what was rendered ahead, too.
+  // Render thread only.
+  void Rerender(float* warm, int warmCount, float* frames, int count);
 
   // The filter's response in dB at a frequency for the given gains (for tests and displays).
   static double ResponseDb(const std::array<int, kBandCount>& gainsDb, double hz);

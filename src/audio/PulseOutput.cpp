@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include "audio/AudioCodes.h"
 
@@ -14,12 +16,22 @@ namespace {
 constexpr int kBytesPerFrame = static_cast<int>(sizeof(float)) * kOutputChannels;
 
 // The buffer on the server. Every wake-up of the render thread and of libpulse's loop costs far
-// more CPU than the samples it moves, so the buffer is long: 500 ms, asked for in 200 ms steps
-// (about five wake-ups a second on each side). The server gives the device
-// (tlength - 2 * minreq) / 2 of it, here 50 ms. The volume is the server's, applied to what is
-// already queued, so only an equalizer change waits for the queue (up to about half a second).
-constexpr int kTargetMs = 500;
-constexpr int kRequestMs = 200;
+// more CPU than the samples it moves, so the buffer is long: two seconds, asked for in 950 ms
+// steps (about one wake-up a second on each side). The server gives the device
+// (tlength - 2 * minreq) / 2 of it, here 50 ms. Neither a volume nor an equalizer change waits
+// for the queue: the volume is the server's, applied to what is already queued, and the
+// equalizer's output is replaced in the queue (Replace()).
+constexpr int kTargetMs = 2000;
+constexpr int kRequestMs = 950;
+// What a replacement leaves of the queue before it: the time it takes to reach the server.
+constexpr int kReplaceMarginMs = 30;
+// The position is counted on by the local clock from the server's last answer; it is asked
+// again only this often while playing (each question is a round trip that wakes libpulse's
+// loop), or when the queue may have run dry since.
+constexpr pa_usec_t kTimingRefreshUs = 2 * PA_USEC_PER_SEC;
+// After a start, a resume or a flush the server is asked with every write until this many answers
+// found it playing: the device's latency settles in the first moments.
+constexpr int kSettlingAnswers = 4;
 constexpr int kPrebufMs = 20;  // playing starts as soon as this much is queued
 // A started stream that is not playing yet asks again after 2 ms, then twice as long each time
 // up to 128 ms: the first sound is seen at once, a device that takes long to start costs little.
@@ -192,14 +204,22 @@ class PulseSink : public IAudioSink {
     stream_ = pa_stream_new(context_, "Vireo", &format, nullptr);
     if (!stream_) return false;
     pa_stream_set_state_callback(
-        stream_, [](pa_stream*, void* l) { SignalLoop(l); }, loop_);
+        stream_,
+        [](pa_stream*, void* self) {
+          auto* sink = static_cast<PulseSink*>(self);
+          SignalLoop(sink->loop_);
+          sink->WakeRender();
+        },
+        this);
     // The render thread only waits for room when it has a whole request's worth (or the rest of
     // its block) to write; smaller requests do not wake it.
     pa_stream_set_write_callback(
         stream_,
         [](pa_stream*, size_t writable, void* self) {
           auto* sink = static_cast<PulseSink*>(self);
-          if (writable >= sink->wantBytes_) SignalLoop(sink->loop_);
+          if (sink->wantBytes_ == 0 || writable < sink->wantBytes_) return;
+          SignalLoop(sink->loop_);
+          sink->WakeRender(writable);
         },
         this);
     pa_buffer_attr attr;
@@ -223,9 +243,28 @@ class PulseSink : public IAudioSink {
     return true;
   }
 
+  // The render thread waits for room on a signal of its own, not on the loop's condition: woken
+  // from inside the loop's callback, it would first block on the loop's lock, which the loop
+  // still holds, and wake a second time. Woken for room, it takes the room the callback saw and
+  // decodes before it takes the loop's lock to write, by when the loop has long let go of it.
   int WaitRoom(int frames) override {
-    LoopLock lock(loop_);
-    return RoomLocked(frames);
+    const size_t want = std::min(requestBytes_, static_cast<size_t>(frames) * kBytesPerFrame);
+    for (;;) {
+      {
+        LoopLock lock(loop_);
+        const int room = RoomNowLocked(frames, want);
+        if (room != 0) return std::max(room, 0);
+        std::lock_guard wake(wakeMutex_);
+        woken_ = false;
+        roomBytes_ = 0;
+        wantBytes_ = want;
+      }
+      std::unique_lock wake(wakeMutex_);
+      wakeCv_.wait(wake, [&] { return woken_; });
+      if (roomBytes_ >= want)
+        return static_cast<int>(std::min(roomBytes_, static_cast<size_t>(frames) * kBytesPerFrame) /
+                                kBytesPerFrame);
+    }
   }
 
   int Write(const float* frames, int count) override {
@@ -241,37 +280,59 @@ class PulseSink : public IAudioSink {
         break;
       }
       taken += n;
+      std::lock_guard clock(clockMutex_);
       written_ += n;
     }
     // Sent together with the samples, so the question costs no wake-up of its own.
-    if (taken > 0) RequestTiming();
+    if (taken > 0 && TimingStale(taken)) RequestTiming();
     return taken;
   }
 
-  // Lock held. WaitRoom() without taking the lock.
+  // Lock held. The frames that can be written now when at least `want` bytes fit; 0 when fewer
+  // fit; -1 when interrupted or failed.
+  int RoomNowLocked(int frames, size_t want) {
+    wantBytes_ = 0;
+    if (interrupted_) {
+      interrupted_ = false;
+      return -1;
+    }
+    if (pa_stream_get_state(stream_) != PA_STREAM_READY) {
+      failed_ = true;
+      return -1;
+    }
+    const size_t room = pa_stream_writable_size(stream_);
+    if (room == static_cast<size_t>(-1)) {
+      failed_ = true;
+      return -1;
+    }
+    if (room < want) return 0;
+    return static_cast<int>(std::min(room, static_cast<size_t>(frames) * kBytesPerFrame) /
+                            kBytesPerFrame);
+  }
+
+  // Lock held. Waits on the loop's condition (Write() is called right after WaitRoom() said
+  // there is room, so it rarely waits at all).
   int RoomLocked(int frames) {
     const size_t want = std::min(requestBytes_, static_cast<size_t>(frames) * kBytesPerFrame);
     for (;;) {
-      if (interrupted_) {
-        interrupted_ = false;
-        return 0;
-      }
-      if (pa_stream_get_state(stream_) != PA_STREAM_READY) {
-        failed_ = true;
-        return 0;
-      }
-      const size_t room = pa_stream_writable_size(stream_);
-      if (room == static_cast<size_t>(-1)) {
-        failed_ = true;
-        return 0;
-      }
-      if (room >= want)
-        return static_cast<int>(std::min(room, static_cast<size_t>(frames) * kBytesPerFrame) /
-                                kBytesPerFrame);
+      const int room = RoomNowLocked(frames, want);
+      if (room != 0) return std::max(room, 0);
       wantBytes_ = want;
       pa_threaded_mainloop_wait(loop_);
-      wantBytes_ = 0;
     }
+  }
+
+  // Any thread, loop lock held or not (never the wake lock).
+  // room: the bytes the server asked for, when that is what woke it; 0 for anything else (an
+  // interruption, a flush, a change of the stream's state), which it looks at under the loop's
+  // lock.
+  void WakeRender(size_t room = 0) {
+    {
+      std::lock_guard wake(wakeMutex_);
+      woken_ = true;
+      roomBytes_ = room;
+    }
+    wakeCv_.notify_one();
   }
 
   bool Drain() override {
@@ -293,22 +354,55 @@ class PulseSink : public IAudioSink {
     if (!done || stopped) return false;
     // Everything written has been heard now, whatever the last (possibly stale) latency said:
     // the position of an ended track is its end.
+    std::lock_guard clock(clockMutex_);
     played_ = written_;
     return true;
   }
 
-  void Interrupt() override {
+  int64_t ReplaceableFrom() const override {
     LoopLock lock(loop_);
-    interrupted_ = true;
-    pa_threaded_mainloop_signal(loop_, 0);
+    if (!baseKnown_ || failed_) return -1;
+    std::lock_guard clock(clockMutex_);
+    UpdatePlayed();
+    // The server has taken what the device holds; a corked stream gave it back.
+    const int64_t taken = corked_ ? 0 : timing_.inDevice;
+    return std::min(written_, played_ + taken + kOutputRate * kReplaceMarginMs / 1000);
+  }
+
+  // Written where the frames were (the server's write index counts from the stream's start), so
+  // the server puts them in place of the old ones, whatever it played meanwhile; what it already
+  // took for the device is replaced there too where the device can take it back, else dropped.
+  bool Replace(int64_t first, const float* frames, int count) override {
+    LoopLock lock(loop_);
+    if (!baseKnown_ || failed_ || count <= 0 || first + count != written_ ||
+        pa_stream_get_state(stream_) != PA_STREAM_READY)
+      return false;
+    if (pa_stream_write(stream_, frames, static_cast<size_t>(count) * kBytesPerFrame, nullptr,
+                        base_ + first * kBytesPerFrame, PA_SEEK_ABSOLUTE) < 0) {
+      failed_ = true;
+      return false;
+    }
+    return true;
+  }
+
+  void Interrupt() override {
+    {
+      LoopLock lock(loop_);
+      interrupted_ = true;
+      pa_threaded_mainloop_signal(loop_, 0);
+    }
+    WakeRender();
   }
 
   void SetPaused(bool paused) override {
     LoopLock lock(loop_);
     // The position stops where it is heard now; after a resume it goes on from there once the
     // server has said how far it is (an answer from before the pause would count the pause).
-    if (paused) UpdatePlayed();
-    corked_ = paused;
+    {
+      std::lock_guard clock(clockMutex_);
+      if (paused) UpdatePlayed();
+      corked_ = paused;
+    }
     ForgetTiming();
     if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr))
       pa_operation_unref(op);
@@ -334,14 +428,21 @@ class PulseSink : public IAudioSink {
   void Flush() override {
     LoopLock lock(loop_);
     if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
-    written_ = 0;
-    played_ = 0;
+    {
+      std::lock_guard clock(clockMutex_);
+      written_ = 0;
+      played_ = 0;
+    }
+    baseKnown_ = false;  // the server's write index moved to its read index: ask where that is
     ForgetTiming();
     pa_threaded_mainloop_signal(loop_, 0);
+    WakeRender();
   }
 
+  // The progress tick asks this 20 times a second: it takes only the clock's own lock, never the
+  // loop's (whose holder may be busy with the server, and whose checks cost more than the answer).
   int64_t PlayedFrames() const override {
-    LoopLock lock(loop_);
+    std::lock_guard clock(clockMutex_);
     UpdatePlayed();
     return played_;
   }
@@ -357,11 +458,12 @@ class PulseSink : public IAudioSink {
     bool valid = false;
     bool playing = false;  // the server was passing this stream's frames to the device
     int64_t heard = 0;
+    int64_t inDevice = 0;  // frames the server had passed on to the device
     pa_usec_t at = 0;
   };
 
-  // Lock held. The heard count from the last answer, counted on by the time since it was true
-  // while the server was playing; never back, never past what was written.
+  // Clock lock held. The heard count from the last answer, counted on by the time since it was
+  // true while the server was playing; never back, never past what was written.
   void UpdatePlayed() const {
     if (!timing_.valid || corked_) return;
     int64_t heard = timing_.heard;
@@ -375,10 +477,28 @@ class PulseSink : public IAudioSink {
     played_ = std::clamp<int64_t>(heard, played_, written_);
   }
 
+  // Lock held, after `count` frames were written. Whether the server should be asked again: no
+  // answer since the last pause, resume or flush, an answer from before the server was playing,
+  // an old one (the clocks drift apart), or one by which the queue had run dry before this write
+  // (the server stopped for want of samples, so counting on would run ahead).
+  bool TimingStale(int count) const {
+    if (timingOp_) return false;  // the answer on its way will do
+    if (!timing_.valid || !timing_.playing || settling_ < kSettlingAnswers) return true;
+    timeval now;
+    pa_gettimeofday(&now);
+    const pa_usec_t t = pa_timeval_load(&now);
+    if (t < timing_.at || t - timing_.at >= kTimingRefreshUs) return true;
+    const int64_t heard =
+        timing_.heard + static_cast<int64_t>((t - timing_.at) * kOutputRate / PA_USEC_PER_SEC);
+    return heard >= written_ - count;
+  }
+
   // Lock held. After a pause, resume or flush, what the server said before no longer holds.
   void ForgetTiming() {
     ++timingEpoch_;
+    settling_ = 0;
     retryMs_ = kFirstRetryMs;
+    std::lock_guard clock(clockMutex_);
     timing_.valid = false;
   }
 
@@ -407,10 +527,15 @@ class PulseSink : public IAudioSink {
       const int64_t queued =
           std::max<int64_t>(0, (ti->write_index - ti->read_index) / kBytesPerFrame);
       const auto inDevice = static_cast<int64_t>(ti->sink_usec * kOutputRate / PA_USEC_PER_SEC);
+      std::lock_guard clock(clockMutex_);
       timing_.valid = true;
       timing_.playing = ti->playing != 0;
+      if (timing_.playing) ++settling_;
       timing_.heard = written_ - queued - inDevice;
+      timing_.inDevice = inDevice;
       timing_.at = pa_timeval_load(&ti->timestamp);
+      base_ = ti->write_index - written_ * kBytesPerFrame;
+      baseKnown_ = true;
     }
     if (!ok) return;
     if (askAgain_ || askedEpoch_ != timingEpoch_) {
@@ -444,18 +569,31 @@ class PulseSink : public IAudioSink {
   // Guarded by the mainloop lock:
   bool interrupted_ = false;
   bool failed_ = false;
+  // The clock (corked_, timing_, written_, played_): written with both the loop's lock and
+  // clockMutex_ held, read with either; played_, which PlayedFrames() moves on, only with
+  // clockMutex_.
+  mutable std::mutex clockMutex_;
   bool corked_ = true;
   Timing timing_;
   uint64_t timingEpoch_ = 0;  // moves on with every pause, resume and flush
   uint64_t askedEpoch_ = 0;
+  int settling_ = 0;  // answers that found the stream playing since the last ForgetTiming()
   pa_operation* timingOp_ = nullptr;
   bool askAgain_ = false;
   pa_time_event* retry_ = nullptr;
   int retryMs_ = kFirstRetryMs;
   int64_t written_ = 0;
+  // The server's write index (bytes) of written frame 0; a new stream's starts at 0.
+  int64_t base_ = 0;
+  bool baseKnown_ = true;
   mutable int64_t played_ = 0;                   // never goes back between flushes
   size_t requestBytes_ = MsToBytes(kRequestMs);  // the server's actual request size
   size_t wantBytes_ = 0;  // room the waiting render thread needs; 0 when none waits
+  // The render thread's own wake-up (see WaitRoom()).
+  std::mutex wakeMutex_;
+  std::condition_variable wakeCv_;
+  bool woken_ = false;    // guarded by wakeMutex_
+  size_t roomBytes_ = 0;  // guarded by wakeMutex_
 };
 
 }  // namespace

@@ -13,7 +13,8 @@ struct PulseConnection;
 // Output through a PulseAudio server (or PipeWire's PulseAudio service), found the usual way:
 // PULSE_SERVER as it was when the output was made, the user's runtime folder, the desktop's
 // settings. One connection at a time per engine; one playback stream per sink, float stereo at
-// 44100 Hz, about 500 ms of buffer, the volume set on the server's stream.
+// 44100 Hz, about two seconds of buffer (what is queued can be replaced), the volume set on the
+// server's stream.
 //
 // The connection is made at Init() and again by the next OpenSink() whenever it was lost or never
 // came up (the sound server restarted, or started after the player), each time within the same

@@ -17,6 +17,9 @@ class WorkerJob;
 // folder shows its entries at once under their file names and fills tags and lengths in as they
 // come: a job of the worker registry's "tags" group reads the paths in order and hands them back
 // in batches (every kBatch files, or sooner when kFlushMs passed) by signal on the UI thread.
+// A long list (kSplitAt paths or more, on a machine with two cores or more) is read by two jobs,
+// one per half; the second half's batches wait until the first half is delivered, so the
+// batches still arrive in the order of the paths.
 //
 // Threading contract: a QObject of the UI thread; Read(), Cancel() and the destructor are called
 // there and the signals are emitted there. The destructor cancels and joins its jobs, so no
@@ -27,6 +30,8 @@ class TagBatchReader : public QObject {
  public:
   static constexpr int kBatch = 200;
   static constexpr int kFlushMs = 100;
+  static constexpr int kSplitAt = 2 * kBatch;
+  static constexpr int kNice = 5;  // the readers' priority below the UI thread's
 
   explicit TagBatchReader(QObject* parent = nullptr);
   ~TagBatchReader() override;
@@ -44,6 +49,10 @@ class TagBatchReader : public QObject {
   void Finished(quint64 ticket);
 
  private:
+  struct Order;
+  void ReadPart(WorkerJob& self, quint64 ticket, const QStringList& paths, int part, int begin,
+                int end, const std::shared_ptr<Order>& order);
+
   mutable std::mutex mutex_;  // guards jobs_ (the UI thread prunes, the destructor waits)
   std::vector<std::shared_ptr<WorkerJob>> jobs_;
   quint64 nextTicket_ = 0;

@@ -16,8 +16,8 @@
 
 #include "MediaFactory.h"
 #include "PlayerSession.h"
-#include "playlist/TDDPlaylistModel.h"
 #include "playlist/PlaylistFile.h"
+#include "playlist/TDDPlaylistModel.h"
 
 using namespace vireo;
 using namespace vireo::test;
@@ -301,13 +301,17 @@ TEST(PlayerProgram, TheDesktopToolbarComesOnHoverDragsTheLyricsAndGoesAfterASeco
   ASSERT_TRUE(Eventually([&] { return NowPlaying(s).startsWith(QStringLiteral("Hover")); }));
   const QString lyricsClass = QStringLiteral("Vireo 桌面歌词");
   const QString barClass = QStringLiteral("Vireo 桌面歌词操作");
-  ASSERT_TRUE(HoverDesktopLyrics(s, QStringLiteral("player-toolbar-hover.png")));
   const QRect lyrics = s.Geometry(lyricsClass);
-  const QRect bar = s.Geometry(barClass);
-  PlayerSession::Screenshot(QStringLiteral("player-desktop-toolbar.png"));
+  ASSERT_TRUE(HoverDesktopLyrics(s, QStringLiteral("player-toolbar-hover.png")));
+  // The toolbar stays while the pointer moves over the lyrics: a hand on its way to it.
+  PlayerSession::Xdo(
+      {QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0")});
+  const QRect bar = s.GeometryOnce(barClass);
+  ASSERT_TRUE(bar.isValid());
 
-  // The toolbar's left end has no buttons: a drag there takes both windows along.
-  PlayerSession::Drag(QPoint(bar.left() + 30, bar.top() + 40), QPoint(40, 0));
+  // The left end of the toolbar's strip has no buttons: a drag there takes both windows along.
+  PlayerSession::Drag(QPoint(bar.left() + 30, bar.top() + 15), QPoint(40, 0));
+  PlayerSession::Screenshot(QStringLiteral("player-desktop-toolbar.png"));
   // A nudge is a hover: it keeps the toolbar up while it is looked at.
   PlayerSession::Xdo(
       {QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0")});
@@ -325,6 +329,7 @@ TEST(PlayerProgram, TheDesktopToolbarComesOnHoverDragsTheLyricsAndGoesAfterASeco
   // 1000 ms timer: 1.0 to 1.3 s after the last hover). The polls are loose about it: a slow
   // machine stretches them, but a toolbar that goes at once or stays is caught.
   ASSERT_TRUE(HoverDesktopLyrics(s, QStringLiteral("player-toolbar-hover.png")));
+  const QString barId = s.WindowId(barClass);
   PlayerSession::Xdo(
       {QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0")});
   QElapsedTimer left;
@@ -332,7 +337,7 @@ TEST(PlayerProgram, TheDesktopToolbarComesOnHoverDragsTheLyricsAndGoesAfterASeco
   PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
   qint64 lastSeen = -1;
   for (qint64 at = left.elapsed(); at < 5000; at = left.elapsed()) {
-    if (!s.Visible(barClass)) break;
+    if (!PlayerSession::Viewable(barId)) break;
     lastSeen = at;  // visible at a look that began this long after the pointer left
   }
   const qint64 gone = left.elapsed();

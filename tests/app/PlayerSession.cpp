@@ -201,7 +201,10 @@ QRect PlayerSession::GeometryOnce(const QString& windowClass) const {
 }
 
 bool PlayerSession::Visible(const QString& windowClass) const {
-  const QString id = WindowId(windowClass);
+  return Viewable(WindowId(windowClass));
+}
+
+bool PlayerSession::Viewable(const QString& id) {
   if (id.isEmpty()) return false;
   QProcess p;
   p.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});

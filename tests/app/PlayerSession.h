@@ -47,6 +47,8 @@ class PlayerSession {
   QRect Geometry(const QString& windowClass) const;
   QRect GeometryOnce(const QString& windowClass) const;
   bool Visible(const QString& windowClass) const;
+  // Whether the X window with this id is on the screen (a cheaper look than by class).
+  static bool Viewable(const QString& windowId);
   bool WaitVisible(const QString& windowClass, bool visible, int timeoutMs = 5000) const;
 
   // Pointer and keys, in screen coordinates.

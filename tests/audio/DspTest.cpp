@@ -151,3 +151,78 @@ TEST(SampleHistory, CopiesTheFramesBeforeTheHeardOneAndZeroesWhatItDoesNotHold) 
   h.Copy(10, 2, out.data());
   EXPECT_EQ(out[2], 0.0f);
 }
+
+TEST(Equalizer, RenderingQueuedFramesAgainMatchesHavingHadTheNewGainsThereAllAlong) {
+  // The reference runs the old gains up to the change and glides to the new ones from there;
+  // the live one ran the old gains over everything, then is asked to render the frames since
+  // the change again, from a quarter second of input before them.
+  const int before = 30000, queued = 20000, after = 4000;
+  std::vector<float> input = Sine(1000, before + queued + after, 0.2);
+  const std::vector<float> tone80 = Sine(80, before + queued + after, 0.2);
+  for (size_t i = 0; i < input.size(); ++i) input[i] += tone80[i];
+  std::array<int, kBandCount> oldGains{}, newGains{};
+  oldGains[0] = 6;
+  oldGains[4] = -3;
+  newGains[0] = -9;
+  newGains[4] = 12;
+  newGains[7] = 5;
+
+  Equalizer reference;
+  reference.SetGains(oldGains);
+  std::vector<float> expected = input;
+  reference.Process(expected.data(), 100);  // past the glide from flat
+  reference.Process(expected.data() + 200, before - 100);
+  reference.SetGains(newGains);
+  reference.Process(expected.data() + 2 * before, queued);
+  reference.Process(expected.data() + 2 * (before + queued), after);
+
+  Equalizer live;
+  live.SetGains(oldGains);
+  std::vector<float> output = input;
+  live.Process(output.data(), 100);
+  live.Process(output.data() + 200, before + queued - 100);
+  live.SetGains(newGains);
+  const int warm = kOutputRate / 4;
+  std::vector<float> warmInput(input.begin() + 2 * (before - warm), input.begin() + 2 * before);
+  std::copy(input.begin() + 2 * before, input.begin() + 2 * (before + queued),
+            output.begin() + 2 * before);
+  live.Rerender(warmInput.data(), warm, output.data() + 2 * before, queued);
+  live.Process(output.data() + 2 * (before + queued), after);
+
+  double worst = 0;
+  for (size_t i = 2 * before; i < output.size(); ++i)
+    worst = std::max(worst, std::abs(double(output[i]) - expected[i]));
+  EXPECT_LT(worst, 1e-4);  // -80 dB: the same sound
+}
+
+TEST(SampleHistory, ReplacesHeldFramesOnlyAndCopiesAcrossTheRingsEnd) {
+  SampleHistory h;
+  std::vector<float> frames(200);
+  for (int i = 0; i < 100; ++i) frames[2 * i] = frames[2 * i + 1] = float(i + 1);
+  h.Push(frames.data(), 100);
+  std::vector<float> fresh(40, -1.0f);
+  h.Replace(90, fresh.data(), 20);  // 90..99 held, 100..109 not pushed yet
+  EXPECT_EQ(h.End(), 100);
+  std::vector<float> out(40);
+  h.Copy(100, 20, out.data());  // 80..99
+  EXPECT_EQ(out[0], 81.0f);
+  EXPECT_EQ(out[19], 90.0f);
+  EXPECT_EQ(out[20], -1.0f);
+  EXPECT_EQ(out[39], -1.0f);
+
+  // Wrapped: the newest capacity's worth is held, in order across the ring's end.
+  SampleHistory w;
+  const int n = SampleHistory::kCapacityFrames + 1000;
+  std::vector<float> many(static_cast<size_t>(n) * 2);
+  for (int i = 0; i < n; ++i) many[2 * i] = many[2 * i + 1] = float(i);
+  w.Push(many.data(), n);
+  EXPECT_EQ(w.Oldest(), 1000);
+  std::vector<float> across(4000);
+  w.Copy(SampleHistory::kCapacityFrames + 1000, 2000, across.data());
+  for (int i = 0; i < 2000; ++i)
+    ASSERT_EQ(across[2 * i], float(SampleHistory::kCapacityFrames - 1000 + i)) << i;
+  w.Replace(0, many.data(), 1500);  // only 1000..1499 are still held
+  w.Copy(1500, 600, across.data());
+  EXPECT_EQ(across[0], 0.0f);       // frame 900: gone
+  EXPECT_EQ(across[200], 1000.0f);  // frame 1000: replaced by itself
+}

@@ -104,8 +104,9 @@ TEST(SoundReachesTheServer, ABoostAboveFullScaleIsClippedNotWrapped) {
 }
 
 TEST(SoundReachesTheServer, AVolumeChangeIsHeardAtOnceNotAfterTheBuffer) {
+  const double seconds = 2.5;
   const QString file =
-      MediaFactory::Tone(QStringLiteral("rec1800"), QStringLiteral("flac"), 1800, 2.5, 0.5);
+      MediaFactory::Tone(QStringLiteral("rec1800"), QStringLiteral("flac"), 1800, seconds, 0.5);
   int changedAt = -1;
   const QByteArray bytes = RecordWhilePlaying(file, 50, {}, [&](TAudioEngine& engine) {
     if (!WaitUntil([&] { return engine.GetPosition() >= 1000; }, 8000)) return;
@@ -113,21 +114,63 @@ TEST(SoundReachesTheServer, AVolumeChangeIsHeardAtOnceNotAfterTheBuffer) {
     engine.SetVolume(10);
   });
   ASSERT_GE(changedAt, 1000);
-  // The tone's level in 10 ms steps: it starts at 0.25 (frame 0 of the track) and drops to 0.05
-  // where the change was heard.
+  // The tone's level in 10 ms steps: it starts at 0.25 and drops to 0.05 where the change was
+  // heard. An idle null sink that is just waking may cut the first tenths of a second from the
+  // recording, so the moment is measured back from the end of the track.
   const qsizetype step = 441 * 4;
-  qsizetype onset = -1, drop = -1;
+  qsizetype onset = -1, drop = -1, end = -1;
   for (qsizetype at = 0; at + step <= bytes.size(); at += step) {
     const double level = ToneAmplitude(bytes.mid(at, step), 1800);
     if (onset < 0 && level > 0.2) onset = at;
-    if (onset >= 0 && at > onset + 20 * step && level < 0.15) {
-      drop = at;
-      break;
-    }
+    if (onset >= 0 && drop < 0 && at > onset + 20 * step && level < 0.15) drop = at;
+    if (onset >= 0 && level > 0.03) end = at + step;
   }
   ASSERT_GE(onset, 0);
   ASSERT_GT(drop, onset);
-  const double heardAt = static_cast<double>(drop - onset) / (44.1 * 4);
-  // Within the device's latency and the ramp, far less than the half second queued.
+  ASSERT_GT(end, drop);
+  const double heardAt = seconds * 1000 - static_cast<double>(end - drop) / (44.1 * 4);
+  // Within the device's latency and the ramp, far less than the two seconds queued.
   EXPECT_NEAR(heardAt, changedAt, 120) << "changed at " << changedAt << " ms, heard at " << heardAt;
+}
+
+TEST(SoundReachesTheServer, AnEqualizerChangeIsHeardWithinTheDeviceLatencyNotAfterTheQueue) {
+  // 6000 Hz: a band centre, and a tone no other test plays (nor a harmonic of theirs).
+  const double seconds = 3.0;
+  const QString file =
+      MediaFactory::Tone(QStringLiteral("rec6000"), QStringLiteral("flac"), 6000, seconds, 0.1);
+  std::array<int, kBandCount> boost{};
+  boost[6] = 12;
+  int changedAt = -1;
+  const QByteArray bytes = RecordWhilePlaying(file, 100, {}, [&](TAudioEngine& engine) {
+    if (!WaitUntil([&] { return engine.GetPosition() >= 1000; }, 8000)) return;
+    changedAt = engine.GetPosition();
+    engine.SetEQ(boost);
+  });
+  ASSERT_GE(changedAt, 1000);
+  // The tone's level in 10 ms steps: 0.1 from the start, about 0.4 once the boost is heard; the
+  // middle (in dB) is where it was heard. An idle null sink that is just waking may cut the
+  // first tenths of a second from the recording, so the moment is measured back from the end.
+  const qsizetype step = 441 * 4;
+  qsizetype rise = -1, end = -1;
+  std::vector<double> levels;
+  for (qsizetype at = 0; at + step <= bytes.size(); at += step) {
+    const double level = ToneAmplitude(bytes.mid(at, step), 6000);
+    levels.push_back(level);
+    if (level > 0.07) end = at + step;
+    if (rise < 0 && end >= 0 && level > 0.2) rise = at;
+  }
+  ASSERT_GT(rise, 0);
+  ASSERT_GT(end, rise);
+  const double heardAt = seconds * 1000 - static_cast<double>(end - rise) / (44.1 * 4);
+  RecordProperty("heard_after_ms", static_cast<int>(heardAt - changedAt));
+  // The queue holds two seconds; the change comes through within the device's part of it.
+  EXPECT_GT(heardAt, changedAt - 30) << "changed at " << changedAt << " ms, heard at " << heardAt;
+  EXPECT_LT(heardAt, changedAt + 300) << "changed at " << changedAt << " ms, heard at " << heardAt;
+  // And stays: from the rise to the end the tone is boosted; no stretch of the old gains comes
+  // back.
+  for (auto i = static_cast<size_t>(rise / step) + 5; i + 3 < static_cast<size_t>(end / step);
+       ++i) {
+    EXPECT_GT(levels[i], 0.3) << "at " << heardAt + (i - rise / step) * 10.0 << " ms";
+    if (levels[i] <= 0.3) break;
+  }
 }

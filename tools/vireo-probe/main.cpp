@@ -2,7 +2,10 @@
 // event as one line: state changes, errors, progress (position, length and the strongest
 // spectrum bin, every tenth tick), download chunk sizes and the end.
 //
-//   vireo-probe [--volume N] [--eq g1,...,g10] [--levelling] [--null] [--seek MS] [--tags] NAME
+//   vireo-probe [--volume N] [--eq g1,...,g10] [--levelling] [--null] [--seek MS] [--tags]
+//               [--no-spectrum | --no-progress] NAME
+// (--no-spectrum: progress without the analysis, as a player that shows no spectrum; --no-progress:
+// no progress receiver at all. Both for measuring what each costs.)
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -51,7 +54,7 @@ int main(int argc, char** argv) {
   const QStringList args = app.arguments().mid(1);
   float volume = 100;
   std::array<int, kBandCount> eq{};
-  bool levelling = false, useNull = false, showTags = false;
+  bool levelling = false, useNull = false, showTags = false, spectrum = true, progress = true;
   int seekMs = -1;
   QString name;
   for (qsizetype i = 0; i < args.size(); ++i) {
@@ -67,6 +70,10 @@ int main(int argc, char** argv) {
       useNull = true;
     } else if (a == QLatin1StringView("--tags")) {
       showTags = true;
+    } else if (a == QLatin1StringView("--no-spectrum")) {
+      spectrum = false;
+    } else if (a == QLatin1StringView("--no-progress")) {
+      progress = false;
     } else if (a == QLatin1StringView("--seek") && i + 1 < args.size()) {
       seekMs = args[++i].toInt();
     } else {
@@ -76,7 +83,7 @@ int main(int argc, char** argv) {
   if (name.isEmpty()) {
     std::fputs(
         "usage: vireo-probe [--volume N] [--eq g1,...,g10] [--levelling] [--null] [--seek MS] "
-        "[--tags] NAME\n",
+        "[--tags] [--no-spectrum | --no-progress] NAME\n",
         stderr);
     return 2;
   }
@@ -126,25 +133,28 @@ int main(int argc, char** argv) {
                      engine->Shared().DownloadWritten.fetch_add(static_cast<uint32_t>(length));
                      Line(QStringLiteral("download chunk %1 bytes").arg(length));
                    });
-  QObject::connect(
-      engine.get(), &TAudioEngine::OnProgress,
-      [&](int state, int lengthMs, int positionMs, const float* fft, const uint32_t*) {
-        if (seekMs >= 0 && !sought && state == AudioState::Playing) {
-          sought = true;
-          engine->SetPosition(seekMs);
-        }
-        if (ticks++ % 10 != 0) return;
-        int best = 0;
-        for (int k = 1; k < kFftBins; ++k)
-          if (fft[k] > fft[best]) best = k;
-        Line(QStringLiteral("progress state %1 position %2 / %3 ms, strongest bin %4 (~%5 Hz, %6)")
-                 .arg(state)
-                 .arg(positionMs)
-                 .arg(lengthMs)
-                 .arg(best)
-                 .arg(best * kOutputRate / 1024)
-                 .arg(fft[best], 0, 'f', 3));
-      });
+  engine->SetSpectrumWanted(spectrum);
+  if (progress)
+    QObject::connect(
+        engine.get(), &TAudioEngine::OnProgress,
+        [&](int state, int lengthMs, int positionMs, const float* fft, const uint32_t*) {
+          if (seekMs >= 0 && !sought && state == AudioState::Playing) {
+            sought = true;
+            engine->SetPosition(seekMs);
+          }
+          if (ticks++ % 10 != 0) return;
+          int best = 0;
+          for (int k = 1; k < kFftBins; ++k)
+            if (fft[k] > fft[best]) best = k;
+          Line(
+              QStringLiteral("progress state %1 position %2 / %3 ms, strongest bin %4 (~%5 Hz, %6)")
+                  .arg(state)
+                  .arg(positionMs)
+                  .arg(lengthMs)
+                  .arg(best)
+                  .arg(best * kOutputRate / 1024)
+                  .arg(fft[best], 0, 'f', 3));
+        });
 
   if (showTags) {
     const TTags t = engine->ReadTags(name);
