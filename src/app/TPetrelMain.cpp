@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "app/EdgeResize.h"
+#include "app/StartupTrace.h"
 #include "app/AppIcon.h"
 #include "app/DesktopLyricSkinTarget.h"
 #include "app/TPetrelDeskTopLrc.h"
@@ -58,6 +59,7 @@ void Step(const char* name, Fn&& fn) {
   } catch (...) {
     qCWarning(lcMain, "start-up step '%s' failed", name);
   }
+  StartupTrace::Mark(name);
 }
 
 }  // namespace
@@ -260,6 +262,37 @@ void TPetrelMain::SetLibraryChecked(bool checked) {
 }
 
 void TPetrelMain::FormCreate() {
+  FormCreateWindow();
+  FormCreateRest();
+}
+
+void TPetrelMain::AfterFirstPaint(std::function<void()> done) {
+  afterFirstPaint_ = std::move(done);
+  // The window is painted and flushed while its first expose event is handled; what is queued
+  // then runs after that.
+  if (QWindow* window = windowHandle()) window->installEventFilter(this);
+  QTimer::singleShot(kFirstPaintWaitMs, this, [this] { RunAfterFirstPaint(); });
+}
+
+void TPetrelMain::RunAfterFirstPaint() {
+  if (!afterFirstPaint_) return;
+  std::function<void()> done = std::move(afterFirstPaint_);
+  afterFirstPaint_ = nullptr;
+  done();
+}
+
+bool TPetrelMain::eventFilter(QObject* watched, QEvent* event) {
+  QWindow* window = windowHandle();
+  if (window && watched == window && event->type() == QEvent::Expose && window->isExposed() &&
+      afterFirstPaint_) {
+    window->removeEventFilter(this);
+    QTimer::singleShot(0, this, [this] { RunAfterFirstPaint(); });
+  }
+  return TDDFormEx::eventFilter(watched, event);
+}
+
+void TPetrelMain::FormCreateWindow() {
+  restPending_ = true;
   // 1, 2: the failure handler is the application's; no locks are needed here.
   // 3: folders.
   Step("folders", [this] {
@@ -321,6 +354,10 @@ void TPetrelMain::FormCreate() {
   Step("lyrics", [this] { btn_lrcClick(); });
   // 13: volume.
   Step("volume", [this] { sldr_volume->SetPosition(ctx_.Settings.Volume); });
+}
+
+void TPetrelMain::FormCreateRest() {
+  restPending_ = false;
   // 14, 15: the engine.
   Step("engine", [this] { CreateEngine(); });
   // The desktop's controls (MPRIS2): the sound menu, media keys, playerctl.
@@ -393,7 +430,12 @@ void TPetrelMain::RegisterSkinTables() {
 void TPetrelMain::ConnectLyricWindows() {
   auto* desktop = static_cast<TPetrelDeskTopLrc*>(desktopLyrics_.data());
   auto* toolbar = static_cast<TPetrelDlrcButton*>(desktopToolbar_.data());
-  connect(this, &TPetrelMain::LyricLine, desktop, &TPetrelDeskTopLrc::ShowText);
+  // Drawing a line of the desktop lyrics is costly (outlined path text as wide as the screen);
+  // while they are hidden no line is drawn, since showing them starts with the welcome line
+  // and the next tick brings the current one.
+  connect(this, &TPetrelMain::LyricLine, desktop, [desktop](const QString& line) {
+    if (desktop->isVisible()) desktop->ShowText(line);
+  });
   connect(desktop, &TPetrelDeskTopLrc::Hovered, toolbar, [toolbar] {
     toolbar->PlaceOver();
     toolbar->LyricsHovered();
@@ -494,8 +536,8 @@ void TPetrelMain::closeEvent(QCloseEvent* event) {
 }
 
 void TPetrelMain::FormClose() {
-  // The playlist first, then the settings.
-  Step("save playlist", [this] { SavePlaylistNow(); });
+  // The playlist first, then the settings. A playlist not loaded yet is not written over.
+  if (!restPending_) Step("save playlist", [this] { SavePlaylistNow(); });
   Step("save settings", [this] {
     PlayerSettings s = ctx_.Settings;
     s.Volume = sldr_volume->Position();

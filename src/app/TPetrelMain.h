@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "app/CommandLine.h"
@@ -80,6 +81,17 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   // Runs the creation steps; separate from the constructor so that a failure in one step can
   // never leave a half-made object.
   void FormCreate();
+  // The same steps in two runs, so the player's start shows the window as early as it can:
+  // FormCreateWindow runs steps 1-13 (all that the first paint shows: folders, settings, the
+  // windows, the skin, placement, the lyrics, the volume), FormCreateRest steps 14-21 (engine,
+  // desktop service, plug-ins, update check, playlist, command line, play mode, tray).
+  // Closing in between saves the settings but not the playlist, which is not loaded yet.
+  void FormCreateWindow();
+  void FormCreateRest();
+  // Calls done once on the UI thread, right after the window's first paint reached the screen
+  // (or after kFirstPaintWaitMs when no paint came, e.g. the window was not shown).
+  void AfterFirstPaint(std::function<void()> done);
+  static constexpr int kFirstPaintWaitMs = 1000;
   // 1807 and 1806 as another program sends them; the result integer is the answer.
   int WMCMDPLAY(int wparam, int lparam);
   void WMINFOUPDATE(int wparam);
@@ -159,10 +171,12 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   void dropEvent(QDropEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // creation
   void CreateComponents();
+  void RunAfterFirstPaint();
   void CreateMenus();
   void PlaceWindows();
   void ConnectLyricWindows();
@@ -234,6 +248,8 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   QPointer<TPetrelShare> share_;
   std::shared_ptr<ILrcDown> lrcDown_;
   TDDPlaylistModel* model_ = nullptr;
+  bool restPending_ = false;  // FormCreateWindow ran, FormCreateRest not yet
+  std::function<void()> afterFirstPaint_;
 
  public:
   // Components, named as the skin and the handlers know them.

@@ -251,8 +251,12 @@ void TPetrelMain::LyricLookupDone(const QString& text) {
 
 void TPetrelMain::EngineProgress(int, int lengthMs, int positionMs, const float* fft,
                                  const uint32_t*) {
-  if (!seekDragging_) sldr_music->SetPosition(positionMs / 1000);
-  lbl_time->setText(MinutesSeconds(positionMs) + QLatin1Char('/') + MinutesSeconds(lengthMs));
+  // The slider and the time move once a second while the ticks come twenty times: only a
+  // change is drawn (the slider draws itself at once on every SetPosition).
+  if (!seekDragging_ && sldr_music->Position() != positionMs / 1000)
+    sldr_music->SetPosition(positionMs / 1000);
+  const QString time = MinutesSeconds(positionMs) + QLatin1Char('/') + MinutesSeconds(lengthMs);
+  if (lbl_time->text() != time) lbl_time->setText(time);
   ++tickCount_;
   if (isVisible() && fft) dvs_1->SetData(fft);
   if (tickCount_ == 3 && btn_lrc->Checked() && lrcWindow_) {

@@ -10,15 +10,12 @@
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 
 #include "app/EdgeResize.h"
 #include "app/ILibraryHost.h"
+#include "app/LibraryBrowserLoader.h"
 #include "app/LibraryIcons.h"
 #include "app/TGetMusicUrlThread.h"
-#include "app/TLibraryWebPage.h"
 #include "app/TMusicListThread.h"
 #include "app/X11Desktop.h"
 #include "skin/TDDSkin.h"
@@ -66,10 +63,13 @@ TPetrelShare::TPetrelShare(ILibraryHost* host, QWidget* parent) : TDDFormEx(pare
 TPetrelShare::~TPetrelShare() {
   // Threads still running end on their own; their results then find no window.
   if (SearchThread) SearchThread->requestInterruption();
-  // The page must go before its profile.
-  delete Minweb;
+  // The view goes with the browser, before the panel that holds it.
+  browser_.reset();
   Minweb = nullptr;
-  delete profile_;
+}
+
+TLibraryWebPage* TPetrelShare::WebPage() const {
+  return browser_ ? browser_->Page() : nullptr;
 }
 
 void TPetrelShare::BuildControls() {
@@ -208,7 +208,7 @@ void TPetrelShare::RestyleList() {
   spl1->setPalette(split);
   il1 = LibraryIcons(ink, accent);
   // The start page takes the skin's colours too.
-  if (page_ && showingStartPage_) page_->SetOwnHtml(StartPageHtml(bg, ink));
+  if (browser_ && showingStartPage_) browser_->SetOwnHtml(StartPageHtml(bg, ink));
   // Images follow the new colours.
   for (int i = 0; i < dvt1->topLevelItemCount(); ++i) {
     QTreeWidgetItem* root = dvt1->topLevelItem(i);
@@ -253,30 +253,21 @@ QString TPetrelShare::StartPageHtml(const QColor& background, const QColor& text
 }
 
 void TPetrelShare::MakeBrowser() {
-  if (Minweb) return;
-  profile_ = new QWebEngineProfile(
-      static_cast<QObject*>(nullptr));  // off the record: nothing of the pages on disk
-  profile_->setHttpUserAgent(QStringLiteral("vireoMinWeb"));
-  Minweb = new QWebEngineView(pnl_web);
-  Minweb->setObjectName(QStringLiteral("Minweb"));
-  page_ = new TLibraryWebPage(profile_, Minweb);
-  page_->OnLibraryLink = [this](const QString& link) { MinWebBeforeNavigate2(link); };
-  Minweb->setPage(page_);
-  Minweb->setContextMenuPolicy(Qt::NoContextMenu);
-  QWebEngineSettings* s = page_->settings();
-  s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-  s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-  s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-  // Ctrl+N opens nothing.
-  auto* ctrlN = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), Minweb);
-  ctrlN->setContext(Qt::WidgetWithChildrenShortcut);
+  // One try: a module that failed to load once leaves the window without its pages.
+  if (Minweb || browserTried_) return;
+  browserTried_ = true;
+  browser_ =
+      LibraryBrowserLoader::Create(pnl_web, QStringLiteral("vireoMinWeb"),
+                                   [this](const QString& link) { MinWebBeforeNavigate2(link); });
+  if (!browser_) return;
+  Minweb = browser_->View();
   pnl_web->layout()->addWidget(Minweb);
   const QColor bg = pnl_psvs->palette().color(QPalette::Window);
   showingStartPage_ = pendingUrl_.isEmpty();
   if (showingStartPage_)
-    page_->SetOwnHtml(StartPageHtml(bg, InkFor(bg)));
+    browser_->SetOwnHtml(StartPageHtml(bg, InkFor(bg)));
   else
-    Minweb->load(QUrl(pendingUrl_));
+    browser_->Load(QUrl(pendingUrl_));
   pendingUrl_.clear();
 }
 
@@ -290,7 +281,7 @@ void TPetrelShare::Navigate(const QString& url) {
     return;
   }
   showingStartPage_ = false;
-  Minweb->load(u);
+  if (browser_) browser_->Load(u);
 }
 
 void TPetrelShare::showEvent(QShowEvent* event) {
@@ -328,15 +319,15 @@ void TPetrelShare::Toggle() {
 }
 
 void TPetrelShare::btn_backClick() {
-  if (Minweb && Minweb->isVisible()) Minweb->back();
+  if (Minweb && Minweb->isVisible()) browser_->Back();
 }
 
 void TPetrelShare::btn_forwardClick() {
-  if (Minweb && Minweb->isVisible()) Minweb->forward();
+  if (Minweb && Minweb->isVisible()) browser_->Forward();
 }
 
 void TPetrelShare::btn_refreshClick() {
-  if (Minweb && Minweb->isVisible()) Minweb->reload();
+  if (Minweb && Minweb->isVisible()) browser_->Reload();
 }
 
 void TPetrelShare::btn_minClick() {

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 #include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDFormEx.h"
@@ -15,11 +16,10 @@ class QLineEdit;
 class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
-class QWebEngineProfile;
-class QWebEngineView;
 
 namespace vireo {
 
+class ILibraryBrowser;
 class ILibraryHost;
 class TDDSkin;
 class TGetMusicUrlThread;
@@ -74,7 +74,8 @@ class TPetrelShare : public TDDFormEx {
   bool Searching() const { return !SearchThread.isNull(); }
   bool Resolving() const { return !AddressThread.isNull(); }
   bool BrowserMade() const { return Minweb != nullptr; }
-  TLibraryWebPage* WebPage() const { return page_; }
+  // The browser's page (a TLibraryWebPage of the browser module); null before the browser.
+  TLibraryWebPage* WebPage() const;
   // The text the start page shows (the browser's page while no service page was opened).
   static QString StartPageHtml(const QColor& background, const QColor& text);
 
@@ -88,8 +89,10 @@ class TPetrelShare : public TDDFormEx {
   QWidget* pnl_search = nullptr;
   QWidget* pnl1 = nullptr;
   QSplitter* spl1 = nullptr;
-  QWidget* pnl_web = nullptr;        // holds Minweb once it exists
-  QWebEngineView* Minweb = nullptr;  // made on first show or navigation
+  QWidget* pnl_web = nullptr;  // holds Minweb once it exists
+  // The web view, made on first show or navigation; it stays null when the browser module
+  // cannot be loaded (the search list works all the same).
+  QWidget* Minweb = nullptr;
   QTreeWidget* dvt1 = nullptr;
   QList<QIcon> il1;
 
@@ -129,8 +132,8 @@ class TPetrelShare : public TDDFormEx {
   void CountHit(const QString& id);
 
   ILibraryHost* host_;
-  QWebEngineProfile* profile_ = nullptr;
-  TLibraryWebPage* page_ = nullptr;
+  std::unique_ptr<ILibraryBrowser> browser_;
+  bool browserTried_ = false;
   QString pendingUrl_;  // a page asked for before the browser existed
   bool showingStartPage_ = false;
 

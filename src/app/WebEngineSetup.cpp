@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace vireo {
@@ -10,7 +10,6 @@ namespace vireo {
 void PrepareWebEngine() {
   if (::getuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 bool WebEngineSandboxDisabled() {

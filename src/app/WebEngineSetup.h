@@ -2,10 +2,12 @@
 
 namespace vireo {
 
-// Settings the embedded browser of the library window needs before the QApplication exists:
-// call it first thing in main(). The browser's sandbox stays on, except when the player runs as
-// root, where the engine cannot start with it (QTWEBENGINE_DISABLE_SANDBOX=1 is set then, unless
-// the user chose a value). Also shares the OpenGL contexts, as the web view requires.
+// Settings the embedded browser of the library window needs before any thread runs: call it
+// first thing in main(). The browser's sandbox stays on, except when the player runs as root,
+// where the engine cannot start with it (QTWEBENGINE_DISABLE_SANDBOX=1 is set then, unless the
+// user chose a value). It only sets the environment: the web engine itself and the shared OpenGL
+// contexts it needs come when the library window first wants its browser
+// (LibraryBrowserLoader).
 void PrepareWebEngine();
 
 // True when PrepareWebEngine switched the sandbox off (running as root).

@@ -3,10 +3,12 @@
 // before the main window and the engine go.
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
 #include "app/DesktopEntry.h"
 #include "app/InstanceServer.h"
 #include "app/SingleInstance.h"
+#include "app/StartupTrace.h"
 #include "app/TPetrelMain.h"
 #include "app/VireoApplication.h"
 #include "app/WebEngineSetup.h"
@@ -17,44 +19,60 @@ constexpr int kShutdownMs = 3000;
 }  // namespace
 
 int main(int argc, char** argv) {
+  vireo::StartupTrace::Start();
   // The skinned windows place themselves, which Wayland does not allow: run through XWayland
   // unless the user chose a platform.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
-  // The browser of the library window needs its settings before the application object.
+  // The browser of the library window needs its environment before any thread starts.
   vireo::PrepareWebEngine();
   // 1: the application object.
   vireo::VireoApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("vireo"));
   app.setQuitOnLastWindowClosed(false);
+  vireo::StartupTrace::Mark("application");
 
   // 2: a later start hands its arguments to the running player and ends here.
   vireo::SingleInstance instance;
   if (!instance.CheckSingleInstance(app.arguments())) return 0;
-  // 3: the desktop entry that makes the player the handler of audio files and vireo links.
-  vireo::DesktopEntry::RegisterAppPath();
+  vireo::StartupTrace::Mark("single instance");
   // 4: the application's title is the desktop entry's name ("Vireo 维雀"); the windows keep
   // their own captions.
 
   int code = 0;
   {
-    // 5: the main window builds the player.
+    // 5: the main window builds the player. What the first paint shows is made before the
+    // window is shown; the rest of the steps follow right after that paint reached the screen,
+    // and only then does the instance server hand over what later starts send.
     vireo::TPetrelMain main(app.arguments());
-    main.FormCreate();
+    vireo::StartupTrace::Mark("main window made");
+    main.FormCreateWindow();
     main.show();
-    if (vireo::InstanceServer* server = instance.Server()) {
-      QObject::connect(server, &vireo::InstanceServer::ArgumentsForwarded, &main,
-                       [&main](const vireo::ForwardedBatch& batch) { main.HandleForwardedBatch(batch); });
-      QObject::connect(server, &vireo::InstanceServer::ActivateRequested, &main,
-                       [&main] { main.Activate(); });
-      QObject::connect(server, &vireo::InstanceServer::LinksReceived, &main,
-                       [&main](const QString& links) { main.AddLinkList(links); });
-      server->SetMessageHandler([&main](int msg, int wparam, int lparam) {
-        if (msg == vireo::TPetrelMain::WM_CMDPLAY) return main.WMCMDPLAY(wparam, lparam);
-        if (msg == vireo::TPetrelMain::WM_INFOUPDATE) main.WMINFOUPDATE(wparam);
-        return 0;
-      });
-      server->SetReady();
-    }
+    vireo::StartupTrace::Mark("shown");
+    main.AfterFirstPaint([&main, &instance] {
+      vireo::StartupTrace::Mark("first paint");
+      main.FormCreateRest();
+      if (vireo::InstanceServer* server = instance.Server()) {
+        QObject::connect(
+            server, &vireo::InstanceServer::ArgumentsForwarded, &main,
+            [&main](const vireo::ForwardedBatch& batch) { main.HandleForwardedBatch(batch); });
+        QObject::connect(server, &vireo::InstanceServer::ActivateRequested, &main,
+                         [&main] { main.Activate(); });
+        QObject::connect(server, &vireo::InstanceServer::LinksReceived, &main,
+                         [&main](const QString& links) { main.AddLinkList(links); });
+        server->SetMessageHandler([&main](int msg, int wparam, int lparam) {
+          if (msg == vireo::TPetrelMain::WM_CMDPLAY) return main.WMCMDPLAY(wparam, lparam);
+          if (msg == vireo::TPetrelMain::WM_INFOUPDATE) main.WMINFOUPDATE(wparam);
+          return 0;
+        });
+        server->SetReady();
+      }
+      // 3: the desktop entry that makes the player the handler of audio files and vireo links;
+      // it touches the disk, so it is written on a worker.
+      vireo::WorkerRegistry::Instance().Start(
+          QStringLiteral("desktop"),
+          [](vireo::WorkerJob&) { vireo::DesktopEntry::RegisterAppPath(); }, "vireo-desktop");
+      vireo::StartupTrace::Mark("started");
+    });
     // 6: the message loop, until the main window closes.
     code = app.exec();
     // 7: the instance is released before the main window and the engine go.

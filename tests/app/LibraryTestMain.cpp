@@ -2,10 +2,11 @@
 
 #include <QApplication>
 
+#include "app/LibraryBrowserLoader.h"
 #include "app/WebEngineSetup.h"
 
-// The library window's tests need the web engine prepared before the application exists, as the
-// player's main() does. They run on Xvfb when a display is given, else offscreen.
+// The library window's tests prepare the web engine's environment before the application exists,
+// as the player's main() does. They run on Xvfb when a display is given, else offscreen.
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
@@ -13,5 +14,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
   vireo::PrepareWebEngine();
   QApplication app(argc, argv);
+  // The browser module, loaded by path as the player loads it from its folder.
+  vireo::LibraryBrowserLoader::SetModulePath(QStringLiteral(VIREO_LIBRARY_BROWSER_PATH));
   return RUN_ALL_TESTS();
 }

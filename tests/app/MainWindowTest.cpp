@@ -24,6 +24,7 @@
 #include "ddvcl/TDDPlaylist.h"
 #include "net/ServiceHost.h"
 #include "playlist/TDDPlaylistModel.h"
+#include "playlist/PlaylistFile.h"
 
 using namespace vireo;
 using namespace vireo::test;
@@ -185,6 +186,30 @@ TEST_F(MainWindow, ALyricIsReportedOnlyToAServiceThatAnswered) {
     }
   // A local track is not a network play: no play report.
   for (const auto& r : service.Requests()) EXPECT_NE(r.target, "/mpost/mp3down.asp");
+}
+
+TEST_F(MainWindow, ClosedBeforeItsPlaylistIsLoadedTheFileIsKept) {
+  // The player shows its window before it loads the playlist; a close in between must not
+  // write the (still empty) list over the user's file.
+  auto main = std::make_unique<TPetrelMain>(QStringList{QStringLiteral("vireo")});
+  main->FormCreateWindow();
+  const QString path = main->Context().Settings.PlaylistPath;
+  TDDPlaylistModel saved;
+  TDDPlaylistItem& e = saved.Items().Add();
+  e.FileName = QStringLiteral("/music/kept.mp3");
+  e.Caption = QStringLiteral("Kept");
+  ASSERT_TRUE(SavePlaylist(saved, path));
+  QFile before(path);
+  ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+  const QByteArray bytes = before.readAll();
+  before.close();
+  main->close();
+  QFile after(path);
+  ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+  EXPECT_EQ(after.readAll(), bytes);
+  // Once loaded, a close writes the list as it stands.
+  main->FormCreateRest();
+  EXPECT_EQ(main->Playlist()->Count(), 1);
 }
 
 TEST(EdgeResize, ZonesOfTheBorder) {

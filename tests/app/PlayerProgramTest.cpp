@@ -271,6 +271,29 @@ TEST(PlayerProgram, ButtonsActAsTheyShowAndTheWindowLyricsShowTheLyric) {
   EXPECT_TRUE(s.Quit());
 }
 
+TEST(PlayerProgram, TheWebEngineLoadsWithTheLibraryWindowNotBefore) {
+  PlayerSession s;
+  ASSERT_TRUE(s.Start()) << s.Output().toStdString();
+  auto mapped = [&s](const char* library) {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(s.Pid()));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+  };
+  // Started, with its tray icon, playlist and engine: no browser, no OpenGL scene graph.
+  ASSERT_TRUE(Eventually([&] { return s.Command(50).has_value(); }));
+  EXPECT_FALSE(mapped("libQt6WebEngineCore"));
+  EXPECT_FALSE(mapped("libQt6Quick"));
+  // The library button opens the window, whose page needs the browser.
+  const QRect main = s.Geometry(QStringLiteral("Vireo"));
+  PlayerSession::Click(
+      main.topLeft() +
+      PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("share")).center());
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), true));
+  EXPECT_TRUE(Eventually([&] { return mapped("libQt6WebEngineCore"); }));
+  EXPECT_TRUE(s.Running());
+  // The web engine's first start and its shutdown take long on a busy machine.
+  EXPECT_TRUE(s.Quit(40000)) << s.Output().toStdString();
+}
+
 TEST(PlayerProgram, TheDesktopToolbarComesOnHoverDragsTheLyricsAndGoesAfterASecond) {
   PlayerSession s;
   ASSERT_TRUE(s.Start({Track(QStringLiteral("Hover"), 40.0)}));
