@@ -14,11 +14,13 @@ TDDGraphicControl::TDDGraphicControl(QWidget* parent) : TDDCustomControl(parent)
 
 void TDDGraphicControl::SetImage(const TDDBitmap32& value) {
   m_image.Assign(&value);
+  AppearanceChanged();
   Paint();
 }
 
 void TDDGraphicControl::SetColor(TColorRef color) {
   m_color = color;
+  AppearanceChanged();
   update();
 }
 

@@ -34,6 +34,8 @@ class TDDGraphicControl : public TDDCustomControl {
   // Painting and tests both go through it.
   virtual void Compose(TDDBitmap32& buffer);
   void paintEvent(QPaintEvent* event) override;
+  // The image or the colour was set: a control that keeps something drawn from them redraws it.
+  virtual void AppearanceChanged() {}
 
  public:
   // The control as it would appear now, composed into a new bitmap of its size.

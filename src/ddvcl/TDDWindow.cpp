@@ -39,33 +39,42 @@ void TDDWindow::changeEvent(QEvent* event) {
 }
 
 void TDDWindow::SetTopLeft(TSpriteRect r) {
+  m_frameCurrent = false;
   m_tl = r;
 }
 void TDDWindow::SetTopMiddle(TSpriteRect r) {
+  m_frameCurrent = false;
   if (r.W <= 0) r.W = 5;
   m_tm = r;
 }
 void TDDWindow::SetTopRight(TSpriteRect r) {
+  m_frameCurrent = false;
   m_tr = r;
 }
 void TDDWindow::SetBottomLeft(TSpriteRect r) {
+  m_frameCurrent = false;
   m_bl = r;
 }
 void TDDWindow::SetBottomMiddle(TSpriteRect r) {
+  m_frameCurrent = false;
   if (r.W <= 0) r.W = 5;
   m_bm = r;
 }
 void TDDWindow::SetBottomRight(TSpriteRect r) {
+  m_frameCurrent = false;
   m_br = r;
 }
 void TDDWindow::SetLeftMiddle(TSpriteRect r) {
+  m_frameCurrent = false;
   if (r.H <= 0) r.H = 5;
   m_lm = r;
 }
 void TDDWindow::SetRightMiddle(TSpriteRect r) {
+  m_frameCurrent = false;
   m_rm = r;
 }
 void TDDWindow::SetTopCenter(TSpriteRect r) {
+  m_frameCurrent = false;
   m_tc = r;
 }
 
@@ -104,7 +113,10 @@ void TDDWindow::paintEvent(QPaintEvent*) {
     auto* form = qobject_cast<TDDFormEx*>(parentWidget());
     TDDBitmap32 temp;
     TDDBitmap32& target = form ? form->BackBuffer() : temp;
-    RenderFrame(target, width(), height());
+    if (!form || !m_frameCurrent || target.Width() != width() || target.Height() != height()) {
+      RenderFrame(target, width(), height());
+      m_frameCurrent = form != nullptr;
+    }
     QPainter p(this);
     target.CopyToDC(p, 0, 0);
   } catch (const std::exception&) {
@@ -174,6 +186,7 @@ void TDDWindow::ApplyRegion() {
 
 void TDDWindow::resizeEvent(QResizeEvent* event) {
   TDDGraphicControlEx::resizeEvent(event);
+  m_frameCurrent = false;
   if (Shaped()) ApplyRegion();
 }
 

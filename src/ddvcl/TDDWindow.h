@@ -56,6 +56,7 @@ class TDDWindow : public TDDGraphicControlEx {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void AppearanceChanged() override { m_frameCurrent = false; }
 
  private:
   void FollowParent();
@@ -66,6 +67,9 @@ class TDDWindow : public TDDGraphicControlEx {
   TSpriteRect m_tc{0, 0, 0, 0};
   QRegion m_rgnTL, m_rgnBL, m_rgnTR, m_rgnBR;
   QRegion m_applied;
+  // The form's back buffer holds the frame as the pieces, image, colour and size now draw it:
+  // a paint for a control above the frame (the spectrum, twenty times a second) only copies.
+  bool m_frameCurrent = false;
 };
 
 }  // namespace vireo

@@ -180,6 +180,20 @@ TEST(Frame, ControlsBlendOverTheBackBufferTheFrameBuilt) {
   button->RenderTo(alone);
   EXPECT_EQ(alone.Pixel(0, 0), kRedOverFrame);
 
+  // The frame is kept between paints; a new colour, a new sheet or a new size draws it again
+  // (a skin change must not leave the old frame under the controls).
+  frame->SetColor(0x00445566);  // TColorRef 0x00BBGGRR: red 66, green 55, blue 44
+  form.grab();
+  EXPECT_EQ(form.BackBuffer().Pixel(20, 10), 0xFF665544u);
+  TDDBitmap32 blank(30, 10);
+  blank.Clear(0xFF0A0B0Cu);
+  frame->SetImage(blank);
+  form.grab();
+  EXPECT_EQ(form.BackBuffer().Pixel(0, 0), 0xFF0A0B0Cu);
+  form.resize(41, 20);
+  form.grab();
+  EXPECT_EQ(form.BackBuffer().Width(), 41);
+
   // Without a skinned form under it a control blends onto transparent black.
   QWidget plain;
   auto* orphan = new TDDButton(&plain);
