@@ -76,7 +76,7 @@ std::string Props(QWidget& w) {
 }  // namespace
 
 TEST(XvfbTray, ClickOnTheIconRestoresTheMinimisedWindowAlsoAfterTheHostRestarts) {
-  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) GTEST_SKIP() << "no X display";
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "no X display";
   if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty() ||
       QStandardPaths::findExecutable(QStringLiteral("trayer")).isEmpty())
     GTEST_SKIP() << "xdotool or trayer missing";
