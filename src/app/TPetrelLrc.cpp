@@ -1,9 +1,10 @@
-#include "app/X11Desktop.h"
 #include "app/TPetrelLrc.h"
 
 #include "app/EdgeResize.h"
+#include "app/SkinButton.h"
 #include "app/TPetrelMain.h"
 #include "app/TPetrelSlrc.h"
+#include "app/X11Desktop.h"
 #include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDLrcShow.h"
 #include "ddvcl/TDDWindow.h"
@@ -24,11 +25,7 @@ TPetrelLrc::TPetrelLrc(TPetrelMain* main) : TDDFormEx(nullptr), main_(main) {
 
   DDWindow1 = new TDDWindow(this);
   auto button = [this](const char* name, int x, int y, int w, int h) {
-    auto* b = new TDDButton(this);
-    b->setObjectName(QLatin1StringView(name));
-    b->setGeometry(x, y, w, h);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
+    return NewSkinButton<TDDButton>(this, name, x, y, w, h);
   };
   btn_lrc = button("btn_lrc", 288, 0, 17, 17);
   btn_close = button("btn_close", 320, 0, 17, 17);

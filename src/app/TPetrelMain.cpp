@@ -1,5 +1,3 @@
-#include "app/TUSGeneralPurpose.h"
-#include "app/X11Desktop.h"
 #include "app/TPetrelMain.h"
 
 #include <QApplication>
@@ -10,23 +8,25 @@
 #include <QStandardPaths>
 #include <QWindow>
 
-#include "app/EdgeResize.h"
-#include "app/StartupTrace.h"
 #include "app/AppIcon.h"
 #include "app/DesktopLyricSkinTarget.h"
+#include "app/EdgeResize.h"
+#include "app/SkinButton.h"
+#include "app/StartupTrace.h"
 #include "app/TPetrelDeskTopLrc.h"
 #include "app/TPetrelDlrcButton.h"
 #include "app/TPetrelLrc.h"
 #include "app/TPetrelShare.h"
 #include "app/TPetrelSlrc.h"
+#include "app/TUSGeneralPurpose.h"
 #include "app/UpdateCheckDone.h"
-#include "net/TCheckUPDate.h"
-#include "ddvcl/TDDLrcShow.h"
 #include "app/WindowDragger.h"
+#include "app/X11Desktop.h"
 #include "audio/TAudioEngine.h"
 #include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDCheckedButton.h"
 #include "ddvcl/TDDLinkLabel.h"
+#include "ddvcl/TDDLrcShow.h"
 #include "ddvcl/TDDPlaylist.h"
 #include "ddvcl/TDDSliderBlendEx.h"
 #include "ddvcl/TDDTrayIcon.h"
@@ -35,13 +35,14 @@
 #include "ddvcl/TScrollText.h"
 #include "lyrics/LRC_CreateObj.h"
 #include "net/ServiceHost.h"
+#include "net/TCheckUPDate.h"
 #include "playlist/ForeignPlaylist.h"
+#include "playlist/PlaylistFile.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "skin/TDDSkin.h"
 #include "skin/TSkinLyricViewAdapter.h"
 #include "skin/TSkinPlaylistAdapter.h"
 #include "skin/TSkinVisAdapter.h"
-#include "playlist/PlaylistFile.h"
 
 Q_LOGGING_CATEGORY(lcMain, "vireo.app", QtWarningMsg)
 
@@ -117,18 +118,10 @@ void TPetrelMain::CreateComponents() {
   WindowDragger::Attach(dvs_1, this);
 
   auto checked = [this](const char* name, int x, int y, int w, int h) {
-    auto* b = new TDDCheckedButton(this);
-    b->setObjectName(QLatin1StringView(name));
-    b->setGeometry(x, y, w, h);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
+    return NewSkinButton<TDDCheckedButton>(this, name, x, y, w, h);
   };
   auto button = [this](const char* name, int x, int y, int w, int h) {
-    auto* b = new TDDButton(this);
-    b->setObjectName(QLatin1StringView(name));
-    b->setGeometry(x, y, w, h);
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
+    return NewSkinButton<TDDButton>(this, name, x, y, w, h);
   };
   btn_play = checked("btn_play", 60, 100, 40, 40);
   btn_sound = checked("btn_sound", 220, 110, 20, 20);
@@ -364,10 +357,10 @@ void TPetrelMain::FormCreateRest() {
   Step("desktop service", [this] { StartDesktopService(); });
   // 16: the plug-ins, from the folder beside the player, then the user's own.
   Step("plug-ins", [this] {
-    plugins_ = std::make_unique<TUSGeneralPurpose>(QStringList{
-        ctx_.Settings.AppDir + QStringLiteral("plugins"),
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-            QStringLiteral("/vireo/plugins")});
+    plugins_ = std::make_unique<TUSGeneralPurpose>(
+        QStringList{ctx_.Settings.AppDir + QStringLiteral("plugins"),
+                    QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/vireo/plugins")});
     connect(this, &TPetrelMain::TrackStarted, this, [this] { NotifyPlugins(108); });
     connect(this, &TPetrelMain::TrackEnded, this, [this] { NotifyPlugins(109); });
   });
@@ -375,7 +368,8 @@ void TPetrelMain::FormCreateRest() {
   Step("update check", [this] {
     QPointer<TPetrelMain> self(this);
     TCheckUPDate::Create(this, [self](const UpdateCheckResult& result) {
-      if (self && self->share_) UpdateCheckDone(*self, *self->share_, result, self->showLibraryOnline_);
+      if (self && self->share_)
+        UpdateCheckDone(*self, *self->share_, result, self->showLibraryOnline_);
     });
   });
   // 18: the playlist.
@@ -403,9 +397,10 @@ void TPetrelMain::RegisterSkinTables() {
   TSkinWindow main;
   main.Form = this;
   main.Frame = DDWindow1;
-  main.Add({btn_previous, btn_next, btn_menu, btn_min, btn_rndlist, btn_addfile, btn_del,
-            btn_listm, btn_mode, btn_close, btn_play, btn_sound, btn_share, btn_lrc, lbl_time,
-            lbl_mode, lbl_stack, lbl_open, lbl_rnd, lbl_title, sldr_music, sldr_volume, pnl_1});
+  main.Add({btn_previous, btn_next,  btn_menu,   btn_min,     btn_rndlist, btn_addfile,
+            btn_del,      btn_listm, btn_mode,   btn_close,   btn_play,    btn_sound,
+            btn_share,    btn_lrc,   lbl_time,   lbl_mode,    lbl_stack,   lbl_open,
+            lbl_rnd,      lbl_title, sldr_music, sldr_volume, pnl_1});
   main.Playlist = std::make_shared<TSkinPlaylistAdapter>(plst_list);
   main.Spectrum = std::make_shared<TSkinVisAdapter>(dvs_1);
   skin_->SetWindow(QStringLiteral("main"), main);
