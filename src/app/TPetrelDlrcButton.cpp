@@ -157,17 +157,21 @@ void TPetrelDlrcButton::enterEvent(QEnterEvent* event) {
 }
 
 void TPetrelDlrcButton::mousePressEvent(QMouseEvent* event) {
-  m_down = event->position().toPoint();
+  m_downGlobal = event->globalPosition().toPoint();
+  // Qt's record of a window just shown can still be the frame's first place.
+  m_startPos = X11Desktop::RootPosition(this).value_or(pos());
+  if (m_lyrics) m_lyricsStartPos = X11Desktop::RootPosition(m_lyrics).value_or(m_lyrics->pos());
   if (event->button() == Qt::LeftButton) m_dragging = true;
 }
 
 void TPetrelDlrcButton::mouseMoveEvent(QMouseEvent* event) {
   tmr_hide.stop();
   if (!m_dragging) return;
-  const QPoint delta = event->position().toPoint() - m_down;
-  if (delta.isNull()) return;
-  move(pos() + delta);
-  if (m_lyrics) m_lyrics->move(m_lyrics->pos() + delta);
+  // Both windows go by the same amount: how far the pointer went since the press.
+  const QPoint delta = event->globalPosition().toPoint() - m_downGlobal;
+  if (pos() == m_startPos + delta) return;
+  move(m_startPos + delta);
+  if (m_lyrics) m_lyrics->move(m_lyricsStartPos + delta);
 }
 
 void TPetrelDlrcButton::mouseReleaseEvent(QMouseEvent* event) {

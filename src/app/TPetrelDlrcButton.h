@@ -58,7 +58,12 @@ class TPetrelDlrcButton : public QWidget {
   void ShapeForDesktop();
 
   QPointer<TPetrelDeskTopLrc> m_lyrics;
-  QPoint m_down;
+  // The press on the screen and where both windows were then: a window manager moves a window
+  // some time after it is asked to, so a point in the moving window's own coordinates would
+  // drift and the lyrics would stop short of the pointer.
+  QPoint m_downGlobal;
+  QPoint m_startPos;
+  QPoint m_lyricsStartPos;
   bool m_dragging = false;
 };
 
