@@ -307,7 +307,10 @@ bool TPetrelShare::eventFilter(QObject* watched, QEvent* event) {
 
 void TPetrelShare::Toggle() {
   if (QWidget* main = host_ ? host_->MainWindow() : nullptr) {
-    const QRect g = main->frameGeometry();
+    // Beside the main window where the user sees it: Qt's record of it can lag behind the
+    // window manager (then the library came up over the main window and hid its buttons).
+    if (auto* form = qobject_cast<TDDForm*>(main)) form->SyncPosition();
+    const QRect g = main->geometry();
     move(g.left() + g.width(), g.top());
   }
   setVisible(!isVisible());
