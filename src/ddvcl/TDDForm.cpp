@@ -82,12 +82,18 @@ void TDDForm::EnterSizeMove() {
     peers.push_back({f->frameGeometry(), f->Tag(), f->isVisible(), f->Borderless()});
   }
   const std::vector<bool> docked = snap::DockingGroup(frameGeometry(), peers);
-  for (qsizetype i = 0; i < others.size(); ++i)
-    if (docked[std::size_t(i)]) others[i]->SetTag(snap::kDocked);
+  m_groupOffsets.clear();
+  for (qsizetype i = 0; i < others.size(); ++i) {
+    if (!docked[std::size_t(i)]) continue;
+    others[i]->SetTag(snap::kDocked);
+    m_groupOffsets.append(
+        {others[i], others[i]->frameGeometry().topLeft() - frameGeometry().topLeft()});
+  }
 }
 
 void TDDForm::ReleaseGroup() {
   m_moving = false;
+  m_groupOffsets.clear();
   if (m_tag != snap::kMaster) return;
   for (TDDForm* f : Forms())
     if (f != this && f->isVisible() && f->Tag() == snap::kDocked) f->SetTag(snap::kOrdinary);
@@ -116,8 +122,13 @@ QRect TDDForm::WindowPosChanging(const QRect& proposed) {
   }
   const snap::Result res = snap::SnapWindowPos(rq);
   if (res.ReleaseGroup) ReleaseGroup();
-  for (std::size_t i = 0; i < res.MovedPeers.size(); ++i)
-    others[res.MovedPeers[i]]->move(res.MovedTo[i]);
+  for (std::size_t i = 0; i < res.MovedPeers.size(); ++i) {
+    TDDForm* peer = others[res.MovedPeers[i]];
+    QPoint to = res.MovedTo[i];
+    for (const auto& [form, offset] : std::as_const(m_groupOffsets))
+      if (form == peer) to = res.Rect.topLeft() + offset;
+    peer->move(to);
+  }
   return res.Rect;
 }
 

@@ -78,6 +78,10 @@ class TDDForm : public QWidget {
   bool m_inMoveLoop = false;
   QPoint m_pressGlobal;
   QPoint m_startPos;
+  // Where each docked form stood from this one when the move began. The group travels by these
+  // and not by Qt's record of each form: a window manager that reports moves late would
+  // otherwise leave a docked form short of the master by every move it had not yet confirmed.
+  QList<QPair<QPointer<TDDForm>, QPoint>> m_groupOffsets;
   QPointer<QMenu> m_popupMenu;
 };
 

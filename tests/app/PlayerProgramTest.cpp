@@ -378,7 +378,9 @@ TEST(PlayerProgram, TheTitleMovesTheDockedWindowsAndTheLyricWindowResizesByItsCo
                lrc.topLeft() + QPoint(50, -40);
       },
       3000))
-      << s.Output().toStdString();
+      << "the lyric window is at " << s.GeometryOnce(QStringLiteral("Vireo LRC")).x() << ","
+      << s.GeometryOnce(QStringLiteral("Vireo LRC")).y() << ", it started at " << lrc.x() << ","
+      << lrc.y() << s.Output().toStdString();
 
   // The lyric window's bottom-right corner resizes it through the player's own loop.
   const QRect moved = s.Geometry(QStringLiteral("Vireo LRC"));

@@ -289,6 +289,27 @@ TEST(Form, MasterMoveTakesTouchingFormsAlongUntilShiftReleasesThem) {
   master.ExitSizeMove();
 }
 
+TEST(Form, ADockedFormKeepsItsPlaceWhenTheWindowSystemReportsMovesLate) {
+  // A window manager that confirms moves late makes Qt report an older place for a docked form
+  // between two steps of the pointer; the group must still end where the master took it.
+  TDDFormEx master, below;
+  master.SetTag(1);
+  master.setGeometry(100, 100, 200, 100);
+  below.setGeometry(100, 200, 200, 80);
+  master.show();
+  below.show();
+  master.EnterSizeMove();
+  for (int step = 1; step <= 5; ++step) {
+    const QPoint was = below.frameGeometry().topLeft();
+    const QRect to = master.WindowPosChanging(QRect(100 + 10 * step, 100 - 8 * step, 200, 100));
+    master.move(to.topLeft());
+    if (step < 5) below.move(was);  // the late report of where it stood before this step
+  }
+  EXPECT_EQ(master.frameGeometry().topLeft(), QPoint(150, 60));
+  EXPECT_EQ(below.frameGeometry().topLeft(), QPoint(150, 160));
+  master.ExitSizeMove();
+}
+
 TEST(Form, ThePointerMovesTheWindowThroughTheDisabledFrameButNotThroughLabels) {
   TDDFormEx form;
   form.setGeometry(100, 100, 120, 80);
