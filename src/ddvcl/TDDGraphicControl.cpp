@@ -59,7 +59,10 @@ void TDDGraphicControl::paintEvent(QPaintEvent*) {
 }
 
 void TDDGraphicControl::Paint() {
-  if (isVisible()) repaint();
+  // A request, not a paint: the controls that change in one pass of the event loop (the slider,
+  // the time and the spectrum on a progress tick) then reach the X server in one flush of their
+  // window instead of one each.
+  if (isVisible()) update();
 }
 
 }  // namespace vireo

@@ -40,7 +40,8 @@ class TDDGraphicControl : public TDDCustomControl {
  public:
   // The control as it would appear now, composed into a new bitmap of its size.
   void RenderTo(TDDBitmap32& buffer);
-  // Repaints at once when visible; the skinned controls call it after every state change.
+  // Asks for a repaint when visible, drawn when the event loop next runs; the skinned controls
+  // call it after every state change.
   void Paint();
 
  private:

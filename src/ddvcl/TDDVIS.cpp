@@ -32,7 +32,12 @@ void TDDVIS::SetData(const float* fft) {
     std::memcpy(m_fft.data(), fft, sizeof(float) * m_fft.size());
   else
     m_fft.fill(0.0f);
-  Paint();
+  m_frameDue = true;
+  // Hidden, the data is only stored: the next drawing takes it. Shown, the frame steps now and is
+  // drawn only when a bar or a peak moved; a steady tone would otherwise send the same picture to
+  // the X server twenty times a second.
+  if (!isVisible()) return;
+  if (Advance()) Paint();
 }
 
 void TDDVIS::ClearFft() {
@@ -62,19 +67,15 @@ void TDDVIS::SetPeakPiece(const TSpriteRect& piece) {
   LoadSprite(m_peakSprite, piece);
 }
 
-void TDDVIS::DrawFrame(TDDBitmap32& frame) {
-  const int w = m_background.W, h = m_background.H;
-  frame.SetSize(w, h);
-  if (frame.Empty()) return;
-  frame.Clear(0);
-  Image().BlendTo(frame, 0, 0, m_background.ToRect());
-
-  const int barW = m_barSprite.Width(), barH = m_barSprite.Height();
-  const int peakW = m_peakSprite.Width();
-  const TRect peakRect = m_peakSprite.BoundsRect();
+bool TDDVIS::Advance() {
+  m_frameDue = false;
+  const int h = m_background.H;
+  if (m_background.W <= 0 || h <= 0) return false;
+  bool moved = false;
   for (int i = 0; i <= m_ttfWidth; ++i) {
     const std::size_t k = std::size_t(i);
     const int v = BinHeight(m_fft[k], h);
+    const int wasPeak = m_peak[k], wasBar = m_bar[k];
 
     if (v >= m_peak[k]) {
       m_peak[k] = v;
@@ -93,7 +94,24 @@ void TDDVIS::DrawFrame(TDDBitmap32& frame) {
     if (m_bar[k] > m_peak[k]) m_peak[k] = m_bar[k];
     if (m_peak[k] < 0) m_peak[k] = 0;
     if (m_bar[k] < 0) m_bar[k] = 0;
+    if (m_peak[k] != wasPeak || m_bar[k] != wasBar) moved = true;
+  }
+  return moved;
+}
 
+void TDDVIS::DrawFrame(TDDBitmap32& frame) {
+  const int w = m_background.W, h = m_background.H;
+  frame.SetSize(w, h);
+  if (frame.Empty()) return;
+  if (m_frameDue) Advance();
+  frame.Clear(0);
+  Image().BlendTo(frame, 0, 0, m_background.ToRect());
+
+  const int barW = m_barSprite.Width(), barH = m_barSprite.Height();
+  const int peakW = m_peakSprite.Width();
+  const TRect peakRect = m_peakSprite.BoundsRect();
+  for (int i = 0; i <= m_ttfWidth; ++i) {
+    const std::size_t k = std::size_t(i);
     // The bar shows the sprite's rows from h - Bar downward. Under a drawn peak they land one row
     // lower than they come from, which leaves a one-pixel gap under a peak resting on its bar.
     const TRect barRows = TRect::FromSize(0, h - m_bar[k], barW, barH);

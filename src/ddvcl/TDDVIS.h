@@ -12,9 +12,9 @@ namespace vireo {
 // The main window's spectrum display: one bar per FFT bin with a peak marker above it, drawn from
 // three pieces of the skin image (background, bar, peak). Bars are one pixel apart; a bar shows the
 // bottom rows of the bar sprite, so that sprite is meant to be as tall as the background piece.
-// Every paint advances the bars and peaks by one frame: peaks hold for 7 frames after their last
+// Every new FFT advances the bars and peaks by one frame: peaks hold for 7 frames after their last
 // push and then fall 3 pixels a frame, bars fall LineFallOff pixels a frame, a peak never sinks
-// below its bar.
+// below its bar. A paint without new data (an expose) draws the frame again without advancing it.
 //
 // Feeding it (the main window, on every engine progress tick while the window is visible):
 //   engine.OnProgress = [&](int, int, int, const float* fft, const uint32_t*) {
@@ -45,7 +45,8 @@ class TDDVIS : public TDDGraphicControlEx {
   bool DrawPeak() const { return m_drawPeak; }
   void SetDrawPeak(bool value) { m_drawPeak = value; }
 
-  // Copies kFftSingles floats (null: silence) and draws a frame at once.
+  // Copies kFftSingles floats (null: silence). Shown, the frame advances at once and is repainted
+  // only when a bar or a peak moved; hidden, the data waits for the next drawing.
   void SetData(const float* fft);
 
   const TSpriteRect& BackgroundPiece() const { return m_background; }
@@ -67,8 +68,9 @@ class TDDVIS : public TDDGraphicControlEx {
   int Hold(int i) const { return m_hold[std::size_t(i)]; }
   float Fft(int i) const { return m_fft[std::size_t(i)]; }
 
-  // Advances every bar and peak by one frame and draws it into frame, which is resized to the
-  // background piece. This is the whole drawing; paint calls it and copies the result.
+  // Draws the frame into frame, which is resized to the background piece, first advancing every
+  // bar and peak by one frame when data came since the last step. This is the whole drawing;
+  // paint calls it and copies the result.
   void DrawFrame(TDDBitmap32& frame);
 
  protected:
@@ -77,12 +79,15 @@ class TDDVIS : public TDDGraphicControlEx {
 
  private:
   void ClearFft();
+  // One frame step of every bar and peak; true when any of them moved (what is drawn changed).
+  bool Advance();
   void LoadSprite(TDDBitmap32& sprite, const TSpriteRect& piece);
 
   int m_ttfWidth = kMaxTTFWidth;
   int m_peakFallOff = 0;
   int m_lineFallOff = 3;
   bool m_drawPeak = true;
+  bool m_frameDue = false;  // data came that no frame step has taken yet
 
   std::array<float, kFftSingles> m_fft{};
   TSpriteRect m_background{0, 0, 0, 0};

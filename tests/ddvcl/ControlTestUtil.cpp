@@ -15,6 +15,11 @@ void Send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseB
 }
 }  // namespace
 
+void Flush() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
+}
+
 void Press(QWidget* w, QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers m) {
   Send(w, QEvent::MouseButtonPress, p, b, b, m);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QEvent>
+#include <QObject>
 #include <QPoint>
 #include <QWidget>
 
@@ -20,5 +22,21 @@ void Leave(QWidget* w);
 // Fills the rectangle (x, y, w, h) of a sheet with a colour that tells pixels apart:
 // base | (column << 8) | row, with the given alpha.
 void PaintSprite(TDDBitmap32& sheet, int x, int y, int w, int h, TColor32 base);
+
+// Counts the paint events a widget receives, to tell whether a change reached the screen.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++count;
+    return false;
+  }
+};
+
+// Delivers what is posted (update requests among it) without waiting for anything new.
+void Flush();
 
 }  // namespace vireo::test

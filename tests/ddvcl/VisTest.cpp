@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ControlTestUtil.h"
+#include "TestEnv.h"
 #include "ddvcl/TDDVIS.h"
 
 using namespace vireo;
@@ -223,4 +224,45 @@ TEST(VisFrame, ShownOverTheParentAndAFrameThatCannotBeDrawnClearsTheSpectrum) {
   v.vis.RenderTo(shown);
   setrlimit(RLIMIT_AS, &old);
   EXPECT_EQ(v.vis.Fft(0), 0.0f);
+}
+
+// On screen the spectrum steps once per FFT it is given, and a step that moves nothing is not
+// drawn again: a steady tone must not send the same picture to the X server on every tick.
+TEST(VisOnScreen, RepaintsOnlyWhenABarOrPeakMovesAndStepsOncePerData) {
+  Vis v;
+  v.vis.resize(12, 10);
+  PaintCounter paints(&v.vis);
+  v.vis.show();
+  ASSERT_TRUE(WaitUntil([&] { return paints.count > 0; }, 5000));
+  Flush();
+
+  Fft tone{};
+  tone[0] = 0.01f;  // 5 pixels
+  paints.count = 0;
+  v.vis.SetData(tone.data());
+  ASSERT_TRUE(WaitUntil([&] { return paints.count > 0; }, 5000));
+  EXPECT_EQ(v.vis.Bar(0), 5);
+
+  // The same tone again and again: nothing moves, nothing is painted.
+  paints.count = 0;
+  for (int k = 0; k < 5; ++k) {
+    v.vis.SetData(tone.data());
+    Flush();
+  }
+  EXPECT_EQ(paints.count, 0);
+
+  // Silence: the bar falls; one paint shows it. Paints that come without data (an expose) draw
+  // the same frame instead of stepping it.
+  v.vis.SetData(Fft{}.data());
+  ASSERT_TRUE(WaitUntil([&] { return paints.count > 0; }, 5000));
+  EXPECT_EQ(paints.count, 1);
+  EXPECT_EQ(v.vis.Bar(0), 2);
+  v.vis.repaint();
+  v.vis.repaint();
+  EXPECT_EQ(v.vis.Bar(0), 2);
+  EXPECT_EQ(v.vis.Peak(0), 5);
+  EXPECT_EQ(v.vis.Hold(0), 1);
+  TDDBitmap32 shown;
+  v.vis.RenderTo(shown);
+  EXPECT_EQ(Column(shown, 0), ".....P...8");
 }
