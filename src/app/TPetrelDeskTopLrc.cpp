@@ -45,12 +45,18 @@ void TPetrelDeskTopLrc::PlaceDefault() {
 }
 
 void TPetrelDeskTopLrc::ShowText(const QString& text) {
-  if (text == m_currentText && !m_image.isNull()) return;
+  if (text == m_currentText && !m_image.isNull() && !m_renderDue) return;
   m_currentText = text;
+  // In window-lyrics mode the main window still hands every line over; nobody sees them.
+  if (!isVisible() && !m_image.isNull()) {
+    m_renderDue = true;
+    return;
+  }
   Render();
 }
 
 void TPetrelDeskTopLrc::Render() {
+  m_renderDue = false;
   ++m_renders;
   const qreal dpr = screen() ? screen()->devicePixelRatio() : devicePixelRatioF();
   m_image = DesktopLyricPainter::Render(m_currentText, m_style, width(), height(), dpr);
@@ -141,6 +147,11 @@ void TPetrelDeskTopLrc::showEvent(QShowEvent* event) {
   // it gets once it manages the window; a shape set before that is lost on its frame, which
   // would then take every click. The first paint comes after the map, so the shape goes again.
   m_reshapeWhenMapped = true;
+}
+
+void TPetrelDeskTopLrc::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  m_compositorCheck.stop();
 }
 
 void TPetrelDeskTopLrc::paintEvent(QPaintEvent*) {

@@ -24,7 +24,8 @@ class TPetrelDeskTopLrc : public QWidget {
   TPetrelDeskTopLrc();
   ~TPetrelDeskTopLrc() override;
 
-  // Renders text unless it is the text last rendered.
+  // Renders text unless it is the text last rendered. Hidden, the text is kept and rendered when
+  // the window shows.
   void ShowText(const QString& text);
   QString CurrentText() const { return m_currentText; }
   // How many times a line was really rendered (the same line twice renders once).
@@ -61,6 +62,7 @@ class TPetrelDeskTopLrc : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -78,6 +80,7 @@ class TPetrelDeskTopLrc : public QWidget {
   int m_renders = 0;
   bool m_composited = false;
   bool m_reshapeWhenMapped = false;
+  bool m_renderDue = false;  // a line came while hidden that the image does not show yet
   QTimer m_compositorCheck;
   QPointer<TPetrelDlrcButton> m_toolbar;
 };

@@ -85,7 +85,8 @@ TPetrelDlrcButton::TPetrelDlrcButton(TPetrelDeskTopLrc* lyrics)
   connect(&tmr_ck, &QTimer::timeout, this, [this] {
     if (!tmr_hide.isActive()) tmr_hide.start();
   });
-  tmr_ck.start();
+  // The check runs while the toolbar shows (showEvent, hideEvent): hidden, all it could do is
+  // hide a hidden window, three times a second for as long as the player runs.
   // Set last: changing window flags afterwards would make a new native window.
   X11Desktop::SetWindowClass(this, QStringLiteral("Vireo 桌面歌词操作"));
 }
@@ -109,7 +110,14 @@ void TPetrelDlrcButton::resizeEvent(QResizeEvent* event) {
 
 void TPetrelDlrcButton::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  tmr_ck.start();
   ShapeForDesktop();
+}
+
+void TPetrelDlrcButton::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  tmr_ck.stop();
+  tmr_hide.stop();
 }
 
 void TPetrelDlrcButton::ShapeForDesktop() {

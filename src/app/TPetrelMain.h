@@ -304,6 +304,8 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   bool lyricLookupRunning_ = false;  // LyricThread: one lookup at a time
   bool showLibraryOnline_ = true;
   int tickCount_ = 0;
+  // The whole seconds (position << 32 | length) lbl_time was last formatted for; -1: none.
+  qint64 timeShownFor_ = -1;
   bool seekDragging_ = false;
   bool closing_ = false;
   bool randomListPending_ = false;

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
-#include "app/TPetrelLrc.h"
 #include "app/MprisService.h"
+#include "app/TPetrelLrc.h"
 #include "app/TPetrelMain.h"
 #include "audio/AudioCodes.h"
 #include "audio/TAudioEngine.h"
@@ -14,6 +14,7 @@
 #include "base/UrlCodec.h"
 #include "ddvcl/TDDCheckedButton.h"
 #include "ddvcl/TDDLrcShow.h"
+#include "ddvcl/TDDPlaylist.h"
 #include "ddvcl/TDDSliderBlendEx.h"
 #include "ddvcl/TDDVIS.h"
 #include "ddvcl/TScrollText.h"
@@ -22,7 +23,6 @@
 #include "net/ServiceHost.h"
 #include "net/TPostThr.h"
 #include "playlist/DateTimeFormat.h"
-#include "ddvcl/TDDPlaylist.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "store/EqPresets.h"
 
@@ -143,8 +143,7 @@ void TPetrelMain::pmmode_noneClick(int tag) {
 
 void TPetrelMain::ApplyEqPreset(int id) {
   ctx_.Settings.EqPresetId = id;
-  const auto gains =
-      EqPresets::Lookup(ctx_.Settings.AppDir + QStringLiteral("effect.dat"), id);
+  const auto gains = EqPresets::Lookup(ctx_.Settings.AppDir + QStringLiteral("effect.dat"), id);
   if (gains && engine_) engine_->SetEQ(*gains);
 }
 
@@ -255,8 +254,15 @@ void TPetrelMain::EngineProgress(int, int lengthMs, int positionMs, const float*
   // change is drawn (the slider draws itself at once on every SetPosition).
   if (!seekDragging_ && sldr_music->Position() != positionMs / 1000)
     sldr_music->SetPosition(positionMs / 1000);
-  const QString time = MinutesSeconds(positionMs) + QLatin1Char('/') + MinutesSeconds(lengthMs);
-  if (lbl_time->text() != time) lbl_time->setText(time);
+  // "nn:ss" depends on the whole seconds only: the text is made again when one of them changed.
+  const qint64 shownFor = positionMs >= 0 && lengthMs >= 0
+                              ? qint64(positionMs / 1000) << 32 | qint64(lengthMs / 1000)
+                              : -1;
+  if (shownFor < 0 || shownFor != timeShownFor_) {
+    timeShownFor_ = shownFor;
+    const QString time = MinutesSeconds(positionMs) + QLatin1Char('/') + MinutesSeconds(lengthMs);
+    if (lbl_time->text() != time) lbl_time->setText(time);
+  }
   ++tickCount_;
   if (isVisible() && fft) dvs_1->SetData(fft);
   if (tickCount_ == 3 && btn_lrc->Checked() && lrcWindow_) {
@@ -334,7 +340,8 @@ void TPetrelMain::EngineDownload(const char* buffer, int length) {
     }
     ctx_.CacheStream->close();
     ctx_.CacheStream.reset();
-    if (shared.DownloadWritten.load() < shared.DownloadTotal.load()) return;  // incomplete: the file stays
+    if (shared.DownloadWritten.load() < shared.DownloadTotal.load())
+      return;  // incomplete: the file stays
     QFile::copy(ctx_.CacheTempPath, ctx_.CachePath);
     QFile::remove(ctx_.CacheTempPath);
     // A short track on a fast network is downloaded before it starts playing; the entry is

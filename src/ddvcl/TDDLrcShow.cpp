@@ -68,8 +68,10 @@ void TDDLrcShow::SetLengthTime(int ms) {
 
 void TDDLrcShow::SetPosTime(int ms) {
   m_posTime = ms;
+  const int top = m_bufferTop, first = m_firstLine, renders = m_renderCount;
   ScrollStep();
-  update();
+  // A step that neither moved the lines nor drew them again shows what is on screen already.
+  if (m_bufferTop != top || m_firstLine != first || m_renderCount != renders) update();
 }
 
 void TDDLrcShow::SetBGColor(TColorRef color) {

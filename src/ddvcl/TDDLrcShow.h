@@ -50,7 +50,8 @@ class TDDLrcShow : public QWidget {
   // a full render at the next scroll step; LrcCurrText becomes empty. No repaint.
   const QString& Lrc() const { return m_lrc; }
   void SetLrc(const QString& text);
-  // Play position in ms; setting it runs the scroll step.
+  // Play position in ms; setting it runs the scroll step, and repaints when the lines moved or were
+  // drawn again.
   int PosTime() const { return m_posTime; }
   void SetPosTime(int ms);
   // Track length in ms; setting it appends the closing line at that time (no sort, no repaint).

@@ -5,6 +5,8 @@
 
 #include <QImage>
 
+#include "ControlTestUtil.h"
+#include "TestEnv.h"
 #include "ddvcl/TDDLrcShow.h"
 
 using namespace vireo;
@@ -263,4 +265,36 @@ TEST(LrcShow, AVeryLongLyricLooksTheSameThroughAWindowOfBufferedLines) {
   }
   EXPECT_EQ(shortView.v.BufferedLineCount(), 13);
   EXPECT_EQ(shortView.v.FirstBufferedLine(), 0);
+}
+
+// On screen, a position that leaves the lines where they stand asks for no paint: the main window
+// sets the position every 150 ms whether or not the lines have moved a pixel.
+TEST(LrcShow, RepaintsOnlyWhenTheLinesMoveOrAreDrawnAgain) {
+  View w;
+  w.Lyric("[00:01.00]AAAA\n[00:02.00]BBBB\n[00:03.00]CCCC", 10000);
+  test::PaintCounter paints(&w.v);
+  w.v.show();
+  ASSERT_TRUE(test::WaitUntil([&] { return paints.count > 0; }, 5000));
+  w.v.SetPosTime(2001);
+  test::Flush();
+  const int top = w.v.BufferTop();
+
+  paints.count = 0;
+  for (int ms = 2002; ms <= 2010; ms += 4) {
+    w.v.SetPosTime(ms);  // a line rises in a second: these steps stay on the same pixel
+    test::Flush();
+  }
+  EXPECT_EQ(w.v.BufferTop(), top);
+  EXPECT_EQ(paints.count, 0);
+
+  w.v.SetPosTime(2500);
+  ASSERT_TRUE(test::WaitUntil([&] { return paints.count > 0; }, 5000));
+  EXPECT_EQ(paints.count, 1);
+  EXPECT_LT(w.v.BufferTop(), top);
+
+  // The next line is drawn in its colour.
+  paints.count = 0;
+  w.v.SetPosTime(3001);
+  ASSERT_TRUE(test::WaitUntil([&] { return paints.count > 0; }, 5000));
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("CCCC"));
 }
