@@ -176,11 +176,14 @@ int TDDLrcShow::BufferedLines(int w, int h, int lineH) {
 }
 
 void TDDLrcShow::Render(int current) {
+  const int previous = m_lastCurrent;
+  // Only the colour of two lines changes when the buffer holds the same lines in the same colours:
+  // those are drawn again, not the whole lyric (every line of it, each time a line is reached).
+  const bool twoLines = !m_dirty && !m_buffer.isNull() && m_drawnColors[0] == m_bgColor &&
+                        m_drawnColors[1] == m_currColor && m_drawnColors[2] == m_lrcColor;
   m_lastCurrent = current;
   m_dirty = false;
   ++m_renderCount;
-  const int h = height();
-  const int lineH = LineHeight();
   const int n = int(m_times.size());
   if (current >= 0 && current < n) {
     m_currText = m_lyric.GetItem(current).Text;
@@ -188,21 +191,47 @@ void TDDLrcShow::Render(int current) {
   }
   if (m_buffer.isNull()) return;
 
+  const int end = std::min(n, m_firstLine + m_bufferLines);
+  if (twoLines) {
+    RenderAround(previous, end);
+    RenderAround(current, end);
+    return;
+  }
+  m_drawnColors = {m_bgColor, m_currColor, m_lrcColor};
+  m_buffer.fill(QColor::fromRgb(ColorRefToRgb(m_bgColor)));
+  RenderLines(m_firstLine, end, QRect());
+}
+
+void TDDLrcShow::RenderAround(int line, int end) {
+  if (line < m_firstLine || line >= end) return;
+  // The rows of the line and of its neighbours, drawn again as a full render draws them: what a
+  // line's glyphs spill into the rows beside it comes out the same.
+  const int lineH = LineHeight();
+  const int top = (line - m_firstLine) * lineH + height() / 2;
+  const QRect band =
+      QRect(0, top - lineH, m_buffer.width(), 3 * lineH).intersected(m_buffer.rect());
+  if (band.isEmpty()) return;
+  QPainter(&m_buffer).fillRect(band, QColor::fromRgb(ColorRefToRgb(m_bgColor)));
+  RenderLines(std::max(m_firstLine, line - 2), std::min(end, line + 3), band);
+}
+
+void TDDLrcShow::RenderLines(int from, int to, const QRect& clip) {
+  const int h = height();
+  const int lineH = LineHeight();
   const QColor bg = QColor::fromRgb(ColorRefToRgb(m_bgColor));
   const QColor curColor = QColor::fromRgb(ColorRefToRgb(m_currColor));
   const QColor lineColor = QColor::fromRgb(ColorRefToRgb(m_lrcColor));
-  m_buffer.fill(bg);
   QPainter p(&m_buffer);
+  if (!clip.isNull()) p.setClipRect(clip);
   p.setFont(m_font);
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(bg);
   const QFontMetrics fm(m_font, &MetricsDevice());
-  const int end = std::min(n, m_firstLine + m_bufferLines);
-  for (int j = m_firstLine; j < end; ++j) {
+  for (int j = from; j < to; ++j) {
     QString text = m_lyric.GetItem(j).Text;
     if (text.isEmpty()) text = QStringLiteral(" ");
     const int x = (m_buffer.width() - fm.horizontalAdvance(text)) / 2;
-    p.setPen(j == current ? curColor : lineColor);
+    p.setPen(j == m_lastCurrent ? curColor : lineColor);
     p.drawText(QPoint(x, (j - m_firstLine) * lineH + h / 2 + m_ascent), text);
   }
 }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -16,9 +17,10 @@ namespace vireo {
 
 // The scrolling lyric view: every line of the lyric centred, one under the other, the current line
 // in its own colour, scrolling so that the current line moves up by one line height over its own
-// duration. The lines are rendered into a tall back buffer only when the current line changes or
-// after a text, font or size change; every other position update recomputes the offset and copies
-// the buffer.
+// duration. The lines are rendered into a tall back buffer only when the current line changes (then
+// only the rows of the two lines whose colour changed, unless a colour changed meanwhile) or after
+// a text, font or size change; every other position update recomputes the offset and copies the
+// buffer.
 //
 // Feeding it (the main window):
 //   lrcshw_min->SetLrc(text);             // a lookup completed: parse, take the file's offset
@@ -84,7 +86,7 @@ class TDDLrcShow : public QWidget {
   int LineHeight() const { return m_textHeight + m_lrcSpace; }
   // The current-line index of the last full render (-1: none reached).
   int LastCurrent() const { return m_lastCurrent; }
-  // How many full renders of the back buffer have run.
+  // How many renders of the back buffer (whole, or the rows of a line change) have run.
   int RenderCount() const { return m_renderCount; }
   const QImage& BackBuffer() const { return m_buffer; }
   // Where the top of all the lines (line 0's cell minus half a view) lands on the control at the
@@ -106,6 +108,10 @@ class TDDLrcShow : public QWidget {
   void ScrollStep();
   static int BufferedLines(int w, int h, int lineH);
   void Render(int current);
+  // Draws the rows of line and its neighbours again (nothing when line is not buffered).
+  void RenderAround(int line, int end);
+  // Draws lines [from, to) into the back buffer, within clip unless it is null.
+  void RenderLines(int from, int to, const QRect& clip);
   void PaintOn(QPainter& painter);
   void FontChanged();
 
@@ -121,6 +127,8 @@ class TDDLrcShow : public QWidget {
   int m_renderCount = 0;
   int m_firstLine = 0;
   int m_bufferLines = 0;
+  // The background, current-line and line colours the back buffer was last fully drawn in.
+  std::array<TColorRef, 3> m_drawnColors{};
 
   std::uint8_t m_lrcSpace = 0;
   QString m_lrc;

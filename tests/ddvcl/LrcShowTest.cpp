@@ -298,3 +298,31 @@ TEST(LrcShow, RepaintsOnlyWhenTheLinesMoveOrAreDrawnAgain) {
   ASSERT_TRUE(test::WaitUntil([&] { return paints.count > 0; }, 5000));
   EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("CCCC"));
 }
+
+// Reaching the next line draws only the rows of the two lines whose colour changes; the buffer must
+// come out as a whole render draws it, for glyphs that reach into the rows beside them too.
+TEST(LrcShow, ALineChangeLeavesTheBufferAsAWholeRenderDrawsIt) {
+  const char* lyric =
+      "[00:01.00]AAgjpqy\n[00:02.00]ÂÊÎÔÛ 第二行\n[00:03.00]\n[00:04.00]ggg ÅÅÅ\n"
+      "[00:05.00]第五行 歌词";
+  View stepped(0), whole(0);
+  stepped.Lyric(lyric, 9000);
+  whole.Lyric(lyric, 9000);
+  for (int ms : {1001, 2001, 3001, 4001, 5001, 9001, 2500}) {
+    stepped.v.SetPosTime(ms);
+    // A view that starts here renders everything in one go.
+    whole.v.SetLrc(whole.v.Lrc());
+    whole.v.SetLengthTime(9000);
+    whole.v.SetPosTime(ms);
+    ASSERT_EQ(stepped.v.LastCurrent(), whole.v.LastCurrent()) << ms;
+    EXPECT_TRUE(stepped.v.BackBuffer() == whole.v.BackBuffer()) << "at " << ms << " ms";
+  }
+  // A colour set meanwhile is taken by the whole buffer at the next line, not by two lines.
+  stepped.v.SetLrcColor(kGreenRef);
+  whole.v.SetLrcColor(kGreenRef);
+  stepped.v.SetPosTime(3001);
+  whole.v.SetLrc(whole.v.Lrc());
+  whole.v.SetLengthTime(9000);
+  whole.v.SetPosTime(3001);
+  EXPECT_TRUE(stepped.v.BackBuffer() == whole.v.BackBuffer());
+}
