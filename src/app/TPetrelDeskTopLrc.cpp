@@ -45,18 +45,12 @@ void TPetrelDeskTopLrc::PlaceDefault() {
 }
 
 void TPetrelDeskTopLrc::ShowText(const QString& text) {
-  if (text == m_currentText && !m_image.isNull() && !m_renderDue) return;
+  if (text == m_currentText && !m_image.isNull()) return;
   m_currentText = text;
-  // In window-lyrics mode the main window still hands every line over; nobody sees them.
-  if (!isVisible() && !m_image.isNull()) {
-    m_renderDue = true;
-    return;
-  }
   Render();
 }
 
 void TPetrelDeskTopLrc::Render() {
-  m_renderDue = false;
   ++m_renders;
   const qreal dpr = screen() ? screen()->devicePixelRatio() : devicePixelRatioF();
   m_image = DesktopLyricPainter::Render(m_currentText, m_style, width(), height(), dpr);

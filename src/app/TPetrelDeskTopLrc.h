@@ -24,8 +24,7 @@ class TPetrelDeskTopLrc : public QWidget {
   TPetrelDeskTopLrc();
   ~TPetrelDeskTopLrc() override;
 
-  // Renders text unless it is the text last rendered. Hidden, the text is kept and rendered when
-  // the window shows.
+  // Renders text unless it is the text last rendered.
   void ShowText(const QString& text);
   QString CurrentText() const { return m_currentText; }
   // How many times a line was really rendered (the same line twice renders once).
@@ -80,7 +79,6 @@ class TPetrelDeskTopLrc : public QWidget {
   int m_renders = 0;
   bool m_composited = false;
   bool m_reshapeWhenMapped = false;
-  bool m_renderDue = false;  // a line came while hidden that the image does not show yet
   QTimer m_compositorCheck;
   QPointer<TPetrelDlrcButton> m_toolbar;
 };
