@@ -40,10 +40,10 @@ AudioDecoder::Opened Mpg123Decoder::Open(const QString& path, int64_t fileSize) 
   // speakers. Damaged frames are skipped without a word on the terminal.
   mpg123_param(d->handle_, MPG123_ADD_FLAGS,
                MPG123_FORCE_FLOAT | MPG123_FORCE_STEREO | MPG123_GAPLESS | MPG123_QUIET, 0);
-  // Its own converter is cheap and poor: another rate goes to the module's resampler instead.
+  // Its own converter is cheap and poor: a file at another rate is decoded at that rate, seen
+  // below and left to the module's resampler. (Every output format stays allowed: a format it
+  // cannot set up would have the library complain on the terminal, quiet flag or not.)
   mpg123_param(d->handle_, MPG123_REMOVE_FLAGS, MPG123_AUTO_RESAMPLE, 0);
-  mpg123_format_none(d->handle_);
-  mpg123_format(d->handle_, kOutputRate, MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
   if (mpg123_open(d->handle_, QFile::encodeName(path).constData()) != MPG123_OK)
     return {nullptr, AudioError::FileOpen};
   long rate = 0;
