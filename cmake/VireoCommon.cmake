@@ -26,6 +26,21 @@ function(vireo_module name)
   target_link_libraries(vireo_${name} PUBLIC vireo_common ${ARG_DEPS})
 endfunction()
 
+# vireo_runtime_module(<target> FILE <name> FOR <library> SOURCES ... [DEPS ...]): a library the
+# player loads at run time (base/RuntimeModule), built as <name>.so into the application folder
+# (where test programs find it too) and installed beside the player. <library>, the module's
+# loader, depends on it, so whatever links the loader has the module built.
+function(vireo_runtime_module target)
+  cmake_parse_arguments(ARG "" "FILE;FOR" "SOURCES;DEPS" ${ARGN})
+  add_library(${target} MODULE ${ARG_SOURCES})
+  target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(${target} PRIVATE vireo_common ${ARG_DEPS})
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_FILE}
+    LIBRARY_OUTPUT_DIRECTORY "${VIREO_APP_DIR}" CXX_VISIBILITY_PRESET hidden)
+  add_dependencies(${ARG_FOR} ${target})
+  install(TARGETS ${target} LIBRARY DESTINATION "${VIREO_INSTALL_APPDIR}")
+endfunction()
+
 # vireo_test(<target> LABEL <module> SOURCES ... [DEPS ...] [GUI] [SCREEN] [TIMEOUT s]): a
 # GoogleTest program whose cases are registered with CTest one by one, each labelled with its
 # module. GUI programs get a QApplication on the offscreen platform unless QT_QPA_PLATFORM is set.

@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-webengine-dev qt6-webengine-dev-tools
   libqt6opengl6-dev libgl-dev libegl-dev libxkbcommon-dev
   # audio: decoding, output, tags, loudness, FFT
-  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libmpg123-dev
   libpulse-dev libtag1-dev libebur128-dev libfftw3-dev
   # network, files, images
   libcurl4-openssl-dev libxml2-dev libpng-dev zlib1g-dev libsodium-dev

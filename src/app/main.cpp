@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <fontconfig/fontconfig.h>
+#include <thread>
 
 #include "app/DesktopEntry.h"
 #include "app/InstanceServer.h"
@@ -20,6 +22,9 @@ constexpr int kShutdownMs = 3000;
 
 int main(int argc, char** argv) {
   vireo::StartupTrace::Start();
+  // Fontconfig reads its configuration and caches on the other core while the application object
+  // connects to the display: the first text drawn (the window icon's) then finds them ready.
+  std::thread([] { FcInit(); }).detach();
   // The skinned windows place themselves, which Wayland does not allow: run through XWayland
   // unless the user chose a platform.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");

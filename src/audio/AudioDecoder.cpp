@@ -1,286 +1,41 @@
 #include "audio/AudioDecoder.h"
 
+#include <QFileInfo>
+
 #include "audio/AudioCodes.h"
+#include "audio/DecoderModule.h"
+#include "audio/Mpg123Decoder.h"
 #include "audio/NetworkSource.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
-
-#include <QFileInfo>
-#include <algorithm>
-#include <cstring>
-
 namespace vireo {
-namespace {
-
-constexpr int kAvioBufferBytes = 32 << 10;
-
-int ReadPacket(void* opaque, uint8_t* buffer, int size) {
-  const int n = static_cast<NetworkSource*>(opaque)->Read(buffer, size);
-  if (n < 0) return AVERROR_EXIT;
-  return n == 0 ? AVERROR_EOF : n;
-}
-
-int64_t SeekSource(void* opaque, int64_t offset, int whence) {
-  return static_cast<NetworkSource*>(opaque)->Seek(offset, whence);
-}
-
-}  // namespace
-
-AudioDecoder::~AudioDecoder() {
-  av_frame_free(&frame_);
-  av_packet_free(&packet_);
-  swr_free(&swr_);
-  avcodec_free_context(&codec_);
-  avformat_close_input(&fmt_);
-  if (avio_) {
-    av_freep(&avio_->buffer);
-    avio_context_free(&avio_);
-  }
-}
 
 AudioDecoder::Opened AudioDecoder::OpenFile(const QString& path) {
   const QFileInfo info(path);
   if (path.isEmpty() || !info.isFile() || !info.isReadable())
     return {nullptr, AudioError::FileOpen};
-  std::unique_ptr<AudioDecoder> d(new AudioDecoder);
-  d->fileSize_ = info.size();
-  AVDictionary* options = nullptr;
-  // Only the file itself: a local playlist-like container must not reach out to the network.
-  av_dict_set(&options, "protocol_whitelist", "file", 0);
-  const QByteArray url = "file:" + info.absoluteFilePath().toUtf8();
-  AVFormatContext* fmt = nullptr;
-  const int rc = avformat_open_input(&fmt, url.constData(), nullptr, &options);
-  av_dict_free(&options);
-  if (rc < 0)
-    return {nullptr, rc == AVERROR(EACCES) || rc == AVERROR(ENOENT) ? AudioError::FileOpen
-                                                                    : AudioError::FileForm};
-  const int err = d->Finish(fmt);
-  if (err) return {nullptr, err};
+  if (Mpg123Decoder::Claims(path)) {
+    Opened opened = Mpg123Decoder::Open(info.absoluteFilePath(), info.size());
+    // Not MPEG audio after all, or at another rate: the module's demuxers decide.
+    if (opened.decoder || opened.error == AudioError::FileOpen) return opened;
+  }
+  const DecoderModuleApi* api = DecoderModule::Api();
+  if (!api) return {nullptr, AudioError::Codec};
+  int error = AudioError::Unknown;
+  std::unique_ptr<AudioDecoder> d(
+      api->OpenFile(info.absoluteFilePath().toUtf8().constData(), info.size(), &error));
+  if (!d) return {nullptr, error};
   return {std::move(d), 0};
 }
 
 AudioDecoder::Opened AudioDecoder::OpenNetwork(std::shared_ptr<NetworkSource> source) {
-  std::unique_ptr<AudioDecoder> d(new AudioDecoder);
-  d->source_ = std::move(source);
-  auto* buffer = static_cast<unsigned char*>(av_malloc(kAvioBufferBytes));
-  d->avio_ = avio_alloc_context(buffer, kAvioBufferBytes, 0, d->source_.get(), ReadPacket, nullptr,
-                                SeekSource);
-  if (!d->avio_) {
-    av_free(buffer);
-    return {nullptr, AudioError::Unknown};
-  }
-  // Not seekable while opening: demuxers would otherwise look for tags at the end of the file and
-  // wait for the whole download before the first sound.
-  d->avio_->seekable = 0;
-  AVFormatContext* fmt = avformat_alloc_context();
-  fmt->pb = d->avio_;
-  fmt->flags |= AVFMT_FLAG_CUSTOM_IO;
-  AVDictionary* options = nullptr;
-  av_dict_set(&options, "protocol_whitelist", "none", 0);
-  const int rc = avformat_open_input(&fmt, "", nullptr, &options);
-  av_dict_free(&options);
-  if (rc < 0) return {nullptr, rc == AVERROR_EXIT ? AudioError::Unknown : AudioError::FileForm};
-  const int64_t length = d->source_->ContentLength();
-  d->fileSize_ = length;
-  const int err = d->Finish(fmt);
-  if (err) return {nullptr, err};
-  if (d->source_->Seekable()) d->avio_->seekable = AVIO_SEEKABLE_NORMAL;
+  if (!source) return {nullptr, AudioError::Unknown};
+  const DecoderModuleApi* api = DecoderModule::Api();
+  if (!api) return {nullptr, AudioError::Codec};
+  int error = AudioError::Unknown;
+  std::unique_ptr<AudioDecoder> d(api->OpenNetwork(source.get(), &error));
+  if (!d) return {nullptr, error};
+  d->network_ = std::move(source);
   return {std::move(d), 0};
-}
-
-int AudioDecoder::Finish(AVFormatContext* fmt) {
-  fmt_ = fmt;
-  if (avformat_find_stream_info(fmt_, nullptr) < 0) return AudioError::FileForm;
-  const AVCodec* codec = nullptr;
-  streamIndex_ = av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-  if (streamIndex_ == AVERROR_DECODER_NOT_FOUND) return AudioError::Codec;
-  if (streamIndex_ < 0 || !codec) return AudioError::FileForm;
-  for (unsigned i = 0; i < fmt_->nb_streams; ++i)
-    if (static_cast<int>(i) != streamIndex_) fmt_->streams[i]->discard = AVDISCARD_ALL;
-  AVStream* st = fmt_->streams[streamIndex_];
-  codec_ = avcodec_alloc_context3(codec);
-  if (!codec_ || avcodec_parameters_to_context(codec_, st->codecpar) < 0) return AudioError::Codec;
-  codec_->thread_count = 1;
-  if (avcodec_open2(codec_, codec, nullptr) < 0) return AudioError::Codec;
-  packet_ = av_packet_alloc();
-  frame_ = av_frame_alloc();
-  if (!packet_ || !frame_) return AudioError::Unknown;
-
-  double seconds = -1;
-  if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
-    seconds = static_cast<double>(st->duration) * av_q2d(st->time_base);
-  else if (fmt_->duration != AV_NOPTS_VALUE && fmt_->duration > 0)
-    seconds = static_cast<double>(fmt_->duration) / AV_TIME_BASE;
-  if (seconds > 0) lengthFrames_ = static_cast<int64_t>(seconds * kOutputRate + 0.5);
-  return 0;
-}
-
-int AudioDecoder::SourceRate() const {
-  return codec_ ? codec_->sample_rate : 0;
-}
-
-QString AudioDecoder::FormatName() const {
-  return fmt_ && fmt_->iformat ? QString::fromUtf8(fmt_->iformat->name) : QString();
-}
-
-QString AudioDecoder::Tag(const char* key) const {
-  if (!fmt_) return {};
-  const AVDictionaryEntry* e = av_dict_get(fmt_->metadata, key, nullptr, 0);
-  if (!e && streamIndex_ >= 0)
-    e = av_dict_get(fmt_->streams[streamIndex_]->metadata, key, nullptr, 0);
-  return e && e->value ? QString::fromUtf8(e->value).trimmed() : QString();
-}
-
-bool AudioDecoder::Convert(const AVFrame* frame) {
-  const int channels = frame->ch_layout.nb_channels;
-  if (!swr_ || swrFormat_ != frame->format || swrRate_ != frame->sample_rate ||
-      swrChannels_ != channels) {
-    swr_free(&swr_);
-    AVChannelLayout in{};
-    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-      av_channel_layout_default(&in, channels);
-    else
-      av_channel_layout_copy(&in, &frame->ch_layout);
-    AVChannelLayout out = AV_CHANNEL_LAYOUT_STEREO;
-    if (swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, kOutputRate, &in,
-                            static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0,
-                            nullptr) < 0) {
-      av_channel_layout_uninit(&in);
-      return false;
-    }
-    // A mono recording plays at full level from both speakers, not 3 dB down.
-    if (channels == 1) av_opt_set_double(swr_, "center_mix_level", 1.0, 0);
-    av_channel_layout_uninit(&in);
-    if (swr_init(swr_) < 0) {
-      swr_free(&swr_);
-      return false;
-    }
-    swrFormat_ = frame->format;
-    swrRate_ = frame->sample_rate;
-    swrChannels_ = channels;
-  }
-  const int room = swr_get_out_samples(swr_, frame ? frame->nb_samples : 0);
-  if (pending_.size() < static_cast<size_t>(room) * 2)
-    pending_.resize(static_cast<size_t>(room) * 2);
-  uint8_t* out = reinterpret_cast<uint8_t*>(pending_.data());
-  const int n = swr_convert(swr_, &out, room, const_cast<const uint8_t**>(frame->extended_data),
-                            frame->nb_samples);
-  if (n < 0) return false;
-  pendingFrames_ = static_cast<size_t>(n);
-  pendingAt_ = 0;
-  return true;
-}
-
-bool AudioDecoder::DecodeMore() {
-  for (;;) {
-    if (ended_) return false;
-    int rc = avcodec_receive_frame(codec_, frame_);
-    if (rc == 0) {
-      if (seekTarget_ >= 0) {
-        // The first frame after a seek tells where the demuxer really landed.
-        const int64_t ts = frame_->best_effort_timestamp;
-        if (ts != AV_NOPTS_VALUE) {
-          const AVStream* st = fmt_->streams[streamIndex_];
-          const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-          position_ = static_cast<int64_t>(static_cast<double>(ts - start) * av_q2d(st->time_base) *
-                                           kOutputRate);
-          if (position_ < 0) position_ = 0;
-        } else {
-          position_ = seekTarget_;
-        }
-      }
-      const bool ok = Convert(frame_);
-      av_frame_unref(frame_);
-      if (!ok) continue;
-      if (seekTarget_ >= 0) {
-        const int64_t drop =
-            std::clamp<int64_t>(seekTarget_ - position_, 0, static_cast<int64_t>(pendingFrames_));
-        pendingAt_ = static_cast<size_t>(drop);
-        position_ += drop;
-        if (pendingAt_ < pendingFrames_) seekTarget_ = -1;
-        if (pendingAt_ >= pendingFrames_) continue;
-      }
-      if (pendingFrames_ > 0) return true;
-      continue;
-    }
-    if (rc == AVERROR_EOF) {
-      // What the resampler still holds.
-      if (swr_) {
-        const int room = swr_get_out_samples(swr_, 0);
-        if (room > 0) {
-          if (pending_.size() < static_cast<size_t>(room) * 2)
-            pending_.resize(static_cast<size_t>(room) * 2);
-          uint8_t* out = reinterpret_cast<uint8_t*>(pending_.data());
-          const int n = swr_convert(swr_, &out, room, nullptr, 0);
-          ended_ = true;
-          if (n > 0) {
-            pendingFrames_ = static_cast<size_t>(n);
-            pendingAt_ = 0;
-            return true;
-          }
-        }
-      }
-      ended_ = true;
-      return false;
-    }
-    if (rc != AVERROR(EAGAIN)) {
-      ended_ = true;
-      return false;
-    }
-    if (draining_) {
-      ended_ = true;
-      return false;
-    }
-    rc = av_read_frame(fmt_, packet_);
-    if (rc < 0) {
-      draining_ = true;
-      avcodec_send_packet(codec_, nullptr);
-      continue;
-    }
-    if (packet_->stream_index == streamIndex_) {
-      // A damaged packet is skipped; the next one decodes again.
-      avcodec_send_packet(codec_, packet_);
-    }
-    av_packet_unref(packet_);
-  }
-}
-
-int AudioDecoder::Read(float* out, int maxFrames) {
-  int produced = 0;
-  while (produced < maxFrames) {
-    if (pendingAt_ >= pendingFrames_ && !DecodeMore()) break;
-    const size_t n =
-        std::min(pendingFrames_ - pendingAt_, static_cast<size_t>(maxFrames - produced));
-    std::memcpy(out + static_cast<ptrdiff_t>(produced) * 2, pending_.data() + pendingAt_ * 2,
-                n * 2 * sizeof(float));
-    pendingAt_ += n;
-    produced += static_cast<int>(n);
-    position_ += static_cast<int64_t>(n);
-  }
-  return produced;
-}
-
-bool AudioDecoder::Seek(int64_t frame) {
-  if (frame < 0) frame = 0;
-  if (lengthFrames_ >= 0 && frame > lengthFrames_) frame = lengthFrames_;
-  const AVStream* st = fmt_->streams[streamIndex_];
-  const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-  const int64_t ts = start + av_rescale_q(frame, AVRational{1, kOutputRate}, st->time_base);
-  if (av_seek_frame(fmt_, streamIndex_, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
-      avformat_seek_file(fmt_, streamIndex_, INT64_MIN, ts, INT64_MAX, 0) < 0)
-    return false;
-  avcodec_flush_buffers(codec_);
-  if (swr_) swr_init(swr_);  // drops the delay of the old position
-  pendingFrames_ = pendingAt_ = 0;
-  draining_ = ended_ = false;
-  seekTarget_ = frame;
-  position_ = frame;
-  return true;
 }
 
 }  // namespace vireo

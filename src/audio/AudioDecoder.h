@@ -3,21 +3,16 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
-#include <vector>
-
-struct AVFormatContext;
-struct AVCodecContext;
-struct AVIOContext;
-struct AVPacket;
-struct AVFrame;
-struct SwrContext;
 
 namespace vireo {
 
 class NetworkSource;
 
-// Demuxes and decodes one file with FFmpeg and converts it to interleaved float stereo at
-// 44100 Hz, a block at a time: the decoder never holds more than one decoded packet.
+// Demuxes and decodes one file and converts it to interleaved float stereo at 44100 Hz, a block
+// at a time. MPEG audio files at 44100 Hz, the bulk of any collection, are decoded by libmpg123
+// in the player itself; everything else (other formats and rates, and every download) by FFmpeg
+// in a module loaded the first time one needs it, so a player that plays MP3s never loads FFmpeg
+// and its hundred libraries.
 //
 // Threading contract: one thread at a time. The opener thread opens it; afterwards only the
 // stream's render thread uses it. Open* may block on the disk or, for a network source, on the
@@ -31,46 +26,34 @@ class AudioDecoder {
   static Opened OpenFile(const QString& path);
   static Opened OpenNetwork(std::shared_ptr<NetworkSource> source);
 
-  ~AudioDecoder();
+  virtual ~AudioDecoder() = default;
   AudioDecoder(const AudioDecoder&) = delete;
   AudioDecoder& operator=(const AudioDecoder&) = delete;
 
   // Up to maxFrames frames (2 floats each) into out; 0 at the end of the stream.
-  int Read(float* out, int maxFrames);
+  virtual int Read(float* out, int maxFrames) = 0;
   // Moves to an output frame; false when the input cannot seek there.
-  bool Seek(int64_t frame);
+  virtual bool Seek(int64_t frame) = 0;
+  virtual int SourceRate() const = 0;
+  virtual QString FormatName() const = 0;
+  // Metadata the container carries ("title", "artist", "album"), empty when absent.
+  virtual QString Tag(const char* key) const = 0;
 
   int64_t LengthFrames() const { return lengthFrames_; }  // -1 when unknown
   int64_t FileSize() const { return fileSize_; }          // -1 when unknown
   int64_t PositionFrames() const { return position_; }    // of the next frame Read() returns
-  int SourceRate() const;
-  QString FormatName() const;
-  // Metadata the container carries ("title", "artist", "album"), empty when absent.
-  QString Tag(const char* key) const;
-  NetworkSource* Network() const { return source_.get(); }
+  NetworkSource* Network() const { return network_.get(); }
 
- private:
+ protected:
   AudioDecoder() = default;
-  int Finish(AVFormatContext* fmt);  // shared tail of both opens; 0 or an error detail
-  bool DecodeMore();                 // refills pending_; false at the end
-  bool Convert(const AVFrame* frame);
 
-  AVFormatContext* fmt_ = nullptr;
-  AVCodecContext* codec_ = nullptr;
-  SwrContext* swr_ = nullptr;
-  AVIOContext* avio_ = nullptr;
-  AVPacket* packet_ = nullptr;
-  AVFrame* frame_ = nullptr;
-  int streamIndex_ = -1;
-  int swrFormat_ = -1, swrRate_ = 0, swrChannels_ = 0;
-  bool draining_ = false, ended_ = false;
-  std::vector<float> pending_;  // converted frames not yet handed out
-  size_t pendingFrames_ = 0, pendingAt_ = 0;
   int64_t position_ = 0;
-  int64_t seekTarget_ = -1;  // after a seek: frames before it are dropped
   int64_t lengthFrames_ = -1;
   int64_t fileSize_ = -1;
-  std::shared_ptr<NetworkSource> source_;
+
+ private:
+  // The download a network decoder reads; released after the decoder let go of it.
+  std::shared_ptr<NetworkSource> network_;
 };
 
 }  // namespace vireo

@@ -3,16 +3,13 @@
 #include <curl/curl.h>
 #include <pthread.h>
 
-#include "audio/AudioCodes.h"
-#include "net/HttpClient.h"
-#include "audio/IcyMetadataFilter.h"
-extern "C" {
-#include <libavformat/avio.h>
-}
-
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+
+#include "audio/AudioCodes.h"
+#include "audio/IcyMetadataFilter.h"
+#include "net/HttpClient.h"
 
 namespace vireo {
 namespace {
@@ -130,10 +127,10 @@ int NetworkSource::Read(uint8_t* buffer, int size) {
 
 int64_t NetworkSource::Seek(int64_t offset, int whence) {
   std::lock_guard lock(mutex_);
-  if (whence & AVSEEK_SIZE) return length_ >= 0 ? length_ : -1;
+  if (whence & kSeekSize) return length_ >= 0 ? length_ : -1;
   if (!whole_) return -1;
   int64_t target = offset;
-  switch (whence & ~AVSEEK_FORCE) {
+  switch (whence & ~kSeekForce) {
     case SEEK_SET:
       break;
     case SEEK_CUR:

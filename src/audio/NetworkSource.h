@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+#include "audio/ByteSource.h"
+
 namespace vireo {
 
 class IcyMetadataFilter;
@@ -30,13 +32,13 @@ class IcyMetadataFilter;
 // (icy-metaint) has it taken out of the bytes, before the decoder, the chunk handler and the
 // playlist check see them, and each StreamTitle it carries goes to the title handler on the
 // download thread.
-class NetworkSource {
+class NetworkSource final : public IByteSource {
  public:
   using ChunkHandler = std::function<void(const char* data, int size)>;
   using TitleHandler = std::function<void(const QString& title)>;
 
   explicit NetworkSource(QByteArray url, ChunkHandler onChunk = {});
-  ~NetworkSource();
+  ~NetworkSource() override;
   NetworkSource(const NetworkSource&) = delete;
   NetworkSource& operator=(const NetworkSource&) = delete;
 
@@ -52,18 +54,18 @@ class NetworkSource {
   // the host kept silent too long. Returns 0 or an AudioError detail.
   int WaitForAnswer();
 
-  int64_t ContentLength() const;  // -1 when the server did not say
+  int64_t ContentLength() const override;  // -1 when the server did not say
   bool IsPlaylist() const;
-  bool Seekable() const;  // kept whole
+  bool Seekable() const override;  // kept whole
   QByteArray Url() const { return url_; }
   // Waits for the end of a playlist download and returns its bytes.
   QByteArray PlaylistText();
 
   // Reader side. Read() blocks until bytes are there; returns their count, 0 at the end of the
-  // file, -1 once cancelled. Seek() follows the AVIO convention (whence SEEK_SET/CUR/END, or
-  // AVSEEK_SIZE for the size) and returns the new offset or -1.
-  int Read(uint8_t* buffer, int size);
-  int64_t Seek(int64_t offset, int whence);
+  // file, -1 once cancelled. Seek() takes SEEK_SET/CUR/END, or kSeekSize for the size, and
+  // returns the new offset or -1.
+  int Read(uint8_t* buffer, int size) override;
+  int64_t Seek(int64_t offset, int whence) override;
   int64_t Arrived() const;  // bytes downloaded so far
   bool Finished() const;    // the download has ended (completely or not)
 

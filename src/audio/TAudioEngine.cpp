@@ -1,5 +1,14 @@
 #include "audio/TAudioEngine.h"
 
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QMetaMethod>
+#include <QPointer>
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
 #include "audio/AudioDecoder.h"
 #include "audio/AudioOutput.h"
 #include "audio/AudioStream.h"
@@ -11,20 +20,6 @@
 #include "audio/TagReader.h"
 #include "base/Logging.h"
 #include "base/WorkerRegistry.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-}
-
-#include <QByteArray>
-#include <QCoreApplication>
-#include <QDir>
-#include <QMetaMethod>
-#include <QPointer>
-#include <algorithm>
-#include <cmath>
-#include <mutex>
 
 namespace vireo {
 
@@ -74,22 +69,13 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
   gainTool_ = appDir_ + QStringLiteral("m3g");
   analyzer_ = std::make_unique<FrequencyAnalyzer>();
   state_ = AudioState::Stopped;
-  // The decoder's warnings about damaged frames are of no use to anyone listening.
-  av_log_set_level(AV_LOG_ERROR);
-
-  // The decoder libraries loaded at run time must be the ones this engine was built against.
-  if (avformat_version() >> 16 != LIBAVFORMAT_VERSION_MAJOR ||
-      avcodec_version() >> 16 != LIBAVCODEC_VERSION_MAJOR) {
-    RaiseError(AudioState::Ended, AudioError::WrongVersion);
-  } else {
-    // Without a sound server yet the output is kept all the same: every open tries to connect
-    // again, so a player started before the server plays once the server is there.
-    QString reason;
-    outputReady_ = output && output->Init(&reason);
-    output_ = std::move(output);
-    filter_ = FormatFilter::Build();
-    if (!outputReady_) RaiseError(state_, AudioError::InitFailed);
-  }
+  // Without a sound server yet the output is kept all the same: every open tries to connect
+  // again, so a player started before the server plays once the server is there.
+  QString reason;
+  outputReady_ = output && output->Init(&reason);
+  output_ = std::move(output);
+  filter_ = FormatFilter::Build();
+  if (!outputReady_) RaiseError(state_, AudioError::InitFailed);
   progressTimer_.setTimerType(Qt::PreciseTimer);
   progressTimer_.setInterval(kProgressMs);
   connect(&progressTimer_, &QTimer::timeout, this, &TAudioEngine::ProgressTick);

@@ -59,7 +59,7 @@ void ErrorFn(png_structp png, png_const_charp message) {
 void WarningFn(png_structp, png_const_charp) {}
 
 // Kept free of C++ objects with destructors: libpng leaves through longjmp.
-bool Decode(ReadState& st, int& width, int& height, int& colorType, std::vector<png_byte>& out,
+bool Decode(ReadState& st, int& width, int& height, int& colorType, TArrayOfColor32& out,
             std::vector<png_bytep>& rows) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &st, ErrorFn, WarningFn);
   if (!png) {
@@ -102,9 +102,11 @@ bool Decode(ReadState& st, int& width, int& height, int& colorType, std::vector<
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != png_size_t(width) * 4)
     png_error(png, "Unsupported PNG layout");
-  out.resize(std::size_t(width) * std::size_t(height) * 4);
+  // Straight into the pixels: little-endian memory order B, G, R, A is exactly a TColor32.
+  out.resize(std::size_t(width) * std::size_t(height));
   rows.resize(std::size_t(height));
-  for (int y = 0; y < height; ++y) rows[std::size_t(y)] = out.data() + std::size_t(y) * width * 4;
+  for (int y = 0; y < height; ++y)
+    rows[std::size_t(y)] = reinterpret_cast<png_bytep>(out.data() + std::size_t(y) * width);
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
@@ -123,16 +125,12 @@ TDecodedImage DecodePng(const QByteArray& data) {
     throw EDDError("Not a PNG file");
   st.idatBytes = IdatBytes(st.data, st.size);
   int width = 0, height = 0, colorType = 0;
-  std::vector<png_byte> bytes;
-  std::vector<png_bytep> rows;
-  if (!Decode(st, width, height, colorType, bytes, rows)) throw EDDError(st.error);
   TDecodedImage img;
+  std::vector<png_bytep> rows;
+  if (!Decode(st, width, height, colorType, img.Pixels, rows)) throw EDDError(st.error);
   img.Width = width;
   img.Height = height;
   img.HasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
-  img.Pixels.resize(std::size_t(width) * std::size_t(height));
-  std::memcpy(img.Pixels.data(), bytes.data(), bytes.size());
-  // Little-endian memory order B, G, R, A is exactly a TColor32.
   if (!img.HasAlpha)
     for (TColor32& p : img.Pixels) p |= 0xFF000000u;
   return img;

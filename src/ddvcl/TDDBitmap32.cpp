@@ -243,7 +243,6 @@ void TDDBitmap32::LoadFromPNG(const QString& fileName) {
   UpdateScope scope(*this);
   const TDecodedImage img = DecodePng(ReadImageFile(fileName));
   SetSize(img.Width, img.Height);
-  Clear(0xFF000000u);
   std::memcpy(m_bits, img.Pixels.data(), img.Pixels.size() * sizeof(TColor32));
 }
 
