@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QTimer>
 #include <fontconfig/fontconfig.h>
-#include <thread>
 
 #include "app/DesktopEntry.h"
 #include "app/InstanceServer.h"
@@ -24,7 +23,8 @@ int main(int argc, char** argv) {
   vireo::StartupTrace::Start();
   // Fontconfig reads its configuration and caches on the other core while the application object
   // connects to the display: the first text drawn (the window icon's) then finds them ready.
-  std::thread([] { FcInit(); }).detach();
+  vireo::WorkerRegistry::Instance().Start(
+      QStringLiteral("fonts"), [](vireo::WorkerJob&) { FcInit(); }, "vireo-fonts");
   // The skinned windows place themselves, which Wayland does not allow: run through XWayland
   // unless the user chose a platform.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");

@@ -38,4 +38,8 @@ TDecodedImage DecodeBmp(const QByteArray& data);
 // Reads a whole file or throws EDDError "Cannot open file ...".
 QByteArray ReadImageFile(const QString& fileName);
 
+// A file by its name: ".png" (any case) through the PNG decoder, everything else as a BMP file.
+// Thread-safe: a skin's images may be decoded on a worker while the skin is applied.
+TDecodedImage DecodeImageFile(const QString& fileName);
+
 }  // namespace vireo

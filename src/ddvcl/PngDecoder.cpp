@@ -1,6 +1,7 @@
 #include <png.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <csetjmp>
 #include <cstdint>
@@ -134,6 +135,13 @@ TDecodedImage DecodePng(const QByteArray& data) {
   if (!img.HasAlpha)
     for (TColor32& p : img.Pixels) p |= 0xFF000000u;
   return img;
+}
+
+TDecodedImage DecodeImageFile(const QString& fileName) {
+  const QByteArray bytes = ReadImageFile(fileName);
+  if (QFileInfo(fileName).suffix().compare(QLatin1StringView("png"), Qt::CaseInsensitive) == 0)
+    return DecodePng(bytes);
+  return DecodeBmp(bytes);
 }
 
 QByteArray ReadImageFile(const QString& fileName) {

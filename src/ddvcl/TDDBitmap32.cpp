@@ -232,24 +232,24 @@ void TDDBitmap32::CopyToDC(QPainter& painter, int x, int y) const {
   painter.restore();
 }
 
+// A file that fails to load still notifies once: the bracket opens before the file is read.
 void TDDBitmap32::LoadFromFile(const QString& fileName) {
-  if (QFileInfo(fileName).suffix().compare(QLatin1StringView("png"), Qt::CaseInsensitive) == 0)
-    LoadFromPNG(fileName);
-  else
-    LoadFromBMP(fileName);
+  UpdateScope scope(*this);
+  LoadDecoded(DecodeImageFile(fileName));
 }
 
 void TDDBitmap32::LoadFromPNG(const QString& fileName) {
   UpdateScope scope(*this);
-  const TDecodedImage img = DecodePng(ReadImageFile(fileName));
-  SetSize(img.Width, img.Height);
-  std::memcpy(m_bits, img.Pixels.data(), img.Pixels.size() * sizeof(TColor32));
+  LoadDecoded(DecodePng(ReadImageFile(fileName)));
 }
 
 void TDDBitmap32::LoadFromBMP(const QString& fileName) {
   UpdateScope scope(*this);
-  const TDecodedImage img = DecodeBmp(ReadImageFile(fileName));
-  AssignPixels(img.Width, img.Height, img.Pixels.data(), img.HasAlpha);
+  LoadDecoded(DecodeBmp(ReadImageFile(fileName)));
+}
+
+void TDDBitmap32::LoadDecoded(const TDecodedImage& image) {
+  AssignPixels(image.Width, image.Height, image.Pixels.data(), image.HasAlpha);
 }
 
 void TDDBitmap32::Assign(const TDDBitmap32* source) {

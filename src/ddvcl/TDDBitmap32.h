@@ -14,6 +14,8 @@ class QPainter;
 
 namespace vireo {
 
+struct TDecodedImage;
+
 // The off-screen image every skinned surface is composed in: Width x Height straight-alpha ARGB
 // pixels, rows top to bottom, stride Width * 4, with a QImage over the same memory for text and
 // for copying to the screen. Drawing calls are unchecked unless noted: callers keep coordinates
@@ -69,6 +71,8 @@ class TDDBitmap32 : public TDDCustomMap {
   void LoadFromFile(const QString& fileName);
   void LoadFromPNG(const QString& fileName);
   void LoadFromBMP(const QString& fileName);
+  // What DecodeImageFile made of a file (a PNG without alpha is opaque already).
+  void LoadDecoded(const TDecodedImage& image);
 
   // Copies size, pixels and Opacity; null deletes.
   void Assign(const TDDBitmap32* source);

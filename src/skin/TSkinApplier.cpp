@@ -14,6 +14,7 @@
 #include "ddvcl/TScrollText.h"
 #include "skin/TAnchorLayout.h"
 #include "skin/TSkinFolders.h"
+#include "skin/TSkinImagePrefetch.h"
 
 namespace vireo {
 namespace {
@@ -66,6 +67,11 @@ void SetLabelFontColor(QLabel* label, const TSkinColor& c) {
 
 }  // namespace
 
+TSkinApplier::TSkinApplier(const QHash<QString, TSkinWindow>& windows, const QString& baseDir)
+    : windows_(windows), baseDir_(baseDir) {}
+
+TSkinApplier::~TSkinApplier() = default;
+
 const TSkinWindow* TSkinApplier::Window(const QString& name) const {
   const auto it = windows_.constFind(name);
   return it == windows_.cend() ? nullptr : &*it;
@@ -81,7 +87,10 @@ T* TSkinApplier::Control(const TSkinStep& step) const {
 bool TSkinApplier::LoadImage(const QString& name, TDDBitmap32& target, const TSkinStep& step) {
   const QString path = TSkinFolders::Resolve(baseDir_, name);
   try {
-    target.LoadFromFile(path);
+    if (prefetch_)
+      target.LoadDecoded(prefetch_->Take(path));
+    else
+      target.LoadFromFile(path);
     return true;
   } catch (const std::exception& e) {
     error_ = QStringLiteral("line %1: image \"%2\" cannot be read (%3)")
@@ -92,9 +101,24 @@ bool TSkinApplier::LoadImage(const QString& name, TDDBitmap32& target, const TSk
 }
 
 TSkinApplier::Result TSkinApplier::Apply(const std::vector<TSkinStep>& steps) {
+  QStringList images;
   for (const TSkinStep& step : steps)
-    if (!ApplyStep(step)) return {false, error_};
-  return {};
+    std::visit(
+        [&](const auto& v) {
+          if constexpr (requires { v.Image; })
+            if (!v.Image.isEmpty()) images << TSkinFolders::Resolve(baseDir_, v.Image);
+        },
+        step.values);
+  prefetch_ = std::make_unique<TSkinImagePrefetch>(images);
+  Result result;
+  for (const TSkinStep& step : steps) {
+    if (!ApplyStep(step)) {
+      result = {false, error_};
+      break;
+    }
+  }
+  prefetch_.reset();
+  return result;
 }
 
 bool TSkinApplier::ApplyStep(const TSkinStep& step) {

@@ -2,18 +2,22 @@
 
 #include <QHash>
 #include <QString>
+#include <memory>
 
 #include "skin/TSkinScript.h"
 #include "skin/TSkinTargets.h"
 
 namespace vireo {
 
+class TSkinImagePrefetch;
+
 // Applies the steps of a skin file to the registered windows, each element's properties in the
 // order the skins rely on (a later property may depend on an earlier one: the spectrum's pieces
 // are cut from its image, the links on the empty-list panel are centred in its new size).
 // Images are read from the skin's folder for each control that names one (every control holds
 // its own copy); one that cannot be read stops the applying right there, and what was set
-// before it stays. Steps for windows or controls that are not registered are skipped.
+// before it stays. Steps for windows or controls that are not registered are skipped. While
+// Apply() runs, the images are decoded on a worker too (TSkinImagePrefetch).
 // UI thread only.
 class TSkinApplier {
  public:
@@ -22,8 +26,8 @@ class TSkinApplier {
     QString error;
   };
 
-  TSkinApplier(const QHash<QString, TSkinWindow>& windows, const QString& baseDir)
-      : windows_(windows), baseDir_(baseDir) {}
+  TSkinApplier(const QHash<QString, TSkinWindow>& windows, const QString& baseDir);
+  ~TSkinApplier();
 
   Result Apply(const std::vector<TSkinStep>& steps);
   // One step; false (with error set) when its image could not be read.
@@ -52,6 +56,7 @@ class TSkinApplier {
   const QHash<QString, TSkinWindow>& windows_;
   QString baseDir_;
   QString error_;
+  std::unique_ptr<TSkinImagePrefetch> prefetch_;  // while Apply() runs
 };
 
 }  // namespace vireo
