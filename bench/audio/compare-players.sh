@@ -48,7 +48,8 @@ measure() {
   local a; a=$(cpu_ns $(tree "$pid"))
   sleep "$span"
   local b; b=$(cpu_ns $(tree "$pid"))
-  kill "$pid" 2>/dev/null || true
+  # The whole tree: a player started through dbus-run-session would outlive its parent.
+  kill $(tree "$pid") 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   awk -v a="$a" -v b="$b" -v s="$span" 'BEGIN { printf "%6.2f", (b - a) / 1e6 / s }'
 }
