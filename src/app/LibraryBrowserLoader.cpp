@@ -1,9 +1,10 @@
 #include "app/LibraryBrowserLoader.h"
 
 #include <QCoreApplication>
-#include <QLibrary>
 #include <QLoggingCategory>
 #include <QOpenGLContext>
+
+#include "base/RuntimeModule.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcMain)
 
@@ -17,9 +18,10 @@ namespace vireo {
 
 namespace {
 
-QString& PathOverride() {
-  static QString path;
-  return path;
+RuntimeModule& Module() {
+  static RuntimeModule module(QStringLiteral("vireo-librarybrowser.so"),
+                              kCreateLibraryBrowserSymbol);
+  return module;
 }
 
 // What QGuiApplication would have set up at its start with Qt::AA_ShareOpenGLContexts, done
@@ -37,33 +39,19 @@ void ShareOpenGLContexts() {
   qt_gl_set_global_share_context(context);
 }
 
+// The module stays loaded to the end: the web engine cannot be unloaded.
 CreateLibraryBrowserFn LoadModule() {
-  static CreateLibraryBrowserFn create = nullptr;
-  static bool tried = false;
-  if (tried) return create;
-  tried = true;
-  ShareOpenGLContexts();
-  QLibrary module(LibraryBrowserLoader::ModulePath());
-  // The module stays loaded to the end: the web engine cannot be unloaded.
-  module.setLoadHints(QLibrary::PreventUnloadHint);
-  if (!module.load()) {
-    qCWarning(lcMain, "library browser: %s", qUtf8Printable(module.errorString()));
-    return nullptr;
-  }
-  create = reinterpret_cast<CreateLibraryBrowserFn>(module.resolve(kCreateLibraryBrowserSymbol));
-  if (!create) qCWarning(lcMain, "library browser: %s", qUtf8Printable(module.errorString()));
+  static const CreateLibraryBrowserFn create = [] {
+    ShareOpenGLContexts();
+    return reinterpret_cast<CreateLibraryBrowserFn>(Module().Entry());
+  }();
   return create;
 }
 
 }  // namespace
 
-QString LibraryBrowserLoader::ModulePath() {
-  if (!PathOverride().isEmpty()) return PathOverride();
-  return QCoreApplication::applicationDirPath() + QStringLiteral("/vireo-librarybrowser.so");
-}
-
 void LibraryBrowserLoader::SetModulePath(const QString& path) {
-  PathOverride() = path;
+  Module().SetPath(path);
 }
 
 std::unique_ptr<ILibraryBrowser> LibraryBrowserLoader::Create(
