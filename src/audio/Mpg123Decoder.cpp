@@ -46,14 +46,17 @@ AudioDecoder::Opened Mpg123Decoder::Open(const QString& path, int64_t fileSize) 
   mpg123_param(d->handle_, MPG123_REMOVE_FLAGS, MPG123_AUTO_RESAMPLE, 0);
   if (mpg123_open(d->handle_, QFile::encodeName(path).constData()) != MPG123_OK)
     return {nullptr, AudioError::FileOpen};
-  long rate = 0;
-  int channels = 0, encoding = 0;
-  if (mpg123_getformat(d->handle_, &rate, &channels, &encoding) != MPG123_OK ||
-      rate != kOutputRate || channels != kOutputChannels || encoding != MPG123_ENC_FLOAT_32)
-    return {nullptr, AudioError::FileForm};
+  if (!d->OutputFormatHolds()) return {nullptr, AudioError::FileForm};
   const off_t length = mpg123_length(d->handle_);
   if (length > 0) d->lengthFrames_ = int64_t(length);
   return {std::move(d), 0};
+}
+
+bool Mpg123Decoder::OutputFormatHolds() const {
+  long rate = 0;
+  int channels = 0, encoding = 0;
+  return mpg123_getformat(handle_, &rate, &channels, &encoding) == MPG123_OK &&
+         rate == kOutputRate && channels == kOutputChannels && encoding == MPG123_ENC_FLOAT_32;
 }
 
 Mpg123Decoder::~Mpg123Decoder() {
@@ -65,6 +68,7 @@ Mpg123Decoder::~Mpg123Decoder() {
 
 int Mpg123Decoder::Read(float* out, int maxFrames) {
   int produced = 0;
+  int emptyReads = 0;  // a header or a format notice yields nothing; endless nothing is the end
   while (produced < maxFrames && !ended_) {
     size_t done = 0;
     const size_t want = size_t(maxFrames - produced) * kOutputChannels * sizeof(float);
@@ -72,10 +76,13 @@ int Mpg123Decoder::Read(float* out, int maxFrames) {
         mpg123_read(handle_, reinterpret_cast<unsigned char*>(out + produced * 2), want, &done);
     produced += int(done / (kOutputChannels * sizeof(float)));
     position_ += int64_t(done / (kOutputChannels * sizeof(float)));
-    if (rc == MPG123_OK || rc == MPG123_NEW_FORMAT) {
-      // The format cannot change (only one is allowed); an empty read is a header.
-      continue;
+    if (rc == MPG123_NEW_FORMAT && !OutputFormatHolds()) {
+      // Frames of another rate glued on after the first ones: they would play at a wrong
+      // speed, so the track ends where its first rate does.
+      ended_ = true;
+      break;
     }
+    if ((rc == MPG123_OK || rc == MPG123_NEW_FORMAT) && (done > 0 || ++emptyReads < 16)) continue;
     // The end, or damage the decoder cannot get past: what was decoded plays, then the end.
     ended_ = true;
   }

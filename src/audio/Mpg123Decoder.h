@@ -27,6 +27,8 @@ class Mpg123Decoder final : public AudioDecoder {
 
  private:
   Mpg123Decoder() = default;
+  // The decoder's current output is float stereo at the output rate.
+  bool OutputFormatHolds() const;
 
   mpg123_handle_struct* handle_ = nullptr;
   bool ended_ = false;

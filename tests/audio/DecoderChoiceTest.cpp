@@ -67,8 +67,8 @@ TEST(DecoderChoice, AnMp3At44100PlaysWithoutTheModuleWithItsExactLengthAndSeeks)
 }
 
 TEST(DecoderChoice, AMonoFilePlaysAtItsOwnLevelFromBothSpeakersWithEitherDecoder) {
-  const QString mp3 = MediaFactory::Tone(QStringLiteral("choice-mono"), QStringLiteral("mp3"),
-                                         440, 1.0, 0.5, {QStringLiteral("-ac"), QStringLiteral("1")});
+  const QString mp3 = MediaFactory::Tone(QStringLiteral("choice-mono"), QStringLiteral("mp3"), 440,
+                                         1.0, 0.5, {QStringLiteral("-ac"), QStringLiteral("1")});
   AudioDecoder::Opened opened = AudioDecoder::OpenFile(mp3);
   ASSERT_TRUE(opened.decoder);
   const std::vector<float> all = DecodeAll(*opened.decoder);
@@ -87,6 +87,26 @@ TEST(DecoderChoice, AMonoFilePlaysAtItsOwnLevelFromBothSpeakersWithEitherDecoder
   EXPECT_NEAR(Peak(all, 1000, 40000, 0), Peak(expected, 1000, 40000, 0), 0.01);
   EXPECT_NEAR(Peak(all, 1000, 40000, 1), Peak(expected, 1000, 40000, 1), 0.01);
   EXPECT_GT(Peak(all, 1000, 40000, 1), 0.4);
+}
+
+TEST(DecoderChoice, AnMp3WhoseRateChangesPartWayEndsWhereItsFirstRateEnds) {
+  // Two recordings glued together, as a cut-and-paste tool may leave them: the second part, at
+  // 48000 Hz, must not play a tenth too slow.
+  const QString first =
+      MediaFactory::Tone(QStringLiteral("glue-44k"), QStringLiteral("mp3"), 440, 1.0, 0.5,
+                         {QStringLiteral("-ar"), QStringLiteral("44100")});
+  const QString second =
+      MediaFactory::Tone(QStringLiteral("glue-48k"), QStringLiteral("mp3"), 440, 1.0, 0.5,
+                         {QStringLiteral("-ar"), QStringLiteral("48000")});
+  QFile a(first), b(second);
+  ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+  const QString glued = MediaFactory::Write(QStringLiteral("glued.mp3"), a.readAll() + b.readAll());
+  AudioDecoder::Opened opened = AudioDecoder::OpenFile(glued);
+  ASSERT_TRUE(opened.decoder) << opened.error;
+  EXPECT_EQ(opened.decoder->SourceRate(), 44100);
+  const size_t frames = DecodeAll(*opened.decoder).size() / 2;
+  EXPECT_GE(frames, size_t(44100 - 1152));
+  EXPECT_LE(frames, size_t(44100 + 2 * 1152));
 }
 
 TEST(DecoderChoice, OtherRatesAndFormatsAndMisnamedFilesGoToTheModule) {
