@@ -25,7 +25,7 @@ bool WindowDragger::eventFilter(QObject*, QEvent* e) {
       dragging_ = true;
       pressGlobal_ = me->globalPosition().toPoint();
       form_->EnterSizeMove();
-      startPos_ = form_->frameGeometry().topLeft();
+      startPos_ = form_->FormRect().topLeft();
       return true;
     }
     case QEvent::MouseMove: {
@@ -38,8 +38,8 @@ bool WindowDragger::eventFilter(QObject*, QEvent* e) {
       }
       const QPoint delta = me->globalPosition().toPoint() - pressGlobal_;
       const QRect target =
-          form_->WindowPosChanging(QRect(startPos_ + delta, form_->frameGeometry().size()));
-      if (target.topLeft() != form_->frameGeometry().topLeft()) form_->move(target.topLeft());
+          form_->WindowPosChanging(QRect(startPos_ + delta, form_->FormRect().size()));
+      if (target.topLeft() != form_->FormRect().topLeft()) form_->move(target.topLeft());
       return true;
     }
     case QEvent::MouseButtonRelease:

@@ -62,6 +62,10 @@ QRect TDDForm::WorkArea() const {
   return s ? s->availableGeometry() : QRect();
 }
 
+QRect TDDForm::FormRect() const {
+  return m_borderless ? QRect(pos(), size()) : frameGeometry();
+}
+
 bool TDDForm::ShiftHeld() const {
   return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
 }
@@ -79,15 +83,14 @@ void TDDForm::EnterSizeMove() {
   for (TDDForm* f : forms) {
     if (f == this) continue;
     others.append(f);
-    peers.push_back({f->frameGeometry(), f->Tag(), f->isVisible(), f->Borderless()});
+    peers.push_back({f->FormRect(), f->Tag(), f->isVisible(), f->Borderless()});
   }
-  const std::vector<bool> docked = snap::DockingGroup(frameGeometry(), peers);
+  const std::vector<bool> docked = snap::DockingGroup(FormRect(), peers);
   m_groupOffsets.clear();
   for (qsizetype i = 0; i < others.size(); ++i) {
     if (!docked[std::size_t(i)]) continue;
     others[i]->SetTag(snap::kDocked);
-    m_groupOffsets.append(
-        {others[i], others[i]->frameGeometry().topLeft() - frameGeometry().topLeft()});
+    m_groupOffsets.append({others[i], others[i]->FormRect().topLeft() - FormRect().topLeft()});
   }
 }
 
@@ -105,7 +108,7 @@ void TDDForm::ExitSizeMove() {
 
 QRect TDDForm::WindowPosChanging(const QRect& proposed) {
   snap::Request rq;
-  rq.Current = frameGeometry();
+  rq.Current = FormRect();
   rq.Proposed = proposed;
   rq.Tag = m_tag;
   rq.NormalState =
@@ -118,7 +121,7 @@ QRect TDDForm::WindowPosChanging(const QRect& proposed) {
   for (TDDForm* f : Forms()) {
     if (f == this) continue;
     others.append(f);
-    rq.Others.push_back({f->frameGeometry(), f->Tag(), f->isVisible(), f->Borderless()});
+    rq.Others.push_back({f->FormRect(), f->Tag(), f->isVisible(), f->Borderless()});
   }
   const snap::Result res = snap::SnapWindowPos(rq);
   if (res.ReleaseGroup) ReleaseGroup();
@@ -142,7 +145,7 @@ void TDDForm::mousePressEvent(QMouseEvent* e) {
     m_inMoveLoop = true;
     m_pressGlobal = e->globalPosition().toPoint();
     EnterSizeMove();
-    m_startPos = frameGeometry().topLeft();
+    m_startPos = FormRect().topLeft();
     e->accept();
     return;
   }
@@ -157,8 +160,8 @@ void TDDForm::mouseMoveEvent(QMouseEvent* e) {
       EndMoveLoop();
     } else {
       const QPoint delta = e->globalPosition().toPoint() - m_pressGlobal;
-      const QRect target = WindowPosChanging(QRect(m_startPos + delta, frameGeometry().size()));
-      if (target.topLeft() != frameGeometry().topLeft()) move(target.topLeft());
+      const QRect target = WindowPosChanging(QRect(m_startPos + delta, FormRect().size()));
+      if (target.topLeft() != FormRect().topLeft()) move(target.topLeft());
       return;
     }
   }

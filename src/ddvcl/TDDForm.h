@@ -53,6 +53,12 @@ class TDDForm : public QWidget {
   QRect WindowPosChanging(const QRect& proposed);
   // The work area of the screen that holds the form.
   QRect WorkArea() const;
+  // Where the form stands and how large it is, as docking and snapping count it: the frame
+  // geometry of a form with a system frame; for a borderless one its position and its own size.
+  // (Qt measures frame margins against the window manager's frame, and a frame measured while
+  // the window manager was still sizing it, 1 x 1, leaves a borderless form 1 x 1 in
+  // frameGeometry() until something makes Qt measure again.)
+  QRect FormRect() const;
 
   TMouseEvent OnMouseDown;
   TMouseMoveEvent OnMouseMove;
