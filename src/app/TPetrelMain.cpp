@@ -69,7 +69,6 @@ TPetrelMain::TPetrelMain(QStringList arguments, QWidget* parent)
     : TDDFormEx(parent), arguments_(std::move(arguments)) {
   setObjectName(QStringLiteral("PetrelMain"));
   setWindowTitle(QStringLiteral("维雀"));
-  setWindowIcon(AppIcon::Icon());
   SetTag(1);  // the docking master: the other windows go along when it moves
   resize(363, 490);
   QFont f(QStringLiteral("WenQuanYi Micro Hei"));
@@ -79,7 +78,9 @@ TPetrelMain::TPetrelMain(QStringList arguments, QWidget* parent)
   tmr_lanerr.setInterval(1000);
   connect(&tmr_lanerr, &QTimer::timeout, this, [this] { tmr_lanerrTimer(); });
   CreateComponents();
+  StartupTrace::Mark("components");
   CreateMenus();
+  StartupTrace::Mark("menus");
   // Set last: changing window flags afterwards would make a new native window.
   X11Desktop::SetWindowClass(this, QStringLiteral("Vireo"));
 }
@@ -381,6 +382,9 @@ void TPetrelMain::FormCreateRest() {
   Step("command line", [this] { FirstStartCommandLine(); });
   // 20: the play mode.
   Step("play mode", [this] { ShowPlayMode(); });
+  // The mark is drawn in seven sizes, each with its glyph: nothing on the borderless window shows
+  // it, so the desktop's task list gets it once the window is up, and the tray shares it.
+  Step("icon", [this] { setWindowIcon(AppIcon::Icon()); });
   // 21: dropped files are accepted from the start (setAcceptDrops in the constructor).
   Step("tray", [this] {
     trycn_main = new TDDTrayIcon(this);
@@ -388,7 +392,7 @@ void TPetrelMain::FormCreateRest() {
     trycn_main->SetPopupMenu(pm_main);
     trycn_main->SetRestoreOn(TDDTrayIconClicks::ticLeftClickUp);
     trycn_main->SetPopupMenuOn(TDDTrayIconClicks::ticRightClickUp);
-    trycn_main->SetIcons({AppIcon::Icon()});
+    trycn_main->SetIcons({windowIcon()});
     trycn_main->SetEnabled(true);
   });
 }

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QThread>
 #include <cstdio>
 
@@ -103,6 +104,19 @@ TEST(PlayerProgram, FirstStartPlacesTheWindowsAndShowsTheDesktopLyrics) {
   EXPECT_EQ(desktop.x(), 25);
   EXPECT_EQ(desktop.width(), 1280 - 50);
   EXPECT_EQ(desktop.bottom(), 1023);
+  // The task list and the window switcher get the player's mark, set once the window is up.
+  const QString mainId = s.WindowId(QStringLiteral("Vireo"));
+  EXPECT_TRUE(Eventually(
+      [&] {
+        QProcess x;
+        x.start(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), mainId, QStringLiteral("_NET_WM_ICON")});
+        x.waitForFinished(5000);
+        // xprop draws each size it finds; the smallest the mark comes in is 16 x 16.
+        return x.readAllStandardOutput().contains("Icon (16 x 16)");
+      },
+      5000))
+      << "no icon on the main window";
   // The empty list shows its panel; nothing is written before the player closes.
   PlayerSession::Screenshot(QStringLiteral("player-first-start.png"));
   EXPECT_FALSE(QFile::exists(s.DataDir() + QStringLiteral("Vireo.xml")));
