@@ -104,7 +104,7 @@ def share_window():
     return dict(
         id="share", w=W, h=H, minw=480, minh=320, maxw=0, maxh=0,
         cut=dict(tl_w=200, tr_x=W - 340, th=78, by=H - 16, side_w=8, side_y=100),
-        title_h=28, caption="乐库",
+        title_h=28, caption="维雀 - 分享平台",
         field=(W - 328, 35, 236, 26),
         card=(6, 68, W - 12, H - 74),
         controls=controls,

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <QFileInfo>
 #include <QUrl>
 
 #include "base/TextUtil.h"
@@ -19,9 +20,19 @@ QString TrimRight(const QString& text) {
 QStringList CommandLine::LocalArguments(const QStringList& args) {
   QStringList out = args;
   for (qsizetype i = 1; i < out.size(); ++i) {
-    if (!out[i].startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) continue;
-    const QString path = QUrl(out[i]).toLocalFile();
-    if (!path.isEmpty()) out[i] = path;
+    // The text after "-f" is a search or a list of links, never a file.
+    if (out[i - 1].compare(QLatin1String("-f"), Qt::CaseInsensitive) == 0) continue;
+    if (out[i].startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
+      const QString path = QUrl(out[i]).toLocalFile();
+      if (!path.isEmpty()) out[i] = path;
+      continue;
+    }
+    // A file named relative to where this start was made: the running player, which lives in
+    // another folder, gets its whole path (and so does the tag reader of this one).
+    const QFileInfo file(out[i]);
+    if (!out[i].isEmpty() && !out[i].startsWith(u'-') && !out[i].contains(QLatin1String("://")) &&
+        file.isRelative() && file.isFile())
+      out[i] = file.absoluteFilePath();
   }
   return out;
 }

@@ -1,5 +1,7 @@
 #include "app/TPetrelDlrcButton.h"
 
+#include <algorithm>
+
 #include <QFrame>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -17,6 +19,8 @@ namespace {
 constexpr int kDesignWidth = 310;
 // The strip that holds the buttons, above the lyrics' own top.
 constexpr int kStripHeight = 31;
+// Its width over the lyrics.
+constexpr int kWidth = 800;
 }  // namespace
 
 TPetrelDlrcButton::TPetrelDlrcButton(TPetrelDeskTopLrc* lyrics)
@@ -137,9 +141,20 @@ void TPetrelDlrcButton::ShapeForDesktop() {
 void TPetrelDlrcButton::PlaceOver() {
   if (!m_lyrics) return;
   // Centred over the lyrics: at their first place that is the middle of the work area, and
-  // after a drag the toolbar comes up where the lyrics went.
-  setGeometry(m_lyrics->x() + (m_lyrics->width() - 800) / 2, m_lyrics->y() - 25, 800,
-              m_lyrics->height() + 5);
+  // after a drag the toolbar comes up where the lyrics went. On a screen narrower than the
+  // toolbar (a small one, or a large scale) it takes the screen's width and stays on it, so its
+  // buttons, anchored to its right edge, can always be reached.
+  QRect bar(m_lyrics->x() + (m_lyrics->width() - kWidth) / 2, m_lyrics->y() - 25, kWidth,
+            m_lyrics->height() + 5);
+  const QScreen* screen = m_lyrics->screen();
+  if (screen) {
+    const QRect area = screen->availableGeometry();
+    bar.setWidth(std::min(kWidth, area.width()));
+    bar.moveLeft(m_lyrics->x() + (m_lyrics->width() - bar.width()) / 2);
+    bar.moveLeft(std::clamp(bar.left(), area.left(), area.right() + 1 - bar.width()));
+    bar.moveTop(std::max(bar.top(), area.top()));
+  }
+  setGeometry(bar);
 }
 
 void TPetrelDlrcButton::LyricsHovered() {

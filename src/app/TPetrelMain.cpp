@@ -11,6 +11,7 @@
 #include "app/AppIcon.h"
 #include "app/DesktopLyricSkinTarget.h"
 #include "app/EdgeResize.h"
+#include "app/ScreenFit.h"
 #include "app/SkinButton.h"
 #include "app/StartupTrace.h"
 #include "app/TPetrelDeskTopLrc.h"
@@ -187,10 +188,6 @@ void TPetrelMain::CreateComponents() {
   btn_share->OnClick = [this](QObject*) { btn_shareClick(); };
   btn_min->OnClick = [this](QObject*) { showMinimized(); };
   btn_close->OnClick = [this](QObject*) { close(); };
-  btn_menu->OnClick = [this](QObject*) { PopupBelow(pm_main, btn_menu); };
-  btn_del->OnClick = [this](QObject*) { PopupBelow(pmdel, btn_del); };
-  btn_listm->OnClick = [this](QObject*) { PopupBelow(pmlist, btn_listm); };
-  btn_mode->OnClick = [this](QObject*) { PopupBelow(pmmode, btn_mode); };
   btn_addfile->OnClick = [this](QObject*) { lbl_openClick(); };
   btn_rndlist->OnClick = [this](QObject*) { pmf_rndmusicClick(); };
   lbl_open->OnClick = [this](QObject*) { lbl_openClick(); };
@@ -206,7 +203,6 @@ void TPetrelMain::CreateComponents() {
   };
   plst_list->OnItemDblClick = [this](QObject*) { plst_listItemDblClick(); };
   plst_list->OnItemEnterKey = [this](QObject*) { plst_listItemDblClick(); };
-  plst_list->SetPopupMenu(pmdel);
 
   AttachEdgeResize(this);
 }
@@ -215,12 +211,6 @@ QAction* TPetrelMain::AddItem(QMenu* menu, const QString& caption, void (TPetrel
   QAction* a = menu->addAction(caption);
   if (slot) connect(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
   return a;
-}
-
-void TPetrelMain::PopupBelow(QMenu* menu, QWidget* button) {
-  // Just below the button: the window's corner plus the button's place and height.
-  const QPoint at = geometry().topLeft() + QPoint(button->x(), button->y() + button->height());
-  menu->popup(at);
 }
 
 void TPetrelMain::resizeEvent(QResizeEvent* event) {
@@ -310,6 +300,9 @@ void TPetrelMain::FormCreateWindow() {
     // What a save cut short by a crash left beside the settings and the playlist goes.
     RemoveInterruptedSaves(ctx_.Settings);
     ServiceHost::SetHost(ctx_.Settings.ServiceHost);
+    // The menu item is where the levelling lives while the player runs: the engine takes it from
+    // there and the close step writes it back.
+    pmm_gain->setChecked(ctx_.Settings.DBGain);
   });
   // 6: the lyric component (the search component comes with the library window), made once the
   // settings have named its service.
@@ -460,13 +453,20 @@ void TPetrelMain::PlaceWindows() {
   const QScreen* s = QGuiApplication::primaryScreen();
   if (!s) return;
   const QRect wa = s->availableGeometry();
+  // Centred together with the (hidden) library window to its right, below it the lyric window.
+  // On a screen too small for that (a small one, or a large scale) each window still opens
+  // wholly on it: the main window centred alone, the others beside it where they fit, else
+  // kept inside the screen.
   const int libraryWidth = share_ ? share_->width() : 0;
-  const int left = wa.left() + (wa.width() - (width() + libraryWidth)) / 2;
-  const int top = wa.top() + (wa.height() - height()) / 2;
-  move(left, top);
-  if (lrcWindow_) lrcWindow_->move(left, top + height());
+  QRect main(wa.left() + (wa.width() - (width() + libraryWidth)) / 2,
+             wa.top() + (wa.height() - height()) / 2, width(), height());
+  if (width() + libraryWidth > wa.width())
+    main.moveLeft(wa.left() + (wa.width() - width()) / 2);
+  main = ScreenFit::Inside(main, wa);
+  move(main.topLeft());
+  if (lrcWindow_) lrcWindow_->move(ScreenFit::Below(main, lrcWindow_->size(), wa).topLeft());
   // 12: the library window to the right (it stays hidden).
-  if (share_) share_->move(left + width(), top);
+  if (share_) share_->move(ScreenFit::RightOf(main, share_->size(), wa).topLeft());
   // The desktop lyrics come back where the user last dragged them, while that is on a screen.
   if (desktopLyrics_ && ctx_.Settings.DesktopLyricsPos) {
     const QPoint at = *ctx_.Settings.DesktopLyricsPos;

@@ -189,7 +189,6 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   void FormDestroy();
   void UpdateEmptyPanel();
   QAction* AddItem(QMenu* menu, const QString& caption, void (TPetrelMain::*slot)());
-  void PopupBelow(QMenu* menu, QWidget* button);
 
   // playback
   void plst_listItemDblClick();
@@ -212,6 +211,10 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   void SendPlayReport();
   void ChooseCacheNames();
   void ReadPendingTags();
+  // Fills an entry that still shows its file name from the file's tags, now (ReadTagsNow: the
+  // entry about to play) or from the tag reader's batch.
+  void ReadTagsNow(int index);
+  void FillFromTags(int index, const TTags& tags);
   void TagsArrived(quint64 ticket, int first, const QList<TTags>& tags);
   void RepointToCache();
   void PlayCurrent();

@@ -11,12 +11,15 @@
 #include <QPointer>
 #include <QUrl>
 
+#include "app/DialogFilter.h"
 #include "app/TPetrelLrc.h"
 #include "app/TPetrelMain.h"
 #include "app/TPetrelShare.h"
 #include "app/TfrmAbout.h"
 #include "audio/AudioCodes.h"
 #include "audio/TAudioEngine.h"
+#include "ddvcl/DDEvents.h"
+#include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDCheckedButton.h"
 #include "ddvcl/TDDLinkLabel.h"
 #include "ddvcl/TDDLrcShow.h"
@@ -93,6 +96,17 @@ void TPetrelMain::CreateMenus() {
   pmmode_rp = mode(QStringLiteral("循环播放"), 2);
   pmmode_orp = mode(QStringLiteral("单曲循环"), 3);
   pmmode_none->setChecked(true);
+
+  // The drop-down buttons open their menus just below themselves on a left click (a button's
+  // menu that popped up by itself would open on a right click instead); the playlist opens its
+  // menu on the context-menu event, from the right button or the Menu key.
+  const std::pair<TDDButton*, QMenu*> dropDowns[] = {
+      {btn_menu, pm_main}, {btn_del, pmdel}, {btn_listm, pmlist}, {btn_mode, pmmode}};
+  for (const auto& [button, menu] : dropDowns) {
+    SetAutoPopup(menu, false);
+    button->SetPopupMenu(menu);
+  }
+  plst_list->SetPopupMenu(pmdel);
 }
 
 bool TPetrelMain::Confirm(const QString& text) {
@@ -105,7 +119,8 @@ bool TPetrelMain::Confirm(const QString& text) {
 
 void TPetrelMain::lbl_openClick() {
   const int before = model_->Count();
-  const QStringList files = QFileDialog::getOpenFileNames(this, QString(), QString(), openFilter_);
+  const QStringList files = QFileDialog::getOpenFileNames(
+      this, QStringLiteral("打开本地歌曲"), QString(), DialogFilter::ToQt(openFilter_));
   if (files.isEmpty()) return;
   {
     TDDPlaylistItems::Update update(model_->Items());

@@ -18,6 +18,7 @@
 #include "library/MUSIC_SEARCH_CreateObj.h"
 #include "library/RemoteList.h"
 #include "ddvcl/TDDPlaylist.h"
+#include "ddvcl/TScrollText.h"
 #include "playlist/TDDPlaylistModel.h"
 
 namespace vireo {
@@ -110,6 +111,9 @@ void TPetrelMain::OpenCommandItem(const QString& text, bool play) {
       const int first = model_->Count();
       if (ForeignPlaylist::IsPlaylistFile(item.text)) {
         if (AddForeignPlaylist(item.text) <= 0 || !play) break;
+        // The entry about to play has its tags at once, as a single file has: its title, lyric
+        // lookup and plug-ins see its real names.
+        ReadTagsNow(first);
         plst_list->SetCurrentItem(first);
       } else {
         AddLocalEntry(item.text, play);
@@ -166,27 +170,42 @@ void TPetrelMain::ReadPendingTags() {
   pendingTagPaths_.clear();
 }
 
+void TPetrelMain::ReadTagsNow(int index) {
+  if (!engine_ || index < 0 || index >= model_->Count()) return;
+  TDDPlaylistItem& e = model_->Items()[index];
+  if (e.ISURL || !e.Artist.isEmpty() || e.Title != FileTitle(e.FileName)) return;
+  FillFromTags(index, engine_->ReadTags(e.FileName));
+}
+
+void TPetrelMain::FillFromTags(int index, const TTags& tags) {
+  TDDPlaylistItem& e = model_->Items()[index];
+  const TDDPlaylistItem filled = LocalEntry::FromTags(e.FileName, tags);
+  e.Title = filled.Title;
+  e.Artist = filled.Artist;
+  e.Caption = filled.Caption;
+  // A length the engine measured while the entry played stays when the tags have none.
+  if (filled.LongTime != 0 || e.LongTime == 0) e.LongTime = filled.LongTime;
+  e.StrLength = FormatDateTime(model_->TimeFormat(), e.LongTime);
+  model_->ItemChanged(index);
+  if (index == model_->CurrentItem()) lbl_title->SetScrollingText(e.Caption);
+}
+
 void TPetrelMain::TagsArrived(quint64 ticket, int first, const QList<TTags>& tags) {
   const auto read = tagReads_.constFind(ticket);
   if (read == tagReads_.constEnd()) return;
   // Entries may have moved or gone meanwhile: each path fills the entries still showing it
-  // under its file name alone.
+  // under its file name alone. One that started playing meanwhile has a length from the engine
+  // already, and still gets its names.
   QHash<QString, TTags> byPath;
   for (int i = 0; i < tags.size() && first + i < read->size(); ++i)
     byPath.insert(read->at(first + i), tags[i]);
   TDDPlaylistItems::Update update(model_->Items());
   for (int i = 0; i < model_->Count(); ++i) {
-    TDDPlaylistItem& e = model_->Items()[i];
-    if (e.ISURL || e.LongTime != 0 || !e.Artist.isEmpty()) continue;
+    const TDDPlaylistItem& e = model_->Items()[i];
+    if (e.ISURL || !e.Artist.isEmpty()) continue;
     const auto found = byPath.constFind(e.FileName);
     if (found == byPath.constEnd() || e.Title != FileTitle(e.FileName)) continue;
-    const TDDPlaylistItem filled = LocalEntry::FromTags(e.FileName, *found);
-    e.Title = filled.Title;
-    e.Artist = filled.Artist;
-    e.Caption = filled.Caption;
-    e.LongTime = filled.LongTime;
-    e.StrLength = FormatDateTime(model_->TimeFormat(), e.LongTime);
-    model_->ItemChanged(i);
+    FillFromTags(i, *found);
   }
 }
 

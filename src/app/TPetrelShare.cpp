@@ -15,6 +15,7 @@
 #include "app/ILibraryHost.h"
 #include "app/LibraryBrowserLoader.h"
 #include "app/LibraryIcons.h"
+#include "app/ScreenFit.h"
 #include "app/TGetMusicUrlThread.h"
 #include "app/TMusicListThread.h"
 #include "app/X11Desktop.h"
@@ -58,6 +59,10 @@ TPetrelShare::TPetrelShare(ILibraryHost* host, QWidget* parent) : TDDFormEx(pare
   // makes the native window anew.
   X11Desktop::SetWindowClass(this, QStringLiteral("Vireo SHARE"));
   AttachEdgeResize(this, kBorder);
+  // The window itself holds the focus when it opens, so the search box shows its hint until
+  // the user clicks or tabs into it.
+  setFocusPolicy(Qt::StrongFocus);
+  setFocus();
 }
 
 TPetrelShare::~TPetrelShare() {
@@ -310,8 +315,10 @@ void TPetrelShare::Toggle() {
     // Beside the main window where the user sees it: Qt's record of it can lag behind the
     // window manager (then the library came up over the main window and hid its buttons).
     if (auto* form = qobject_cast<TDDForm*>(main)) form->SyncPosition();
+    const QScreen* screen = main->screen();
     const QRect g = main->geometry();
-    move(g.left() + g.width(), g.top());
+    move(screen ? ScreenFit::RightOf(g, size(), screen->availableGeometry()).topLeft()
+                : QPoint(g.left() + g.width(), g.top()));
   }
   setVisible(!isVisible());
   if (host_) host_->SetLibraryChecked(isVisible());

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -24,11 +25,15 @@ constexpr int kNameBytes = 255;
 
 TPetrelSlrc::TPetrelSlrc(TPetrelMain* main) : QDialog(main), main_(main) {
   setWindowTitle(QStringLiteral("歌词搜索"));
-  setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  // A close button and nothing else: a dialog left to Qt's defaults gets minimise and maximise
+  // buttons from the window manager.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   QFont f(QStringLiteral("WenQuanYi Micro Hei"));
   f.setPixelSize(12);
   setFont(f);
-  resize(410, 216);
+  // A dialog's frame: its size is its design's.
+  setFixedSize(410, 216);
 
   auto* pnl_1 = new QWidget(this);
   pnl_1->setFixedHeight(73);
@@ -90,6 +95,10 @@ void TPetrelSlrc::Open(TPetrelMain* main) {
     dialog.edt_Title->setText(model->Items()[current].Title);
     dialog.edt_Singer->setText(model->Items()[current].Artist);
   }
+  // Centred on the desktop, not over the window it was opened from.
+  if (const QScreen* screen = main->screen())
+    dialog.move(screen->availableGeometry().center() -
+                QPoint(dialog.width() / 2, dialog.height() / 2));
   dialog.exec();
 }
 

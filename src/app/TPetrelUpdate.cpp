@@ -27,7 +27,10 @@ int TPetrelUpdate::ProgressPercent(qint64 done, qint64 total) {
 TPetrelUpdate::TPetrelUpdate(const QString& fileUrl, const QByteArray& signatureBase64,
                              const QString& dataDir, QWidget* parent, QByteArray publicKey,
                              bool useBuiltInKey)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    // Only a close button: a frame that names no button at all is given every one by the
+    // window manager, and a download that failed leaves the dialog open for the user to close.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
       signature_(signatureBase64),
       publicKey_(useBuiltInKey ? UpdateInstaller::BuiltInPublicKey() : std::move(publicKey)) {
   setObjectName(QStringLiteral("TPetrelUpdate"));

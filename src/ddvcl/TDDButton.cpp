@@ -1,5 +1,7 @@
 #include "ddvcl/TDDButton.h"
 
+#include "ddvcl/TDDForm.h"
+
 #include <QCursor>
 #include <QEvent>
 
@@ -94,6 +96,9 @@ void TDDButton::MouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers shift
   } else if (button == Qt::LeftButton && m_tag == 0 && OnClick) {
     OnClick(this);
   } else if (button == Qt::LeftButton && m_tag >= 1 && PopupMenu() && !IsAutoPopup(PopupMenu())) {
+    // Qt's record of where the window is can lag behind the window manager's: the menu opens
+    // below the button where the user sees it.
+    if (auto* form = qobject_cast<TDDForm*>(window())) form->SyncPosition();
     PopupMenuAt(PopupMenu(), mapToGlobal(QPoint(0, height())));
   } else if (button == Qt::LeftButton) {
     TDDGraphicControlEx::MouseRelease(button, shift, x, y);

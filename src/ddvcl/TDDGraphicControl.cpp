@@ -45,6 +45,13 @@ void TDDGraphicControl::RenderTo(TDDBitmap32& buffer) {
   buffer.SetSize(width(), height());
   if (!buffer.Empty()) buffer.Clear(0);
   Compose(buffer);
+  if (isEnabled() || !FadesWhenDisabled() || buffer.Empty()) return;
+  TDDBitmap32 faded;
+  faded.SetSize(width(), height());
+  faded.Clear(0);
+  CopyParentBackground(faded);
+  buffer.BlendTo(faded, 0, 0, TRect::FromSize(0, 0, width(), height()), kDisabledAlpha);
+  buffer.Assign(&faded);
 }
 
 void TDDGraphicControl::paintEvent(QPaintEvent*) {

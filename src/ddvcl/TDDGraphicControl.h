@@ -36,6 +36,10 @@ class TDDGraphicControl : public TDDCustomControl {
   void paintEvent(QPaintEvent* event) override;
   // The image or the colour was set: a control that keeps something drawn from them redraws it.
   virtual void AppearanceChanged() {}
+  // Whether the control looks faded while disabled (its sprites at kDisabledAlpha over the
+  // background), so a user sees that it does not take the pointer now.
+  virtual bool FadesWhenDisabled() const { return false; }
+  static constexpr int kDisabledAlpha = 90;
 
  public:
   // The control as it would appear now, composed into a new bitmap of its size.

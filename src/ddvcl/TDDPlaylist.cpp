@@ -1,5 +1,7 @@
 #include "ddvcl/TDDPlaylist.h"
 
+#include "ddvcl/DDEvents.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -431,6 +433,15 @@ void TDDPlaylist::wheelEvent(QWheelEvent* e) {
 // --- keyboard ----------------------------------------------------------------------------------
 
 void TDDPlaylist::keyPressEvent(QKeyEvent* e) {
+  // The Menu key opens the list's menu under the selected row (or the list's top-left corner
+  // while no row is selected and shown).
+  if (e->key() == Qt::Key_Menu && PopupMenu()) {
+    const int sel = m_model.SelectedIndex();
+    const bool shown = sel >= m_topIndex && sel < m_topIndex + VisibleRows();
+    PopupMenuAt(PopupMenu(), mapToGlobal(QPoint(0, shown ? (sel - m_topIndex + 1) * ItemHeight : 0)));
+    e->accept();
+    return;
+  }
   const bool shift = e->modifiers() & Qt::ShiftModifier;
   if (Count() > 0 && NavigationKey(e->key(), shift)) {
     e->accept();

@@ -1,6 +1,7 @@
 #include "ddvcl/TDDSlider.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <cmath>
 #include <cstdlib>
 
@@ -227,6 +228,14 @@ void TDDSlider::DrawThumb(TDDBitmap32& buffer) {
     default:
       DrawSprite(buffer, NormalX, NormalY, m_thumbPos);
       break;
+  }
+}
+
+void TDDSlider::changeEvent(QEvent* event) {
+  TDDGraphicControlEx::changeEvent(event);
+  if (event->type() == QEvent::EnabledChange) {
+    if (!isEnabled()) m_thumbState = tsNormal;
+    Paint();
   }
 }
 

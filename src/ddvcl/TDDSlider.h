@@ -65,6 +65,8 @@ class TDDSlider : public TDDGraphicControlEx {
   TNotifyEvent OnChange;
 
  protected:
+  bool FadesWhenDisabled() const override { return true; }
+  void changeEvent(QEvent* event) override;
   void MouseLeave() override;
   void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
   void MouseMove(Qt::KeyboardModifiers shift, int x, int y) override;

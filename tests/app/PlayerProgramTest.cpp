@@ -40,48 +40,6 @@ QString NowPlaying(const PlayerSession& s) {
   return QString::fromUtf8(f.readAll()).trimmed();
 }
 
-// A point well inside a lyric glyph of the desktop lyrics, found on the screen (a glyph's
-// antialiased edge may lie outside the shape that takes the mouse), or a null point.
-QPoint GlyphOnScreen(const QRect& desktop, const QString& screenshot) {
-  const QImage screen = PlayerSession::Screenshot(screenshot);
-  // The Default skin's gradient runs from #c9fbdd to #21b767; the toolbar (#d7dde6) is not it.
-  const auto green = [&](int x, int y) {
-    if (!screen.rect().contains(x, y)) return false;
-    const QRgb px = screen.pixel(x, y);
-    return qGreen(px) > 150 && qGreen(px) > qBlue(px) && qGreen(px) - qRed(px) >= 30;
-  };
-  for (int y = desktop.top() + 2; y < desktop.bottom() - 2; ++y)
-    for (int x = desktop.left() + 2; x < desktop.right() - 2; ++x) {
-      bool inside = true;
-      for (int dy = -1; dy <= 1 && inside; ++dy)
-        for (int dx = -1; dx <= 1 && inside; ++dx) inside = green(x + dx, y + dy);
-      if (inside) return QPoint(x, y);
-    }
-  return {};
-}
-
-// Hovers a glyph of the desktop lyrics and waits for their toolbar; false when it did not come.
-// The line may change between the screenshot and the move (the glyphs move with it), so a few
-// tries.
-bool HoverDesktopLyrics(PlayerSession& s, const QString& screenshot) {
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
-    // A toolbar still up from an earlier hover covers the glyphs (without a compositor it is
-    // opaque): it goes a second after that hover.
-    s.WaitVisible(QStringLiteral("Vireo 桌面歌词操作"), false, 2500);
-    const QPoint glyph = GlyphOnScreen(s.Geometry(QStringLiteral("Vireo 桌面歌词")), screenshot);
-    if (glyph.isNull()) continue;
-    PlayerSession::Xdo(
-        {QStringLiteral("mousemove"), QString::number(glyph.x()), QString::number(glyph.y())});
-    // A hand never lands still: the pointer goes on moving over the glyph.
-    QThread::msleep(100);
-    PlayerSession::Xdo(
-        {QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0")});
-    if (s.WaitVisible(QStringLiteral("Vireo 桌面歌词操作"), true, 1500)) return true;
-  }
-  return false;
-}
-
 QString PlayPattern(int code) {
   return QStringLiteral("<PLAY PATTERN=\"%1\"/>").arg(code);
 }
@@ -265,7 +223,7 @@ TEST(PlayerProgram, ButtonsActAsTheyShowAndTheWindowLyricsShowTheLyric) {
   ASSERT_TRUE(Eventually([&] { return NowPlaying(s).startsWith(QStringLiteral("维雀晨曲")); }));
   const QRect main = s.Geometry(QStringLiteral("Vireo"));
   // Switch to the window lyrics from the desktop lyrics' toolbar: hover a glyph, press "切换".
-  ASSERT_TRUE(HoverDesktopLyrics(s, QStringLiteral("player-desktop-lyrics.png")));
+  ASSERT_TRUE(s.HoverDesktopLyrics(QStringLiteral("player-desktop-lyrics.png")));
   const QRect bar = s.Geometry(QStringLiteral("Vireo 桌面歌词操作"));
   // "切换" sits 208 pixels into the toolbar's 310-pixel design, anchored right.
   PlayerSession::Click(QPoint(bar.right() + 1 - (310 - 208) + 24, bar.top() + 16));
@@ -316,7 +274,7 @@ TEST(PlayerProgram, TheDesktopToolbarComesOnHoverDragsTheLyricsAndGoesAfterASeco
   const QString lyricsClass = QStringLiteral("Vireo 桌面歌词");
   const QString barClass = QStringLiteral("Vireo 桌面歌词操作");
   const QRect lyrics = s.Geometry(lyricsClass);
-  ASSERT_TRUE(HoverDesktopLyrics(s, QStringLiteral("player-toolbar-hover.png")));
+  ASSERT_TRUE(s.HoverDesktopLyrics(QStringLiteral("player-toolbar-hover.png")));
   // The toolbar stays while the pointer moves over the lyrics: a hand on its way to it.
   PlayerSession::Xdo(
       {QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0")});
@@ -342,7 +300,7 @@ TEST(PlayerProgram, TheDesktopToolbarComesOnHoverDragsTheLyricsAndGoesAfterASeco
   // Away from both windows: the toolbar stays a second, then goes (the 300 ms check re-arms a
   // 1000 ms timer: 1.0 to 1.3 s after the last hover). The polls are loose about it: a slow
   // machine stretches them, but a toolbar that goes at once or stays is caught.
-  ASSERT_TRUE(HoverDesktopLyrics(s, QStringLiteral("player-toolbar-hover.png")));
+  ASSERT_TRUE(s.HoverDesktopLyrics(QStringLiteral("player-toolbar-hover.png")));
   const QString barId = s.WindowId(barClass);
   PlayerSession::Xdo(
       {QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0")});
@@ -367,7 +325,7 @@ TEST(PlayerProgram, TheDesktopToolbarComesOnHoverDragsTheLyricsAndGoesAfterASeco
 TEST(PlayerProgram, TheTitleMovesTheDockedWindowsAndTheLyricWindowResizesByItsCorner) {
   PlayerSession s;
   ASSERT_TRUE(s.Start({Track(QStringLiteral("Hover"), 40.0)}));
-  ASSERT_TRUE(HoverDesktopLyrics(s, QStringLiteral("player-toolbar-hover.png")));
+  ASSERT_TRUE(s.HoverDesktopLyrics(QStringLiteral("player-toolbar-hover.png")));
   const QRect bar = s.Geometry(QStringLiteral("Vireo 桌面歌词操作"));
   PlayerSession::Click(QPoint(bar.right() + 1 - (310 - 208) + 24, bar.top() + 16));
   ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo LRC"), true));

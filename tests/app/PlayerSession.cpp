@@ -79,9 +79,10 @@ bool PlayerSession::Start(const QStringList& args, int timeoutMs) {
          WaitVisible(QStringLiteral("Vireo"), true, timeoutMs);
 }
 
-int PlayerSession::StartAgain(const QStringList& args, int timeoutMs) {
+int PlayerSession::StartAgain(const QStringList& args, int timeoutMs, const QString& workingDir) {
   QProcess second;
   second.setProcessEnvironment(Environment());
+  if (!workingDir.isEmpty()) second.setWorkingDirectory(workingDir);
   second.start(PlayerPath(), args);
   if (!second.waitForFinished(timeoutMs)) {
     second.kill();
@@ -104,17 +105,21 @@ QRect PlayerSession::SkinRect(const QString& window, const QString& id) {
   if (!f.open(QIODevice::ReadOnly)) return {};
   QXmlStreamReader xml(&f);
   QString current;
+  QRect found;
   while (!xml.atEnd()) {
     if (xml.readNext() != QXmlStreamReader::StartElement) continue;
     const auto a = xml.attributes();
     if (xml.name() == QStringLiteral("window")) {
       current = a.value(QStringLiteral("id")).toString();
     } else if (current == window && a.value(QStringLiteral("id")) == id) {
-      return QRect(a.value(QStringLiteral("x")).toInt(), a.value(QStringLiteral("y")).toInt(),
-                   a.value(QStringLiteral("w")).toInt(), a.value(QStringLiteral("h")).toInt());
+      const QRect r(a.value(QStringLiteral("x")).toInt(), a.value(QStringLiteral("y")).toInt(),
+                    a.value(QStringLiteral("w")).toInt(), a.value(QStringLiteral("h")).toInt());
+      // A label and a button may share an id ("pmode"): the button is what a user presses.
+      if (xml.name().endsWith(QStringLiteral("button"))) return r;
+      if (!found.isValid()) found = r;
     }
   }
-  return {};
+  return found;
 }
 
 bool PlayerSession::Running() const {

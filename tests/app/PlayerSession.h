@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -32,7 +33,8 @@ class PlayerSession {
   // Starts the player and waits until its main window is mapped.
   bool Start(const QStringList& args = {}, int timeoutMs = 20000);
   // A second start with args; waits for it to end and returns its exit code.
-  int StartAgain(const QStringList& args, int timeoutMs = 20000);
+  int StartAgain(const QStringList& args, int timeoutMs = 20000,
+                 const QString& workingDir = QString());
   // Closes the main window as the close button does and waits for the process to end.
   bool Quit(int timeoutMs = 15000);
   bool Running() const;
@@ -63,6 +65,41 @@ class PlayerSession {
 
   // A control's rectangle in the Default skin the player uses (its window's coordinates).
   static QRect SkinRect(const QString& window, const QString& id);
+  // Clicks the centre of a control of the main window's skin ("menu", "delfile", "play", ...).
+  void ClickMain(const QString& id, int button = 1) const;
+
+  // The pop-up menu on the screen (Qt's menus carry the class "vireo", "vireo"), or empty.
+  static QString OpenMenu();
+  // Waits for a pop-up menu to open and returns its place on the screen (invalid: none came).
+  static QRect WaitMenu(int timeoutMs = 5000);
+  static bool WaitMenuClosed(int timeoutMs = 5000);
+  // Chooses an item of the open menu with the keys a user presses: for each level the item's
+  // index among the shown items (separators and hidden items do not count), sub-menus opened
+  // with the right arrow, the last item taken with Return.
+  static void ChooseInMenu(const QList<int>& path);
+  // A window on the screen whose title is exactly title, or empty.
+  static QString WindowByTitle(const QString& title);
+  static QString WaitWindowByTitle(const QString& title, int timeoutMs = 8000);
+  static QRect GeometryOf(const QString& windowId);
+  // An X property of a window as xprop prints it.
+  static QString Property(const QString& windowId, const QString& property);
+  // Types text into the focused window as keys.
+  static void Type(const QString& text);
+  // Drags the files onto the screen point with the pointer, from a helper window that offers them
+  // as a file manager does (text/uri-list over XDND). False when the helper did not come up.
+  static bool DropFiles(const QStringList& paths, QPoint target);
+
+  // Hovers a glyph of the desktop lyrics and waits for their toolbar; false when it did not
+  // come. screenshot names the picture it looks for the glyphs in.
+  bool HoverDesktopLyrics(const QString& screenshot);
+
+  // Number of entries and the current one, as the remote control answers.
+  int Count() { return Command(50).value_or(-1); }
+  int Current() { return Command(51).value_or(-2); }
+  // The playlist file as the player last saved it: its entries' titles, in order.
+  QStringList SavedTitles() const;
+  // The settings file's text.
+  QString SettingsText() const;
 
   // The standard output and error of the player so far, for failure messages.
   QString Output();

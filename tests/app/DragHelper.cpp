@@ -1,0 +1,51 @@
+// A file manager's side of a drop, for the player's tests: a small window at the screen's top-left
+// corner that starts a drag of the files named on its command line (as text/uri-list, over XDND)
+// when the pointer presses on it. The test moves the pointer as a hand would; the helper ends
+// when the drop is over and prints "dropped" or "refused".
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWidget>
+#include <cstdio>
+
+namespace {
+
+class DragSource : public QWidget {
+ public:
+  explicit DragSource(QList<QUrl> urls)
+      : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), urls_(std::move(urls)) {
+    setWindowTitle(QStringLiteral("vireo-drag-helper"));
+    setStyleSheet(QStringLiteral("background: #3060a0"));
+    setGeometry(0, 0, 80, 60);
+  }
+
+ protected:
+  void mousePressEvent(QMouseEvent*) override {
+    auto* data = new QMimeData;
+    data->setUrls(urls_);
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
+    std::printf("%s\n", done == Qt::IgnoreAction ? "refused" : "dropped");
+    std::fflush(stdout);
+    QApplication::quit();
+  }
+
+ private:
+  QList<QUrl> urls_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QList<QUrl> urls;
+  for (int i = 1; i < argc; ++i) urls.append(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[i])));
+  DragSource source(urls);
+  source.show();
+  std::printf("ready\n");
+  std::fflush(stdout);
+  return app.exec();
+}
