@@ -1,13 +1,12 @@
 #include "app/TPetrelDlrcButton.h"
 
-#include <algorithm>
-
 #include <QFrame>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/TPetrelDeskTopLrc.h"
 #include "app/X11Desktop.h"

@@ -170,11 +170,19 @@ void TPetrelMain::ReadPendingTags() {
   pendingTagPaths_.clear();
 }
 
+namespace {
+
+// A local entry that shows nothing but its file's name: its tags have not been read into it.
+bool ShowsFileNameOnly(const TDDPlaylistItem& e) {
+  return !e.ISURL && e.Artist.isEmpty() && e.Title == FileTitle(e.FileName);
+}
+
+}  // namespace
+
 void TPetrelMain::ReadTagsNow(int index) {
   if (!engine_ || index < 0 || index >= model_->Count()) return;
-  TDDPlaylistItem& e = model_->Items()[index];
-  if (e.ISURL || !e.Artist.isEmpty() || e.Title != FileTitle(e.FileName)) return;
-  FillFromTags(index, engine_->ReadTags(e.FileName));
+  const TDDPlaylistItem& e = model_->Items()[index];
+  if (ShowsFileNameOnly(e)) FillFromTags(index, engine_->ReadTags(e.FileName));
 }
 
 void TPetrelMain::FillFromTags(int index, const TTags& tags) {
@@ -202,10 +210,9 @@ void TPetrelMain::TagsArrived(quint64 ticket, int first, const QList<TTags>& tag
   TDDPlaylistItems::Update update(model_->Items());
   for (int i = 0; i < model_->Count(); ++i) {
     const TDDPlaylistItem& e = model_->Items()[i];
-    if (e.ISURL || !e.Artist.isEmpty()) continue;
+    if (!ShowsFileNameOnly(e)) continue;
     const auto found = byPath.constFind(e.FileName);
-    if (found == byPath.constEnd() || e.Title != FileTitle(e.FileName)) continue;
-    FillFromTags(i, *found);
+    if (found != byPath.constEnd()) FillFromTags(i, *found);
   }
 }
 

@@ -1,9 +1,9 @@
 #include "ddvcl/TDDButton.h"
 
-#include "ddvcl/TDDForm.h"
-
 #include <QCursor>
 #include <QEvent>
+
+#include "ddvcl/TDDForm.h"
 
 namespace vireo {
 

@@ -1,7 +1,5 @@
 #include "ddvcl/TDDPlaylist.h"
 
-#include "ddvcl/DDEvents.h"
-
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -13,6 +11,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "ddvcl/DDEvents.h"
 #include "ddvcl/PlaylistTextCache.h"
 #include "ddvcl/TDDScrollBar.h"
 #include "playlist/DateTimeFormat.h"

@@ -15,7 +15,23 @@ TDDWindow::TDDWindow(QWidget* parent) : TDDGraphicControlEx(parent) {
     parent->installEventFilter(this);
     FollowParent();
   }
+  if (auto* form = qobject_cast<TDDFormEx*>(parent)) form->SetFrame(this);
   lower();
+}
+
+void TDDWindow::Invalidate() {
+  if (!m_frameCurrent) return;
+  m_frameCurrent = false;
+  if (parentWidget()) parentWidget()->update();
+}
+
+void TDDWindow::RenderIntoForm() const {
+  auto* form = qobject_cast<TDDFormEx*>(parentWidget());
+  if (!form) return;
+  TDDBitmap32& target = form->m_backBuffer;
+  if (m_frameCurrent && target.Width() == width() && target.Height() == height()) return;
+  RenderFrame(target, width(), height());
+  m_frameCurrent = true;
 }
 
 TDDWindow::~TDDWindow() {
@@ -39,42 +55,42 @@ void TDDWindow::changeEvent(QEvent* event) {
 }
 
 void TDDWindow::SetTopLeft(TSpriteRect r) {
-  m_frameCurrent = false;
+  Invalidate();
   m_tl = r;
 }
 void TDDWindow::SetTopMiddle(TSpriteRect r) {
-  m_frameCurrent = false;
+  Invalidate();
   if (r.W <= 0) r.W = 5;
   m_tm = r;
 }
 void TDDWindow::SetTopRight(TSpriteRect r) {
-  m_frameCurrent = false;
+  Invalidate();
   m_tr = r;
 }
 void TDDWindow::SetBottomLeft(TSpriteRect r) {
-  m_frameCurrent = false;
+  Invalidate();
   m_bl = r;
 }
 void TDDWindow::SetBottomMiddle(TSpriteRect r) {
-  m_frameCurrent = false;
+  Invalidate();
   if (r.W <= 0) r.W = 5;
   m_bm = r;
 }
 void TDDWindow::SetBottomRight(TSpriteRect r) {
-  m_frameCurrent = false;
+  Invalidate();
   m_br = r;
 }
 void TDDWindow::SetLeftMiddle(TSpriteRect r) {
-  m_frameCurrent = false;
+  Invalidate();
   if (r.H <= 0) r.H = 5;
   m_lm = r;
 }
 void TDDWindow::SetRightMiddle(TSpriteRect r) {
-  m_frameCurrent = false;
+  Invalidate();
   m_rm = r;
 }
 void TDDWindow::SetTopCenter(TSpriteRect r) {
-  m_frameCurrent = false;
+  Invalidate();
   m_tc = r;
 }
 
@@ -110,15 +126,14 @@ void TDDWindow::Compose(TDDBitmap32& buffer) {
 
 void TDDWindow::paintEvent(QPaintEvent*) {
   try {
-    auto* form = qobject_cast<TDDFormEx*>(parentWidget());
-    TDDBitmap32 temp;
-    TDDBitmap32& target = form ? form->BackBuffer() : temp;
-    if (!form || !m_frameCurrent || target.Width() != width() || target.Height() != height()) {
-      RenderFrame(target, width(), height());
-      m_frameCurrent = form != nullptr;
-    }
     QPainter p(this);
-    target.CopyToDC(p, 0, 0);
+    if (auto* form = qobject_cast<TDDFormEx*>(parentWidget())) {
+      form->BackBuffer().CopyToDC(p, 0, 0);
+    } else {
+      TDDBitmap32 alone;
+      RenderFrame(alone, width(), height());
+      alone.CopyToDC(p, 0, 0);
+    }
   } catch (const std::exception&) {
     // No memory for the frame: this paint is skipped, the next one tries again.
   }
@@ -186,7 +201,7 @@ void TDDWindow::ApplyRegion() {
 
 void TDDWindow::resizeEvent(QResizeEvent* event) {
   TDDGraphicControlEx::resizeEvent(event);
-  m_frameCurrent = false;
+  m_frameCurrent = false;  // the form repaints whole after a resize
   if (Shaped()) ApplyRegion();
 }
 

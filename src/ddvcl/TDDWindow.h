@@ -46,6 +46,10 @@ class TDDWindow : public TDDGraphicControlEx {
 
   // Composes the frame into target at the control's size (W x H).
   void RenderFrame(TDDBitmap32& target, int w, int h) const;
+  // Renders the frame into the form's back buffer when its pieces, image, colour or size changed
+  // since the last time; whoever reads the buffer first (the frame's paint or a control's) gets
+  // the frame as it is now.
+  void RenderIntoForm() const;
 
   // The area of a bitmap whose pixels are not fully opaque, as 1-pixel-high runs.
   static QRegion RegionFromAlpha(const TDDBitmap32& bitmap);
@@ -56,10 +60,13 @@ class TDDWindow : public TDDGraphicControlEx {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void AppearanceChanged() override { m_frameCurrent = false; }
+  void AppearanceChanged() override { Invalidate(); }
 
  private:
   void FollowParent();
+  // The frame changed: the buffer is rendered again when next read, and the whole form paints
+  // again, so no control keeps the old frame it copied from under itself.
+  void Invalidate();
   QRegion CornerRegion(TSpriteRect piece) const;
 
   TSpriteRect m_tl{0, 0, 5, 5}, m_tm{0, 0, 5, 5}, m_tr{0, 0, 5, 5}, m_bl{0, 0, 5, 5};
@@ -69,7 +76,7 @@ class TDDWindow : public TDDGraphicControlEx {
   QRegion m_applied;
   // The form's back buffer holds the frame as the pieces, image, colour and size now draw it:
   // a paint for a control above the frame (the spectrum, twenty times a second) only copies.
-  bool m_frameCurrent = false;
+  mutable bool m_frameCurrent = false;
 };
 
 }  // namespace vireo

@@ -156,6 +156,13 @@ TEST(UserPaths, MenuChoicesAreKeptAcrossARestart) {
   const QPoint listCentre =
       PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("playlist")).center();
   EXPECT_GT(qGray(light.pixel(listCentre)), 160);
+  // The controls stand on the new frame too, not on squares of the old one.
+  for (const char* id : {"previous", "sound", "close"}) {
+    const QPoint corner =
+        PlayerSession::SkinRect(QStringLiteral("main"), QLatin1StringView(id)).topLeft() +
+        QPoint(1, 1);
+    EXPECT_GT(qGray(light.pixel(corner)), 160) << id;
+  }
   ASSERT_TRUE(s.Quit());
   const auto kept = [&] {
     const QString cfg = s.SettingsText();
