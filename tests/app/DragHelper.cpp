@@ -1,11 +1,12 @@
 // A file manager's side of a drop, for the player's tests: a small window at the screen's top-left
 // corner that starts a drag of the files named on its command line (as text/uri-list, over XDND)
-// when the pointer presses on it. The test moves the pointer as a hand would; the helper ends
-// when the drop is over and prints "dropped" or "refused".
+// when the pointer presses on it. The test moves the pointer as a hand would; the helper prints
+// "dropped" or "refused" when the drop is sent, and ends a few seconds later.
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <cstdio>
@@ -30,7 +31,9 @@ class DragSource : public QWidget {
     const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
     std::printf("%s\n", done == Qt::IgnoreAction ? "refused" : "dropped");
     std::fflush(stdout);
-    QApplication::quit();
+    // The drag ends when the drop is sent; the target asks for the files after that, and a file
+    // manager is still there to answer.
+    QTimer::singleShot(done == Qt::IgnoreAction ? 0 : 3000, qApp, &QApplication::quit);
   }
 
  private:

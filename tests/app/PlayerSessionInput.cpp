@@ -162,7 +162,8 @@ bool PlayerSession::DropFiles(const QStringList& paths, QPoint target) {
   moveTo(target + QPoint(1, 1));
   QThread::msleep(200);
   Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
-  const bool ended = helper.waitForFinished(10000);
+  // The helper answers the player's request for the files, then ends.
+  const bool ended = helper.waitForFinished(15000);
   if (!ended) helper.kill();
   return ended && helper.readAll().contains("dropped");
 }

@@ -267,9 +267,7 @@ TEST(UserPaths, TheOpenDialogListsTheMusicOfAFolderAndAddsWhatIsChosen) {
   EXPECT_TRUE(s.Quit());
 }
 
-// Disabled: the drop reaches the main window (its list replaces the empty panel) but the window
-// finds no file in it; see the closing note of this change.
-TEST(UserPaths, DISABLED_FilesAndFoldersDroppedFromAnotherProgramFollowTheDropRules) {
+TEST(UserPaths, FilesAndFoldersDroppedFromAnotherProgramFollowTheDropRules) {
   QTemporaryDir folder;
   QDir().mkpath(folder.filePath(QStringLiteral("sub")));
   QFile::copy(Track(QStringLiteral("Dropped One"), 3.0), folder.filePath(QStringLiteral("a.mp3")));
@@ -282,10 +280,16 @@ TEST(UserPaths, DISABLED_FilesAndFoldersDroppedFromAnotherProgramFollowTheDropRu
   const QRect main = s.Geometry(QStringLiteral("Vireo"));
   const QPoint list =
       main.topLeft() + PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("playlist")).center();
-  // Only an unsupported file: nothing is added.
+  // Only an unsupported file: nothing is added, and the empty list takes the panel's place (its
+  // links go).
+  const QRect listRect = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("playlist"))
+                             .translated(main.topLeft());
+  const QImage panel = Grab(listRect, QStringLiteral("paths-empty-panel.png"));
   ASSERT_TRUE(PlayerSession::DropFiles({text}, list));
-  QThread::msleep(300);
   EXPECT_EQ(s.Count(), 0);
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  EXPECT_TRUE(Eventually([&] { return Grab(listRect, QStringLiteral("paths-empty-list.png")) != panel; }, 3000))
+      << "the panel still shows after the drop";
   // A folder stands for the music inside it, sub-folders included; the text file is skipped.
   ASSERT_TRUE(PlayerSession::DropFiles({folder.path(), text}, list));
   EXPECT_TRUE(Eventually([&] { return s.Count() == 2; })) << s.Count();
