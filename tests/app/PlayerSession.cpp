@@ -123,7 +123,10 @@ QRect PlayerSession::SkinRect(const QString& window, const QString& id) {
 }
 
 bool PlayerSession::Running() const {
-  return process_ && process_->state() != QProcess::NotRunning;
+  if (!process_ || process_->state() == QProcess::NotRunning) return false;
+  // Without an event loop QProcess learns of the end only when asked to wait for it.
+  process_->waitForFinished(0);
+  return process_->state() != QProcess::NotRunning;
 }
 
 qint64 PlayerSession::Pid() const {
