@@ -91,12 +91,12 @@ int PlayerSession::StartAgain(const QStringList& args, int timeoutMs, const QStr
   return second.exitCode();
 }
 
-bool PlayerSession::Quit(int timeoutMs) {
+bool PlayerSession::Quit(int timeoutMs, int scale) {
   if (!Running()) return true;
   // The close button, as a user closes the player.
   const QRect main = Geometry(QStringLiteral("Vireo"));
   const QRect close = SkinRect(QStringLiteral("main"), QStringLiteral("close"));
-  if (main.isValid() && close.isValid()) Click(main.topLeft() + close.center());
+  if (main.isValid() && close.isValid()) Click(main.topLeft() + close.center() * scale);
   return process_->waitForFinished(timeoutMs);
 }
 

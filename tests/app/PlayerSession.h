@@ -36,7 +36,8 @@ class PlayerSession {
   int StartAgain(const QStringList& args, int timeoutMs = 20000,
                  const QString& workingDir = QString());
   // Closes the main window as the close button does and waits for the process to end.
-  bool Quit(int timeoutMs = 15000);
+  // scale: the factor the player's windows are drawn at (QT_SCALE_FACTOR).
+  bool Quit(int timeoutMs = 15000, int scale = 1);
   bool Running() const;
   qint64 Pid() const;
 
