@@ -303,6 +303,7 @@ void TPetrelMain::FormCreateWindow() {
     // The menu item is where the levelling lives while the player runs: the engine takes it from
     // there and the close step writes it back.
     pmm_gain->setChecked(ctx_.Settings.DBGain);
+    ctx_.LyricMode = ctx_.Settings.LyricMode;
   });
   // 6: the lyric component (the search component comes with the library window), made once the
   // settings have named its service.
@@ -340,7 +341,12 @@ void TPetrelMain::FormCreateWindow() {
   // 11: the lyrics, toggled once as the lyrics button does.
   Step("lyrics", [this] { btn_lrcClick(); });
   // 13: volume.
-  Step("volume", [this] { sldr_volume->SetPosition(ctx_.Settings.Volume); });
+  Step("volume", [this] {
+    sldr_volume->SetPosition(ctx_.Settings.Volume);
+    // Muted as the user left it: the button down, the slider faded, the engine silent.
+    btn_sound->SetChecked(ctx_.Settings.Mute);
+    sldr_volume->setEnabled(!ctx_.Settings.Mute);
+  });
 }
 
 void TPetrelMain::FormCreateRest() {
@@ -449,6 +455,23 @@ void TPetrelMain::ConnectLyricWindows() {
   });
 }
 
+namespace {
+
+// Puts window at its stored place (and size, when it is resizable), kept inside the screen the
+// place is on; a place on no screen leaves the window where the first start put it.
+void Restore(QWidget* window, const std::optional<QRect>& stored, bool sized) {
+  if (!window || !stored) return;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect area = screen->availableGeometry();
+    if (!area.intersects(*stored)) continue;
+    if (sized) window->resize(stored->size());
+    window->move(ScreenFit::Inside(QRect(stored->topLeft(), window->size()), area).topLeft());
+    return;
+  }
+}
+
+}  // namespace
+
 void TPetrelMain::PlaceWindows() {
   const QScreen* s = QGuiApplication::primaryScreen();
   if (!s) return;
@@ -467,6 +490,10 @@ void TPetrelMain::PlaceWindows() {
   if (lrcWindow_) lrcWindow_->move(ScreenFit::Below(main, lrcWindow_->size(), wa).topLeft());
   // 12: the library window to the right (it stays hidden).
   if (share_) share_->move(ScreenFit::RightOf(main, share_->size(), wa).topLeft());
+  // Where the user left them at the last close, while that is on a screen (kept wholly on it).
+  Restore(this, ctx_.Settings.MainWindow, false);
+  Restore(lrcWindow_, ctx_.Settings.LyricWindow, true);
+  Restore(share_, ctx_.Settings.LibraryWindow, true);
   // The desktop lyrics come back where the user last dragged them, while that is on a screen.
   if (desktopLyrics_ && ctx_.Settings.DesktopLyricsPos) {
     const QPoint at = *ctx_.Settings.DesktopLyricsPos;
@@ -501,7 +528,7 @@ void TPetrelMain::CreateEngine() {
   });
   // The open dialog offers the playlists of other players beside the audio files.
   openFilter_ = engine_->Filter() + QLatin1Char('|') + ForeignPlaylist::FilterText();
-  engine_->SetVolume(float(sldr_volume->Position()));
+  engine_->SetVolume(btn_sound->Checked() ? 0.0f : float(sldr_volume->Position()));
   engine_->SetDBGain(pmm_gain->isChecked());
 }
 
@@ -541,6 +568,14 @@ void TPetrelMain::FormClose() {
     PlayerSettings s = ctx_.Settings;
     s.Volume = sldr_volume->Position();
     s.DBGain = pmm_gain->isChecked();
+    s.Mute = btn_sound->Checked();
+    s.LyricMode = ctx_.LyricMode;
+    // Qt's record of a window's place can lag behind the window manager's.
+    for (TDDForm* form : std::initializer_list<TDDForm*>{this, lrcWindow_.data(), share_.data()})
+      if (form) form->SyncPosition();
+    s.MainWindow = geometry();
+    if (lrcWindow_) s.LyricWindow = lrcWindow_->geometry();
+    if (share_) s.LibraryWindow = share_->geometry();
     WriteCloseSettings(s);
   });
 }

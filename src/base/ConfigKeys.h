@@ -62,6 +62,16 @@ inline constexpr ConfigKey kDesktopLyricsTop{QLatin1StringView("Window/DESKTOPLR
                                              QLatin1StringView("TOP")};
 inline constexpr int kDesktopLyricsUnset = -2147483647 - 1;
 
+// What the user set in the windows themselves and finds again at the next start: the mute
+// button, the kind of lyrics shown (0 desktop, 1 lyric window) and where the windows were and
+// how large (screen pixels; a window with no stored place opens where the first start puts it).
+inline constexpr ConfigKey kMute{QLatin1StringView("Window/MUTE"), QLatin1StringView("Value")};
+inline constexpr ConfigKey kLyricMode{QLatin1StringView("Window/LYRICMODE"),
+                                      QLatin1StringView("Value")};
+inline constexpr QLatin1StringView kMainWindowPath{"Window/MAINWIN"};
+inline constexpr QLatin1StringView kLyricWindowPath{"Window/LYRICWIN"};
+inline constexpr QLatin1StringView kLibraryWindowPath{"Window/SHAREWIN"};
+
 // Where the LRCLIB lyric service lives; a private mirror can stand in for it. Read at start-up
 // only, like the service host.
 inline constexpr ConfigKey kLrclibUrl{QLatin1StringView("Lyrics/LRCLIB"), QLatin1StringView("URL")};

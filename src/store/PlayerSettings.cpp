@@ -37,6 +37,28 @@ bool WriteOne(const QString& dataDir, const ConfigKey& key, const QString& value
   return cfg.Save();
 }
 
+// A window's place and size under path ("LEFT", "TOP", "WIDTH", "HEIGHT"); unset unless all four
+// are there and the size is not empty.
+std::optional<QRect> ReadWindowRect(TDKConfig& cfg, QLatin1StringView path) {
+  constexpr int kUnset = config::kDesktopLyricsUnset;
+  const QString p(path);
+  const int left = cfg.ReadInteger(p, QStringLiteral("LEFT"), kUnset);
+  const int top = cfg.ReadInteger(p, QStringLiteral("TOP"), kUnset);
+  const int width = cfg.ReadInteger(p, QStringLiteral("WIDTH"), 0);
+  const int height = cfg.ReadInteger(p, QStringLiteral("HEIGHT"), 0);
+  if (left == kUnset || top == kUnset || width <= 0 || height <= 0) return std::nullopt;
+  return QRect(left, top, width, height);
+}
+
+void WriteWindowRect(TDKConfig& cfg, QLatin1StringView path, const std::optional<QRect>& r) {
+  if (!r) return;
+  const QString p(path);
+  cfg.WriteInteger(p, QStringLiteral("LEFT"), r->left());
+  cfg.WriteInteger(p, QStringLiteral("TOP"), r->top());
+  cfg.WriteInteger(p, QStringLiteral("WIDTH"), r->width());
+  cfg.WriteInteger(p, QStringLiteral("HEIGHT"), r->height());
+}
+
 }  // namespace
 
 QString DefaultDataDir() {
@@ -112,6 +134,11 @@ PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir
       cfg.ReadInteger(kDesktopLyricsTop.Path(), kDesktopLyricsTop.Attribute(), kDesktopLyricsUnset);
   if (left != kDesktopLyricsUnset && top != kDesktopLyricsUnset)
     s.DesktopLyricsPos = QPoint(left, top);
+  s.Mute = cfg.ReadBool(kMute.Path(), kMute.Attribute(), false);
+  s.LyricMode = cfg.ReadInteger(kLyricMode.Path(), kLyricMode.Attribute(), 0) == 1 ? 1 : 0;
+  s.MainWindow = ReadWindowRect(cfg, kMainWindowPath);
+  s.LyricWindow = ReadWindowRect(cfg, kLyricWindowPath);
+  s.LibraryWindow = ReadWindowRect(cfg, kLibraryWindowPath);
   return s;  // nothing was written: the file is not touched
 }
 
@@ -130,6 +157,11 @@ bool WriteCloseSettings(const PlayerSettings& s) {
     cfg.WriteInteger(kDesktopLyricsTop.Path(), kDesktopLyricsTop.Attribute(),
                      s.DesktopLyricsPos->y());
   }
+  cfg.WriteBool(kMute.Path(), kMute.Attribute(), s.Mute);
+  cfg.WriteInteger(kLyricMode.Path(), kLyricMode.Attribute(), s.LyricMode);
+  WriteWindowRect(cfg, kMainWindowPath, s.MainWindow);
+  WriteWindowRect(cfg, kLyricWindowPath, s.LyricWindow);
+  WriteWindowRect(cfg, kLibraryWindowPath, s.LibraryWindow);
   return cfg.Save();
 }
 

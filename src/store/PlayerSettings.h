@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <optional>
 
@@ -33,6 +34,11 @@ struct PlayerSettings {
   QString ArchiveUrl = QString(config::kArchiveUrlDefault);
   // Where the desktop lyrics were last dragged to; unset until the user moves them.
   std::optional<QPoint> DesktopLyricsPos;
+  bool Mute = false;
+  int LyricMode = 0;  // 0 the desktop lyrics, 1 the lyric window
+  // Where the main, lyric and library windows were at the last close, and their sizes; unset
+  // before the first close.
+  std::optional<QRect> MainWindow, LyricWindow, LibraryWindow;
 };
 
 // The user's documents folder + "Vireo/" (the home folder + "Vireo/" without one).
@@ -54,7 +60,8 @@ int PatternFromPlayMode(quint8 playMode);
 PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir);
 
 // Writes, in this order, Volume, PlaylistPath, the play mode code, DBGain, EqPresetId and
-// SkinName (then the desktop lyrics' place, when the user moved them) into dataDir + "Vireo.xml",
+// SkinName (then the desktop lyrics' place, when the user moved them, then the mute, the lyric
+// mode and the windows' places that are set) into dataDir + "Vireo.xml",
 // keeping everything else in it. False when the file could
 // not be written; the old file then stays as it was.
 bool WriteCloseSettings(const PlayerSettings& settings);

@@ -402,3 +402,47 @@ TEST(UserPaths, TheLyricSearchOpensCentredOnTheDesktopAndCannotBeMaximised) {
   EXPECT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("歌词搜索")).isEmpty(); }));
   EXPECT_TRUE(s.Quit());
 }
+
+TEST(UserPaths, TheVolumeMuteLyricModeAndWindowPlacesAreKeptAcrossARestart) {
+  PlayerSession s;
+  StartWithTracks(s, {QStringLiteral("Placed")});
+  // The volume set low on its slider, then muted.
+  QRect main = s.Geometry(QStringLiteral("Vireo"));
+  const QRect volume = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("pgbvolume"));
+  PlayerSession::Click(main.topLeft() + QPoint(volume.left() + volume.width() / 5, volume.center().y()));
+  s.ClickMain(QStringLiteral("sound"));
+  // The window lyrics instead of the desktop ones, from the desktop toolbar's "切换".
+  ASSERT_TRUE(s.HoverDesktopLyrics(QStringLiteral("paths-placed-hover.png")));
+  const QRect bar = s.Geometry(QStringLiteral("Vireo 桌面歌词操作"));
+  PlayerSession::Click(QPoint(bar.right() + 1 - (310 - 208) + 24, bar.top() + 16));
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo LRC"), true));
+  // The main window dragged by its title (the lyric window docked below goes along), the lyric
+  // window made larger by its corner.
+  const QRect title = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("title"));
+  PlayerSession::Drag(main.topLeft() + title.center(), QPoint(-80, -60));
+  ASSERT_TRUE(Eventually(
+      [&] { return s.GeometryOnce(QStringLiteral("Vireo")).topLeft() == main.topLeft() + QPoint(-80, -60); },
+      3000));
+  const QRect lrc = s.Geometry(QStringLiteral("Vireo LRC"));
+  PlayerSession::Drag(lrc.bottomRight() - QPoint(2, 2), QPoint(50, 30));
+  ASSERT_TRUE(Eventually(
+      [&] { return s.GeometryOnce(QStringLiteral("Vireo LRC")).size() == lrc.size() + QSize(50, 30); },
+      3000));
+  main = s.Geometry(QStringLiteral("Vireo"));
+  const QRect placedLrc = s.Geometry(QStringLiteral("Vireo LRC"));
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  QThread::msleep(300);
+  const QImage slider = Grab(volume.translated(main.topLeft()), QStringLiteral("paths-placed.png"));
+  ASSERT_TRUE(s.Quit());
+
+  ASSERT_TRUE(s.Start());
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo LRC"), true));
+  EXPECT_FALSE(s.Visible(QStringLiteral("Vireo 桌面歌词")));
+  EXPECT_EQ(s.Geometry(QStringLiteral("Vireo")), main);
+  EXPECT_EQ(s.Geometry(QStringLiteral("Vireo LRC")), placedLrc);
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  QThread::msleep(300);
+  // The slider shows the same low volume, faded: still muted.
+  EXPECT_EQ(Grab(volume.translated(main.topLeft()), QStringLiteral("paths-placed-again.png")), slider);
+  EXPECT_TRUE(s.Quit());
+}

@@ -199,4 +199,33 @@ TEST_F(StartupSettings, TheDesktopLyricsComeBackWhereTheyWereDragged) {
   }
 }
 
+TEST_F(StartupSettings, MuteLyricModeAndWindowPlacesRoundTrip) {
+  PlayerSettings s = ReadStartupSettings(data, app);
+  EXPECT_FALSE(s.Mute);
+  EXPECT_EQ(s.LyricMode, 0);
+  EXPECT_FALSE(s.MainWindow || s.LyricWindow || s.LibraryWindow);
+  s.Mute = true;
+  s.LyricMode = 1;
+  s.MainWindow = QRect(-30, 12, 360, 480);
+  s.LyricWindow = QRect(100, 600, 400, 190);
+  ASSERT_TRUE(WriteCloseSettings(s));
+  const PlayerSettings back = ReadStartupSettings(data, app);
+  EXPECT_TRUE(back.Mute);
+  EXPECT_EQ(back.LyricMode, 1);
+  EXPECT_EQ(back.MainWindow, s.MainWindow);
+  EXPECT_EQ(back.LyricWindow, s.LyricWindow);
+  EXPECT_FALSE(back.LibraryWindow.has_value());  // never written
+  // A stored mode other than 0 or 1, or an empty size, reads as unset.
+  QString text = QString::fromLatin1(ReadAll(Config()));
+  text.replace(QStringLiteral("<LYRICMODE Value=\"1\""), QStringLiteral("<LYRICMODE Value=\"7\""));
+  text.replace(QStringLiteral("WIDTH=\"400\""), QStringLiteral("WIDTH=\"0\""));
+  QFile f(Config());
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(text.toLatin1());
+  f.close();
+  const PlayerSettings odd = ReadStartupSettings(data, app);
+  EXPECT_EQ(odd.LyricMode, 0);
+  EXPECT_FALSE(odd.LyricWindow.has_value());
+}
+
 }  // namespace vireo
