@@ -98,8 +98,10 @@ void TDDButton::MouseRelease(Qt::MouseButton button, Qt::KeyboardModifiers shift
   } else if (button == Qt::LeftButton && m_tag >= 1 && PopupMenu() && !IsAutoPopup(PopupMenu())) {
     // Qt's record of where the window is can lag behind the window manager's: the menu opens
     // below the button where the user sees it.
-    if (auto* form = qobject_cast<TDDForm*>(window())) form->SyncPosition();
-    PopupMenuAt(PopupMenu(), mapToGlobal(QPoint(0, height())));
+    const QPoint below(0, height());
+    auto* form = qobject_cast<TDDForm*>(window());
+    PopupMenuAt(PopupMenu(),
+                form ? form->ScreenPosition() + mapTo(form, below) : mapToGlobal(below));
   } else if (button == Qt::LeftButton) {
     TDDGraphicControlEx::MouseRelease(button, shift, x, y);
   }

@@ -26,6 +26,12 @@ void TDDForm::SetPositionProbe(PositionProbe probe) {
   Probe() = std::move(probe);
 }
 
+QPoint TDDForm::ScreenPosition() const {
+  if (Probe() && isWindow() && isVisible())
+    if (const std::optional<QPoint> real = Probe()(this)) return *real;
+  return pos();
+}
+
 void TDDForm::SyncPosition() {
   if (!Probe() || !isWindow() || !isVisible()) return;
   const std::optional<QPoint> real = Probe()(this);

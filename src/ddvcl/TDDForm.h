@@ -43,6 +43,8 @@ class TDDForm : public QWidget {
   // that reparents a window as it maps it can leave Qt with the place of a frame it moved right
   // after, and docking and resizing must start from where the user sees the form.
   void SyncPosition();
+  // Where the window system has the form's top-left corner (Qt's record when it cannot say).
+  QPoint ScreenPosition() const;
 
   // A move of this form starts or ends (the press and the release of our move loop; edge
   // resizing calls them too).

@@ -58,6 +58,7 @@ QProcessEnvironment PlayerSession::Environment() const {
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_);
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   env.remove(QStringLiteral("SESSION_MANAGER"));
+  for (const QString& name : extraEnv_.keys()) env.insert(name, extraEnv_.value(name));
   return env;
 }
 

@@ -26,6 +26,8 @@ class PlayerSession {
   QString DataDir() const;  // where Vireo.xml and Default.pls live
   QString RuntimeDir() const { return runtime_; }
   QProcessEnvironment Environment() const;
+  // A variable the player's later starts get on top of the session's own.
+  void SetEnv(const QString& name, const QString& value) { extraEnv_.insert(name, value); }
 
   // Writes Vireo.xml before the start (an XML text; "<MainConfig>...</MainConfig>").
   void WriteSettings(const QString& windowElements);
@@ -111,6 +113,7 @@ class PlayerSession {
   QString runtime_;
   std::unique_ptr<QProcess> process_;
   QString output_;
+  QProcessEnvironment extraEnv_;
 };
 
 // Waits (polling every 50 ms) until pred holds or timeoutMs passes.

@@ -1,0 +1,246 @@
+// The rest of the main window's controls, the lyric window's buttons and the folder commands,
+// reached as a user reaches them; what they did is read at the sound server (a paused stream is
+// corked there), on the screen, in the settings file and in what the desktop was asked to open.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "PlayerSession.h"
+#include "UserPathSteps.h"
+
+using namespace vireo::test;
+
+namespace {
+
+// Whether the player's stream at the sound server is corked (paused): nullopt without a stream.
+std::optional<bool> Corked() {
+  QProcess p;
+  p.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+  p.waitForFinished(5000);
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  if (!out.contains(QStringLiteral("Corked:"))) return std::nullopt;
+  return out.contains(QStringLiteral("Corked: yes"));
+}
+
+// The x of the seek slider's thumb (its brightest column) in a grab of the slider.
+int ThumbX(const QImage& slider) {
+  int best = -1, bestGray = -1;
+  for (int x = 0; x < slider.width(); ++x) {
+    const int gray = qGray(slider.pixel(x, slider.height() / 2));
+    if (gray > bestGray) {
+      bestGray = gray;
+      best = x;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+TEST(UserPaths, TheTransportButtonsAndTheListPlayWhatTheUserPoints) {
+  PlayerSession s;
+  StartWithTracks(s, {QStringLiteral("Point A"), QStringLiteral("Point B"), QStringLiteral("Point C")});
+  PlayerSession::DoubleClick(Row(s, 2));
+  ASSERT_TRUE(Eventually([&] { return s.Current() == 2; }));
+  s.ClickMain(QStringLiteral("previous"));
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }));
+  s.ClickMain(QStringLiteral("next"));
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 2; }));
+  // A double click on a row plays it (as above); so does Return on the selected row.
+  PlayerSession::DoubleClick(Row(s, 0));
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 0; }));
+  PlayerSession::Click(Row(s, 1));
+  PlayerSession::Key(QStringLiteral("Return"));
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }));
+  // The play button pauses and resumes at the sound server; so does 播放 → 播放/暂停.
+  ASSERT_TRUE(Eventually([] { return Corked() == false; }));
+  s.ClickMain(QStringLiteral("play"));
+  EXPECT_TRUE(Eventually([] { return Corked() == true; }));
+  s.ClickMain(QStringLiteral("play"));
+  EXPECT_TRUE(Eventually([] { return Corked() == false; }));
+  s.ClickMain(QStringLiteral("menu"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({2, 0});
+  EXPECT_TRUE(Eventually([] { return Corked() == true; }));
+  s.ClickMain(QStringLiteral("menu"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({2, 0});
+  EXPECT_TRUE(Eventually([] { return Corked() == false; }));
+  // 播放 → 下一首.
+  s.ClickMain(QStringLiteral("menu"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({2, 2});
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 2; }));
+  // A click three quarters along the seek slider moves the thumb there.
+  const QRect main = s.Geometry(QStringLiteral("Vireo"));
+  const QRect seek = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("pgbmusic"))
+                         .translated(main.topLeft());
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  EXPECT_LT(ThumbX(Grab(seek, QStringLiteral("paths-seek.png"))), seek.width() / 4);
+  PlayerSession::Click(seek.topLeft() + QPoint(seek.width() * 3 / 4, seek.height() / 2));
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  EXPECT_TRUE(Eventually(
+      [&] { return ThumbX(Grab(seek, QStringLiteral("paths-seeked.png"))) > seek.width() * 2 / 3; },
+      3000));
+  // The minimise button hides the window; a remote-control script shows it again.
+  s.ClickMain(QStringLiteral("min"));
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo"), false));
+  s.Request(1806, 99);
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo"), true));
+  EXPECT_TRUE(s.Quit());
+}
+
+TEST(UserPaths, ThePlayModeAndSortMenusChangeWhatTheListDoesAndShows) {
+  PlayerSession s;
+  WriteConfig(s);
+  // Three lengths in a mixed order.
+  const QString longest = Track(QStringLiteral("Len Three"), 3.0);
+  const QString shortest = Track(QStringLiteral("Len One"), 1.0);
+  const QString middle = Track(QStringLiteral("Len Two"), 2.0);
+  ASSERT_TRUE(s.Start({longest}));
+  ASSERT_EQ(s.StartAgain({shortest}), 0);
+  ASSERT_EQ(s.StartAgain({middle}), 0);
+  ASSERT_TRUE(Eventually([&] { return s.Count() == 3; }));
+  // 随机排列 keeps every entry; 按时间排列 orders them by length.
+  s.ClickMain(QStringLiteral("listm"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({0});
+  ASSERT_TRUE(PlayerSession::WaitMenuClosed());
+  EXPECT_EQ(s.Count(), 3);
+  s.ClickMain(QStringLiteral("listm"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({2});
+  ASSERT_TRUE(PlayerSession::WaitMenuClosed());
+  // 循环播放, then 顺序播放: the last choice is the one kept.
+  for (const int item : {1, 0}) {
+    s.ClickMain(QStringLiteral("pmode"));
+    ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+    PlayerSession::ChooseInMenu({item});
+    ASSERT_TRUE(PlayerSession::WaitMenuClosed());
+  }
+  ASSERT_TRUE(s.Quit());
+  EXPECT_EQ(s.SavedTitles(), (QStringList{QStringLiteral("Len One"), QStringLiteral("Len Two"),
+                                          QStringLiteral("Len Three")}));
+  EXPECT_TRUE(s.SettingsText().contains(QStringLiteral("<PLAY PATTERN=\"0\"")))
+      << s.SettingsText().toStdString();
+}
+
+TEST(UserPaths, TheFolderCommandsOpenAndChooseTheSongAndLyricFolders) {
+  // What the desktop is asked to open, written down by a stand-in for its opener.
+  QTemporaryDir bin;
+  const QString opened = bin.filePath(QStringLiteral("opened.txt"));
+  QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+  ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+  opener.write("#!/bin/sh\necho \"$1\" >> '" + opened.toUtf8() + "'\n");
+  opener.close();
+  opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  PlayerSession s;
+  s.SetEnv(QStringLiteral("PATH"), bin.path() + QLatin1Char(':') + qEnvironmentVariable("PATH"));
+  WriteConfig(s);
+  ASSERT_TRUE(s.Start());
+  const auto openedText = [&] {
+    QFile f(opened);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+  };
+  // 设置 → 歌曲 → 打开歌曲缓存目录, then 歌词 → 打开歌词存放目录.
+  for (const int folder : {0, 1}) {
+    s.ClickMain(QStringLiteral("menu"));
+    ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+    PlayerSession::ChooseInMenu({7, folder, 0});
+    const QString wanted = s.DataDir() + (folder == 0 ? QStringLiteral("music") : QStringLiteral("lrc"));
+    EXPECT_TRUE(Eventually([&] { return openedText().contains(wanted); }))
+        << openedText().toStdString();
+  }
+  // 设置 → 歌曲 → 设置歌曲缓存目录 and 歌词 → 设置歌词存放目录: a folder typed into the chooser
+  // is stored at once.
+  QTemporaryDir songs, lyrics;
+  for (const int folder : {0, 1}) {
+    s.ClickMain(QStringLiteral("menu"));
+    ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+    PlayerSession::ChooseInMenu({7, folder, 1});
+    const QString title =
+        folder == 0 ? QStringLiteral("选择歌曲缓存目录") : QStringLiteral("选择歌词存放目录");
+    ASSERT_FALSE(PlayerSession::WaitWindowByTitle(title).isEmpty()) << title.toStdString();
+    PlayerSession::Type((folder == 0 ? songs : lyrics).path());
+    PlayerSession::Key(QStringLiteral("Return"));
+    QThread::msleep(400);
+    if (!PlayerSession::WindowByTitle(title).isEmpty()) PlayerSession::Key(QStringLiteral("Return"));
+    EXPECT_TRUE(Eventually([&] { return PlayerSession::WindowByTitle(title).isEmpty(); }));
+    const QString key = folder == 0 ? QStringLiteral("<MUSIC PATH=\"") : QStringLiteral("<LRC PATH=\"");
+    EXPECT_TRUE(Eventually([&] {
+      return s.SettingsText().contains(key + (folder == 0 ? songs : lyrics).path() + QLatin1Char('"'));
+    })) << s.SettingsText().toStdString();
+  }
+  EXPECT_TRUE(s.Quit());
+}
+
+TEST(UserPaths, TheLyricWindowButtonsShiftSearchSwitchAndClose) {
+  PlayerSession s;
+  WriteConfig(s, QStringLiteral("<LYRICMODE Value=\"1\"/>"));
+  ASSERT_TRUE(s.Start({QStringLiteral(VIREO_SOURCE_DIR "/data/demo/vireo-demo.mp3")}));
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo LRC"), true));
+  EXPECT_FALSE(s.Visible(QStringLiteral("Vireo 桌面歌词")));
+  const QRect lrc = s.Geometry(QStringLiteral("Vireo LRC"));
+  const auto at = [&](const char* id) {
+    return lrc.topLeft() + PlayerSession::SkinRect(QStringLiteral("lrc"), QLatin1StringView(id)).center();
+  };
+  const QRect view = PlayerSession::SkinRect(QStringLiteral("lrc"), QStringLiteral("minlrc"))
+                         .translated(lrc.topLeft());
+  // Paused a few seconds in, the lyric stands still; the offset buttons move it.
+  QThread::msleep(3000);
+  s.ClickMain(QStringLiteral("play"));
+  ASSERT_TRUE(Eventually([] { return Corked() == true; }));
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  QThread::msleep(600);
+  const QImage still = Grab(view, QStringLiteral("paths-lyric-window.png"));
+  for (int i = 0; i < 6; ++i) PlayerSession::Click(at("f5"));
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  EXPECT_TRUE(Eventually([&] { return Grab(view, QStringLiteral("paths-lyric-later.png")) != still; }, 3000))
+      << "+3 s moved nothing";
+  for (int i = 0; i < 6; ++i) PlayerSession::Click(at("b5"));
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  EXPECT_TRUE(Eventually([&] { return Grab(view, QStringLiteral("paths-lyric-back.png")) == still; }, 3000))
+      << "back by 3 s is not where it was";
+  // The search button opens the lyric search with the track's names.
+  PlayerSession::Click(at("slrc"));
+  ASSERT_FALSE(PlayerSession::WaitWindowByTitle(QStringLiteral("歌词搜索")).isEmpty());
+  PlayerSession::Key(QStringLiteral("Escape"));
+  EXPECT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("歌词搜索")).isEmpty(); }));
+  // The desktop button switches to the desktop lyrics; 查看 → 歌词 then toggles those.
+  PlayerSession::Click(at("dlrc"));
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo LRC"), false));
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo 桌面歌词"), true));
+  // Back to the window by the desktop toolbar, then its close button: no lyrics at all.
+  ASSERT_TRUE(s.HoverDesktopLyrics(QStringLiteral("paths-lyric-hover.png")));
+  const QRect bar = s.Geometry(QStringLiteral("Vireo 桌面歌词操作"));
+  PlayerSession::Click(QPoint(bar.right() + 1 - (310 - 208) + 24, bar.top() + 16));
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo LRC"), true));
+  PlayerSession::Click(at("close"));
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo LRC"), false));
+  EXPECT_FALSE(s.Visible(QStringLiteral("Vireo 桌面歌词")));
+  // The main window's lyrics button brings the lyric window back.
+  s.ClickMain(QStringLiteral("lrc"));
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo LRC"), true));
+  EXPECT_TRUE(s.Quit());
+}
+
+TEST(UserPaths, TheDesktopToolbarClosesTheDesktopLyrics) {
+  PlayerSession s;
+  StartWithTracks(s, {QStringLiteral("Toolbar")});
+  ASSERT_TRUE(s.HoverDesktopLyrics(QStringLiteral("paths-toolbar-hover.png")));
+  const QRect bar = s.Geometry(QStringLiteral("Vireo 桌面歌词操作"));
+  // "X" sits 272 pixels into the toolbar's 310-pixel design, anchored right.
+  PlayerSession::Click(QPoint(bar.right() + 1 - (310 - 272) + 11, bar.top() + 17));
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo 桌面歌词"), false));
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo 桌面歌词操作"), false));
+  // 查看 → 歌词 shows them again.
+  s.ClickMain(QStringLiteral("menu"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({3, 1});
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo 桌面歌词"), true));
+  EXPECT_TRUE(s.Quit());
+}

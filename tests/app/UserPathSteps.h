@@ -1,0 +1,55 @@
+#pragma once
+
+// Steps the user-path tests share: a private configuration that keeps every online address on
+// loopback, tagged tracks handed over as a file manager hands them, and looks at the screen.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+#include "MediaFactory.h"
+#include "PlayerSession.h"
+
+namespace vireo::test {
+
+// Every online address of the player points at a closed loopback port: nothing leaves the
+// machine, and look-ups fail at once.
+inline void WriteConfig(PlayerSession& s, const QString& window = QString()) {
+  QDir().mkpath(s.DataDir());
+  QFile f(s.DataDir() + QStringLiteral("Vireo.xml"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MainConfig><Window>" + window.toUtf8() +
+          "</Window><Lyrics><LRCLIB URL=\"http://127.0.0.1:9\"/></Lyrics>"
+          "<Library><ARCHIVE URL=\"http://127.0.0.1:9\"/></Library></MainConfig>\n");
+}
+
+inline QString Track(const QString& title, double seconds, int hz = 440) {
+  return MediaFactory::Tone(title, QStringLiteral("mp3"), hz, seconds, 0.3,
+                            {QStringLiteral("-metadata"), QStringLiteral("title=") + title,
+                             QStringLiteral("-metadata"), QStringLiteral("artist=Path Test")});
+}
+
+// Starts with the tracks, each handed over by a later start as a file manager opens one (starts
+// that come close together are one batch, of which only the first plays).
+inline void StartWithTracks(PlayerSession& s, const QStringList& titles, const QString& window = {}) {
+  WriteConfig(s, window);
+  QStringList files;
+  for (const QString& t : titles) files.append(Track(t, 30.0, 300 + 40 * int(files.size())));
+  ASSERT_TRUE(s.Start({files.first()})) << s.Output().toStdString();
+  for (qsizetype i = 1; i < files.size(); ++i) ASSERT_EQ(s.StartAgain({files[i]}), 0);
+  ASSERT_TRUE(Eventually([&] { return s.Count() == int(files.size()); }));
+}
+
+inline QImage Grab(const QRect& r, const QString& name) {
+  return PlayerSession::Screenshot(name).copy(r);
+}
+
+// The place of row `row` of the playlist on the screen.
+inline QPoint Row(const PlayerSession& s, int row) {
+  const QRect main = s.Geometry(QStringLiteral("Vireo"));
+  const QRect list = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("playlist"));
+  return main.topLeft() + list.topLeft() + QPoint(60, 7 + 14 * row);
+}
+
+}  // namespace vireo::test
