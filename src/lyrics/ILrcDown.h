@@ -24,8 +24,9 @@ class ILrcDown {
   // Drops the results of the last search.
   virtual void Reset() = 0;
   // Searches and makes the matches the shared result list (empty when the service could not be
-  // asked). Mode 0 looks for the title and singer as such; mode 1 is a broader second attempt.
-  // The album narrows mode 0 when it is not empty.
+  // asked). Mode 0 looks for the title and singer as such; mode 1 is a broader second attempt,
+  // whose matches replace those of the search before it only when it found some. The album
+  // narrows mode 0 when it is not empty.
   virtual void Search(const QString& title, const QString& singer, const QString& album,
                       int mode) = 0;
   // Number of results of the last search.

@@ -128,7 +128,12 @@ void TLrclibDown::Search(const QString& title, const QString& singer, const QStr
   }
   const auto found = Find(title, singer, album, mode);
   std::lock_guard lock(mutex_);
-  if (sequence_ == mine) items_ = found.value_or(QList<LrcSearchItem>{});
+  if (sequence_ != mine) return;
+  // The second attempt, a free-text search, replaces the first one's results only with results
+  // of its own: the search dialog always makes both, and a lyric the search by fields found must
+  // stay listed when the free text finds nothing or its request fails.
+  const bool keepFirst = mode == 1 && (!found || found->isEmpty());
+  if (!keepFirst) items_ = found.value_or(QList<LrcSearchItem>{});
 }
 
 int TLrclibDown::Count() const {

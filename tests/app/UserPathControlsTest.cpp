@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "FakeLrclib.h"
 #include "PlayerSession.h"
 #include "UserPathSteps.h"
 
@@ -242,5 +243,62 @@ TEST(UserPaths, TheDesktopToolbarClosesTheDesktopLyrics) {
   ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
   PlayerSession::ChooseInMenu({3, 1});
   EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo 桌面歌词"), true));
+  EXPECT_TRUE(s.Quit());
+}
+
+TEST(UserPaths, TheLyricSearchFindsALyricAndItsDownloadIsSavedInTheLyricFolder) {
+  // The lyric service, on loopback: a search by the title the user typed finds one lyric.
+  FakeLrclib lrclib([](const QString& path, const QUrlQuery& query) -> std::pair<int, std::string> {
+    const QJsonObject record =
+        LrclibRecord(77, QStringLiteral("Other Song"), QStringLiteral("某歌手"), QString(),
+                     QStringLiteral("[00:01.00]另一首的第一行\n[00:04.00]另一首的第二行"), std::nullopt);
+    if (path == QStringLiteral("/api/search") &&
+        Param(query, "track_name") == QStringLiteral("Other Song"))
+      return {200, Json(QJsonArray{record})};
+    if (path == QStringLiteral("/api/search")) return {200, "[]"};
+    if (path == QStringLiteral("/api/get/77")) return {200, Json(record)};
+    return {404, "{}"};
+  });
+  PlayerSession s;
+  WriteConfig(s);
+  // The lyric service named in the settings, in place of the closed port.
+  QString cfg = s.SettingsText();
+  cfg.replace(QStringLiteral("http://127.0.0.1:9\"/></Lyrics>"), lrclib.BaseUrl() + QStringLiteral("\"/></Lyrics>"));
+  QFile f(s.DataDir() + QStringLiteral("Vireo.xml"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(cfg.toUtf8());
+  f.close();
+  ASSERT_TRUE(s.Start({Track(QStringLiteral("Search Me"), 30.0)}));
+  ASSERT_TRUE(s.HoverDesktopLyrics(QStringLiteral("paths-search-hover.png")));
+  const QRect bar = s.Geometry(QStringLiteral("Vireo 桌面歌词操作"));
+  PlayerSession::Click(QPoint(bar.right() + 1 - (310 - 144) + 31, bar.top() + 16));  // 搜索歌词
+  const QString dialog = PlayerSession::WaitWindowByTitle(QStringLiteral("歌词搜索"));
+  ASSERT_FALSE(dialog.isEmpty());
+  // The title box holds the track's title: replaced by what the user is looking for.
+  PlayerSession::Click(PlayerSession::GeometryOf(dialog).topLeft() + QPoint(180, 18));
+  PlayerSession::Key(QStringLiteral("ctrl+a"));
+  PlayerSession::Type(QStringLiteral("Other Song"));
+  PlayerSession::Key(QStringLiteral("Return"));  // 搜索 is the dialog's default button
+  // One row comes: chosen in the list with the keys, then "下载歌词".
+  EXPECT_TRUE(Eventually([&] {
+    for (const auto& r : lrclib.Server().Requests())
+      if (Param(Target(r).second, "track_name") == QStringLiteral("Other Song")) return true;
+    return false;
+  })) << "no search for what was typed";
+  QThread::msleep(500);
+  PlayerSession::Screenshot(QStringLiteral("paths-lyric-search-results.png"));
+  for (int i = 0; i < 4; ++i) PlayerSession::Key(QStringLiteral("Tab"));  // to the list
+  PlayerSession::Key(QStringLiteral("Down"));
+  PlayerSession::Key(QStringLiteral("shift+Tab"));  // back to 下载歌词
+  PlayerSession::Key(QStringLiteral("space"));
+  const QString saved = s.DataDir() + QStringLiteral("lrc/Search Me Path Test.lrc");
+  EXPECT_TRUE(Eventually([&] {
+    QFile lyric(saved);
+    return lyric.open(QIODevice::ReadOnly) &&
+           QString::fromUtf8(lyric.readAll()).contains(QStringLiteral("另一首的第一行"));
+  })) << saved.toStdString() << " beside: "
+         << QDir(s.DataDir() + QStringLiteral("lrc")).entryList(QDir::Files).join(u',').toStdString();
+  PlayerSession::Screenshot(QStringLiteral("paths-lyric-downloaded.png"));
+  PlayerSession::Key(QStringLiteral("Escape"));
   EXPECT_TRUE(s.Quit());
 }

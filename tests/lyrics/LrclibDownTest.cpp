@@ -43,6 +43,24 @@ LrclibSettings Settings(const QString& base) {
 
 }  // namespace
 
+TEST(LrclibDown, AFreeTextAttemptThatFindsNothingKeepsWhatTheFieldsFound) {
+  bool failSecond = false;
+  FakeLrclib fake([&](const QString&, const QUrlQuery& q) -> std::pair<int, std::string> {
+    if (q.hasQueryItem(u"q"_qs)) return failSecond ? std::pair<int, std::string>{500, "oops"}
+                                                  : std::pair<int, std::string>{200, "[]"};
+    return {200, Json(QJsonArray{LrclibRecord(5, u"t"_qs, u"s"_qs, {}, kSynced, {})})};
+  });
+  TLrclibDown down(Settings(fake.BaseUrl()));
+  for (const bool fail : {false, true}) {
+    failSecond = fail;
+    down.Reset();
+    down.Search(u"t"_qs, u"s"_qs, QString(), 0);
+    down.Search(u"t"_qs, u"s"_qs, QString(), 1);
+    ASSERT_EQ(down.Count(), 1) << fail;
+    EXPECT_EQ(down.GetItem(0)->Id, 5);
+  }
+}
+
 TEST(LrclibDown, SearchModesAndTheirRequests) {
   FakeLrclib fake(Standard);
   TLrclibDown down(Settings(fake.BaseUrl() + u"/"_qs));
@@ -54,6 +72,7 @@ TEST(LrclibDown, SearchModesAndTheirRequests) {
   EXPECT_FALSE(down.GetItem(-1).has_value());
 
   down.Search(u"晴天"_qs, u"周杰伦"_qs, u"叶惠美"_qs, 1);
+  EXPECT_EQ(down.Count(), 2);  // what the free text found
   const auto requests = fake.Server().Requests();
   ASSERT_EQ(requests.size(), 2u);
   auto [path0, q0] = vireo::test::Target(requests[0]);
