@@ -302,3 +302,99 @@ TEST(UserPaths, TheLyricSearchFindsALyricAndItsDownloadIsSavedInTheLyricFolder) 
   PlayerSession::Key(QStringLiteral("Escape"));
   EXPECT_TRUE(s.Quit());
 }
+
+namespace {
+
+// The music-sharing service of this project, on loopback, serving a folder of tagged tracks.
+class SharingService {
+ public:
+  explicit SharingService(const QStringList& titles) {
+    for (const QString& t : titles)
+      QFile::copy(Track(t, 20.0), music_.filePath(t + QStringLiteral(".mp3")));
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    process_.start(QStringLiteral(VIREO_SERVICE_PATH),
+                   {QStringLiteral("--music"), music_.path(), QStringLiteral("--port"),
+                    QStringLiteral("0"), QStringLiteral("--data"), data_.path()});
+    // Its first line names the address it listens on.
+    if (process_.waitForReadyRead(10000)) {
+      const QString line = QString::fromUtf8(process_.readLine());
+      const qsizetype at = line.indexOf(QStringLiteral("http://127.0.0.1:"));
+      if (at >= 0) host_ = line.mid(at + 7).section(QLatin1Char('/'), 0, 0);
+    }
+  }
+  ~SharingService() {
+    process_.terminate();
+    if (!process_.waitForFinished(5000)) process_.kill();
+  }
+  QString Host() const { return host_; }  // "127.0.0.1:port"
+
+ private:
+  QTemporaryDir music_, data_;
+  QProcess process_;
+  QString host_;
+};
+
+// The last row of the library's result list, at column x of the window: found by the row's icon
+// in that column, looking up from the window's bottom (the list is the lower pane once it shows
+// results; the page above it has links of the same blue).
+std::optional<QPoint> ResultIcon(const QRect& library, int x) {
+  const QImage screen = PlayerSession::Screenshot(QStringLiteral("paths-library-results.png"));
+  for (int y = library.bottom() - 10; y > library.top() + library.height() / 2; --y) {
+    const QRgb px = screen.pixel(library.left() + x, y);
+    if (qBlue(px) > 150 && qBlue(px) > qRed(px) + 60) return QPoint(library.left() + x, y - 3);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
+  SharingService service({QStringLiteral("Shared One"), QStringLiteral("Shared Two"),
+                          QStringLiteral("Other Three")});
+  ASSERT_FALSE(service.Host().isEmpty());
+  PlayerSession s;
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
+  ASSERT_TRUE(s.Start());
+  // Once the service answers, the library window opens beside the main window.
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), true, 20000));
+  const QRect library = s.Geometry(QStringLiteral("Vireo SHARE"));
+  const QRect main = s.Geometry(QStringLiteral("Vireo"));
+  EXPECT_EQ(library.topLeft(), QPoint(main.right() + 1, main.top()));
+  // "随便听听": the service's random list is added and its first track plays.
+  s.ClickMain(QStringLiteral("rndlist"));
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 3; })) << s.Count();
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 0; }));
+  // A search typed into the window's box, then its 添加 and 播放 icons on the found row.
+  const QRect box = PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("sinput"))
+                        .translated(library.topLeft());
+  PlayerSession::Click(box.center());
+  PlayerSession::Type(QStringLiteral("Shared Two"));
+  PlayerSession::Click(library.topLeft() +
+                       PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("search")).center());
+  std::optional<QPoint> add;
+  ASSERT_TRUE(Eventually([&] { return (add = ResultIcon(library, library.width() - 28)).has_value(); }))
+      << "no result row";
+  PlayerSession::Click(*add);
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 4; })) << s.Count();
+  const std::optional<QPoint> play = ResultIcon(library, library.width() - 68);
+  ASSERT_TRUE(play.has_value());
+  PlayerSession::Click(*play);
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 5 && s.Current() == 4; }))
+      << s.Count() << " " << s.Current();
+  // The window's maximise button fills the work area and gives the size back; close hides it.
+  PlayerSession::Click(library.topLeft() +
+                       PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("max")).center());
+  EXPECT_TRUE(Eventually([&] { return s.GeometryOnce(QStringLiteral("Vireo SHARE")).width() == 1280; }));
+  const QRect maximised = s.Geometry(QStringLiteral("Vireo SHARE"));
+  PlayerSession::Click(maximised.topLeft() +
+                       QPoint(maximised.width() - library.width(), 0) +
+                       PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("max")).center());
+  EXPECT_TRUE(Eventually([&] { return s.GeometryOnce(QStringLiteral("Vireo SHARE")).size() == library.size(); }));
+  const QRect back = s.Geometry(QStringLiteral("Vireo SHARE"));
+  PlayerSession::Click(back.topLeft() +
+                       PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("close")).center());
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), false));
+  EXPECT_TRUE(s.Quit(40000));
+  // Both library tracks are in the saved list, as network entries with their titles.
+  EXPECT_TRUE(s.SavedTitles().contains(QStringLiteral("Shared Two")));
+}
