@@ -360,10 +360,16 @@ TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
   const QRect library = s.Geometry(QStringLiteral("Vireo SHARE"));
   const QRect main = s.Geometry(QStringLiteral("Vireo"));
   EXPECT_EQ(library.topLeft(), QPoint(main.right() + 1, main.top()));
-  // "随便听听": the service's random list is added and its first track plays.
-  s.ClickMain(QStringLiteral("rndlist"));
+  // "> 随便听听" on the empty list (just below the panel's middle): the service's random list is
+  // added and its first track plays; the button of the same name adds another.
+  PlayerSession::Click(main.topLeft() +
+                       PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("playlist")).center() +
+                       QPoint(0, 11));
   EXPECT_TRUE(Eventually([&] { return s.Count() == 3; })) << s.Count();
   EXPECT_TRUE(Eventually([&] { return s.Current() == 0; }));
+  s.ClickMain(QStringLiteral("rndlist"));
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 6 && s.Current() == 3; }))
+      << s.Count() << " " << s.Current();
   // A search typed into the window's box, then its 添加 and 播放 icons on the found row.
   const QRect box = PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("sinput"))
                         .translated(library.topLeft());
@@ -375,11 +381,11 @@ TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
   ASSERT_TRUE(Eventually([&] { return (add = ResultIcon(library, library.width() - 28)).has_value(); }))
       << "no result row";
   PlayerSession::Click(*add);
-  EXPECT_TRUE(Eventually([&] { return s.Count() == 4; })) << s.Count();
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 7; })) << s.Count();
   const std::optional<QPoint> play = ResultIcon(library, library.width() - 68);
   ASSERT_TRUE(play.has_value());
   PlayerSession::Click(*play);
-  EXPECT_TRUE(Eventually([&] { return s.Count() == 5 && s.Current() == 4; }))
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 8 && s.Current() == 7; }))
       << s.Count() << " " << s.Current();
   // The window's maximise button fills the work area and gives the size back; close hides it.
   PlayerSession::Click(library.topLeft() +
@@ -397,4 +403,55 @@ TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
   EXPECT_TRUE(s.Quit(40000));
   // Both library tracks are in the saved list, as network entries with their titles.
   EXPECT_TRUE(s.SavedTitles().contains(QStringLiteral("Shared Two")));
+}
+
+TEST(UserPaths, TheTrayIconRestoresTheWindowAndOpensTheMainMenu) {
+  // A system tray as desktop panels have one, at the screen's top-right corner.
+  QProcess tray;
+  tray.start(QStringLiteral("trayer"),
+             {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+              QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+              QStringLiteral("--width"), QStringLiteral("96"), QStringLiteral("--heighttype"),
+              QStringLiteral("pixel"), QStringLiteral("--height"), QStringLiteral("32"),
+              QStringLiteral("--SetDockType"), QStringLiteral("true"), QStringLiteral("--expand"),
+              QStringLiteral("false")});
+  ASSERT_TRUE(tray.waitForStarted(5000)) << "trayer is missing (scripts/setup.sh installs it)";
+  struct Stop {
+    QProcess& p;
+    ~Stop() {
+      p.kill();
+      p.waitForFinished(5000);
+    }
+  } stop{tray};
+  PlayerSession s;
+  StartWithTracks(s, {QStringLiteral("Tray")});
+  // The player's mark (a green disc) in the tray's strip.
+  const QRect strip(1280 - 96, 0, 96, 32);
+  QPoint icon;
+  ASSERT_TRUE(Eventually([&] {
+    const QImage screen = PlayerSession::Screenshot(QStringLiteral("paths-tray.png"));
+    for (int y = strip.top(); y <= strip.bottom(); ++y)
+      for (int x = strip.left(); x <= strip.right(); ++x) {
+        const QRgb px = screen.pixel(x, y);
+        if (qGreen(px) > 120 && qGreen(px) > qRed(px) + 50 && qGreen(px) > qBlue(px) + 20) {
+          icon = QPoint(x + 3, y + 3);
+          return true;
+        }
+      }
+    return false;
+  }, 10000)) << "no icon in the tray";
+  // Minimised, the window comes back with a click on the icon.
+  s.ClickMain(QStringLiteral("min"));
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo"), false));
+  PlayerSession::Click(icon);
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo"), true));
+  // A right click opens the main menu, whose first item is the about box.
+  PlayerSession::Click(icon, 3);
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::Screenshot(QStringLiteral("paths-tray-menu.png"));
+  PlayerSession::ChooseInMenu({0});
+  EXPECT_FALSE(PlayerSession::WaitWindowByTitle(QStringLiteral("关于 维雀")).isEmpty());
+  PlayerSession::Key(QStringLiteral("Return"));
+  EXPECT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("关于 维雀")).isEmpty(); }));
+  EXPECT_TRUE(s.Quit());
 }

@@ -204,6 +204,21 @@ TEST(UserPaths, TheOpenDialogListsTheMusicOfAFolderAndAddsWhatIsChosen) {
   PlayerSession s;
   WriteConfig(s);
   ASSERT_TRUE(s.Start());
+  // The empty list's link "> 打开本地音乐" (just above the panel's middle) and the main menu's
+  // "打开本地歌曲" open the same dialog; Escape leaves the list as it was.
+  const QPoint panel = s.Geometry(QStringLiteral("Vireo")).topLeft() +
+                       PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("playlist")).center();
+  PlayerSession::Click(panel - QPoint(0, 11));
+  ASSERT_FALSE(PlayerSession::WaitWindowByTitle(QStringLiteral("打开本地歌曲")).isEmpty());
+  PlayerSession::Key(QStringLiteral("Escape"));
+  ASSERT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("打开本地歌曲")).isEmpty(); }));
+  s.ClickMain(QStringLiteral("menu"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({1});
+  ASSERT_FALSE(PlayerSession::WaitWindowByTitle(QStringLiteral("打开本地歌曲")).isEmpty());
+  PlayerSession::Key(QStringLiteral("Escape"));
+  ASSERT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("打开本地歌曲")).isEmpty(); }));
+  EXPECT_EQ(s.Count(), 0);
   s.ClickMain(QStringLiteral("addfile"));
   const QString dialog = PlayerSession::WaitWindowByTitle(QStringLiteral("打开本地歌曲"));
   ASSERT_FALSE(dialog.isEmpty()) << "no open dialog with a Chinese title";
