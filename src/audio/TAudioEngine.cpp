@@ -98,6 +98,7 @@ TAudioEngine::~TAudioEngine() {
     if (!pending_->Wait(kJoinMs)) qCWarning(lcAudio) << "the opener did not end in time";
   }
   stream_.reset();  // joins the render thread
+  retiring_.reset();
   for (const auto& job : releases_)
     if (!job->Wait(kJoinMs)) qCWarning(lcAudio) << "a stream release did not end in time";
 }
@@ -152,12 +153,16 @@ void TAudioEngine::PaceProgress() {
 // Freeing a stream joins its render and download threads; a download may take a moment to
 // notice, so that happens off the UI thread. The output stays alive until the sink is gone.
 void TAudioEngine::ReleaseStream() {
-  if (!stream_) return;
-  stream_->Pause();
+  ReleaseStream(stream_);
+}
+
+void TAudioEngine::ReleaseStream(std::unique_ptr<AudioStream>& which) {
+  if (!which) return;
+  which->Pause();
   std::erase_if(releases_, [](const std::shared_ptr<WorkerJob>& j) { return j->Finished(); });
   auto job = WorkerRegistry::Instance().Start(
       QStringLiteral("engine"),
-      [s = std::shared_ptr<AudioStream>(std::move(stream_)), out = output_](WorkerJob&) mutable {
+      [s = std::shared_ptr<AudioStream>(std::move(which)), out = output_](WorkerJob&) mutable {
         s.reset();
       },
       "vireo-release");
@@ -171,7 +176,11 @@ void TAudioEngine::Play(const QString& name) {
     return;
   }
   fileName_ = name;
-  ReleaseStream();
+  ReleaseStream(retiring_);
+  if (stream_) {
+    stream_->Pause();
+    retiring_ = std::move(stream_);
+  }
   const uint64_t serial = ++serial_;
   // The station's song belongs to the stream it came with.
   if (!streamTitle_.isEmpty()) {
@@ -226,6 +235,12 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
   const bool terminated = pending_ && pending_->Terminated();
   pending_.reset();
   if (serial != serial_) return;
+  // Whatever this open brought, the track before is done with now (after the next one started,
+  // below, its stream goes at the end of this handler).
+  struct RetireAfter {
+    TAudioEngine* e;
+    ~RetireAfter() { e->ReleaseStream(e->retiring_); }
+  } retireAfter{this};
   // A network stream that opened just as Stop() asked for the end is discarded all the same.
   if (result && result->network && result->decoder && terminated) {
     WorkerRegistry::Instance().Start(

@@ -125,13 +125,19 @@ class TAudioEngine : public QObject {
   // Emits a signal; what escapes a receiver is dropped and the player goes on.
   template <typename... Args>
   void Emit(void (TAudioEngine::*signal)(Args...), std::type_identity_t<Args>... args);
+  // Frees a stream off the UI thread (stream_ unless another is named).
   void ReleaseStream();
+  void ReleaseStream(std::unique_ptr<AudioStream>& which);
 
   QString appDir_;
   QString gainTool_;
   std::shared_ptr<IAudioOutput> output_;
   std::shared_ptr<Relay> relay_;
   std::unique_ptr<AudioStream> stream_;
+  // The stream of the track before, paused, kept on the sound server until the next one has
+  // started: a server left without a stream of ours drifts to its longest latency (seconds on a
+  // null or timer-scheduled sink), and the next track's first sound would wait that long.
+  std::unique_ptr<AudioStream> retiring_;
   std::unique_ptr<FrequencyAnalyzer> analyzer_;
   std::shared_ptr<TStreamCreateURLThread> pending_;
   // Shared with the openers, which may outlive a Stop() on their own threads.

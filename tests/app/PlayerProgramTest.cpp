@@ -368,3 +368,31 @@ TEST(PlayerProgram, TheTitleMovesTheDockedWindowsAndTheLyricWindowResizesByItsCo
   PlayerSession::Screenshot(QStringLiteral("player-lyric-window-resized.png"));
   EXPECT_TRUE(s.Quit()) << s.Output().toStdString();
 }
+
+TEST(PlayerProgram, AShortTrackAfterAnotherEndsOnTime) {
+  // Two 2-second tracks of the kind FFmpeg decodes, one after the other in the list's order: the
+  // second is heard at once and ends two seconds after it started, not after the seconds of
+  // latency a sound server drifts to while no stream of the player is on it.
+  PlayerSession s;
+  const QString a = MediaFactory::Tone(QStringLiteral("Short First"), QStringLiteral("wav"), 440, 2.0);
+  const QString b = MediaFactory::Tone(QStringLiteral("Short Second"), QStringLiteral("wav"), 550, 2.0);
+  s.WriteSettings(PlayPattern(0));
+  TDDPlaylistModel list;
+  for (const QString& path : {a, b}) {
+    TDDPlaylistItem& e = list.Items().Add();
+    e.FileName = path;
+    e.Title = QFileInfo(path).completeBaseName();
+    e.Caption = e.Title + QStringLiteral(" - ");
+  }
+  ASSERT_TRUE(SavePlaylist(list, s.DataDir() + QStringLiteral("Default.pls")));
+  ASSERT_TRUE(s.Start());
+  EXPECT_EQ(s.Command(16), 1);
+  ASSERT_TRUE(Eventually([&] { return NowPlaying(s).startsWith(QStringLiteral("Short Second")); }));
+  QElapsedTimer played;
+  played.start();
+  ASSERT_TRUE(Eventually([&] { return NowPlaying(s).isEmpty(); }, 10000));
+  std::fprintf(stderr, "the second 2 s track played %lld ms\n",
+               static_cast<long long>(played.elapsed()));
+  EXPECT_LT(played.elapsed(), 2600);
+  EXPECT_TRUE(s.Quit());
+}
