@@ -1,5 +1,6 @@
 #include "app/TfrmAbout.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -18,9 +19,14 @@ QString TfrmAbout::VersionText() {
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("关于 维雀"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
+  // A fixed frame with a close button only (a dialog left to Qt's defaults gets minimise and
+  // maximise buttons from the window manager), centred on the desktop.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
   setFixedSize(313, 132);
+  if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
   QFont f(QStringLiteral("WenQuanYi Micro Hei"));
   f.setPixelSize(12);
   setFont(f);
@@ -43,6 +49,9 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   const QByteArray home = ServiceHost::Url("/");
   link->SetURL(QString::fromLatin1(home));
   link->setGeometry(96, 62, 200, 18);
+  // On the dialog's own background, as the links of the main window's empty list stand on theirs.
+  link->setAutoFillBackground(false);
+  link->setAttribute(Qt::WA_OpaquePaintEvent, false);
   link->setEnabled(!home.isEmpty());
   auto* Button1 = new QPushButton(QStringLiteral("确定(&O)"), this);
   Button1->setGeometry(218, 96, 80, 26);

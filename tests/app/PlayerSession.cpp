@@ -101,7 +101,7 @@ bool PlayerSession::Quit(int timeoutMs, int scale) {
   return process_->waitForFinished(timeoutMs);
 }
 
-QRect PlayerSession::SkinRect(const QString& window, const QString& id) {
+QRect PlayerSession::SkinRect(const QString& window, const QString& id, const QString& element) {
   QFile f(QStringLiteral(VIREO_APP_DIR "/skin/Default/skin.xml"));
   if (!f.open(QIODevice::ReadOnly)) return {};
   QXmlStreamReader xml(&f);
@@ -112,7 +112,8 @@ QRect PlayerSession::SkinRect(const QString& window, const QString& id) {
     const auto a = xml.attributes();
     if (xml.name() == QStringLiteral("window")) {
       current = a.value(QStringLiteral("id")).toString();
-    } else if (current == window && a.value(QStringLiteral("id")) == id) {
+    } else if (current == window && a.value(QStringLiteral("id")) == id &&
+               (element.isEmpty() || xml.name() == element)) {
       const QRect r(a.value(QStringLiteral("x")).toInt(), a.value(QStringLiteral("y")).toInt(),
                     a.value(QStringLiteral("w")).toInt(), a.value(QStringLiteral("h")).toInt());
       // A label and a button may share an id ("pmode"): the button is what a user presses.

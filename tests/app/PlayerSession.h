@@ -67,7 +67,9 @@ class PlayerSession {
   static QImage Screenshot(const QString& name);
 
   // A control's rectangle in the Default skin the player uses (its window's coordinates).
-  static QRect SkinRect(const QString& window, const QString& id);
+  // element: the kind of control ("label", "button", ...) when a label and a button share the id;
+  // without it the button is taken.
+  static QRect SkinRect(const QString& window, const QString& id, const QString& element = {});
   // Clicks the centre of a control of the main window's skin ("menu", "delfile", "play", ...).
   void ClickMain(const QString& id, int button = 1) const;
 

@@ -121,15 +121,17 @@ QString PlayerSession::WaitWindowByTitle(const QString& title, int timeoutMs) {
 }
 
 QRect PlayerSession::GeometryOf(const QString& windowId) {
+  // xwininfo's absolute corner: xdotool adds the window manager's frame offset to it a second
+  // time for a decorated window.
   QRect r;
-  for (const QString& line : Run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
-                                                             QStringLiteral("--shell"), windowId})
-                                 .split(QLatin1Char('\n'))) {
-    const int value = line.section(QLatin1Char('='), 1).toInt();
-    if (line.startsWith(QStringLiteral("X="))) r.moveLeft(value);
-    if (line.startsWith(QStringLiteral("Y="))) r.moveTop(value);
-    if (line.startsWith(QStringLiteral("WIDTH="))) r.setWidth(value);
-    if (line.startsWith(QStringLiteral("HEIGHT="))) r.setHeight(value);
+  for (const QString& raw : Run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), windowId})
+                                .split(QLatin1Char('\n'))) {
+    const QString line = raw.trimmed();
+    const int value = line.section(QLatin1Char(':'), 1).trimmed().toInt();
+    if (line.startsWith(QStringLiteral("Absolute upper-left X:"))) r.moveLeft(value);
+    if (line.startsWith(QStringLiteral("Absolute upper-left Y:"))) r.moveTop(value);
+    if (line.startsWith(QStringLiteral("Width:"))) r.setWidth(value);
+    if (line.startsWith(QStringLiteral("Height:"))) r.setHeight(value);
   }
   return r;
 }

@@ -57,12 +57,25 @@ TEST(UserPaths, TheTransportButtonsAndTheListPlayWhatTheUserPoints) {
   PlayerSession::Click(Row(s, 1));
   PlayerSession::Key(QStringLiteral("Return"));
   EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }));
-  // The play button pauses and resumes at the sound server; so does 播放 → 播放/暂停.
+  // The play button pauses and resumes at the sound server, and the state word beside the time
+  // changes with it; so does 播放 → 播放/暂停. The time itself runs while playing.
+  const QRect topLeft = s.Geometry(QStringLiteral("Vireo"));
+  const QRect stack = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("stack"))
+                          .translated(topLeft.topLeft());
+  const QRect time = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("timer"))
+                         .translated(topLeft.topLeft());
   ASSERT_TRUE(Eventually([] { return Corked() == false; }));
+  const QImage playingWord = Grab(stack, QStringLiteral("paths-state-playing.png"));
+  const QImage timeBefore = Grab(time, QStringLiteral("paths-time.png"));
+  EXPECT_TRUE(Eventually([&] { return Grab(time, QStringLiteral("paths-time.png")) != timeBefore; }, 3000))
+      << "the time stands still";
   s.ClickMain(QStringLiteral("play"));
   EXPECT_TRUE(Eventually([] { return Corked() == true; }));
+  EXPECT_TRUE(Eventually([&] { return Grab(stack, QStringLiteral("paths-state-paused.png")) != playingWord; }, 3000))
+      << "the state word did not change";
   s.ClickMain(QStringLiteral("play"));
   EXPECT_TRUE(Eventually([] { return Corked() == false; }));
+  EXPECT_TRUE(Eventually([&] { return Grab(stack, QStringLiteral("paths-state-playing.png")) == playingWord; }, 3000));
   s.ClickMain(QStringLiteral("menu"));
   ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
   PlayerSession::ChooseInMenu({2, 0});
@@ -116,12 +129,21 @@ TEST(UserPaths, ThePlayModeAndSortMenusChangeWhatTheListDoesAndShows) {
   ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
   PlayerSession::ChooseInMenu({2});
   ASSERT_TRUE(PlayerSession::WaitMenuClosed());
-  // 循环播放, then 顺序播放: the last choice is the one kept.
+  // 循环播放, then 顺序播放: the mode word under the time changes each time, and the last choice
+  // is the one kept.
+  const QRect modeWord = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("pmode"),
+                                                 QStringLiteral("label"))
+                             .translated(s.Geometry(QStringLiteral("Vireo")).topLeft());
+  QImage word = Grab(modeWord, QStringLiteral("paths-mode-word.png"));
   for (const int item : {1, 0}) {
     s.ClickMain(QStringLiteral("pmode"));
     ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
     PlayerSession::ChooseInMenu({item});
     ASSERT_TRUE(PlayerSession::WaitMenuClosed());
+    PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+    EXPECT_TRUE(Eventually([&] { return Grab(modeWord, QStringLiteral("paths-mode-word.png")) != word; }, 3000))
+        << item;
+    word = Grab(modeWord, QStringLiteral("paths-mode-word.png"));
   }
   ASSERT_TRUE(s.Quit());
   EXPECT_EQ(s.SavedTitles(), (QStringList{QStringLiteral("Len One"), QStringLiteral("Len Two"),
@@ -141,7 +163,8 @@ TEST(UserPaths, TheFolderCommandsOpenAndChooseTheSongAndLyricFolders) {
   opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   PlayerSession s;
   s.SetEnv(QStringLiteral("PATH"), bin.path() + QLatin1Char(':') + qEnvironmentVariable("PATH"));
-  WriteConfig(s);
+  // A service host that answers nothing: the about box's link names its home page.
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"127.0.0.1:9\"/>"));
   ASSERT_TRUE(s.Start());
   const auto openedText = [&] {
     QFile f(opened);
@@ -176,6 +199,18 @@ TEST(UserPaths, TheFolderCommandsOpenAndChooseTheSongAndLyricFolders) {
       return s.SettingsText().contains(key + (folder == 0 ? songs : lyrics).path() + QLatin1Char('"'));
     })) << s.SettingsText().toStdString();
   }
+  // 关于维雀...: the link in the about box opens the service's home page.
+  s.ClickMain(QStringLiteral("menu"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({0});
+  const QString about = PlayerSession::WaitWindowByTitle(QStringLiteral("关于 维雀"));
+  ASSERT_FALSE(about.isEmpty());
+  PlayerSession::Screenshot(QStringLiteral("paths-about-link.png"));
+  PlayerSession::Click(PlayerSession::GeometryOf(about).topLeft() + QPoint(150, 71));
+  EXPECT_TRUE(Eventually([&] { return openedText().contains(QStringLiteral("http://127.0.0.1:9")); }))
+      << openedText().toStdString();
+  PlayerSession::Key(QStringLiteral("Return"));
+  EXPECT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("关于 维雀")).isEmpty(); }));
   EXPECT_TRUE(s.Quit());
 }
 

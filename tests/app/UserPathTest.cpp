@@ -147,6 +147,9 @@ TEST(UserPaths, TheMainMenuOpensTheAboutBoxTheViewsAndQuits) {
   const QString about = PlayerSession::WaitWindowByTitle(QStringLiteral("关于 维雀"));
   ASSERT_FALSE(about.isEmpty());
   PlayerSession::Screenshot(QStringLiteral("paths-about.png"));
+  // Centred on the desktop, as its frame says.
+  const QPoint centre = PlayerSession::GeometryOf(about).center();
+  EXPECT_LE((centre - QPoint(640, 512)).manhattanLength(), 40) << centre.x() << "," << centre.y();
   PlayerSession::Key(QStringLiteral("Return"));
   EXPECT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("关于 维雀")).isEmpty(); }));
   // 播放 → 上一首.
