@@ -334,6 +334,10 @@ TEST(UserPaths, TheLyricSearchFindsALyricAndItsDownloadIsSavedInTheLyricFolder) 
   })) << saved.toStdString() << " beside: "
          << QDir(s.DataDir() + QStringLiteral("lrc")).entryList(QDir::Files).join(u',').toStdString();
   PlayerSession::Screenshot(QStringLiteral("paths-lyric-downloaded.png"));
+  // A double click on the row downloads it as well.
+  ASSERT_TRUE(QFile::remove(saved));
+  PlayerSession::DoubleClick(PlayerSession::GeometryOf(dialog).topLeft() + QPoint(120, 73 + 23 + 10));
+  EXPECT_TRUE(Eventually([&] { return QFile::exists(saved); })) << "the double click saved nothing";
   PlayerSession::Key(QStringLiteral("Escape"));
   EXPECT_TRUE(s.Quit());
 }
@@ -362,11 +366,19 @@ class SharingService {
     if (!process_.waitForFinished(5000)) process_.kill();
   }
   QString Host() const { return host_; }  // "127.0.0.1:port"
+  // What it logged so far, a line per request.
+  QString Log() {
+    // Without an event loop the output is read only when waited for.
+    process_.waitForReadyRead(50);
+    log_ += QString::fromUtf8(process_.readAll());
+    return log_;
+  }
 
  private:
   QTemporaryDir music_, data_;
   QProcess process_;
   QString host_;
+  QString log_;
 };
 
 // The last row of the library's result list, at column x of the window: found by the row's icon
@@ -432,8 +444,21 @@ TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
                        PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("max")).center());
   EXPECT_TRUE(Eventually([&] { return s.GeometryOnce(QStringLiteral("Vireo SHARE")).size() == library.size(); }));
   const QRect back = s.Geometry(QStringLiteral("Vireo SHARE"));
-  PlayerSession::Click(back.topLeft() +
-                       PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("close")).center());
+  const auto press = [&](const char* id) {
+    PlayerSession::Click(back.topLeft() +
+                         PlayerSession::SkinRect(QStringLiteral("share"), QLatin1StringView(id)).center());
+  };
+  // The refresh button loads the service's page again.
+  const auto pageLoads = [&] { return service.Log().count(QStringLiteral("GET /index_sh.asp")); };
+  const qsizetype loads = pageLoads();
+  press("refresh");
+  EXPECT_TRUE(Eventually([&] { return pageLoads() > loads; })) << service.Log().toStdString();
+  press("close");
+  EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), false));
+  // Opened again from the main window, then minimised by its own button.
+  s.ClickMain(QStringLiteral("share"));
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), true));
+  press("min");
   EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), false));
   EXPECT_TRUE(s.Quit(40000));
   // Both library tracks are in the saved list, as network entries with their titles.
@@ -488,5 +513,66 @@ TEST(UserPaths, TheTrayIconRestoresTheWindowAndOpensTheMainMenu) {
   EXPECT_FALSE(PlayerSession::WaitWindowByTitle(QStringLiteral("关于 维雀")).isEmpty());
   PlayerSession::Key(QStringLiteral("Return"));
   EXPECT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("关于 维雀")).isEmpty(); }));
+  EXPECT_TRUE(s.Quit());
+}
+
+TEST(UserPaths, TheMainWindowResizesByItsCornerAndMovesByItsSpectrumAndTime) {
+  PlayerSession s;
+  StartWithTracks(s, {QStringLiteral("Handles")});
+  const QRect main = s.Geometry(QStringLiteral("Vireo"));
+  // The bottom-right corner makes the window larger.
+  PlayerSession::Drag(main.bottomRight() - QPoint(2, 2), QPoint(40, 30));
+  EXPECT_TRUE(Eventually(
+      [&] { return s.GeometryOnce(QStringLiteral("Vireo")).size() == main.size() + QSize(40, 30); }, 3000))
+      << s.GeometryOnce(QStringLiteral("Vireo")).width() << "x"
+      << s.GeometryOnce(QStringLiteral("Vireo")).height();
+  // The spectrum and the time are handles of the window, as its title is.
+  for (const char* handle : {"ost", "timer"}) {
+    const QRect before = s.Geometry(QStringLiteral("Vireo"));
+    const QRect r = PlayerSession::SkinRect(QStringLiteral("main"), QLatin1StringView(handle));
+    // The spectrum is anchored to the right edge, which moved with the resize.
+    const QPoint at = before.topLeft() + r.center() +
+                      (QLatin1StringView(handle) == QLatin1StringView("ost") ? QPoint(40, 0) : QPoint());
+    PlayerSession::Drag(at, QPoint(-30, -20));
+    EXPECT_TRUE(Eventually(
+        [&] { return s.GeometryOnce(QStringLiteral("Vireo")).topLeft() == before.topLeft() + QPoint(-30, -20); },
+        3000))
+        << handle;
+  }
+  // And the corner makes it smaller again (the close button, anchored right, back in its place).
+  const QRect moved = s.Geometry(QStringLiteral("Vireo"));
+  PlayerSession::Drag(moved.bottomRight() - QPoint(2, 2), QPoint(-40, -30));
+  EXPECT_TRUE(Eventually(
+      [&] { return s.GeometryOnce(QStringLiteral("Vireo")).size() == main.size(); }, 3000));
+  EXPECT_TRUE(s.Quit());
+}
+
+TEST(UserPaths, TheDesktopToolbarShiftsTheLyricByHalfSeconds) {
+  PlayerSession s;
+  WriteConfig(s);
+  ASSERT_TRUE(s.Start({QStringLiteral(VIREO_SOURCE_DIR "/data/demo/vireo-demo.mp3")}));
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo 桌面歌词"), true));
+  QThread::msleep(3000);
+  s.ClickMain(QStringLiteral("play"));  // paused: the line stands still
+  ASSERT_TRUE(Eventually([] { return Corked() == true; }));
+  const QRect lyrics = s.Geometry(QStringLiteral("Vireo 桌面歌词"));
+  const auto still = [&](const QString& name) {
+    // The toolbar, which covers the line while it is up, goes a second after the pointer left.
+    PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+    EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo 桌面歌词操作"), false, 4000));
+    QThread::msleep(400);
+    return Grab(lyrics, name);
+  };
+  const QImage line = still(QStringLiteral("paths-desktop-line.png"));
+  const auto press = [&](int designX, int times) {
+    ASSERT_TRUE(s.HoverDesktopLyrics(QStringLiteral("paths-desktop-shift-hover.png")));
+    const QRect bar = s.Geometry(QStringLiteral("Vireo 桌面歌词操作"));
+    for (int i = 0; i < times; ++i)
+      PlayerSession::Click(QPoint(bar.right() + 1 - (310 - designX) + 11, bar.top() + 17));
+  };
+  press(104, 6);  // ">" six times: 3 s later in the lyric
+  EXPECT_NE(still(QStringLiteral("paths-desktop-line-later.png")), line) << "+3 s showed the same line";
+  press(80, 6);  // "<" six times: back where it was
+  EXPECT_EQ(still(QStringLiteral("paths-desktop-line-back.png")), line);
   EXPECT_TRUE(s.Quit());
 }
