@@ -347,9 +347,13 @@ namespace {
 // The music-sharing service of this project, on loopback, serving a folder of tagged tracks.
 class SharingService {
  public:
-  explicit SharingService(const QStringList& titles) {
+  // titles: one tagged track each; copies: that many more files of one track, "Page NN.mp3".
+  explicit SharingService(const QStringList& titles, int copies = 0) {
     for (const QString& t : titles)
       QFile::copy(Track(t, 20.0), music_.filePath(t + QStringLiteral(".mp3")));
+    for (int i = 0; i < copies; ++i)
+      QFile::copy(Track(QStringLiteral("Paged"), 2.0),
+                  music_.filePath(QStringLiteral("Page %1.mp3").arg(i, 2, 10, QLatin1Char('0'))));
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.start(QStringLiteral(VIREO_SERVICE_PATH),
                    {QStringLiteral("--music"), music_.path(), QStringLiteral("--port"),
@@ -393,6 +397,29 @@ std::optional<QPoint> ResultIcon(const QRect& library, int x) {
   return std::nullopt;
 }
 
+// The first row of links on the service's page (the upper pane): the leftmost and rightmost
+// link-blue pixels of the first line of the table that has any, text on the page's light rows.
+std::optional<std::pair<QPoint, QPoint>> PageLinks(const QRect& library) {
+  const QImage screen = PlayerSession::Screenshot(QStringLiteral("paths-library-page.png"));
+  const auto light = [&](int x, int y) { return qGray(screen.pixel(x, y)) > 200; };
+  for (int y = library.top() + 80; y < library.top() + library.height() / 2; ++y) {
+    // A line of the table: its rows are light from edge to edge (the page's head is dark).
+    if (!light(library.left() + 22, y)) continue;
+    int left = -1, right = -1;
+    for (int x = library.left() + 10; x < library.right() - 10; ++x) {
+      const QRgb px = screen.pixel(x, y);
+      // Dark blue link text (a light blue box border is not it).
+      if (qBlue(px) > 120 && qBlue(px) > qRed(px) + 60 && qGray(px) < 130 && light(x, y - 8) &&
+          light(x, y + 8)) {
+        if (left < 0) left = x;
+        right = x;
+      }
+    }
+    if (left >= 0 && right - left > 30) return std::make_pair(QPoint(left + 2, y), QPoint(right - 2, y));
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
@@ -417,6 +444,14 @@ TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
   s.ClickMain(QStringLiteral("rndlist"));
   EXPECT_TRUE(Eventually([&] { return s.Count() == 6 && s.Current() == 3; }))
       << s.Count() << " " << s.Current();
+  // The links of the service's page: a row's 添加 adds its track, its 播放 adds and plays it.
+  const auto links = PageLinks(library);
+  ASSERT_TRUE(links.has_value()) << "no links on the page";
+  PlayerSession::Click(links->second);
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 7; })) << s.Count();
+  PlayerSession::Click(links->first);
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 8 && s.Current() == 7; }))
+      << s.Count() << " " << s.Current();
   // A search typed into the window's box, then its 添加 and 播放 icons on the found row.
   const QRect box = PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("sinput"))
                         .translated(library.topLeft());
@@ -428,11 +463,11 @@ TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
   ASSERT_TRUE(Eventually([&] { return (add = ResultIcon(library, library.width() - 28)).has_value(); }))
       << "no result row";
   PlayerSession::Click(*add);
-  EXPECT_TRUE(Eventually([&] { return s.Count() == 7; })) << s.Count();
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 9; })) << s.Count();
   const std::optional<QPoint> play = ResultIcon(library, library.width() - 68);
   ASSERT_TRUE(play.has_value());
   PlayerSession::Click(*play);
-  EXPECT_TRUE(Eventually([&] { return s.Count() == 8 && s.Current() == 7; }))
+  EXPECT_TRUE(Eventually([&] { return s.Count() == 10 && s.Current() == 9; }))
       << s.Count() << " " << s.Current();
   // The window's maximise button fills the work area and gives the size back; close hides it.
   PlayerSession::Click(library.topLeft() +
@@ -575,4 +610,35 @@ TEST(UserPaths, TheDesktopToolbarShiftsTheLyricByHalfSeconds) {
   press(80, 6);  // "<" six times: back where it was
   EXPECT_EQ(still(QStringLiteral("paths-desktop-line-back.png")), line);
   EXPECT_TRUE(s.Quit());
+}
+
+TEST(UserPaths, TheLibraryWindowPagesThroughResultsThirtyAtATime) {
+  SharingService service({}, 31);
+  ASSERT_FALSE(service.Host().isEmpty());
+  PlayerSession s;
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
+  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), true, 20000));
+  const QRect library = s.Geometry(QStringLiteral("Vireo SHARE"));
+  const auto press = [&](const char* id) {
+    PlayerSession::Click(library.topLeft() +
+                         PlayerSession::SkinRect(QStringLiteral("share"), QLatin1StringView(id)).center());
+  };
+  const auto asked = [&](const char* offset) {
+    return service.Log().count(QStringLiteral("key=Page&offset=%1&").arg(QLatin1StringView(offset)));
+  };
+  PlayerSession::Click(PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("sinput"))
+                           .translated(library.topLeft())
+                           .center());
+  PlayerSession::Type(QStringLiteral("Page"));
+  PlayerSession::Key(QStringLiteral("Return"));
+  ASSERT_TRUE(Eventually([&] { return asked("0") == 1; })) << service.Log().toStdString();
+  // A full page of thirty (the list has its scroll bar, the icons sit further left): the next one
+  // is asked for, then the previous again.
+  ASSERT_TRUE(Eventually([&] { return ResultIcon(library, library.width() - 42).has_value(); }));
+  press("next");
+  EXPECT_TRUE(Eventually([&] { return asked("30") == 1; })) << service.Log().toStdString();
+  press("revious");
+  EXPECT_TRUE(Eventually([&] { return asked("0") == 2; })) << service.Log().toStdString();
+  EXPECT_TRUE(s.Quit(40000));
 }
