@@ -68,8 +68,10 @@ class ResizeLoop : public QObject {
   ResizeLoop(TDDForm* form, EdgeZone zone, QPoint press) : QObject(form), form_(form), zone_(zone) {
     form->installEventFilter(this);
     form->EnterSizeMove();
-    start_ = form->geometry();
-    press_ = form->mapToGlobal(press);
+    // Where the window system has the form: Qt's record of it may not have caught up yet.
+    const QPoint at = form->ScreenPosition();
+    start_ = QRect(at, form->size());
+    press_ = at + press;
   }
 
  protected:
