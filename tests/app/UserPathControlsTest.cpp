@@ -395,6 +395,15 @@ class SharingService {
   QString log_;
 };
 
+// Starts the player with the service as its service host and waits for the library window,
+// which opens by itself once the service answers; its place on the screen.
+QRect StartWithLibrary(PlayerSession& s, SharingService& service) {
+  EXPECT_FALSE(service.Host().isEmpty());
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
+  if (!s.Start() || !s.WaitVisible(QStringLiteral("Vireo SHARE"), true, 20000)) return {};
+  return s.Geometry(QStringLiteral("Vireo SHARE"));
+}
+
 // The last row of the library's result list, at column x of the window: found by the row's icon
 // in that column, looking up from the window's bottom (the list is the lower pane once it shows
 // results; the page above it has links of the same blue).
@@ -435,13 +444,10 @@ std::optional<std::pair<QPoint, QPoint>> PageLinks(const QRect& library) {
 TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
   SharingService service({QStringLiteral("Shared One"), QStringLiteral("Shared Two"),
                           QStringLiteral("Other Three")});
-  ASSERT_FALSE(service.Host().isEmpty());
   PlayerSession s;
-  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
-  ASSERT_TRUE(s.Start());
   // Once the service answers, the library window opens beside the main window.
-  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), true, 20000));
-  const QRect library = s.Geometry(QStringLiteral("Vireo SHARE"));
+  const QRect library = StartWithLibrary(s, service);
+  ASSERT_TRUE(library.isValid());
   const QRect main = s.Geometry(QStringLiteral("Vireo"));
   EXPECT_EQ(library.topLeft(), QPoint(main.right() + 1, main.top()));
   // "> 随便听听" on the empty list (just below the panel's middle): the service's random list is
@@ -626,12 +632,9 @@ TEST(UserPaths, TheDesktopToolbarShiftsTheLyricByHalfSeconds) {
 
 TEST(UserPaths, TheLibraryWindowPagesThroughResultsThirtyAtATime) {
   SharingService service({}, 31);
-  ASSERT_FALSE(service.Host().isEmpty());
   PlayerSession s;
-  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
-  ASSERT_TRUE(s.Start());
-  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), true, 20000));
-  const QRect library = s.Geometry(QStringLiteral("Vireo SHARE"));
+  const QRect library = StartWithLibrary(s, service);
+  ASSERT_TRUE(library.isValid());
   const auto press = [&](const char* id) {
     PlayerSession::Click(library.topLeft() +
                          PlayerSession::SkinRect(QStringLiteral("share"), QLatin1StringView(id)).center());
