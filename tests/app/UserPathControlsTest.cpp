@@ -658,30 +658,46 @@ TEST(UserPaths, TheLibraryWindowPagesThroughResultsThirtyAtATime) {
   EXPECT_TRUE(s.Quit(40000));
 }
 
+namespace {
+
+// A service that offers a newer installer and hands it over slowly (two seconds), as a real
+// download comes, with a signature made by no key of this player.
+class SlowUpdateService {
+ public:
+  SlowUpdateService()
+      : server_([base = base_](const LoopbackHttpServer::Request& r,
+                               LoopbackHttpServer::Connection& c) {
+          constexpr int kChunks = 20, kChunkBytes = 16 * 1024;
+          if (r.target == "/soft/update.xml") {
+            const std::string manifest =
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<petrel><ver value=\"99000\"/>"
+                "<version value=\"99.0.0\"/><file value=\"" + *base +
+                "/soft/vireo-setup-99.0.0.run\" sig=\"" + QByteArray(64, 'v').toBase64().toStdString() +
+                "\"/></petrel>\n";
+            c.Write(LoopbackHttpServer::Response(200, manifest, {{"Content-Type", "text/xml"}}));
+          } else if (r.target == "/soft/vireo-setup-99.0.0.run") {
+            c.Write("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kChunks * kChunkBytes) +
+                    "\r\nConnection: close\r\n\r\n");
+            for (int i = 0; i < kChunks && c.Sleep(100); ++i) c.Write(std::string(kChunkBytes, 'x'));
+          } else {
+            c.Write(LoopbackHttpServer::Response(404, "no"));
+          }
+        }) {
+    *base_ = server_.Url("");  // before any player asks
+  }
+  QString Host() const { return QString::fromStdString(server_.HostPort()); }
+
+ private:
+  std::shared_ptr<std::string> base_ = std::make_shared<std::string>();
+  LoopbackHttpServer server_;
+};
+
+}  // namespace
+
 TEST(UserPaths, AnUpdateWhoseSignatureFailsIsShownDownloadingAndRefused) {
-  // A service that offers a newer installer and hands it over slowly, as a real download comes,
-  // with a signature made by no key of this player.
-  constexpr int kChunks = 20, kChunkBytes = 16 * 1024;
-  auto base = std::make_shared<std::string>();  // the server's address, known once it listens
-  LoopbackHttpServer service([base](const LoopbackHttpServer::Request& r,
-                                    LoopbackHttpServer::Connection& c) {
-    if (r.target == "/soft/update.xml") {
-      const std::string manifest =
-          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<petrel><ver value=\"99000\"/>"
-          "<version value=\"99.0.0\"/><file value=\"" + *base + "/soft/vireo-setup-99.0.0.run\" sig=\"" +
-          QByteArray(64, 'v').toBase64().toStdString() + "\"/></petrel>\n";
-      c.Write(LoopbackHttpServer::Response(200, manifest, {{"Content-Type", "text/xml"}}));
-    } else if (r.target == "/soft/vireo-setup-99.0.0.run") {
-      c.Write("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kChunks * kChunkBytes) +
-              "\r\nConnection: close\r\n\r\n");
-      for (int i = 0; i < kChunks && c.Sleep(100); ++i) c.Write(std::string(kChunkBytes, 'x'));
-    } else {
-      c.Write(LoopbackHttpServer::Response(404, "no"));
-    }
-  });
-  *base = service.Url("");
+  SlowUpdateService service;
   PlayerSession s;
-  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(QString::fromStdString(service.HostPort())));
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
   ASSERT_TRUE(s.Start());
   // The update dialog comes up by itself and cannot be maximised; it goes when the download
   // ends and the installer is refused, and the player plays on with no installer left.
@@ -697,4 +713,18 @@ TEST(UserPaths, AnUpdateWhoseSignatureFailsIsShownDownloadingAndRefused) {
       QDir(s.DataDir() + QStringLiteral("update")).entryList(QDir::Files | QDir::NoDotAndDotDot);
   EXPECT_TRUE(left.isEmpty()) << left.join(u',').toStdString();
   EXPECT_TRUE(s.Quit(40000));
+}
+
+TEST(UserPaths, ClosingTheUpdateDialogWhileItDownloadsEndsThePlayer) {
+  SlowUpdateService service;
+  PlayerSession s;
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
+  ASSERT_TRUE(s.Start({Track(QStringLiteral("Before Update"), 30.0)}));
+  const QString dialog = PlayerSession::WaitWindowByTitle(QStringLiteral("维雀 升级"), 15000);
+  ASSERT_FALSE(dialog.isEmpty()) << "no update dialog";
+  // Closed from its frame as a user closes a window (the window manager's Alt+F4).
+  PlayerSession::Xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), dialog});
+  PlayerSession::Key(QStringLiteral("alt+F4"));
+  EXPECT_TRUE(Eventually([&] { return !s.Running(); }, 15000)) << "the player goes on";
+  EXPECT_EQ(s.SavedTitles(), QStringList{QStringLiteral("Before Update")});
 }
