@@ -404,6 +404,20 @@ QRect StartWithLibrary(PlayerSession& s, SharingService& service) {
   return s.Geometry(QStringLiteral("Vireo SHARE"));
 }
 
+// The service page's own search box (a white box in its dark head), or nullopt.
+std::optional<QPoint> PageSearchBox(const QRect& library) {
+  const QImage screen = PlayerSession::Screenshot(QStringLiteral("paths-library-page.png"));
+  for (int y = library.top() + 80; y < library.top() + library.height() / 2; ++y) {
+    int run = 0;
+    for (int x = library.left() + 10; x < library.right() - 10; ++x) {
+      run = qGray(screen.pixel(x, y)) > 240 ? run + 1 : 0;
+      // The box is white across much of the window; the table's rows below are not so white.
+      if (run > 150) return QPoint(x - run + 40, y + 6);
+    }
+  }
+  return std::nullopt;
+}
+
 // The last row of the library's result list, at column x of the window: found by the row's icon
 // in that column, looking up from the window's bottom (the list is the lower pane once it shows
 // results; the page above it has links of the same blue).
@@ -468,10 +482,21 @@ TEST(UserPaths, TheLibraryWindowSearchesTheServiceAndAddsOrPlaysWhatItFinds) {
   PlayerSession::Click(links->first);
   EXPECT_TRUE(Eventually([&] { return s.Count() == 8 && s.Current() == 7; }))
       << s.Count() << " " << s.Current();
+  // The page's own search becomes the window's: the service is asked for what was typed there.
+  const auto pageBox = PageSearchBox(library);
+  ASSERT_TRUE(pageBox.has_value()) << "no search box on the page";
+  PlayerSession::Click(*pageBox);
+  PlayerSession::Type(QStringLiteral("Other"));
+  PlayerSession::Key(QStringLiteral("Return"));
+  EXPECT_TRUE(Eventually([&] { return service.Log().contains(QStringLiteral("search.asp?key=Other&")); }))
+      << service.Log().toStdString();
+  // Its row is listed (a press of 搜索 while a search runs would stop it).
+  ASSERT_TRUE(Eventually([&] { return ResultIcon(library, library.width() - 28).has_value(); }));
   // A search typed into the window's box, then its 添加 and 播放 icons on the found row.
   const QRect box = PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("sinput"))
                         .translated(library.topLeft());
   PlayerSession::Click(box.center());
+  PlayerSession::Key(QStringLiteral("ctrl+a"));  // it shows the page's search now
   PlayerSession::Type(QStringLiteral("Shared Two"));
   PlayerSession::Click(library.topLeft() +
                        PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("search")).center());
