@@ -26,27 +26,42 @@ QString FileTitle(const QString& path) {
   return name;
 }
 
+namespace {
+
+// Keeps whole characters (surrogate pairs together) from the start while their bytes, as
+// `bytesOf` counts them, fit in maxBytes.
+template <typename BytesOf>
+QString CutToBytes(QString text, int maxBytes, BytesOf bytesOf) {
+  qsizetype bytes = 0, i = 0;
+  while (i < text.size()) {
+    const qsizetype len =
+        (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
+                                                                                            : 1;
+    const qsizetype charBytes = bytesOf(QStringView(text).mid(i, len));
+    if (bytes + charBytes > maxBytes) break;
+    bytes += charBytes;
+    i += len;
+  }
+  text.truncate(i);
+  return text;
+}
+
+}  // namespace
+
 QString CleanFileName(const QString& name, int maxBytes) {
   static constexpr char16_t kRemoved[] = u"\"*/:<>?\\|";
   QString out;
   out.reserve(name.size());
   for (QChar c : name)
-    if (std::char_traits<char16_t>::find(kRemoved, 9, c.unicode()) == nullptr) out.append(c);
+    if (c.unicode() >= 0x20 && std::char_traits<char16_t>::find(kRemoved, 9, c.unicode()) == nullptr)
+      out.append(c);
   if (maxBytes < 0) return out;
+  return CutToBytes(std::move(out), maxBytes,
+                    [](QStringView c) { return ToGb18030(c.toString()).size(); });
+}
 
-  // Walk whole characters (surrogate pairs together) and stop before the one that would cross
-  // the limit.
-  qsizetype bytes = 0, i = 0;
-  while (i < out.size()) {
-    const qsizetype len =
-        (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) ? 2 : 1;
-    const qsizetype charBytes = ToGb18030(out.mid(i, len)).size();
-    if (bytes + charBytes > maxBytes) break;
-    bytes += charBytes;
-    i += len;
-  }
-  out.truncate(i);
-  return out;
+QString CutUtf8(const QString& text, int maxBytes) {
+  return CutToBytes(text, maxBytes, [](QStringView c) { return c.toUtf8().size(); });
 }
 
 }  // namespace vireo

@@ -68,8 +68,10 @@ TEST(FileTitle, NameWithoutFolderAndLastExtension) {
   EXPECT_EQ(FileTitle(QString()), QString());
 }
 
-TEST(CleanFileName, RemovesTheNineCharactersOnly) {
+TEST(CleanFileName, RemovesTheNineCharactersAndControlCharactersOnly) {
   EXPECT_EQ(CleanFileName(QStringLiteral("a\"b*c/d:e<f>g?h\\i|j")), QStringLiteral("abcdefghij"));
+  // A stream's title with a newline, a tab and a 0x01 byte.
+  EXPECT_EQ(CleanFileName(QStringLiteral("Live\nNow\t\x01On Air"), 100), QStringLiteral("LiveNowOn Air"));
   EXPECT_EQ(CleanFileName(QStringLiteral("It's (live) [2004] 歌.")),
             QStringLiteral("It's (live) [2004] 歌."));
 }
@@ -87,6 +89,16 @@ TEST(CleanFileName, CutsAtACharacterBoundaryUnderTheByteLimit) {
   // Removal happens before cutting.
   EXPECT_EQ(CleanFileName(QStringLiteral("??ab"), 2), QStringLiteral("ab"));
   EXPECT_EQ(CleanFileName(QStringLiteral("ab"), 0), QString());
+}
+
+TEST(CutUtf8, KeepsWholeCharactersWithinTheUtf8ByteCount) {
+  // 晴 is three UTF-8 bytes (two in GB18030): 200 GB18030 bytes of it are 300 of UTF-8.
+  const QString zh = QString(100, u'晴');
+  EXPECT_EQ(ToGb18030(CleanFileName(zh, 200)).size(), 200);
+  EXPECT_EQ(CutUtf8(zh, 244), QString(81, u'晴'));
+  EXPECT_EQ(CutUtf8(QStringLiteral("a😀"), 4), QStringLiteral("a"));
+  EXPECT_EQ(CutUtf8(QStringLiteral("a😀"), 5), QStringLiteral("a😀"));
+  EXPECT_EQ(CutUtf8(QString(), 10), QString());
 }
 
 // ASCII letters fold; the bytes inside Chinese characters do not, even where they look like

@@ -1,8 +1,4 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +9,7 @@
 #include <memory>
 
 #include "../audio/MediaFactory.h"
+#include "../service/ServiceProcess.h"
 #include "TestEnv.h"
 #include "base/UrlCodec.h"
 #include "library/LibraryLink.h"
@@ -27,6 +24,8 @@
 
 using namespace vireo;
 using vireo::test::MediaFactory;
+using vireo::test::RawRequest;
+using vireo::test::StatusOf;
 
 namespace {
 
@@ -40,36 +39,6 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write(bytes);
-}
-
-// One request exactly as given (no client tidies the path), the whole answer back.
-QByteArray RawRequest(int port, const QByteArray& request) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(static_cast<uint16_t>(port));
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  QByteArray answer;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-      ::send(fd, request.constData(), static_cast<size_t>(request.size()), 0) == request.size()) {
-    char buf[4096];
-    // Up to the end of the answer's body: a request the server cannot parse leaves the
-    // connection open until its keep-alive time runs out.
-    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) {
-      answer.append(buf, n);
-      const qsizetype head = answer.indexOf("\r\n\r\n");
-      if (head < 0) continue;
-      const auto m = QRegularExpression(QStringLiteral("Content-Length: (\\d+)"))
-                         .match(QString::fromLatin1(answer.left(head)));
-      if (m.hasMatch() && answer.size() >= head + 4 + m.captured(1).toLongLong()) break;
-    }
-  }
-  ::close(fd);
-  return answer;
-}
-
-int StatusOf(const QByteArray& answer) {
-  return answer.mid(9, 3).toInt();
 }
 
 HttpResult Fetch(const QByteArray& url, QList<QByteArray> headers = {}) {
@@ -133,38 +102,25 @@ class ReferenceService : public testing::Test {
   void TearDown() override { Stop(); }
 
   void Start(QStringList extra) {
-    Stop();
-    service_ = std::make_unique<QProcess>();
-    QStringList args = {QStringLiteral("--music"), Path("music"),
-                        QStringLiteral("--port"),  QStringLiteral("0"),
-                        QStringLiteral("--data"),  Path("data")};
-    args += extra;
-    service_->start(QStringLiteral(VIREO_SERVICE_PATH), args);
-    ASSERT_TRUE(service_->waitForStarted(5000));
-    QByteArray line;
-    while (!line.contains('\n') && service_->waitForReadyRead(10000))
-      line += service_->readAllStandardOutput();
-    const auto m = QRegularExpression(QStringLiteral("http://127\\.0\\.0\\.1:(\\d+)/"))
-                       .match(QString::fromUtf8(line));
-    ASSERT_TRUE(m.hasMatch()) << line.constData() << service_->readAllStandardError().constData();
-    port_ = m.captured(1).toInt();
-    base_ = "http://127.0.0.1:" + QByteArray::number(port_);
+    QByteArray why;
+    ASSERT_TRUE(service_.Start(QStringList{QStringLiteral("--music"), Path("music"),
+                                           QStringLiteral("--data"), Path("data")} +
+                                   extra,
+                               &why))
+        << why.constData();
+    port_ = service_.Port();
+    base_ = service_.Base();
   }
   void Stop() {
-    if (!service_) return;
-    service_->terminate();  // SIGTERM: the service ends cleanly
-    EXPECT_TRUE(service_->waitForFinished(10000));
-    EXPECT_EQ(service_->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(service_->exitCode(), 0);
-    log_ = service_->readAllStandardError();
-    service_.reset();
+    EXPECT_TRUE(service_.Stop());
+    log_ = service_.Log();
   }
   static QString Path(const char* name) { return root_->filePath(QString::fromUtf8(name)); }
   QByteArray Get(const char* path) { return Fetch(base_ + path).body; }
   QByteArray U(const char* path) const { return base_ + path; }
 
   static QTemporaryDir* root_;
-  std::unique_ptr<QProcess> service_;
+  test::ServiceProcess service_;
   int port_ = 0;
   QByteArray base_;
   QByteArray log_;

@@ -33,4 +33,16 @@ std::optional<QString> SafePath::Resolve(const QString& root, const QString& nam
   return real;
 }
 
+std::optional<QString> SafePath::ResolveForWriting(const QString& root, const QString& name) {
+  if (!IsCleanRelativeName(name)) return std::nullopt;
+  const QString realRoot = QFileInfo(root).canonicalFilePath();
+  if (realRoot.isEmpty()) return std::nullopt;
+  const QFileInfo info(realRoot + u'/' + name);
+  if (info.isSymLink() || (info.exists() && !info.isFile())) return std::nullopt;
+  const QString parent = QFileInfo(info.absolutePath()).canonicalFilePath();
+  if (parent.isEmpty() || (parent != realRoot && !parent.startsWith(realRoot + u'/')))
+    return std::nullopt;
+  return parent + u'/' + info.fileName();
+}
+
 }  // namespace vireo::service

@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "SafePath.h"
+#include "ServiceServer.h"
 #include "ServicePages.h"
 #include "base/Gb18030.h"
 #include "base/TextUtil.h"
@@ -92,17 +93,31 @@ std::string LoggedTarget(const std::string& target) {
   return out;
 }
 
+// httplib takes the ranges as asked: a first byte beyond the end gave a 206 with a negative
+// length sent as a huge Content-Length. Ends past the file are cut to it, as HTTP says; false
+// when a range has no byte in the file (416).
+bool FitRanges(httplib::Ranges& ranges, size_t size) {
+  const auto last = static_cast<ssize_t>(size) - 1;
+  for (auto& [first, end] : ranges) {
+    if (first < 0) {  // the last `end` bytes
+      if (end == 0 || size == 0) return false;
+      continue;
+    }
+    if (first > last || (end >= 0 && end < first)) return false;
+    if (end < 0 || end > last) end = last;
+  }
+  return true;
+}
+
 }  // namespace
 
 VireoService::VireoService(ServiceOptions options, std::optional<SigningKey> key)
     : options_(std::move(options)),
-      server_(std::make_unique<httplib::Server>()),
+      server_(std::make_unique<ServiceServer>()),
       catalog_(options_.musicDir),
       release_(options_.releaseDir, std::move(key)) {
   httplib::Server& s = *server_;
   s.set_payload_max_length(2 << 20);
-  s.set_read_timeout(10, 0);
-  s.set_write_timeout(30, 0);
   s.set_logger([](const httplib::Request& req, const httplib::Response& res) {
     const QByteArray when = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8();
     const size_t bytes =
@@ -112,6 +127,9 @@ VireoService::VireoService(ServiceOptions options, std::optional<SigningKey> key
     std::fflush(stderr);
   });
   s.set_error_handler([](const httplib::Request& req, httplib::Response& res) {
+    // A refusal is sent whole: httplib would otherwise cut its text to the request's byte
+    // range. The request is httplib's own non-const object, handed to us as const.
+    const_cast<httplib::Request&>(req).ranges.clear();
     if (!res.body.empty()) return;
     if (res.status == 404)
       Fail(res, 404, QStringLiteral("not found: ") + FromStd(req.path));
@@ -161,6 +179,7 @@ bool VireoService::Bind(QString* error) {
 }
 
 void VireoService::Run() {
+  server_->WidenBacklog();
   server_->listen_after_bind();
 }
 
@@ -217,7 +236,7 @@ void VireoService::Installer(const httplib::Request& req, httplib::Response& res
   const auto path = SafePath::Resolve(release_.Dir(), name);
   if (!path || !QFileInfo(*path).isFile())
     return Fail(res, 404, QStringLiteral("no such installer: ") + name);
-  SendFile(*path, QStringLiteral("application/octet-stream"), res);
+  SendFile(req, *path, QStringLiteral("application/octet-stream"), res);
 }
 
 void VireoService::PlayReport(const httplib::Request& req, httplib::Response& res) {
@@ -246,11 +265,19 @@ void VireoService::LyricUpload(const httplib::Request& req, httplib::Response& r
   if (options_.dataDir.isEmpty()) return Fail(res, 503, QStringLiteral("no data folder"));
   const QString dir = options_.dataDir + QStringLiteral("/lyrics");
   if (!QDir().mkpath(dir)) return Fail(res, 500, QStringLiteral("cannot create the lyric folder"));
-  QString name =
-      CleanFileName(singer.isEmpty() ? title : title + QStringLiteral(" - ") + singer, 200);
+  // 200 bytes of GB18030, as the player's lyric folders count, can be 300 of UTF-8: the name
+  // is cut further to what a file system holds, with room for ".lrc" and the save's temporary
+  // suffix (".XXXXXX").
+  QString name = CutUtf8(
+      CleanFileName(singer.isEmpty() ? title : title + QStringLiteral(" - ") + singer, 200),
+      255 - 4 - 7);
   if (name.startsWith(u'.')) name.replace(0, 1, u'_');
-  const auto path = SafePath::Resolve(dir, name + QStringLiteral(".lrc"), false);
-  if (!path || name.isEmpty()) return Fail(res, 400, QStringLiteral("unusable title"));
+  if (name.isEmpty()) return Fail(res, 400, QStringLiteral("unusable title"));
+  const QString fileName = name + QStringLiteral(".lrc");
+  if (QFileInfo(dir + u'/' + fileName).isSymLink())
+    return Fail(res, 409, QStringLiteral("a link stands at that lyric's name; nothing was stored"));
+  const auto path = SafePath::ResolveForWriting(dir, fileName);
+  if (!path) return Fail(res, 400, QStringLiteral("unusable title"));
   QSaveFile file(*path);
   if (!file.open(QIODevice::WriteOnly) || file.write(lyric.toUtf8()) < 0 || !file.commit())
     return Fail(res, 500, QStringLiteral("cannot store the lyric"));
@@ -304,14 +331,18 @@ void VireoService::MusicFile(const httplib::Request& req, httplib::Response& res
   if (!path || !QFileInfo(*path).isFile() ||
       !MusicCatalog::AudioSuffixes().contains(QFileInfo(*path).suffix().toLower()))
     return Fail(res, 404, QStringLiteral("no such track: ") + name);
-  SendFile(*path, ContentTypeOf(*path), res);
+  SendFile(req, *path, ContentTypeOf(*path), res);
 }
 
-void VireoService::SendFile(const QString& path, const QString& contentType,
-                            httplib::Response& res) {
+void VireoService::SendFile(const httplib::Request& req, const QString& path,
+                            const QString& contentType, httplib::Response& res) {
   auto file = std::make_shared<QFile>(path);
   if (!file->open(QIODevice::ReadOnly)) return Fail(res, 403, QStringLiteral("cannot read it"));
   const auto size = static_cast<size_t>(file->size());
+  if (!FitRanges(const_cast<httplib::Request&>(req).ranges, size)) {
+    res.set_header("Content-Range", "bytes */" + std::to_string(size));
+    return Fail(res, 416, QStringLiteral("the range lies beyond the file's %1 bytes").arg(size));
+  }
   res.set_header("Accept-Ranges", "bytes");
   res.set_content_provider(size, contentType.toStdString(),
                            [file](size_t offset, size_t length, httplib::DataSink& sink) {

@@ -17,6 +17,8 @@ struct Response;
 
 namespace vireo::service {
 
+class ServiceServer;
+
 struct ServiceOptions {
   QString musicDir;
   QString listen = QStringLiteral("127.0.0.1");
@@ -57,10 +59,12 @@ class VireoService {
   void Search(const httplib::Request& req, httplib::Response& res);
   void MusicUrl(const httplib::Request& req, httplib::Response& res);
   void MusicFile(const httplib::Request& req, httplib::Response& res);
-  void SendFile(const QString& path, const QString& contentType, httplib::Response& res);
+  // The file, or the byte ranges the request asks for (which SendFile may cut to the file).
+  void SendFile(const httplib::Request& req, const QString& path, const QString& contentType,
+                httplib::Response& res);
 
   const ServiceOptions options_;
-  std::unique_ptr<httplib::Server> server_;
+  std::unique_ptr<ServiceServer> server_;
   MusicCatalog catalog_;
   ReleaseFolder release_;
   int port_ = 0;
