@@ -367,10 +367,13 @@ void TPetrelMain::FormCreateRest() {
   // 17: the update check; the library window opens once the service answers.
   Step("update check", [this] {
     QPointer<TPetrelMain> self(this);
-    TCheckUPDate::Create(this, [self](const UpdateCheckResult& result) {
-      if (self && self->share_)
-        UpdateCheckDone(*self, *self->share_, result, self->showLibraryOnline_);
-    });
+    TCheckUPDate::Create(
+        this,
+        [self](const UpdateCheckResult& result) {
+          if (self && self->share_)
+            UpdateCheckDone(*self, *self->share_, result, self->showLibraryOnline_);
+        },
+        QStringLiteral(VIREO_VERSION), DataDir());
   });
   // 18: the playlist.
   Step("playlist", [this] {

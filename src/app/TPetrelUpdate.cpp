@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/Logging.h"
 #include "net/TFileDownLoadThread.h"
 #include "net/UpdateInstaller.h"
 
@@ -26,7 +27,7 @@ int TPetrelUpdate::ProgressPercent(qint64 done, qint64 total) {
 
 TPetrelUpdate::TPetrelUpdate(const QString& fileUrl, const QByteArray& signatureBase64,
                              const QString& dataDir, QWidget* parent, QByteArray publicKey,
-                             bool useBuiltInKey)
+                             bool useBuiltInKey, quint32 version)
     // Only a close button: a frame that names no button at all is given every one by the
     // window manager, and a download that failed leaves the dialog open for the user to close.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -66,10 +67,15 @@ TPetrelUpdate::TPetrelUpdate(const QString& fileUrl, const QByteArray& signature
   };
   // Runs on the download thread: the check reads the file there, off the UI thread; starting
   // the installer and closing happen on the UI thread.
-  const QString target = target_;
+  const QString target = target_, dataFolder = dataDir;
   const QByteArray sig = signature_, key = publicKey_;
-  auto onComplete = [self, target, sig, key](TFileDownLoadThread*) {
+  auto onComplete = [self, target, sig, key, dataFolder, version](TFileDownLoadThread*) {
     const bool verified = UpdateInstaller::Accept(target, sig, key);
+    if (!verified) {
+      qCCritical(lcNet) << "the update installer" << version
+                        << "failed its signature check: deleted, not installed";
+      if (version != 0) UpdateInstaller::RememberRefused(dataFolder, version);
+    }
     QMetaObject::invokeMethod(
         qApp,
         [self, verified] {
@@ -98,7 +104,12 @@ void TPetrelUpdate::Downloaded(bool verified) {
   }
   outcome_ = Refused;
   if (!verified) QFile::remove(target_);  // Accept deleted it already; never leave it
-  reject();
+  // Said once, here; the dialog stays until it is closed and the player plays on.
+  pnl_text_->setText(QString::fromUtf16(verified ? kNotStartedText : kRefusedText));
+}
+
+QString TPetrelUpdate::Text() const {
+  return pnl_text_->text();
 }
 
 void TPetrelUpdate::closeEvent(QCloseEvent* event) {

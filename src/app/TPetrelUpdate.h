@@ -15,10 +15,12 @@ class TFileDownLoadThread;
 
 // The update dialog "维雀 升级": downloads the installer into the data folder's "update/" as "up"
 // + yymmdd, shows the progress, and starts the installer (with " /SILENT") only when its Ed25519
-// signature verifies; a file that does not verify is deleted and never run. Then the dialog
-// closes: accepted when the installer was started (the player should close now), rejected when
-// the installer was refused (the player keeps running). A failed download leaves the dialog open
-// with its bar where it stopped, until the user closes it (rejected). UI thread.
+// signature verifies; then it closes, accepted (the player should close now). A file that does
+// not verify is deleted and never run: the dialog says so and stays until the user closes it
+// (rejected, Refused: the player keeps running), the refusal is logged, and the version is
+// remembered (UpdateInstaller::RememberRefused) so that it is not fetched again. A failed
+// download leaves the dialog open with its bar where it stopped, until the user closes it
+// (rejected). UI thread.
 class TPetrelUpdate : public QDialog {
   Q_OBJECT
  public:
@@ -26,14 +28,19 @@ class TPetrelUpdate : public QDialog {
 
   // Starts the download at once. publicKey: the key installers must be signed with (the one
   // built into the player unless a test gives another).
+  // version: the offered version number, remembered when the installer is refused.
   TPetrelUpdate(const QString& fileUrl, const QByteArray& signatureBase64, const QString& dataDir,
                 QWidget* parent = nullptr, QByteArray publicKey = QByteArray(),
-                bool useBuiltInKey = true);
+                bool useBuiltInKey = true, quint32 version = 0);
   ~TPetrelUpdate() override;
 
   QString TargetPath() const { return target_; }
   int Position() const;
+  QString Text() const;
   TOutcome Outcome() const { return outcome_; }
+
+  static constexpr const char16_t* kRefusedText = u"升级文件未能通过校验，没有安装。";
+  static constexpr const char16_t* kNotStartedText = u"升级程序无法启动，没有安装。";
 
   // How the installer is started; by default a detached process with the one argument "/SILENT".
   // Returns false when it could not be started.

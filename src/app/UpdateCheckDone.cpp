@@ -4,20 +4,22 @@
 #include "app/TPetrelShare.h"
 #include "app/TPetrelUpdate.h"
 #include "net/ServiceHost.h"
+#include "net/UpdateInstaller.h"
 
 namespace vireo {
 
 TPetrelUpdate* UpdateCheckDone(ILibraryHost& host, TPetrelShare& share,
                                const UpdateCheckResult& result, bool showLibraryOnline) {
   const QByteArray base = ServiceHost::Url("");
-  const UpdatePlan plan = TCheckUPDate::Plan(result, base);
+  const UpdatePlan plan = TCheckUPDate::Plan(result, base, UpdateInstaller::BuiltInPublicKey());
   host.SetServiceReachable(plan.ServiceReachable);
   if (!plan.LibraryUrl.isEmpty()) {
     share.Navigate(QString::fromLatin1(plan.LibraryUrl));
     if (showLibraryOnline && !share.isVisible()) share.Toggle();
   }
   if (!plan.StartUpdate) return nullptr;
-  auto* dialog = new TPetrelUpdate(plan.UpdateFileUrl, plan.UpdateFileSig, host.DataDir());
+  auto* dialog = new TPetrelUpdate(plan.UpdateFileUrl, plan.UpdateFileSig, host.DataDir(),
+                                   nullptr, {}, true, plan.Version);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowModality(Qt::ApplicationModal);
   ILibraryHost* h = &host;

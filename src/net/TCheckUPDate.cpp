@@ -3,24 +3,29 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QStringList>
+#include <QUrl>
 #include <QXmlStreamReader>
 
+#include "base/Logging.h"
 #include "base/TextUtil.h"
 #include "base/WorkerRegistry.h"
 #include "net/HttpClient.h"
 #include "net/ServiceHost.h"
+#include "net/UpdateInstaller.h"
 
 namespace vireo {
 
-void TCheckUPDate::Create(QObject* receiver, Done done, const QString& runningVersion) {
+void TCheckUPDate::Create(QObject* receiver, Done done, const QString& runningVersion,
+                          const QString& dataDir) {
   QPointer<QObject> guard(receiver);
   WorkerRegistry::Instance().Start(
       QStringLiteral("get"),
-      [guard, done = std::move(done), runningVersion](WorkerJob&) {
+      [guard, done = std::move(done), runningVersion, dataDir](WorkerJob&) {
         UpdateCheckResult result;
         try {
           const QByteArray url = ServiceHost::Url("/soft/update.xml");
           if (!url.isEmpty()) result = Evaluate(HttpGet(url), runningVersion);
+          if (!dataDir.isEmpty()) result.RefusedVersion = UpdateInstaller::RefusedVersion(dataDir);
         } catch (...) {
           result = {};
         }
@@ -55,11 +60,13 @@ UpdateCheckResult TCheckUPDate::Evaluate(const QByteArray& manifest,
     } else if (name == u"file") {
       r.FileUrl = attrs.value(QStringLiteral("value")).toString();
       r.FileSig = attrs.value(QStringLiteral("sig")).toLatin1();
+      r.ReleaseSig = attrs.value(QStringLiteral("vsig")).toLatin1();
     }
   }
   const auto local = VersionNumber(runningVersion);
   const auto number = ManifestNumber(remote);
   r.HasUpdate = local && number && *local < *number;
+  r.Version = number.value_or(0);
   return r;
 }
 
@@ -89,15 +96,33 @@ std::optional<quint32> TCheckUPDate::ManifestNumber(QByteArrayView value) {
   return static_cast<quint32>(n);
 }
 
-UpdatePlan TCheckUPDate::Plan(const UpdateCheckResult& result, const QByteArray& serviceUrlBase) {
+QString TCheckUPDate::FileNameOf(const QString& fileUrl) {
+  return QUrl(TrimText(fileUrl)).fileName(QUrl::FullyDecoded);
+}
+
+UpdatePlan TCheckUPDate::Plan(const UpdateCheckResult& result, const QByteArray& serviceUrlBase,
+                              QByteArrayView publicKey) {
   UpdatePlan p;
   p.ServiceReachable = result.Online;
   if (result.Online && !serviceUrlBase.isEmpty()) p.LibraryUrl = serviceUrlBase + "/index_sh.asp";
-  if (result.HasUpdate && !TrimText(result.FileUrl).isEmpty() && !result.FileSig.isEmpty()) {
-    p.StartUpdate = true;
-    p.UpdateFileUrl = TrimText(result.FileUrl);
-    p.UpdateFileSig = result.FileSig;
+  const QString url = TrimText(result.FileUrl);
+  if (!result.HasUpdate || url.isEmpty() || result.FileSig.isEmpty() || publicKey.isEmpty())
+    return p;
+  if (result.Version == result.RefusedVersion) {
+    qCInfo(lcNet) << "update" << result.Version << "was refused before; not fetched again";
+    return p;
   }
+  const QByteArray statement =
+      UpdateInstaller::ReleaseStatement(result.Version, FileNameOf(url), result.FileSig);
+  if (!UpdateInstaller::VerifyBytes(statement, result.ReleaseSig, publicKey)) {
+    qCWarning(lcNet) << "update" << result.Version
+                     << "is not signed for this version and file; ignored";
+    return p;
+  }
+  p.StartUpdate = true;
+  p.UpdateFileUrl = url;
+  p.UpdateFileSig = result.FileSig;
+  p.Version = result.Version;
   return p;
 }
 

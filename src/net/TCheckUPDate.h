@@ -14,6 +14,9 @@ struct UpdateCheckResult {
   bool HasUpdate = false;  // its version number is greater than the running one
   QString FileUrl;         // the installer's address (the last "file" element's "value")
   QByteArray FileSig;      // the installer's Ed25519 signature, base64 ("sig" beside "value")
+  QByteArray ReleaseSig;   // the signature of the release statement, base64 ("vsig" beside it)
+  quint32 Version = 0;     // the offered version number ("ver"), 0 when unusable
+  quint32 RefusedVersion = 0;  // the version refused here before (UpdateInstaller), 0: none
   QByteArray Manifest;     // the raw answer
 };
 
@@ -24,6 +27,7 @@ struct UpdatePlan {
   bool StartUpdate = false;
   QString UpdateFileUrl;  // for the update dialog
   QByteArray UpdateFileSig;
+  quint32 Version = 0;  // what to remember when the installer is refused
 };
 
 // The update check: fetches "/soft/update.xml" from the service host on a thread of its own and
@@ -34,9 +38,11 @@ class TCheckUPDate {
   using Done = std::function<void(const UpdateCheckResult&)>;
 
   // done runs on the receiver's thread by a queued call, and is skipped when the receiver is gone
-  // by then. runningVersion is the player's own ("major.minor.release[.build]").
+  // by then. runningVersion is the player's own ("major.minor.release[.build]"); the worker also
+  // reads the version refused before from dataDir (none when empty).
   static void Create(QObject* receiver, Done done,
-                     const QString& runningVersion = QStringLiteral(VIREO_VERSION));
+                     const QString& runningVersion = QStringLiteral(VIREO_VERSION),
+                     const QString& dataDir = QString());
 
   // The check's reading of a manifest against the running version. The first step of the worker,
   // apart from the request.
@@ -53,9 +59,16 @@ class TCheckUPDate {
   static std::optional<quint32> ManifestNumber(QByteArrayView value);
 
   // UpdateCheckDone's decision. serviceUrlBase is "http://" + service host. An update starts
-  // only with an installer address and a signature: without a signature the installer would
-  // be refused after the download, and the player would close for nothing.
-  static UpdatePlan Plan(const UpdateCheckResult& result, const QByteArray& serviceUrlBase);
+  // only when the player has a public key, the offered version is newer than the running one
+  // and is not the one refused before
+  // (result.RefusedVersion), and the release statement (version, installer name, installer
+  // signature) verifies with the key. Anything less would download an installer only to
+  // refuse it, or let a network in between offer an older one.
+  static UpdatePlan Plan(const UpdateCheckResult& result, const QByteArray& serviceUrlBase,
+                         QByteArrayView publicKey);
+
+  // The installer's file name: the last segment of its address's path, percent-decoded.
+  static QString FileNameOf(const QString& fileUrl);
 };
 
 }  // namespace vireo

@@ -22,6 +22,20 @@ class UpdateInstaller {
   // True when signatureBase64 is a valid Ed25519 signature of the file's bytes by publicKey.
   static bool Verify(const QString& path, QByteArrayView signatureBase64, QByteArrayView publicKey);
 
+  // What the release signature ("vsig" in the manifest) covers: the offered version number, the
+  // installer's file name and its byte signature. So a network in between can neither offer an
+  // older signed installer as the newest nor rename one; the byte signature binds the bytes.
+  static QByteArray ReleaseStatement(quint32 version, const QString& fileName,
+                                     QByteArrayView fileSignatureBase64);
+  // True when signatureBase64 is a valid Ed25519 signature of the bytes by publicKey.
+  static bool VerifyBytes(QByteArrayView bytes, QByteArrayView signatureBase64,
+                          QByteArrayView publicKey);
+
+  // The version whose installer failed its check here, remembered in dataDir + "update/refused"
+  // so that it is not fetched again; 0 when none was.
+  static quint32 RefusedVersion(const QString& dataDir);
+  static void RememberRefused(const QString& dataDir, quint32 version);
+
   // Verifies; on success makes the file executable and returns true, otherwise deletes it and
   // returns false. Blocks on the disk for as long as reading the file takes.
   static bool Accept(const QString& path, QByteArrayView signatureBase64,

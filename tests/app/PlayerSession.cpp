@@ -74,7 +74,7 @@ bool PlayerSession::Start(const QStringList& args, int timeoutMs) {
   process_ = std::make_unique<QProcess>();
   process_->setProcessEnvironment(Environment());
   process_->setProcessChannelMode(QProcess::MergedChannels);
-  process_->start(PlayerPath(), args);
+  process_->start(program_, args);
   if (!process_->waitForStarted(5000)) return false;
   return Eventually([this] { return !WindowId(QStringLiteral("Vireo")).isEmpty(); }, timeoutMs) &&
          WaitVisible(QStringLiteral("Vireo"), true, timeoutMs);
@@ -84,7 +84,7 @@ int PlayerSession::StartAgain(const QStringList& args, int timeoutMs, const QStr
   QProcess second;
   second.setProcessEnvironment(Environment());
   if (!workingDir.isEmpty()) second.setWorkingDirectory(workingDir);
-  second.start(PlayerPath(), args);
+  second.start(program_, args);
   if (!second.waitForFinished(timeoutMs)) {
     second.kill();
     return -1;

@@ -22,6 +22,8 @@ class PlayerSession {
   ~PlayerSession();
 
   static QString PlayerPath();
+  // Later starts run the player built with the test signing key (tests/data/update).
+  void UseTestSigningKey() { program_ = QStringLiteral(VIREO_KEYED_PLAYER_PATH); }
   QString Home() const { return home_; }
   QString DataDir() const;  // where Vireo.xml and Default.pls live
   QString RuntimeDir() const { return runtime_; }
@@ -116,6 +118,7 @@ class PlayerSession {
   std::unique_ptr<QProcess> process_;
   QString output_;
   QProcessEnvironment extraEnv_;
+  QString program_ = PlayerPath();
 };
 
 // Waits (polling every 50 ms) until pred holds or timeoutMs passes.

@@ -10,11 +10,13 @@
 #include "LibraryTestHost.h"
 #include "LoopbackHttpServer.h"
 #include "TestEnv.h"
+#include "TestSigningKey.h"
 #include "app/TLibraryWebPage.h"
 #include "app/TPetrelShare.h"
 #include "app/TPetrelUpdate.h"
 #include "app/UpdateCheckDone.h"
 #include "net/ServiceHost.h"
+#include "net/UpdateInstaller.h"
 
 using namespace vireo;
 using vireo::test::FakeLibraryHost;
@@ -98,20 +100,33 @@ TEST_F(UpdateDialog, StartsASignedInstallerSilentlyAndAccepts) {
 
 TEST_F(UpdateDialog, RefusesUnsignedAndWronglySignedInstallersAndDeletesThem) {
   const KeyPair other;
+  quint32 version = 99000;
   for (const QByteArray& sig : {QByteArray(), other.Sign(installer), QByteArray("not base64!"),
                                 key.Sign(installer + "tampered")}) {
     int launches = 0;
-    TPetrelUpdate d(url, sig, dataDir, nullptr, key.pub, false);
+    TPetrelUpdate d(url, sig, dataDir, nullptr, key.pub, false, ++version);
     d.Launcher = [&](const QString&, const QStringList&) { return ++launches > 0; };
     d.show();
     ASSERT_TRUE(Finished(d)) << sig.constData();
     EXPECT_EQ(d.Outcome(), TPetrelUpdate::Refused);
-    EXPECT_EQ(d.result(), QDialog::Rejected);
-    EXPECT_FALSE(d.isVisible());
+    // Told once, in the dialog, which stays until it is closed.
+    test::Pump(300);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.Text(), QString::fromUtf16(TPetrelUpdate::kRefusedText));
     EXPECT_EQ(launches, 0);
     EXPECT_FALSE(QFileInfo::exists(Target())) << sig.constData();
+    EXPECT_EQ(UpdateInstaller::RefusedVersion(dataDir), version);
+    d.close();
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(d.Outcome(), TPetrelUpdate::Refused);
   }
   EXPECT_FALSE(QFileInfo::exists(marker));
+  // An installer that verifies but cannot be started says so instead.
+  TPetrelUpdate d(url, key.Sign(installer), dataDir, nullptr, key.pub, false);
+  d.Launcher = [](const QString&, const QStringList&) { return false; };
+  ASSERT_TRUE(Finished(d));
+  EXPECT_EQ(d.Outcome(), TPetrelUpdate::Refused);
+  EXPECT_EQ(d.Text(), QString::fromUtf16(TPetrelUpdate::kNotStartedText));
 }
 
 TEST_F(UpdateDialog, AnAnswerWithoutLengthLeavesTheBarWhereItWas) {
@@ -185,10 +200,16 @@ TEST_F(CheckDone, ARefusedInstallerKeepsThePlayerRunningAndAClosedDialogEndsIt) 
   r.HasUpdate = true;
   r.FileUrl = QString::fromStdString(server->Url("/soft/setup.run"));  // answers 404
   r.FileSig = QByteArray(64, 'A').toBase64();
-  // Without a signature no update starts at all.
+  r.Version = 99000;
+  r.ReleaseSig = test::SignWithTestKey(
+      UpdateInstaller::ReleaseStatement(r.Version, QStringLiteral("setup.run"), r.FileSig));
+  // Without a signature, or with a statement for another version, no update starts at all.
   UpdateCheckResult unsignedOffer = r;
   unsignedOffer.FileSig.clear();
   EXPECT_EQ(UpdateCheckDone(host, *share, unsignedOffer, false), nullptr);
+  UpdateCheckResult otherVersion = r;
+  otherVersion.Version = 99001;
+  EXPECT_EQ(UpdateCheckDone(host, *share, otherVersion, false), nullptr);
 
   // A failed download leaves the dialog open; closing it closes the player.
   QPointer<TPetrelUpdate> d = UpdateCheckDone(host, *share, r, false);

@@ -295,8 +295,10 @@ TEST_F(ReferenceService, OffersTheNewestReleaseSignedAndThePlayerInstallsIt) {
   ASSERT_TRUE(result->Online);
   EXPECT_TRUE(result->HasUpdate);  // 9.1.2 (9120) against this build's 0.1.0 (100)
   EXPECT_TRUE(result->FileUrl.endsWith(QStringLiteral("/soft/vireo-setup-9.1.2.run")));
-  const UpdatePlan plan = TCheckUPDate::Plan(*result, base_);
-  ASSERT_TRUE(plan.StartUpdate);
+  const QByteArray pub = QByteArray::fromBase64(ReadFile(Path("key.pub")).trimmed());
+  const UpdatePlan plan = TCheckUPDate::Plan(*result, base_, pub);
+  ASSERT_TRUE(plan.StartUpdate);  // the release statement verifies
+  EXPECT_EQ(plan.Version, 9120u);
 
   QTemporaryDir data;
   const QString target = UpdateInstaller::TargetPath(data.path() + u'/');
@@ -308,7 +310,6 @@ TEST_F(ReferenceService, OffersTheNewestReleaseSignedAndThePlayerInstallsIt) {
   ASSERT_TRUE(test::WaitUntil([&] { return done.load(); }, 10000));
   download.wait();
   ASSERT_FALSE(failed);
-  const QByteArray pub = QByteArray::fromBase64(ReadFile(Path("key.pub")).trimmed());
   EXPECT_TRUE(UpdateInstaller::Accept(target, plan.UpdateFileSig, pub));
   EXPECT_EQ(ReadFile(target), ReadFile(Path("release/vireo-setup-9.1.2.run")));
 
@@ -318,7 +319,8 @@ TEST_F(ReferenceService, OffersTheNewestReleaseSignedAndThePlayerInstallsIt) {
       TCheckUPDate::Evaluate(Get("/soft/update.xml"), QStringLiteral("0.1.0"));
   EXPECT_TRUE(unsignedCheck.HasUpdate);
   EXPECT_TRUE(unsignedCheck.FileSig.isEmpty());
-  EXPECT_FALSE(TCheckUPDate::Plan(unsignedCheck, base_).StartUpdate);
+  EXPECT_TRUE(unsignedCheck.ReleaseSig.isEmpty());
+  EXPECT_FALSE(TCheckUPDate::Plan(unsignedCheck, base_, pub).StartUpdate);
 }
 
 TEST_F(ReferenceService, LogsOneLinePerRequestAndRefusesBadStarts) {

@@ -115,24 +115,65 @@ TEST(UpdateCheck, ReadsTheManifestAsThePlayerAlwaysHas) {
   EXPECT_EQ(broken.FileUrl, QStringLiteral("u"));
 }
 
-TEST(UpdateCheck, PlanStartsOnlySignedUpdatesAndOpensTheLibraryWhenReachable) {
+// A manifest as a service with the key writes it: the installer's signature and the release
+// statement's.
+static QByteArray SignedManifest(const KeyPair& key, quint32 ver, const char* file = "up.run",
+                          quint32 statedVer = 0, const char* statedFile = nullptr) {
+  const QByteArray sig = key.Sign("installer bytes");
+  const QByteArray vsig = key.Sign(UpdateInstaller::ReleaseStatement(
+      statedVer ? statedVer : ver, QString::fromUtf8(statedFile ? statedFile : file), sig));
+  return "<petrel><ver value=\"" + QByteArray::number(ver) + "\"/><file value=\"http://h/soft/" +
+         file + "\" sig=\"" + sig + "\" vsig=\"" + vsig + "\"/></petrel>";
+}
+
+TEST(UpdateCheck, PlanStartsOnlyANewerReleaseSignedForItsVersionAndFile) {
   const QString running = QStringLiteral("3.3.6.237");
-  const auto signedPlan =
-      TCheckUPDate::Plan(TCheckUPDate::Evaluate(Manifest("336238"), running), "http://svc:8080");
-  EXPECT_TRUE(signedPlan.ServiceReachable);
-  EXPECT_EQ(signedPlan.LibraryUrl, QByteArray("http://svc:8080/index_sh.asp"));
-  EXPECT_TRUE(signedPlan.StartUpdate);
-  EXPECT_EQ(signedPlan.UpdateFileUrl, QStringLiteral("http://h/soft/up.run"));
+  const KeyPair key, stranger;
+  const auto plan = [&](const QByteArray& manifest, const QByteArray& pk, quint32 refused = 0) {
+    UpdateCheckResult r = TCheckUPDate::Evaluate(manifest, running);
+    r.RefusedVersion = refused;
+    return TCheckUPDate::Plan(r, "http://svc:8080", pk);
+  };
+  const UpdatePlan good = plan(SignedManifest(key, 336238), key.pk);
+  EXPECT_TRUE(good.ServiceReachable);
+  EXPECT_EQ(good.LibraryUrl, QByteArray("http://svc:8080/index_sh.asp"));
+  EXPECT_TRUE(good.StartUpdate);
+  EXPECT_EQ(good.UpdateFileUrl, QStringLiteral("http://h/soft/up.run"));
+  EXPECT_EQ(good.Version, 336238u);
+  // Percent-encoded names are stated decoded, as the service signs them.
+  EXPECT_TRUE(plan(SignedManifest(key, 336238, "vireo%20setup.run", 0, "vireo setup.run"), key.pk)
+                  .StartUpdate);
 
-  const auto unsignedPlan = TCheckUPDate::Plan(
-      TCheckUPDate::Evaluate(Manifest("336238", "http://h/x", ""), running), "http://svc");
-  EXPECT_TRUE(unsignedPlan.ServiceReachable);
-  EXPECT_FALSE(unsignedPlan.StartUpdate);
+  // An older signed release offered as newer: its statement names the older version.
+  EXPECT_FALSE(plan(SignedManifest(key, 336238, "up.run", 336200), key.pk).StartUpdate);
+  // A signed release under another file's name.
+  EXPECT_FALSE(plan(SignedManifest(key, 336238, "up.run", 0, "other.run"), key.pk).StartUpdate);
+  // The running version, or an older one, signed as it is: not an update.
+  EXPECT_FALSE(plan(SignedManifest(key, 336237), key.pk).StartUpdate);
+  EXPECT_FALSE(plan(SignedManifest(key, 100), key.pk).StartUpdate);
+  // Signed by another key, without a statement, or by a player without a key.
+  EXPECT_FALSE(plan(SignedManifest(stranger, 336238), key.pk).StartUpdate);
+  EXPECT_FALSE(plan(Manifest("336238"), key.pk).StartUpdate);
+  EXPECT_FALSE(plan(SignedManifest(key, 336238), QByteArray()).StartUpdate);
+  EXPECT_TRUE(plan(SignedManifest(key, 336238), QByteArray()).ServiceReachable);
+  // The version refused here before is not fetched again; a later one is.
+  EXPECT_FALSE(plan(SignedManifest(key, 336238), key.pk, 336238).StartUpdate);
+  EXPECT_TRUE(plan(SignedManifest(key, 336239), key.pk, 336238).StartUpdate);
 
-  const auto offline = TCheckUPDate::Plan(TCheckUPDate::Evaluate("", running), "http://svc");
+  const auto offline = plan("", key.pk);
   EXPECT_FALSE(offline.ServiceReachable);
   EXPECT_TRUE(offline.LibraryUrl.isEmpty());
   EXPECT_FALSE(offline.StartUpdate);
+}
+
+TEST(UpdateInstaller, RemembersTheRefusedVersionAcrossStarts) {
+  QTemporaryDir dir;
+  const QString data = dir.path() + u'/';
+  EXPECT_EQ(UpdateInstaller::RefusedVersion(data), 0u);
+  UpdateInstaller::RememberRefused(data, 99000);
+  EXPECT_EQ(UpdateInstaller::RefusedVersion(data), 99000u);
+  UpdateInstaller::RememberRefused(data, 99001);
+  EXPECT_EQ(UpdateInstaller::RefusedVersion(dir.path()), 99001u);
 }
 
 TEST(UpdateCheck, FetchesTheManifestFromTheServiceHostAndAnswersOnTheUiThread) {

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "net/TCheckUPDate.h"
+#include "net/UpdateInstaller.h"
 
 namespace vireo::service {
 namespace {
@@ -63,7 +64,11 @@ QByteArray ReleaseFolder::Manifest(const QByteArray& baseUrl) {
   xml += "  <file value=\"" +
          Escape(QString::fromUtf8(baseUrl + "/soft/" + QUrl::toPercentEncoding(newest->name))) +
          '"';
-  if (!sig.isEmpty()) xml += " sig=\"" + sig + '"';
+  if (!sig.isEmpty()) {
+    xml += " sig=\"" + sig + '"';
+    xml += " vsig=\"" +
+           key_->Sign(UpdateInstaller::ReleaseStatement(newest->number, newest->name, sig)) + '"';
+  }
   xml += "/>\n</petrel>\n";
   return xml;
 }

@@ -72,9 +72,14 @@ QByteArray SigningKey::SignFile(const QString& path) const {
     if (all.size() != size) return {};
     bytes = reinterpret_cast<const uchar*>(all.constData());
   }
+  return Sign(QByteArrayView(bytes, size));
+}
+
+QByteArray SigningKey::Sign(QByteArrayView bytes) const {
   QByteArray sig(crypto_sign_BYTES, '\0');
-  crypto_sign_detached(reinterpret_cast<unsigned char*>(sig.data()), nullptr, bytes,
-                       static_cast<unsigned long long>(size),
+  crypto_sign_detached(reinterpret_cast<unsigned char*>(sig.data()), nullptr,
+                       reinterpret_cast<const unsigned char*>(bytes.data()),
+                       static_cast<unsigned long long>(bytes.size()),
                        reinterpret_cast<const unsigned char*>(secretKey_.constData()));
   return sig.toBase64();
 }

@@ -19,6 +19,8 @@ class SigningKey {
   QByteArray PublicKeyBase64() const { return publicKey_.toBase64(); }
   // The detached signature (base64) of the file's bytes; empty when the file cannot be read.
   QByteArray SignFile(const QString& path) const;
+  // The detached signature (base64) of the bytes.
+  QByteArray Sign(QByteArrayView bytes) const;
 
  private:
   QByteArray secretKey_;  // 64 bytes
