@@ -81,10 +81,13 @@ void SplitTitle(ForeignPlaylist::Entry& e) {
   e.title = e.title.mid(dash + 3).trimmed();
 }
 
+// A length the list states, or -1; one beyond what the millisecond count holds (24 days) is
+// taken as unknown rather than overflowing it.
 int SecondsToMs(const QString& text) {
   bool ok = false;
-  const double seconds = text.trimmed().toDouble(&ok);
-  return ok && seconds > 0 && seconds < 1e7 ? static_cast<int>(seconds * 1000.0 + 0.5) : -1;
+  const double ms = text.trimmed().toDouble(&ok) * 1000.0 + 0.5;
+  return ok && ms >= 1.0 && ms < double(std::numeric_limits<int>::max()) ? static_cast<int>(ms)
+                                                                         : -1;
 }
 
 QList<ForeignPlaylist::Entry> ParseM3u(const QString& text, const QString& folder) {

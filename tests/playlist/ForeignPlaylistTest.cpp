@@ -225,4 +225,26 @@ TEST_F(ForeignPlaylistTest, ItemsForThePlaylist) {
 }
 
 }  // namespace
+
+// Lengths beyond what a millisecond count holds (about 24.8 days) overflowed it; they are
+// unknown now, in each format, and the largest that fits is kept.
+TEST_F(ForeignPlaylistTest, LengthsTooLongForTheMillisecondCountAreUnknown) {
+  using F = ForeignPlaylist::Format;
+  const auto lengths = [&](const QByteArray& text, F format) {
+    QList<int> out;
+    for (const Entry& e : ForeignPlaylist::Parse(text, format, Folder())) out.append(e.lengthMs);
+    return out;
+  };
+  EXPECT_EQ(lengths("#EXTM3U\n#EXTINF:5000000,a\na.mp3\n#EXTINF:2147483,b\nb.mp3\n"
+                    "#EXTINF:9999999.9,c\nc.mp3\n#EXTINF:1e300,d\nd.mp3\n",
+                    F::M3u),
+            (QList<int>{-1, 2147483000, -1, -1}));
+  EXPECT_EQ(lengths("[playlist]\nFile1=a.mp3\nLength1=2147484\nFile2=b.mp3\nLength2=nan\n", F::Pls),
+            (QList<int>{-1, -1}));
+  EXPECT_EQ(lengths("<playlist><trackList><track><location>a.mp3</location>"
+                    "<duration>5000000000</duration></track></trackList></playlist>",
+                    F::Xspf),
+            (QList<int>{-1}));
+}
+
 }  // namespace vireo
