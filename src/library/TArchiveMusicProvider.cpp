@@ -136,8 +136,13 @@ std::optional<QList<TMusicSearchItem>> TArchiveMusicProvider::Find(const QString
   if (url.isEmpty()) return QList<TMusicSearchItem>{};
   const auto body = Get(url);
   if (!body) return std::nullopt;
+  return ParseSearchAnswer(*body, count);
+}
+
+std::optional<QList<TMusicSearchItem>> TArchiveMusicProvider::ParseSearchAnswer(
+    const QByteArray& body, int count) {
   QJsonParseError error;
-  const QJsonDocument doc = QJsonDocument::fromJson(*body, &error);
+  const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
   if (error.error != QJsonParseError::NoError || !doc.isObject()) return std::nullopt;
   const QJsonValue docs =
       doc.object().value(QLatin1StringView("response")).toObject().value(QLatin1StringView("docs"));
@@ -164,7 +169,13 @@ QString TArchiveMusicProvider::Resolve(const QString& key, qint32) const {
   if (!IsIdentifier(key)) return {};
   const auto body = Get(base_ + "/metadata/" + key.toLatin1());
   if (!body) return {};
-  const QJsonDocument doc = QJsonDocument::fromJson(*body);
+  const QByteArray path = PlayablePath(*body);
+  if (path.isEmpty()) return {};
+  return QString::fromLatin1(base_ + "/download/" + key.toLatin1() + '/' + path);
+}
+
+QByteArray TArchiveMusicProvider::PlayablePath(const QByteArray& metadata) {
+  const QJsonDocument doc = QJsonDocument::fromJson(metadata);
   const QJsonArray files = doc.object().value(QLatin1StringView("files")).toArray();
   QString chosen;
   for (const auto& test : {IsMp3, IsOgg}) {
@@ -177,9 +188,7 @@ QString TArchiveMusicProvider::Resolve(const QString& key, qint32) const {
     }
     if (!chosen.isEmpty()) break;
   }
-  const QByteArray path = EncodedPath(chosen);
-  if (path.isEmpty()) return {};
-  return QString::fromLatin1(base_ + "/download/" + key.toLatin1() + '/' + path);
+  return EncodedPath(chosen);
 }
 
 }  // namespace vireo

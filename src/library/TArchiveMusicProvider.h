@@ -31,6 +31,14 @@ class TArchiveMusicProvider final : public IMusicProvider {
   // "3.2 MB" and the like, from a size in bytes; empty for 0 or less.
   static QString SizeText(qint64 bytes);
 
+  // A search answer read: the results with a usable identifier, count at most; nullopt when it
+  // is not a search answer.
+  static std::optional<QList<TMusicSearchItem>> ParseSearchAnswer(const QByteArray& body,
+                                                                  int count);
+  // The file of an item's metadata answer to play, as a percent-encoded path within the item;
+  // empty when it names none that plays or its name would climb out of the item.
+  static QByteArray PlayablePath(const QByteArray& metadata);
+
  private:
   std::optional<QByteArray> Get(const QByteArray& url) const;
 

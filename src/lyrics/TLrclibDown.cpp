@@ -94,23 +94,34 @@ std::optional<QList<LrcSearchItem>> TLrclibDown::Find(const QString& title, cons
   if (url.isEmpty()) return QList<LrcSearchItem>{};
   const auto answer = Get(url);
   if (!answer || answer->status != 200) return std::nullopt;
-  QJsonParseError error;
-  const QJsonDocument doc = QJsonDocument::fromJson(answer->body, &error);
-  if (error.error != QJsonParseError::NoError || !doc.isArray()) return std::nullopt;
+  std::optional<SearchAnswer> parsed = ParseSearchAnswer(answer->body);
+  if (!parsed) return std::nullopt;
+  std::lock_guard lock(mutex_);
+  Remember(parsed->lyrics);
+  return std::move(parsed->items);
+}
 
-  QList<LrcSearchItem> items;
-  QHash<qint64, QString> lyrics;
+std::optional<TLrclibDown::SearchAnswer> TLrclibDown::ParseSearchAnswer(const QByteArray& body) {
+  QJsonParseError error;
+  const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
+  if (error.error != QJsonParseError::NoError || !doc.isArray()) return std::nullopt;
+  SearchAnswer out;
   for (const QJsonValue& v : doc.array()) {
     if (!v.isObject()) continue;
     const QJsonObject record = v.toObject();
     const auto item = ItemOf(record);
     if (!item) continue;
-    items.append(*item);
-    lyrics.insert(item->Id, LyricsOf(record));
+    out.items.append(*item);
+    out.lyrics.insert(item->Id, LyricsOf(record));
   }
-  std::lock_guard lock(mutex_);
-  Remember(lyrics);
-  return items;
+  return out;
+}
+
+std::optional<QString> TLrclibDown::ParseRecordAnswer(const QByteArray& body) {
+  QJsonParseError error;
+  const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
+  if (error.error != QJsonParseError::NoError || !doc.isObject()) return std::nullopt;
+  return LyricsOf(doc.object());
 }
 
 void TLrclibDown::Reset() {
@@ -157,12 +168,10 @@ std::optional<QString> TLrclibDown::Download(qint64 id) {
   if (!answer) return std::nullopt;
   if (answer->status == 404) return QString();  // the service knows no such record
   if (answer->status != 200) return std::nullopt;
-  QJsonParseError error;
-  const QJsonDocument doc = QJsonDocument::fromJson(answer->body, &error);
-  if (error.error != QJsonParseError::NoError || !doc.isObject()) return std::nullopt;
-  const QString text = LyricsOf(doc.object());
+  const std::optional<QString> text = ParseRecordAnswer(answer->body);
+  if (!text) return std::nullopt;
   std::lock_guard lock(mutex_);
-  Remember({{id, text}});
+  Remember({{id, *text}});
   return text;
 }
 

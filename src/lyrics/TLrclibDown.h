@@ -39,6 +39,16 @@ class TLrclibDown final : public ILrcDown {
   QByteArray SearchUrl(const QString& title, const QString& singer, const QString& album,
                        int mode) const;
 
+  // A search answer read: the records with an id, in order, and the lyrics each came with;
+  // nullopt when the answer is not a JSON array.
+  struct SearchAnswer {
+    QList<LrcSearchItem> items;
+    QHash<qint64, QString> lyrics;
+  };
+  static std::optional<SearchAnswer> ParseSearchAnswer(const QByteArray& body);
+  // The lyrics of a record answer (GET /api/get/<id>); nullopt when it is not a JSON object.
+  static std::optional<QString> ParseRecordAnswer(const QByteArray& body);
+
  private:
   struct Answer {
     long status = 0;

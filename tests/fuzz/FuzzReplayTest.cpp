@@ -58,3 +58,39 @@ TEST(FuzzReplay, BitmapDataStream) {
 TEST(FuzzReplay, PlaylistLink) {
   Replay("playlist_link");
 }
+TEST(FuzzReplay, ForeignPlaylist) {
+  Replay("foreign_playlist");
+}
+TEST(FuzzReplay, IcyMetadata) {
+  Replay("icy");
+}
+TEST(FuzzReplay, LibraryLink) {
+  Replay("library_link");
+}
+TEST(FuzzReplay, RemoteList) {
+  Replay("remote_list");
+}
+TEST(FuzzReplay, ServiceSearchAnswer) {
+  Replay("service_search");
+}
+TEST(FuzzReplay, ArchiveAnswers) {
+  Replay("archive");
+}
+TEST(FuzzReplay, LrclibAnswers) {
+  Replay("lrclib");
+}
+TEST(FuzzReplay, SkinScript) {
+  Replay("skin_script");
+}
+TEST(FuzzReplay, UpdateManifest) {
+  Replay("update_manifest");
+}
+TEST(FuzzReplay, ArgumentBlock) {
+  Replay("argument_block");
+}
+TEST(FuzzReplay, RemoteControlFrames) {
+  Replay("remote_frames");
+}
+TEST(FuzzReplay, ServiceRequests) {
+  Replay("service");
+}
