@@ -27,6 +27,10 @@ class ILibraryBrowser {
   virtual void Back() = 0;
   virtual void Forward() = 0;
   virtual void Reload() = 0;
+  // Called (UI thread) when the page's renderer has ended other than normally: it crashed, ran
+  // out of memory, or was ended for taking more than the browser allows. lastUrl is the page
+  // it showed. The player goes on; the window shows what happened.
+  virtual void SetOnPageGone(std::function<void(const QUrl& lastUrl)> gone) = 0;
 };
 
 // The module's one export: a browser whose view is a child of parent, sending the user agent

@@ -2,6 +2,7 @@
 
 #include "app/ILibraryBrowser.h"
 
+class QTimer;
 class QWebEngineProfile;
 class QWebEngineView;
 
@@ -9,8 +10,12 @@ namespace vireo {
 
 // The library window's browser: an off-the-record profile with the player's user agent, a view
 // without context menu, and a TLibraryWebPage that opens no windows, reaches no local files from
-// remote pages and runs no plug-ins. Part of the separately loaded module.
-class LibraryBrowser : public ILibraryBrowser {
+// remote pages and runs no plug-ins. Its renderer may hold at most RendererMemoryCap() of
+// memory: checked every second, and ended past it (a page that grows without end, its scripts
+// held back by PrepareWebEngine's cap or not). Part of the separately loaded module.
+// Seen from outside the module (its other symbols are hidden) so that tests linked with it can
+// make one and lower its cap.
+class __attribute__((visibility("default"))) LibraryBrowser : public ILibraryBrowser {
  public:
   LibraryBrowser(QWidget* parent, const QString& userAgent,
                  std::function<void(const QString&)> onLink);
@@ -23,8 +28,20 @@ class LibraryBrowser : public ILibraryBrowser {
   void Back() override;
   void Forward() override;
   void Reload() override;
+  void SetOnPageGone(std::function<void(const QUrl& lastUrl)> gone) override;
+
+  static constexpr qint64 kRendererMemoryCap = qint64(1) << 30;
+  qint64 RendererMemoryCap() const { return memoryCap_; }
+  void SetRendererMemoryCap(qint64 bytes) { memoryCap_ = bytes; }
+  // The resident memory of a process (bytes), 0 when it cannot be read.
+  static qint64 ResidentBytes(qint64 pid);
 
  private:
+  void CheckRenderer();
+
+  qint64 memoryCap_ = kRendererMemoryCap;
+  QTimer* watchdog_ = nullptr;
+  std::function<void(const QUrl&)> gone_;
   QWebEngineProfile* profile_ = nullptr;
   QWebEngineView* view_ = nullptr;
   TLibraryWebPage* page_ = nullptr;

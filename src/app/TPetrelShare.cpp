@@ -1,5 +1,7 @@
 #include "app/TPetrelShare.h"
 
+#include <QTimer>
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -8,6 +10,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -234,7 +237,10 @@ void TPetrelShare::RegisterSkin(TDDSkin& skin) {
   skin.SetWindow(QStringLiteral("share"), SkinTable());
 }
 
-QString TPetrelShare::StartPageHtml(const QColor& background, const QColor& text) {
+namespace {
+
+// A page of the player's own in the window's colours, with the given body.
+QString OwnPageHtml(const QColor& background, const QColor& text, const QString& body) {
   const QString bg = background.name(), fg = text.name();
   const QString accent =
       background.lightness() < 128 ? QStringLiteral("#5ba7e6") : QStringLiteral("#2b5d8a");
@@ -246,15 +252,48 @@ QString TPetrelShare::StartPageHtml(const QColor& background, const QColor& text
              "display:flex;align-items:center;justify-content:center}"
              ".box{max-width:470px;padding:14px 24px;line-height:1.6}"
              "h1{font-size:19px;font-weight:normal;margin:0 0 8px 0;color:%3}"
-             "p{margin:0 0 10px 0;opacity:.9}.key{color:%3}"
-             "</style></head><body><div class=\"box\"><h1>♪ 维雀乐库</h1>"
-             "<p>在右上方的<span class=\"key\">搜索框</span>里输入歌曲名或歌手，按回车或点击"
-             "搜索按钮，找到的歌曲会列在下方。</p>"
-             "<p>点击一行的<span class=\"key\">播放</span>图标立即收听，点击"
-             "<span class=\"key\">添加</span>图标把它加入播放列表；用翻页按钮查看更多结果。</p>"
-             "<p>连接到分享平台后，这里会显示平台的音乐页面，页面上的播放和添加链接会直接交给"
-             "播放器。</p></div></body></html>")
-      .arg(bg, fg, accent);
+             "p{margin:0 0 10px 0;opacity:.9}.key,a{color:%3}"
+             "</style></head><body><div class=\"box\">%4</div></body></html>")
+      .arg(bg, fg, accent, body);
+}
+
+}  // namespace
+
+QString TPetrelShare::StartPageHtml(const QColor& background, const QColor& text) {
+  return OwnPageHtml(
+      background, text,
+      QStringLiteral("<h1>♪ 维雀乐库</h1>"
+                     "<p>在右上方的<span class=\"key\">搜索框</span>里输入歌曲名或歌手，按回车或点击"
+                     "搜索按钮，找到的歌曲会列在下方。</p>"
+                     "<p>点击一行的<span class=\"key\">播放</span>图标立即收听，点击"
+                     "<span class=\"key\">添加</span>图标把它加入播放列表；用翻页按钮查看更多结果。</p>"
+                     "<p>连接到分享平台后，这里会显示平台的音乐页面，页面上的播放和添加链接会直接交给"
+                     "播放器。</p>"));
+}
+
+QString TPetrelShare::PageGoneHtml(const QColor& background, const QColor& text,
+                                   const QUrl& lastUrl) {
+  QString body = QStringLiteral(
+      "<h1>♪ 页面已停止</h1>"
+      "<p>这个页面占用的内存超过了限制，或者页面进程意外结束，页面已被关闭。"
+      "播放器不受影响，音乐照常播放。</p>");
+  const QString scheme = lastUrl.scheme().toLower();
+  if (scheme == u"http" || scheme == u"https")
+    body += QStringLiteral("<p><a href=\"%1\">重新载入页面</a></p>")
+                .arg(QString::fromUtf8(lastUrl.toEncoded()).toHtmlEscaped());
+  body += QStringLiteral("<p>也可以在右上方的<span class=\"key\">搜索框</span>里直接搜索歌曲。</p>");
+  return OwnPageHtml(background, text, body);
+}
+
+void TPetrelShare::PageGone(const QUrl& lastUrl) {
+  // After the engine's signal has returned: the page is loaded anew from outside it.
+  QTimer::singleShot(0, this, [this, lastUrl] {
+    if (!browser_) return;
+    showingStartPage_ = false;
+    showingPageGone_ = true;
+    const QColor bg = pnl_psvs->palette().color(QPalette::Window);
+    browser_->SetOwnHtml(PageGoneHtml(bg, InkFor(bg), lastUrl));
+  });
 }
 
 void TPetrelShare::MakeBrowser() {
@@ -265,6 +304,7 @@ void TPetrelShare::MakeBrowser() {
       LibraryBrowserLoader::Create(pnl_web, QStringLiteral("vireoMinWeb"),
                                    [this](const QString& link) { MinWebBeforeNavigate2(link); });
   if (!browser_) return;
+  browser_->SetOnPageGone([this](const QUrl& lastUrl) { PageGone(lastUrl); });
   Minweb = browser_->View();
   pnl_web->layout()->addWidget(Minweb);
   const QColor bg = pnl_psvs->palette().color(QPalette::Window);
@@ -286,6 +326,7 @@ void TPetrelShare::Navigate(const QString& url) {
     return;
   }
   showingStartPage_ = false;
+  showingPageGone_ = false;
   if (browser_) browser_->Load(u);
 }
 

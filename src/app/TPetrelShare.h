@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QList>
 #include <QPointer>
+#include <QUrl>
 #include <QString>
 #include <memory>
 
@@ -78,6 +79,10 @@ class TPetrelShare : public TDDFormEx {
   TLibraryWebPage* WebPage() const;
   // The text the start page shows (the browser's page while no service page was opened).
   static QString StartPageHtml(const QColor& background, const QColor& text);
+  // What the browser shows when a page's renderer has ended (it crashed or took more memory
+  // than allowed): what happened, and a link that loads lastUrl again when it is a web page.
+  static QString PageGoneHtml(const QColor& background, const QColor& text, const QUrl& lastUrl);
+  bool ShowingPageGone() const { return showingPageGone_; }
 
   // The form's components, named as the skin and the handlers know them.
   TDDWindow* DDWindow1 = nullptr;
@@ -130,12 +135,14 @@ class TPetrelShare : public TDDFormEx {
   void SearchFinished(TMusicListThread* thread);
   void AddResolvedTrack(TGetMusicUrlThread* thread);
   void CountHit(const QString& id);
+  void PageGone(const QUrl& lastUrl);
 
   ILibraryHost* host_;
   std::unique_ptr<ILibraryBrowser> browser_;
   bool browserTried_ = false;
   QString pendingUrl_;  // a page asked for before the browser existed
   bool showingStartPage_ = false;
+  bool showingPageGone_ = false;
 
   QPointer<TMusicListThread> SearchThread;
   QPointer<TGetMusicUrlThread> AddressThread;

@@ -9,6 +9,8 @@ namespace vireo {
 // contexts it needs come when the library window first wants its browser
 // (LibraryBrowserLoader).
 void PrepareWebEngine();
+// The most a library page's scripts may hold (MiB), set by PrepareWebEngine.
+inline constexpr int kPageScriptHeapMb = 256;
 
 // True when PrepareWebEngine switched the sandbox off (running as root).
 bool WebEngineSandboxDisabled();

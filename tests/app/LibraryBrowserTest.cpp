@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -11,9 +13,13 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QWebEngineView>
+#include <atomic>
+#include <optional>
 
 #include "LibraryTestHost.h"
+#include "LoopbackHttpServer.h"
 #include "TestEnv.h"
+#include "app/LibraryBrowser.h"
 #include "app/TLibraryWebPage.h"
 #include "app/TPetrelShare.h"
 #include "library/MUSIC_SEARCH_CreateObj.h"
@@ -244,3 +250,96 @@ TEST_F(LibraryWithService, ItsSearchFormSearchesInTheListAndPages) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pages that never end: one whose script takes memory without end, one that streams markup
+// without end, and an ordinary one. Each endless answer stops when the server does.
+class EndlessPages {
+ public:
+  EndlessPages()
+      : server_([this](const test::LoopbackHttpServer::Request& r,
+                       test::LoopbackHttpServer::Connection& c) {
+          if (r.target == "/page") ++page_;
+          if (r.target == "/hog") ++hog_;
+          const std::string html = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n";
+          if (r.target == "/hog") {
+            c.Write(test::LoopbackHttpServer::Response(
+                200,
+                "<html><body>hog<script>var a=[];for(;;){a.push(new Array(1e6).fill(1.5));}"
+                "</script></body></html>",
+                {{"Content-Type", "text/html"}}));
+          } else if (r.target == "/grow") {
+            c.Write(html + "Connection: close\r\n\r\n<html><body>");
+            const std::string rows = [] {
+              std::string s;
+              for (int i = 0; i < 2000; ++i) s += "<div class=r>row of an endless page</div>";
+              return s;
+            }();
+            while (c.Write(rows) && !c.Stopping()) {
+            }
+          } else {
+            c.Write(test::LoopbackHttpServer::Response(
+                200, "<html><body>an ordinary page</body></html>", {{"Content-Type", "text/html"}}));
+          }
+        }) {}
+  QString Url(const char* path) const { return QString::fromStdString(server_.Url(path)); }
+  int Asked(const std::string& target) const {
+    return target == "/page" ? page_.load() : target == "/hog" ? hog_.load() : 0;
+  }
+
+ private:
+  std::atomic<int> page_{0}, hog_{0};
+  test::LoopbackHttpServer server_;
+};
+
+}  // namespace
+
+// A renderer that dies (killed, or out of the memory its scripts may have) takes only its page:
+// the window says what happened and offers the page again, and the player's process goes on.
+TEST(LibraryBrowser, APageWhoseRendererDiesLeavesAHelpPageThatLoadsItAgain) {
+  EndlessPages pages;
+  FakeLibraryHost host;
+  host.search = std::make_shared<FakeMusicSearch>(30);
+  TPetrelShare share(&host);
+  TDDSkin skin(QStringLiteral(VIREO_SOURCE_DIR));
+  share.RegisterSkin(skin);
+  ASSERT_TRUE(skin.LoadSkin(QStringLiteral(VIREO_SOURCE_DIR "/skins/Default/skin.xml")));
+  share.move(40, 40);
+  share.show();
+  share.Navigate(pages.Url("/page"));
+  ASSERT_TRUE(WaitForText(share.WebPage(), QStringLiteral("an ordinary page")));
+  const qint64 pid = share.WebPage()->renderProcessPid();
+  ASSERT_GT(pid, 0);
+  ::kill(static_cast<pid_t>(pid), SIGKILL);
+  ASSERT_TRUE(WaitUntil([&] { return share.ShowingPageGone(); }, 15000));
+  ASSERT_TRUE(WaitForText(share.WebPage(), QStringLiteral("页面已停止")));
+  SaveScreenshot(&share, QStringLiteral("library-page-gone.png"));
+  RunScript(share.WebPage(), QStringLiteral("document.querySelector('a').click()"));
+  EXPECT_TRUE(WaitForText(share.WebPage(), QStringLiteral("an ordinary page")));
+  EXPECT_EQ(pages.Asked("/page"), 2);
+
+  // A script that takes memory without end runs out of what it may have, long before the
+  // machine does.
+  share.Navigate(pages.Url("/hog"));
+  ASSERT_TRUE(WaitUntil([&] { return pages.Asked("/hog") == 1; }, 15000));
+  EXPECT_TRUE(WaitUntil([&] { return share.ShowingPageGone(); }, 60000));
+  EXPECT_TRUE(WaitForText(share.WebPage(), QStringLiteral("重新载入页面")));
+  EXPECT_LT(LibraryBrowser::ResidentBytes(::getpid()), qint64(1) << 30);
+}
+
+// Markup that streams without end grows the page, not its scripts: the browser ends the
+// renderer once it holds more than it may.
+TEST(LibraryBrowser, ARendererPastItsMemoryCapIsEnded) {
+  EndlessPages pages;
+  QWidget parent;
+  parent.resize(400, 300);
+  LibraryBrowser browser(&parent, QStringLiteral("vireo-test"), {});
+  browser.SetRendererMemoryCap(qint64(400) << 20);
+  std::optional<QUrl> gone;
+  browser.SetOnPageGone([&](const QUrl& last) { gone = last; });
+  parent.show();
+  browser.Load(QUrl(pages.Url("/grow")));
+  ASSERT_TRUE(WaitUntil([&] { return gone.has_value(); }, 90000));
+  EXPECT_EQ(gone->path(), QStringLiteral("/grow"));
+}

@@ -1,0 +1,165 @@
+// The paths where the player meets a service that fails it or means it harm, reached as a user
+// meets them: an update whose installer does not verify, a player without a key, an update
+// dialog closed while it downloads, and a library page that takes memory without end.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include "LoopbackHttpServer.h"
+#include "PlayerSession.h"
+#include "TestSigningKey.h"
+#include "UserPathSteps.h"
+#include "net/UpdateInstaller.h"
+
+using namespace vireo::test;
+
+namespace {
+
+// A service that offers a newer installer (99.0.0) and hands it over slowly (two seconds), as a
+// real download comes. Signed: the release statement is signed with the test key, but the bytes
+// served are not the ones signed, as a hostile network would change them. Unsigned: the
+// signature is made by no key at all.
+class SlowUpdateService {
+ public:
+  explicit SlowUpdateService(bool signedRelease = true)
+      : server_([base = base_, signedRelease](const LoopbackHttpServer::Request& r,
+                                              LoopbackHttpServer::Connection& c) {
+          constexpr int kChunks = 20, kChunkBytes = 16 * 1024;
+          if (r.target == "/soft/update.xml") {
+            std::string sig = QByteArray(64, 'v').toBase64().toStdString(), vsig;
+            if (signedRelease) {
+              sig = SignWithTestKey(QByteArray(kChunks * kChunkBytes, 'y')).toStdString();
+              vsig = " vsig=\"" +
+                     SignWithTestKey(vireo::UpdateInstaller::ReleaseStatement(
+                                         99000, QStringLiteral("vireo-setup-99.0.0.run"),
+                                         QByteArray::fromStdString(sig)))
+                         .toStdString() +
+                     '"';
+            }
+            const std::string manifest =
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<petrel><ver value=\"99000\"/>"
+                "<version value=\"99.0.0\"/><file value=\"" + *base +
+                "/soft/vireo-setup-99.0.0.run\" sig=\"" + sig + '"' + vsig + "/></petrel>\n";
+            c.Write(LoopbackHttpServer::Response(200, manifest, {{"Content-Type", "text/xml"}}));
+          } else if (r.target == "/soft/vireo-setup-99.0.0.run") {
+            c.Write("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kChunks * kChunkBytes) +
+                    "\r\nConnection: close\r\n\r\n");
+            for (int i = 0; i < kChunks && c.Sleep(100); ++i) c.Write(std::string(kChunkBytes, 'x'));
+          } else {
+            c.Write(LoopbackHttpServer::Response(404, "no"));
+          }
+        }) {
+    *base_ = server_.Url("");  // before any player asks
+  }
+  QString Host() const { return QString::fromStdString(server_.HostPort()); }
+  int Asked(const std::string& target) const {
+    int n = 0;
+    for (const auto& r : server_.Requests()) n += r.target == target;
+    return n;
+  }
+  int ManifestsAsked() const { return Asked("/soft/update.xml"); }
+  int InstallersAsked() const { return Asked("/soft/vireo-setup-99.0.0.run"); }
+
+ private:
+  std::shared_ptr<std::string> base_ = std::make_shared<std::string>();
+  LoopbackHttpServer server_;
+};
+
+}  // namespace
+
+// The installer's bytes fail their signature: the dialog says so and stays until it is closed,
+// the player plays on with no installer left, and the next start does not fetch it again.
+TEST(UserPaths, AnUpdateThatFailsItsCheckIsToldOnceAndNotFetchedAgain) {
+  SlowUpdateService service;
+  PlayerSession s;
+  s.UseTestSigningKey();
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
+  ASSERT_TRUE(s.Start());
+  // The update dialog comes up by itself and cannot be maximised.
+  const QString dialog = PlayerSession::WaitWindowByTitle(QStringLiteral("维雀 升级"), 15000);
+  ASSERT_FALSE(dialog.isEmpty()) << "no update dialog";
+  QThread::msleep(300);
+  PlayerSession::Screenshot(QStringLiteral("paths-update.png"));
+  const QString actions = PlayerSession::Property(dialog, QStringLiteral("_NET_WM_ALLOWED_ACTIONS"));
+  EXPECT_FALSE(actions.contains(QStringLiteral("MAXIMIZE"))) << actions.toStdString();
+  // The download ends (two seconds) and is refused: the file is gone, the dialog is not.
+  const QString updateDir = s.DataDir() + QStringLiteral("update");
+  EXPECT_TRUE(Eventually([&] { return QFile::exists(updateDir + QStringLiteral("/refused")); }, 15000));
+  QThread::msleep(1500);
+  EXPECT_EQ(PlayerSession::WindowByTitle(QStringLiteral("维雀 升级")), dialog);
+  PlayerSession::Screenshot(QStringLiteral("paths-update-refused.png"));
+  EXPECT_EQ(QDir(updateDir).entryList({QStringLiteral("up*")}, QDir::Files), QStringList());
+  PlayerSession::Xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), dialog});
+  PlayerSession::Key(QStringLiteral("alt+F4"));
+  EXPECT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("维雀 升级")).isEmpty(); }, 10000));
+  QThread::msleep(500);
+  EXPECT_TRUE(s.Running());
+  EXPECT_TRUE(s.Output().contains(QStringLiteral("failed its signature check")));
+  EXPECT_TRUE(s.Quit(40000));
+
+  ASSERT_TRUE(s.Start());
+  EXPECT_TRUE(Eventually([&] { return service.ManifestsAsked() == 2; }, 15000));
+  QThread::msleep(2000);
+  EXPECT_EQ(service.InstallersAsked(), 1);
+  EXPECT_TRUE(PlayerSession::WindowByTitle(QStringLiteral("维雀 升级")).isEmpty());
+  EXPECT_TRUE(s.Quit(40000));
+}
+
+// A player built without a key installs nothing, so it fetches nothing either.
+TEST(UserPaths, APlayerWithoutAKeyDownloadsNoUpdate) {
+  SlowUpdateService service;
+  PlayerSession s;
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
+  ASSERT_TRUE(s.Start());
+  EXPECT_TRUE(Eventually([&] { return service.ManifestsAsked() == 1; }, 15000));
+  QThread::msleep(2000);
+  EXPECT_EQ(service.InstallersAsked(), 0);
+  EXPECT_TRUE(PlayerSession::WindowByTitle(QStringLiteral("维雀 升级")).isEmpty());
+  EXPECT_TRUE(s.Quit(40000));
+}
+
+TEST(UserPaths, ClosingTheUpdateDialogWhileItDownloadsEndsThePlayer) {
+  SlowUpdateService service;
+  PlayerSession s;
+  s.UseTestSigningKey();
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
+  ASSERT_TRUE(s.Start({Track(QStringLiteral("Before Update"), 30.0)}));
+  const QString dialog = PlayerSession::WaitWindowByTitle(QStringLiteral("维雀 升级"), 15000);
+  ASSERT_FALSE(dialog.isEmpty()) << "no update dialog";
+  // Closed from its frame as a user closes a window (the window manager's Alt+F4).
+  PlayerSession::Xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), dialog});
+  PlayerSession::Key(QStringLiteral("alt+F4"));
+  EXPECT_TRUE(Eventually([&] { return !s.Running(); }, 15000)) << "the player goes on";
+  EXPECT_EQ(s.SavedTitles(), QStringList{QStringLiteral("Before Update")});
+}
+
+// A service whose start page takes memory without end: the library page's renderer runs out of
+// what it may have and ends, the window shows its help page, and the player plays on.
+TEST(UserPaths, ALibraryPageThatTakesMemoryWithoutEndLeavesThePlayerPlaying) {
+  LoopbackHttpServer service([](const LoopbackHttpServer::Request& r,
+                                LoopbackHttpServer::Connection& c) {
+    if (r.target == "/soft/update.xml")
+      c.Write(LoopbackHttpServer::Response(200, "<?xml version=\"1.0\"?><petrel/>",
+                                           {{"Content-Type", "text/xml"}}));
+    else if (r.target == "/index_sh.asp")
+      c.Write(LoopbackHttpServer::Response(
+          200,
+          "<html><body>growing<script>var a=[];for(;;){a.push(new Array(1e6).fill(1.5));}"
+          "</script></body></html>",
+          {{"Content-Type", "text/html; charset=utf-8"}}));
+    else
+      c.Write(LoopbackHttpServer::Response(404, "no"));
+  });
+  PlayerSession s;
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(QString::fromStdString(service.HostPort())));
+  ASSERT_TRUE(s.Start({Track(QStringLiteral("Plays On"), 30.0)}));
+  EXPECT_TRUE(Eventually([&] { return s.Output().contains(QStringLiteral("renderer ended")); }, 60000))
+      << s.Output().toStdString();
+  QThread::msleep(1500);
+  PlayerSession::Screenshot(QStringLiteral("paths-library-page-gone.png"));
+  EXPECT_TRUE(s.Running());
+  EXPECT_TRUE(s.Quit(40000));
+  EXPECT_EQ(s.SavedTitles(), QStringList{QStringLiteral("Plays On")});
+}
