@@ -20,6 +20,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
   # real components the tests drive
   xvfb xauth openbox xcompmgr xdotool x11-utils imagemagick trayer dbus playerctl
+  # the tests' private network (loopback only): unshare and ip
+  util-linux iproute2
   # the skins' art is rendered from SVG
   librsvg2-bin python3
   pulseaudio pulseaudio-utils ffmpeg fonts-wqy-microhei

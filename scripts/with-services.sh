@@ -1,7 +1,25 @@
 #!/usr/bin/env bash
 # Runs a command with the real services the tests talk to: a private PulseAudio daemon with a
 # null sink (PULSE_SERVER) and an Xvfb display with openbox (DISPLAY). Both end with the command.
+#
+# Everything runs in a network namespace of its own that has only loopback, so an online
+# address a test forgot to point at its own server fails at once instead of leaving the machine.
 set -uo pipefail
+if [[ -z ${VIREO_PRIVATE_NET:-} ]]; then
+  for how in "--net" "--net --map-root-user"; do
+    # shellcheck disable=SC2086
+    if unshare $how true 2>/dev/null; then
+      export VIREO_PRIVATE_NET=1
+      # shellcheck disable=SC2086
+      exec unshare $how bash "$0" "$@"
+    fi
+  done
+  echo "with-services: no private network could be made (unshare refused); the tests share" \
+    "this machine's network" >&2
+  export VIREO_PRIVATE_NET=shared
+elif [[ $VIREO_PRIVATE_NET == 1 ]]; then
+  ip link set lo up || { echo "with-services: cannot bring loopback up" >&2; exit 1; }
+fi
 work=$(mktemp -d /tmp/vireo-services.XXXXXX)
 pids=()
 cleanup() {

@@ -39,17 +39,14 @@ class MainWindow : public ::testing::Test {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home_.path() + QStringLiteral("/.config")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home_.path() + QStringLiteral("/.local/share")));
     QDir().mkpath(home_.path() + QStringLiteral("/Documents"));
+    WriteSettings(QString());
   }
   void TearDown() override { ServiceHost::SetHost(QString()); }
 
   // Settings written before the window reads them: the service host and the folders.
   void WriteSettings(const QString& elements) {
-    const QString dir = home_.path() + QStringLiteral("/Documents/Vireo/");
-    QDir().mkpath(dir);
-    QFile f(dir + QStringLiteral("Vireo.xml"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MainConfig><Window>" + elements.toUtf8() +
-            "</Window></MainConfig>\n");
+    ASSERT_TRUE(test::WritePlayerSettings(home_.path() + QStringLiteral("/Documents/Vireo/"),
+                                          elements));
   }
 
   std::unique_ptr<TPetrelMain> Make() {

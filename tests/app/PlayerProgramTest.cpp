@@ -48,6 +48,7 @@ QString PlayPattern(int code) {
 
 TEST(PlayerProgram, FirstStartPlacesTheWindowsAndShowsTheDesktopLyrics) {
   PlayerSession s;
+  s.WithoutSettings();
   ASSERT_TRUE(s.Start()) << s.Output().toStdString();
   const QRect main = s.Geometry(QStringLiteral("Vireo"));
   // Centred on the work area together with the (hidden) library window to its right.

@@ -7,6 +7,7 @@
 #include <QXmlStreamReader>
 #include <functional>
 
+#include "TestEnv.h"
 #include "app/InstanceProtocol.h"
 #include "app/SingleInstance.h"
 
@@ -63,14 +64,13 @@ QProcessEnvironment PlayerSession::Environment() const {
 }
 
 void PlayerSession::WriteSettings(const QString& windowElements) {
-  QDir().mkpath(DataDir());
-  QFile f(DataDir() + QStringLiteral("Vireo.xml"));
-  f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  f.write(("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MainConfig><Window>" +
-           windowElements.toUtf8() + "</Window></MainConfig>\n"));
+  WritePlayerSettings(DataDir(), windowElements);
 }
 
 bool PlayerSession::Start(const QStringList& args, int timeoutMs) {
+  // A first start without settings of the test's own still keeps every lookup on loopback.
+  if (defaultSettings_ && !QFile::exists(DataDir() + QStringLiteral("Vireo.xml")))
+    WriteSettings(QString());
   process_ = std::make_unique<QProcess>();
   process_->setProcessEnvironment(Environment());
   process_->setProcessChannelMode(QProcess::MergedChannels);
@@ -272,6 +272,8 @@ QImage PlayerSession::Screenshot(const QString& name) {
 }
 
 QString PlayerSession::Output() {
+  // No event loop runs here: the pipe is looked at now, so what the player wrote is seen.
+  if (process_ && process_->state() == QProcess::Running) process_->waitForReadyRead(0);
   if (process_) output_ += QString::fromUtf8(process_->readAll());
   return output_;
 }

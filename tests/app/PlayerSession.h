@@ -31,6 +31,9 @@ class PlayerSession {
   // A variable the player's later starts get on top of the session's own.
   void SetEnv(const QString& name, const QString& value) { extraEnv_.insert(name, value); }
 
+  // The next start finds no settings at all, as a user's very first start does (without this,
+  // a start without settings writes ones that keep online lookups on loopback).
+  void WithoutSettings() { defaultSettings_ = false; }
   // Writes Vireo.xml before the start (an XML text; "<MainConfig>...</MainConfig>").
   void WriteSettings(const QString& windowElements);
 
@@ -119,6 +122,7 @@ class PlayerSession {
   QString output_;
   QProcessEnvironment extraEnv_;
   QString program_ = PlayerPath();
+  bool defaultSettings_ = true;
 };
 
 // Waits (polling every 50 ms) until pred holds or timeoutMs passes.

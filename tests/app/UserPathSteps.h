@@ -10,18 +10,14 @@
 
 #include "MediaFactory.h"
 #include "PlayerSession.h"
+#include "TestEnv.h"
 
 namespace vireo::test {
 
 // Every online address of the player points at a closed loopback port: nothing leaves the
 // machine, and look-ups fail at once.
 inline void WriteConfig(PlayerSession& s, const QString& window = QString()) {
-  QDir().mkpath(s.DataDir());
-  QFile f(s.DataDir() + QStringLiteral("Vireo.xml"));
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MainConfig><Window>" + window.toUtf8() +
-          "</Window><Lyrics><LRCLIB URL=\"http://127.0.0.1:9\"/></Lyrics>"
-          "<Library><ARCHIVE URL=\"http://127.0.0.1:9\"/></Library></MainConfig>\n");
+  ASSERT_TRUE(WritePlayerSettings(s.DataDir(), window));
 }
 
 inline QString Track(const QString& title, double seconds, int hz = 440) {

@@ -15,4 +15,11 @@ bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
 // Runs the event loop for ms milliseconds.
 void Pump(int ms);
 
+// A player settings file (Vireo.xml) with the given elements of its Window section. Its online
+// lyric service and archive search point at a closed loopback port, so that a player under test
+// never asks a public service; a test that serves them writes its own addresses.
+QByteArray PlayerSettingsXml(const QString& windowElements = QString());
+// Writes it into dataDir (created when missing); false when it cannot be written.
+bool WritePlayerSettings(const QString& dataDir, const QString& windowElements = QString());
+
 }  // namespace vireo::test
