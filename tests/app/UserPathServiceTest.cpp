@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "LoopbackHttpServer.h"
@@ -18,19 +19,23 @@ using namespace vireo::test;
 namespace {
 
 // A service that offers a newer installer (99.0.0) and hands it over slowly (two seconds), as a
-// real download comes. Signed: the release statement is signed with the test key, but the bytes
-// served are not the ones signed, as a hostile network would change them. Unsigned: the
-// signature is made by no key at all.
+// real download comes. Tampered: the release statement is signed with the test key, but the
+// bytes served are not the ones signed, as a hostile network would change them. Unsigned: the
+// signature is made by no key at all. Good: the installer given, signed as it is.
 class SlowUpdateService {
  public:
-  explicit SlowUpdateService(bool signedRelease = true)
-      : server_([base = base_, signedRelease](const LoopbackHttpServer::Request& r,
-                                              LoopbackHttpServer::Connection& c) {
-          constexpr int kChunks = 20, kChunkBytes = 16 * 1024;
+  enum Kind { Tampered, Unsigned, Good };
+  explicit SlowUpdateService(Kind kind = Tampered, QByteArray installer = {})
+      : server_([base = base_, kind, installer](const LoopbackHttpServer::Request& r,
+                                                 LoopbackHttpServer::Connection& c) {
+          constexpr int kChunks = 20;
+          const QByteArray signedBytes =
+              kind == Good ? installer : QByteArray(kChunks * 16 * 1024, 'y');
+          const QByteArray served = kind == Good ? installer : QByteArray(signedBytes.size(), 'x');
           if (r.target == "/soft/update.xml") {
             std::string sig = QByteArray(64, 'v').toBase64().toStdString(), vsig;
-            if (signedRelease) {
-              sig = SignWithTestKey(QByteArray(kChunks * kChunkBytes, 'y')).toStdString();
+            if (kind != Unsigned) {
+              sig = SignWithTestKey(signedBytes).toStdString();
               vsig = " vsig=\"" +
                      SignWithTestKey(vireo::UpdateInstaller::ReleaseStatement(
                                          99000, QStringLiteral("vireo-setup-99.0.0.run"),
@@ -44,9 +49,11 @@ class SlowUpdateService {
                 "/soft/vireo-setup-99.0.0.run\" sig=\"" + sig + '"' + vsig + "/></petrel>\n";
             c.Write(LoopbackHttpServer::Response(200, manifest, {{"Content-Type", "text/xml"}}));
           } else if (r.target == "/soft/vireo-setup-99.0.0.run") {
-            c.Write("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kChunks * kChunkBytes) +
+            c.Write("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(served.size()) +
                     "\r\nConnection: close\r\n\r\n");
-            for (int i = 0; i < kChunks && c.Sleep(100); ++i) c.Write(std::string(kChunkBytes, 'x'));
+            const qsizetype chunk = (served.size() + kChunks - 1) / kChunks;
+            for (qsizetype at = 0; at < served.size() && c.Sleep(100); at += chunk)
+              c.Write(served.mid(at, chunk).toStdString());
           } else {
             c.Write(LoopbackHttpServer::Response(404, "no"));
           }
@@ -109,7 +116,7 @@ TEST(UserPaths, AnUpdateThatFailsItsCheckIsToldOnceAndNotFetchedAgain) {
 
 // A player built without a key installs nothing, so it fetches nothing either.
 TEST(UserPaths, APlayerWithoutAKeyDownloadsNoUpdate) {
-  SlowUpdateService service;
+  SlowUpdateService service(SlowUpdateService::Unsigned);
   PlayerSession s;
   WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
   ASSERT_TRUE(s.Start());
@@ -118,6 +125,32 @@ TEST(UserPaths, APlayerWithoutAKeyDownloadsNoUpdate) {
   EXPECT_EQ(service.InstallersAsked(), 0);
   EXPECT_TRUE(PlayerSession::WindowByTitle(QStringLiteral("维雀 升级")).isEmpty());
   EXPECT_TRUE(s.Quit(40000));
+}
+
+// A signed newer installer is downloaded, started with "/SILENT", and the player closes with
+// its list saved.
+TEST(UserPaths, AVerifiedUpdateIsStartedAndThePlayerCloses) {
+  QTemporaryDir dir;
+  const QString marker = dir.filePath(QStringLiteral("installer-ran"));
+  const QByteArray installer = "#!/bin/sh\necho \"$@\" > '" + marker.toUtf8() + "'\n" +
+                               QByteArray(100000, '#') + "\n";
+  SlowUpdateService service(SlowUpdateService::Good, installer);
+  PlayerSession s;
+  s.UseTestSigningKey();
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(service.Host()));
+  ASSERT_TRUE(s.Start({Track(QStringLiteral("Kept Over"), 30.0)}));
+  EXPECT_FALSE(PlayerSession::WaitWindowByTitle(QStringLiteral("维雀 升级"), 15000).isEmpty());
+  EXPECT_TRUE(Eventually([&] { return !s.Running(); }, 20000)) << "the player goes on";
+  ASSERT_TRUE(Eventually(
+      [&] {
+        QFile f(marker);
+        return f.open(QIODevice::ReadOnly) && f.readAll().endsWith('\n');
+      },
+      10000));
+  QFile f(marker);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll().trimmed(), QByteArray("/SILENT"));
+  EXPECT_EQ(s.SavedTitles(), QStringList{QStringLiteral("Kept Over")});
 }
 
 TEST(UserPaths, ClosingTheUpdateDialogWhileItDownloadsEndsThePlayer) {
