@@ -25,6 +25,14 @@ bool HasScheme(const QString& text) {
   return scheme.match(text).hasMatch();
 }
 
+// A name of the list's folder (or an absolute path) as a clean absolute path. Not through
+// QDir::absoluteFilePath, which gives a name starting with ':' back unchanged as one of Qt's
+// resources.
+QString InFolder(const QString& folder, const QString& name) {
+  if (name.startsWith(u'/')) return QDir::cleanPath(name);
+  return QDir::cleanPath(QDir(folder).absolutePath() + u'/' + name);
+}
+
 // A location of an M3U or PLS line (a path or an address) or of an XSPF <location> (a URI
 // reference) as an entry: addresses stay addresses, everything else becomes an absolute path.
 ForeignPlaylist::Entry Locate(const QString& raw, const QString& folder, bool uriReference) {
@@ -43,7 +51,7 @@ ForeignPlaylist::Entry Locate(const QString& raw, const QString& folder, bool ur
   if (uriReference) {
     const QUrl base = QUrl::fromLocalFile(QDir(folder).absolutePath() + u'/');
     const QString local = base.resolved(QUrl(text)).toLocalFile();
-    e.location = local.isEmpty() ? QDir(folder).absoluteFilePath(text) : QDir::cleanPath(local);
+    e.location = local.isEmpty() ? InFolder(folder, text) : QDir::cleanPath(local);
     return e;
   }
   // Playlists written on Windows separate folders with backslashes.
@@ -53,7 +61,7 @@ ForeignPlaylist::Entry Locate(const QString& raw, const QString& folder, bool ur
   if (drive.match(path).hasMatch()) {
     e.location = path;  // another machine's drive: kept, it fails when played like any lost file
   } else {
-    e.location = QDir::cleanPath(QDir(folder).absoluteFilePath(path));
+    e.location = InFolder(folder, path);
   }
   return e;
 }
