@@ -28,8 +28,13 @@ QString TextOf(const QJsonValue& v) {
   return {};
 }
 
+// A size the answer gives as a number or a text; 0 when unusable. A number beyond 64 bits
+// (JSON allows 1e300) would not convert.
 qint64 NumberOf(const QJsonValue& v) {
-  if (v.isDouble()) return static_cast<qint64>(v.toDouble());
+  if (v.isDouble()) {
+    const double d = v.toDouble();
+    return d > 0 && d < 9.0e18 ? static_cast<qint64>(d) : 0;
+  }
   if (v.isString()) return v.toString().toLongLong();
   return 0;
 }
