@@ -514,6 +514,9 @@ void TPetrelMain::CreateEngine() {
   connect(engine_.get(), &TAudioEngine::OnStateChange, this,
           [this](int state) { EngineStateChanged(state); });
   connect(engine_.get(), &TAudioEngine::OnEnd, this, [this](int) { EngineEnded(); });
+  // What plays after the current track changes with the list, the current entry and the mode.
+  connect(model_, &TDDPlaylistModel::Changed, this, [this] { UpdateNextTrack(); });
+  connect(model_, &TDDPlaylistModel::CurrentChanged, this, [this] { UpdateNextTrack(); });
   connect(engine_.get(), &TAudioEngine::OnProgress, this,
           [this](int state, int len, int pos, const float* fft, const uint32_t* wave) {
             EngineProgress(state, len, pos, fft, wave);

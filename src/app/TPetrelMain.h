@@ -205,6 +205,10 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   void EngineError(int code, int detail);
   void tmr_lanerrTimer();
   void AdvanceAfterTrack();
+  // The entry AdvanceAfterTrack would play (-1: none), and handing it to the engine to follow
+  // the current track without a gap when it is a local file.
+  int NextAfterTrack() const;
+  void UpdateNextTrack();
   void AfterTrackEnded();
   void StartLyricLookup();
   void LyricLookupDone(const QString& text);

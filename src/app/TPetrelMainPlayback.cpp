@@ -139,6 +139,7 @@ void TPetrelMain::pmmode_noneClick(int tag) {
     mode = 3;
     lbl_mode->setText(QStringLiteral("单曲循环"));
   }
+  UpdateNextTrack();
 }
 
 void TPetrelMain::ApplyEqPreset(int id) {
@@ -168,6 +169,7 @@ void TPetrelMain::EngineStateChanged(int state) {
       if (hasEntry && !lyricLookupRunning_) StartLyricLookup();
       if (hasEntry && model_->Items()[current].ISURL) SendPlayReport();
       if (cacheRepointPending_) RepointToCache();
+      UpdateNextTrack();
       break;
     }
     case AudioState::Paused:
@@ -289,6 +291,28 @@ void TPetrelMain::AdvanceAfterTrack() {
     default:
       break;
   }
+}
+
+int TPetrelMain::NextAfterTrack() const {
+  const int count = model_->Count(), current = model_->CurrentItem();
+  if (count == 0) return -1;
+  switch (ctx_.Settings.PlayMode) {
+    case 0:
+      return current < count - 1 ? current + 1 : -1;
+    case 2:
+      return current + 1 < count ? current + 1 : 0;
+    case 3:
+      return current >= 0 && current < count ? current : -1;
+    default:
+      return -1;
+  }
+}
+
+void TPetrelMain::UpdateNextTrack() {
+  if (!engine_) return;
+  const int next = NextAfterTrack();
+  const bool local = next >= 0 && !model_->Items()[next].ISURL;
+  engine_->PrepareNext(local ? model_->Items()[next].FileName : QString());
 }
 
 void TPetrelMain::AfterTrackEnded() {

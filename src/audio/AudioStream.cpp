@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "audio/AudioDecoder.h"
@@ -16,7 +17,10 @@ namespace vireo {
 AudioStream::AudioStream(std::unique_ptr<AudioDecoder> decoder, std::unique_ptr<IAudioSink> sink)
     : decoder_(std::move(decoder)),
       sink_(std::move(sink)),
-      floats_(std::make_unique_for_overwrite<float[]>(static_cast<size_t>(kBlockFrames) * 2)) {}
+      floats_(std::make_unique_for_overwrite<float[]>(static_cast<size_t>(kBlockFrames) * 2)),
+      length_(decoder_->LengthFrames()),
+      fileSize_(decoder_->FileSize()),
+      network_(decoder_->Network()) {}
 
 AudioStream::~AudioStream() {
   {
@@ -55,10 +59,10 @@ void AudioStream::Pause() {
 
 bool AudioStream::Seek(int64_t frame) {
   frame = std::max<int64_t>(0, frame);
-  if (NetworkSource* net = decoder_->Network()) {
+  if (NetworkSource* net = network_) {
     // Within what has arrived: a whole file, and a frame whose share of the length has come.
     if (!net->Seekable()) return false;
-    const int64_t length = decoder_->LengthFrames();
+    const int64_t length = LengthFrames();
     const int64_t size = net->ContentLength();
     if (length <= 0 || size <= 0) return false;
     const double share = static_cast<double>(frame) / static_cast<double>(length);
@@ -74,20 +78,115 @@ bool AudioStream::Seek(int64_t frame) {
   return true;
 }
 
+int64_t AudioStream::HeardLocked() const {
+  const int64_t position = base_ + sink_->PlayedFrames();
+  // Up to the seam the current track is heard; past it, until adopted, its end.
+  return seamPending_ ? std::min(position, base_ + seamFrame_) : position;
+}
+
 int64_t AudioStream::PositionFrames() const {
   std::lock_guard lock(mutex_);
   if (seekPending_) return seekTarget_;
-  return base_ + sink_->PlayedFrames();
+  return HeardLocked();
 }
 
 int64_t AudioStream::LengthFrames() const {
-  return decoder_->LengthFrames();
+  std::lock_guard lock(mutex_);
+  return length_;
 }
 int64_t AudioStream::FileSize() const {
-  return decoder_->FileSize();
+  std::lock_guard lock(mutex_);
+  return fileSize_;
 }
 NetworkSource* AudioStream::Network() const {
-  return decoder_->Network();
+  return network_;
+}
+
+void AudioStream::SetNext(std::unique_ptr<AudioDecoder> next, float gain, SeamHandler onSeam) {
+  std::lock_guard lock(mutex_);
+  if (next_) dropped_ = std::move(next_);
+  next_ = std::move(next);
+  expecting_ = false;
+  nextGain_ = gain;
+  onSeam_ = std::move(onSeam);
+  cv_.notify_all();
+}
+
+void AudioStream::ExpectNext() {
+  std::lock_guard lock(mutex_);
+  expecting_ = true;
+}
+
+void AudioStream::DiscardNext() {
+  {
+    std::lock_guard lock(mutex_);
+    expecting_ = false;
+    if (next_) dropped_ = std::move(next_);
+    if (!seamPending_ || seekPending_) return;
+    // The next track is in the sink already: the current one plays on from what is heard (the
+    // render thread brings its decoder back and flushes the rest).
+    seekTarget_ = HeardLocked();
+    seekPending_ = true;
+    ++generation_;
+    cv_.notify_all();
+  }
+  sink_->Interrupt();
+}
+
+std::optional<int64_t> AudioStream::FramesUntilSeam() const {
+  std::lock_guard lock(mutex_);
+  if (!seamPending_ || seekPending_) return std::nullopt;
+  return seamFrame_ - sink_->PlayedFrames();
+}
+
+bool AudioStream::Adopt() {
+  std::lock_guard lock(mutex_);
+  if (!seamPending_ || seekPending_) return false;
+  base_ = -seamFrame_;
+  seamPending_ = false;
+  freeEnding_ = true;
+  length_ = decoder_->LengthFrames();
+  fileSize_ = decoder_->FileSize();
+  ended_ = false;
+  cv_.notify_all();
+  return true;
+}
+
+bool AudioStream::TakeNext() {
+  SeamHandler notify;
+  {
+    std::lock_guard lock(mutex_);
+    if (!next_ || seamPending_ || network_ || quit_) return false;
+    ending_ = std::move(decoder_);
+    decoder_ = std::move(next_);
+    seamPending_ = true;
+    seamFrame_ = written_;
+    gainBefore_ = gainFrom_ == INT64_MAX ? gainBefore_ : gainAfter_;  // the current track's
+    gainAfter_ = nextGain_;
+    gainFrom_ = written_;
+    notify = onSeam_;
+  }
+  if (notify) notify();
+  return true;
+}
+
+bool AudioStream::WaitForNext() {
+  {
+    std::unique_lock lock(mutex_);
+    while (expecting_ && !next_ && !quit_ && !seekPending_ && active_ &&
+           written_ - sink_->PlayedFrames() > kNextMarginFrames)
+      cv_.wait_for(lock, std::chrono::milliseconds(10));
+  }
+  return TakeNext();
+}
+
+void AudioStream::ApplyTrackGain(float* frames, int count, int64_t first) const {
+  if (gainBefore_ == 1.0f && gainAfter_ == 1.0f) return;
+  for (int i = 0; i < count; ++i) {
+    const float g = first + i >= gainFrom_ ? gainAfter_ : gainBefore_;
+    frames[2 * i] *= g;
+    frames[2 * i + 1] *= g;
+  }
 }
 
 uint64_t AudioStream::Generation() const {
@@ -115,7 +214,7 @@ int64_t AudioStream::Analyze(FrequencyAnalyzer& analyzer, float* fft, uint32_t* 
   {
     std::lock_guard lock(mutex_);
     heard = sink_->PlayedFrames();
-    position = seekPending_ ? seekTarget_ : base_ + heard;
+    position = seekPending_ ? seekTarget_ : HeardLocked();
   }
   analyzer.Compute(history_, heard, fft, wave);
   return position;
@@ -129,6 +228,7 @@ void AudioStream::RenderBlock(int frames) {
     const int n = std::min(kSlice, frames - at);
     input_.Push(slice, n);
     equalizer_.Process(slice, n);
+    ApplyTrackGain(slice, n, written_ + at);
     history_.Push(slice, n);
   }
   blockFrames_ = frames;
@@ -152,24 +252,46 @@ void AudioStream::Run() {
 
 void AudioStream::Render() {
   for (;;) {
+    std::unique_ptr<AudioDecoder> unused, unusedNext;  // freed outside the lock
     {
       std::unique_lock lock(mutex_);
       cv_.wait(lock, [&] { return quit_ || seekPending_ || regain_ || (active_ && !ended_); });
+      if (freeEnding_) {
+        unused = std::move(ending_);
+        freeEnding_ = false;
+      }
+      unusedNext = std::move(dropped_);
       if (quit_) return;
       if (seekPending_) {
         const int64_t target = seekTarget_;
+        // A seam not adopted is undone: the current track's decoder comes back, and what of
+        // the next track the sink holds goes with the flush below.
+        bool restored = false;
+        if (seamPending_) {
+          unusedNext = std::move(decoder_);
+          decoder_ = std::move(ending_);
+          seamPending_ = false;
+          gainAfter_ = gainBefore_;
+          gainFrom_ = INT64_MAX;
+          restored = true;
+        }
         lock.unlock();
+        unused.reset();
+        unusedNext.reset();
         const bool moved = decoder_->Seek(target);
         lock.lock();
         if (seekTarget_ == target) seekPending_ = false;
-        if (!moved) continue;  // the input cannot go there: play on where it was
+        if (!moved && !restored) continue;  // the input cannot go there: play on where it was
         sink_->Flush();
         history_.Reset();
         input_.Reset();
         written_ = 0;
-        base_ = decoder_->PositionFrames();
+        base_ = moved ? decoder_->PositionFrames() : target;
         blockFrames_ = blockAt_ = 0;
         ended_ = false;
+        // Everything from here on is the current track's.
+        gainBefore_ = gainAfter_ = gainFrom_ == INT64_MAX ? gainBefore_ : gainAfter_;
+        gainFrom_ = INT64_MAX;
         continue;
       }
       if (regain_) {
@@ -189,6 +311,7 @@ void AudioStream::Render() {
         continue;
       }
       const int n = decoder_->Read(floats_.get(), room);
+      if (n <= 0 && WaitForNext()) continue;  // the next track follows in the same sink
       if (n <= 0) {
         // Interrupted: look at the commands again. A sink that failed cannot drain at all.
         if (!sink_->Drain() && sink_->Healthy()) continue;
@@ -221,6 +344,7 @@ void AudioStream::Rerender() {
   input_.Copy(end, warm + count, redo_.data());
   float* fresh = redo_.data() + static_cast<ptrdiff_t>(warm) * 2;
   equalizer_.Rerender(redo_.data(), warm, fresh, count);
+  ApplyTrackGain(fresh, count, from);
   const auto queued = static_cast<int>(written_ - from);
   if (queued > 0) sink_->Replace(from, fresh, queued);
   std::copy(fresh + static_cast<ptrdiff_t>(queued) * 2, fresh + static_cast<ptrdiff_t>(count) * 2,

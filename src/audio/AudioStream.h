@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -29,14 +30,25 @@ class FrequencyAnalyzer;
 // the new gains (elsewhere it is heard once the buffer has played). Only about the sink's buffer
 // is ever decoded ahead of what is heard.
 //
+// Gapless: a next track's decoder handed over with SetNext() is taken by the render thread the
+// moment the current local file is decoded to its end, and its first frame is written right
+// after the current one's last, into the same sink: nothing is reopened and nothing is lost.
+// The seam handler is told the frame (in the sink's count) where the seam will be heard; the
+// position stays on the current track up to it, and Adopt() makes the stream the next track's
+// (position 0 at the seam). DiscardNext() undoes a seam not yet adopted: the current track
+// plays on from what is heard and ends as it would have. The next track's own level (its
+// levelling gain relative to the sink's volume) is applied to its samples from the seam on.
+//
 // Threading contract: every public method runs on the UI thread (the owner). The end handler
 // runs on the render thread, once per end, with the control generation current at that moment;
 // the owner compares it with Generation() to drop an end that a later seek or stop overtook. A
-// sink that fails (the sound server went away) ends the stream the same way. The destructor
-// stops and joins the render thread.
+// sink that fails (the sound server went away) ends the stream the same way. The seam handler
+// runs on the render thread, once per seam taken. The destructor stops and joins the render
+// thread.
 class AudioStream {
  public:
   using EndHandler = std::function<void(uint64_t generation)>;
+  using SeamHandler = std::function<void()>;
 
   AudioStream(std::unique_ptr<AudioDecoder> decoder, std::unique_ptr<IAudioSink> sink);
   ~AudioStream();
@@ -50,6 +62,19 @@ class AudioStream {
   // Seeks to an output frame; false when the input cannot (beyond what a network stream has
   // downloaded, or a stream that cannot seek at all).
   bool Seek(int64_t frame);
+
+  // The next track: its decoder (opened off the UI thread) and the factor its samples are
+  // scaled by. Replaces a next track not yet taken.
+  void SetNext(std::unique_ptr<AudioDecoder> next, float gain, SeamHandler onSeam);
+  // A next track is being opened: at the end of the input the render thread waits for it while
+  // the sink still has more than kNextMarginFrames to play, instead of draining at once.
+  void ExpectNext();
+  // Drops the next track; a seam already written but not adopted is undone.
+  void DiscardNext();
+  // Frames until the seam is heard (0 or less once it was); nothing when no seam is pending.
+  std::optional<int64_t> FramesUntilSeam() const;
+  // The stream becomes the next track's from the seam on; false when there is no seam.
+  bool Adopt();
 
   int64_t PositionFrames() const;  // what is being heard now
   int64_t LengthFrames() const;    // -1 when unknown
@@ -78,6 +103,13 @@ class AudioStream {
   void RenderBlock(int frames);
   void Rerender();   // render thread: what is queued (and the block's rest) with the new gains
   void ReportEnd();  // render thread: the end (or a lost sink) is reported once
+  bool TakeNext();   // render thread, at the end of the input: the seam, when there is a next
+  bool WaitForNext();  // render thread: TakeNext, after waiting for an expected next track
+  static constexpr int kNextMarginFrames = kOutputRate / 5;
+  // Render thread: scales frames of the block (from written-count `first` on) by the gain of
+  // the track they belong to.
+  void ApplyTrackGain(float* frames, int count, int64_t first) const;
+  int64_t HeardLocked() const;  // the position, mutex held
 
   std::unique_ptr<AudioDecoder> decoder_;
   std::unique_ptr<IAudioSink> sink_;
@@ -104,6 +136,22 @@ class AudioStream {
   int64_t seekTarget_ = 0;
   int64_t base_ = 0;  // frame the sink's heard count starts from
   uint64_t generation_ = 0;
+  // The current track's facts for the owner (the decoder itself belongs to the render thread).
+  int64_t length_ = -1, fileSize_ = -1;
+  NetworkSource* network_ = nullptr;
+  // The next track and the seam.
+  std::unique_ptr<AudioDecoder> next_;
+  bool expecting_ = false;  // a next track is on its way
+  float nextGain_ = 1.0f;
+  SeamHandler onSeam_;
+  std::unique_ptr<AudioDecoder> ending_;  // the current track's decoder, kept until adoption
+  bool seamPending_ = false;              // a seam was written and not yet adopted
+  int64_t seamFrame_ = 0;                 // in the sink's count of written frames
+  bool freeEnding_ = false;               // adopted: the render thread frees ending_
+  std::unique_ptr<AudioDecoder> dropped_;  // a next track to be freed by the render thread
+  // Gains of the samples before and from `gainFrom_` (written count) on.
+  float gainBefore_ = 1.0f, gainAfter_ = 1.0f;
+  int64_t gainFrom_ = INT64_MAX;
 };
 
 }  // namespace vireo

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <cmath>
 
+#include "audio/GainCache.h"
 #include "base/Logging.h"
 #include "base/WorkerRegistry.h"
 
@@ -54,6 +55,13 @@ std::optional<float> GainToolClient::Measure(const QString& toolPath, const QStr
   }
   output = process.readAll();
   return ParseOutput(output);
+}
+
+float GainToolClient::MeasureRemembered(const QString& toolPath, const QString& fileName) {
+  if (const auto known = GainCache::Instance().Find(fileName)) return *known;
+  const std::optional<float> gain = Measure(toolPath, fileName);
+  if (gain) GainCache::Instance().Store(fileName, *gain);
+  return gain.value_or(0.0f);
 }
 
 }  // namespace vireo

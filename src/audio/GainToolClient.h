@@ -20,6 +20,9 @@ class GainToolClient {
   // worker job was cancelled (the tool is killed) or it prints something else.
   static std::optional<float> Measure(const QString& toolPath, const QString& fileName,
                                       int timeoutMs = kTimeoutMs);
+  // As Measure, remembered per file while it is unchanged (GainCache); a failed measurement is
+  // not kept, so the next play tries once more. 0 when there is none.
+  static float MeasureRemembered(const QString& toolPath, const QString& fileName);
   // Everything after the first carriage return, split at TABs (empty fields count); field 2 is
   // the gain.
   static std::optional<float> ParseOutput(const QByteArray& output);

@@ -14,6 +14,7 @@
 #include "audio/AudioStream.h"
 #include "audio/FormatFilter.h"
 #include "audio/FrequencyAnalyzer.h"
+#include "audio/GainToolClient.h"
 #include "audio/NetworkSource.h"
 #include "audio/PulseOutput.h"
 #include "audio/TStreamCreateURLThread.h"
@@ -80,6 +81,9 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
   progressTimer_.setInterval(kProgressMs);
   connect(&progressTimer_, &QTimer::timeout, this, &TAudioEngine::ProgressTick);
   progressTimer_.start();
+  seamTimer_.setTimerType(Qt::PreciseTimer);
+  seamTimer_.setSingleShot(true);
+  connect(&seamTimer_, &QTimer::timeout, this, &TAudioEngine::CheckSeam);
 }
 
 // The engine goes quietly: its receivers may be halfway through their own destruction, so no
@@ -171,10 +175,12 @@ void TAudioEngine::ReleaseStream(std::unique_ptr<AudioStream>& which) {
 }
 
 void TAudioEngine::Play(const QString& name) {
+  if (handover_ && !handoverAdopted_ && name == preparedName_ && AdoptNext(name)) return;
   if (pending_) {
     RaiseError(AudioState::Ended, AudioError::OpenPending);
     return;
   }
+  DiscardNext();
   fileName_ = name;
   ReleaseStream(retiring_);
   if (stream_) {
@@ -266,11 +272,7 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
     size = fileSize >= 0 ? static_cast<uint32_t>(fileSize & 0xFFFFFFFF) : kUnknownDownloadTotal;
   }
   lengthFrames_ = stream_->LengthFrames();
-  const float seconds = static_cast<float>(static_cast<double>(lengthFrames_) / kOutputRate);
-  // A stream without a known length keeps the previous rate rather than dividing by nothing.
-  if (size != kUnknownDownloadTotal && seconds > 0)
-    bitrate_ =
-        static_cast<int>(std::nearbyint(static_cast<double>(size) / (125.0 * seconds) + 0.5));
+  UpdateBitrate(size);
 
   // The gain is added to the percentage as it stands, above 100 too; but a muted player stays
   // silent, and a quiet volume lowered further goes to silence rather than below it.
@@ -292,7 +294,129 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
   SetState(AudioState::Playing, true);
 }
 
+void TAudioEngine::UpdateBitrate(uint32_t size) {
+  const float seconds = static_cast<float>(static_cast<double>(lengthFrames_) / kOutputRate);
+  // A stream without a known length keeps the previous rate rather than dividing by nothing.
+  if (size != kUnknownDownloadTotal && seconds > 0)
+    bitrate_ =
+        static_cast<int>(std::nearbyint(static_cast<double>(size) / (125.0 * seconds) + 0.5));
+}
+
+void TAudioEngine::PrepareNext(const QString& name) {
+  if (handover_ || name == preparedName_) return;  // at the seam the next one comes after
+  DiscardNext();
+  const bool playing = state_ == AudioState::Playing || state_ == AudioState::Paused;
+  if (name.isEmpty() || !stream_ || pending_ || !playing || stream_->Network() ||
+      NetworkSource::IsNetworkName(name.toUtf8()))
+    return;
+  preparedName_ = name;
+  stream_->ExpectNext();
+  const uint64_t token = ++nextToken_;
+  std::weak_ptr<Relay> relay = relay_;
+  const QString tool = dbGain_ ? gainTool_ : QString();
+  WorkerRegistry::Instance().Start(
+      QStringLiteral("engine"),
+      [relay, token, name, tool](WorkerJob&) {
+        auto decoder = std::make_shared<std::unique_ptr<AudioDecoder>>(
+            AudioDecoder::OpenFile(name).decoder);
+        const float gain =
+            *decoder && !tool.isEmpty() ? GainToolClient::MeasureRemembered(tool, name) : 0.0f;
+        if (auto r = relay.lock())
+          r->Post([token, decoder, gain](TAudioEngine* e) {
+            e->NextOpened(token, std::static_pointer_cast<void>(decoder), gain);
+          });
+      },
+      "vireo-next");
+}
+
+void TAudioEngine::NextOpened(uint64_t token, std::shared_ptr<void> opaque, float gain) {
+  auto decoder = std::static_pointer_cast<std::unique_ptr<AudioDecoder>>(opaque);
+  // A next track that cannot be opened takes the usual way when its turn comes (Play fails).
+  if (token != nextToken_ || !stream_ || !*decoder) {
+    if (token == nextToken_ && stream_) stream_->DiscardNext();  // nothing more to wait for
+    WorkerRegistry::Instance().Start(
+        QStringLiteral("engine"), [decoder](WorkerJob&) { decoder->reset(); }, "vireo-release");
+    return;
+  }
+  // Its level relative to the sink's volume, as its own stream would have been opened with.
+  float v = volume_;
+  if (dbGain_ && v > 0) v = std::max(0.0f, v + gain);
+  const float sink = stream_->Volume();
+  const float ratio = sink > 0 ? (v / 100.0f) / sink : 1.0f;
+  std::weak_ptr<Relay> relay = relay_;
+  AudioStream* stream = stream_.get();
+  const uint64_t serial = serial_;
+  stream_->SetNext(std::move(*decoder), ratio, [relay, serial, stream] {
+    if (auto r = relay.lock())
+      r->Post([serial, stream](TAudioEngine* e) {
+        if (serial == e->serial_ && e->stream_.get() == stream) e->CheckSeam();
+      });
+  });
+}
+
+void TAudioEngine::DiscardNext() {
+  ++nextToken_;
+  preparedName_.clear();
+  seamTimer_.stop();
+  if (stream_) stream_->DiscardNext();
+}
+
+void TAudioEngine::CheckSeam() {
+  seamTimer_.stop();
+  if (!stream_ || handover_) return;
+  const std::optional<int64_t> left = stream_->FramesUntilSeam();
+  if (!left) return;
+  if (*left > 0) {
+    // Looked at again when it should be heard (at least every second: the count can drift).
+    const auto ms = static_cast<int>(*left * 1000 / kOutputRate);
+    seamTimer_.start(std::clamp(ms, 1, 1000));
+    return;
+  }
+  SeamHeard();
+}
+
+// The current track's last frame has been heard and the next one's first follows: the end is
+// raised now, as it would be after a drain; the end handler's Play() of the next name takes
+// the flowing track up (AdoptNext). Whatever else it does, the next track is not played.
+void TAudioEngine::SeamHeard() {
+  AudioStream* stream = stream_.get();
+  handover_ = true;
+  handoverStopped_ = handoverAdopted_ = false;
+  state_ = AudioState::Ended;
+  Emit(&TAudioEngine::OnEnd, static_cast<int>(AudioState::Ended));
+  handover_ = false;
+  if (handoverAdopted_ || stream_.get() != stream) return;
+  preparedName_.clear();
+  ++nextToken_;
+  stream_->DiscardNext();
+  stream_->Pause();
+  cutGeneration_ = stream_->Generation();
+}
+
+bool TAudioEngine::AdoptNext(const QString& name) {
+  if (!stream_ || !stream_->Adopt()) return false;
+  handoverAdopted_ = true;
+  fileName_ = name;
+  preparedName_.clear();
+  lengthFrames_ = stream_->LengthFrames();
+  const int64_t fileSize = stream_->FileSize();
+  UpdateBitrate(fileSize >= 0 ? static_cast<uint32_t>(fileSize & 0xFFFFFFFF)
+                              : kUnknownDownloadTotal);
+  cutGeneration_ = stream_->Generation();  // no end of the track before reaches the player now
+  SetState(AudioState::Playing, false);
+  // Raised after the end handler has returned, as after an open.
+  QMetaObject::invokeMethod(
+      this,
+      [this, serial = serial_, stream = stream_.get()] {
+        if (serial == serial_ && stream_.get() == stream && state_ == AudioState::Playing)
+          RaiseState(AudioState::Playing);
+      },
+      Qt::QueuedConnection);
+  return true;
+}
+
 void TAudioEngine::Pause() {
+  DiscardNext();
   if (stream_) stream_->Pause();
   SetState(AudioState::Paused, true);
 }
@@ -303,6 +427,14 @@ void TAudioEngine::Resume() {
 }
 
 void TAudioEngine::Stop() {
+  if (handover_) {
+    // At a seam: the stream stays as it is until the end handler has returned (a Play() of the
+    // next name follows, or the next track is dropped then).
+    handoverStopped_ = true;
+    SetState(AudioState::Stopped, true);
+    return;
+  }
+  DiscardNext();
   if (pending_) pending_->Terminate();
   if (stream_) {
     stream_->Pause();
@@ -321,6 +453,7 @@ int TAudioEngine::GetLength() const {
 
 void TAudioEngine::SetPosition(int ms) {
   if (!stream_) return;
+  DiscardNext();
   if (stream_->Seek(static_cast<int64_t>(static_cast<double>(ms) / 1000.0 * kOutputRate)))
     cutGeneration_ = stream_->Generation();
 }
@@ -339,6 +472,8 @@ void TAudioEngine::SetDBGain(bool on) {
 }
 
 void TAudioEngine::SetEQ(const std::array<int, kBandCount>& gains) {
+  // The same gains again (the player sets its preset at every track) change nothing heard.
+  if (gains == gains_) return;
   gains_ = gains;
   if (stream_) stream_->SetGains(gains_);
 }

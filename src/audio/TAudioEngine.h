@@ -53,6 +53,14 @@ class TAudioEngine : public QObject {
   ~TAudioEngine() override;
 
   void Play(const QString& name);
+  // The entry the player will play when the current track ends by itself (empty: none). A local
+  // file is opened ahead on a worker and follows the current track without a gap: its end (1004)
+  // is raised when the seam is heard, and a Play() of the same name from the end handler takes
+  // up the track already flowing (1002 follows, queued, as after any open). Anything else the
+  // caller does instead (another name, a stop, a pause, a seek, a new next) drops it. Network
+  // names are not prepared.
+  void PrepareNext(const QString& name);
+  QString PreparedNext() const { return preparedName_; }
   void Pause();
   void Resume();
   void Stop();
@@ -117,6 +125,12 @@ class TAudioEngine : public QObject {
   void Init(std::shared_ptr<IAudioOutput> output);
   void ProgressTick();
   void OpenCompleted(uint64_t serial, std::shared_ptr<void> result);
+  void NextOpened(uint64_t token, std::shared_ptr<void> decoder, float gain);
+  void DiscardNext();
+  void CheckSeam();  // starts the seam timer, or raises the end once the seam is heard
+  void SeamHeard();
+  bool AdoptNext(const QString& name);
+  void UpdateBitrate(uint32_t size);  // from the size and lengthFrames_
   void SetState(int state, bool notify);
   void PaceProgress();
   void RaiseError(int code, int detail);
@@ -160,6 +174,14 @@ class TAudioEngine : public QObject {
   bool dbGain_ = false;
   bool spectrumWanted_ = true;
   bool outputReady_ = false;
+  // The next track: its name, the token of its open (a newer one drops an older), the timer
+  // that looks for the seam, and the hand-over while the end handler runs at the seam.
+  QString preparedName_;
+  uint64_t nextToken_ = 0;
+  QTimer seamTimer_;
+  bool handover_ = false;         // the end at a seam is being raised
+  bool handoverStopped_ = false;  // Stop() was called during it
+  bool handoverAdopted_ = false;  // Play() of the next track took it up
   uint64_t serial_ = 0;         // of the last Play(); events of older ones are dropped
   uint64_t cutGeneration_ = 0;  // of the current stream's last seek or stop; older ends are dropped
 };

@@ -7,7 +7,6 @@
 #include "audio/AudioCodes.h"
 #include "audio/AudioDecoder.h"
 #include "audio/AudioOutput.h"
-#include "audio/GainCache.h"
 #include "audio/GainToolClient.h"
 #include "audio/PlayerSharedValues.h"
 #include "audio/PlaylistLink.h"
@@ -96,13 +95,8 @@ void TStreamCreateURLThread::AttachSink(Result& result, std::unique_ptr<AudioDec
   result.decoder = std::move(decoder);
 }
 
-// A file played again is not analysed again while it is unchanged; a failed measurement is not
-// kept, so the next play tries once more.
 float TStreamCreateURLThread::MeasureGain() const {
-  if (const auto known = GainCache::Instance().Find(job_.name)) return *known;
-  const std::optional<float> gain = GainToolClient::Measure(job_.gainTool, job_.name);
-  if (gain) GainCache::Instance().Store(job_.name, *gain);
-  return gain.value_or(0.0f);
+  return GainToolClient::MeasureRemembered(job_.gainTool, job_.name);
 }
 
 std::shared_ptr<TStreamCreateURLThread::Result> TStreamCreateURLThread::OpenLocal() {

@@ -1,0 +1,237 @@
+// Two halves of one continuous tone played one after the other through the real engine, on a
+// sound server of the test's own, while its null sink's monitor is recorded: the seam must not
+// be heard (no silence, no step larger than the tone's own), the events keep their order, and
+// what the user does near the seam stays immediate and correct.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <cmath>
+#include <numbers>
+
+#include "EngineRecorder.h"
+#include "MediaFactory.h"
+#include "PrivatePulse.h"
+#include "TestEnv.h"
+#include "audio/PulseOutput.h"
+#include "audio/TAudioEngine.h"
+
+using namespace vireo;
+using vireo::test::EngineRecorder;
+using vireo::test::MediaFactory;
+using vireo::test::PrivatePulse;
+using vireo::test::Pump;
+using vireo::test::WaitUntil;
+
+namespace {
+
+// 441 Hz: a period of exactly 100 frames, so the cut at frame 44125 lies on a crest.
+constexpr int kHz = 441;
+constexpr int kCut = 44125;
+constexpr int kSecondFrames = 44100;
+constexpr double kAmplitude = 0.5;
+
+// One half of the tone in a format: the first kCut frames, or the kSecondFrames after them.
+QString Half(const QString& ext, bool second, const QStringList& codec = {}) {
+  const QString name = QStringLiteral("gapless-%1-%2").arg(ext, second ? u"b" : u"a");
+  const QString path = MediaFactory::Dir() + u'/' + name + u'.' + ext;
+  if (QFile::exists(path)) return path;
+  const QString phase = second ? QStringLiteral("+%1/44100").arg(kCut) : QString();
+  QStringList args = {
+      QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+      QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+      QStringLiteral("aevalsrc=%1*sin(2*PI*%2*(t%3))|%1*sin(2*PI*%2*(t%3)):s=44100:d=3")
+          .arg(kAmplitude)
+          .arg(kHz)
+          .arg(phase),
+      QStringLiteral("-af"),
+      QStringLiteral("atrim=end_sample=%1").arg(second ? kSecondFrames : kCut)};
+  args += codec;
+  args << path;
+  QProcess ffmpeg;
+  ffmpeg.start(QStringLiteral("ffmpeg"), args);
+  EXPECT_TRUE(ffmpeg.waitForFinished(30000));
+  EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().constData();
+  return path;
+}
+
+// What the recording shows of the joined tone.
+struct Seam {
+  int quietMs = 0;      // 1 ms windows inside the tone whose peak is below a third of it
+  int largestStep = 0;  // between two neighbouring samples (left channel)
+  int toneStep = 0;     // the largest step the tone itself makes
+  qsizetype toneFrames = 0;
+};
+
+Seam Inspect(const QByteArray& raw) {
+  const auto* s = reinterpret_cast<const int16_t*>(raw.constData());
+  const qsizetype frames = raw.size() / 4;
+  const int threshold = static_cast<int>(kAmplitude * 32767 / 10);
+  qsizetype first = -1, last = -1;
+  for (qsizetype i = 0; i < frames; ++i)
+    if (std::abs(s[2 * i]) > threshold) {
+      if (first < 0) first = i;
+      last = i;
+    }
+  Seam seam;
+  if (first < 0) return seam;
+  seam.toneFrames = last - first;
+  seam.toneStep = static_cast<int>(kAmplitude * 32767 * 2 * std::numbers::pi * kHz / 44100);
+  // Inside the tone, away from its fades in and out.
+  for (qsizetype at = first + 441; at + 44 < last - 441; at += 44) {
+    int peak = 0;
+    for (qsizetype i = at; i < at + 44; ++i) peak = std::max(peak, std::abs(int(s[2 * i])));
+    if (peak < kAmplitude * 32767 / 3) ++seam.quietMs;
+  }
+  for (qsizetype i = first + 441; i + 1 < last - 441; ++i)
+    seam.largestStep = std::max(seam.largestStep, std::abs(s[2 * (i + 1)] - s[2 * i]));
+  return seam;
+}
+
+// An engine on its own daemon, the monitor recorded; the end handler plays what comes next as
+// the main window does.
+class Gapless : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pulse_.Start());
+    engine_ = std::make_unique<TAudioEngine>(MediaFactory::Dir(),
+                                             std::make_shared<PulseOutput>(pulse_.Address()));
+    rec_.Attach(*engine_);
+    engine_->SetVolume(100);
+    QObject::connect(engine_.get(), &TAudioEngine::OnEnd, &rec_.context, [this](int) {
+      if (!then_.isEmpty()) engine_->Play(std::exchange(then_, QString()));
+    });
+    QObject::connect(engine_.get(), &TAudioEngine::OnStateChange, &rec_.context, [this](int s) {
+      if (s == AudioState::Playing) positionsAtStart_ << engine_->GetPosition();
+    });
+  }
+  void TearDown() override { engine_.reset(); }
+
+  void StartRecording() {
+    raw_ = MediaFactory::Dir() + QStringLiteral("/gapless-monitor.raw");
+    parec_.setStandardOutputFile(raw_);
+    parec_.start(QStringLiteral("parec"),
+                 {QStringLiteral("--server=") + QString::fromUtf8(pulse_.Address()),
+                  QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
+                  QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
+                  QStringLiteral("--latency-msec=20")});
+    ASSERT_TRUE(parec_.waitForStarted(5000));
+    Pump(300);
+  }
+  QByteArray StopRecording() {
+    Pump(300);
+    parec_.terminate();
+    parec_.waitForFinished(3000);
+    QFile f(raw_);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  // Plays a, with b prepared and played by the end handler; true once b has ended too.
+  bool PlayBoth(const QString& a, const QString& b) {
+    then_ = b;
+    engine_->Play(a);
+    if (!WaitUntil([&] { return engine_->State() == AudioState::Playing; }, 10000)) return false;
+    engine_->PrepareNext(b);
+    return WaitUntil([&] { return rec_.events.count(QStringLiteral("end 1004")) == 2; }, 15000);
+  }
+
+  PrivatePulse pulse_;
+  EngineRecorder rec_;
+  std::unique_ptr<TAudioEngine> engine_;
+  QProcess parec_;
+  QString raw_, then_;
+  QList<int> positionsAtStart_;
+};
+
+struct Format {
+  const char* ext;
+  QStringList codec;
+  // The largest step allowed at the seam, in steps of the tone: a lossy codec's halves, coded
+  // apart, do not meet exactly (its first frames rise from the silence it was started in).
+  int stepFactor = 3;
+};
+
+class GaplessFormat : public Gapless, public testing::WithParamInterface<Format> {};
+
+}  // namespace
+
+TEST_P(GaplessFormat, TheSecondHalfFollowsTheFirstWithoutASeam) {
+  const Format& f = GetParam();
+  const QString a = Half(QString::fromLatin1(f.ext), false, f.codec);
+  const QString b = Half(QString::fromLatin1(f.ext), true, f.codec);
+  StartRecording();
+  ASSERT_TRUE(PlayBoth(a, b)) << rec_.events.join(u',').toStdString();
+  const Seam seam = Inspect(StopRecording());
+  EXPECT_EQ(seam.quietMs, 0) << f.ext;
+  EXPECT_LE(seam.largestStep, seam.toneStep * f.stepFactor / 2)
+      << f.ext << " (the tone's own: " << seam.toneStep << ")";
+  // Both halves were heard (the monitor may miss the very first moments of a stream).
+  EXPECT_GT(seam.toneFrames, kCut + kSecondFrames - 44100 / 4) << f.ext;
+  // The events as after any end and start; the second half starts from 0.
+  EXPECT_EQ(rec_.events.filter(QStringLiteral("state")).join(u','),
+            QStringLiteral("state 1002,state 1002")) << rec_.events.join(u',').toStdString();
+  ASSERT_EQ(positionsAtStart_.size(), 2);
+  EXPECT_LT(positionsAtStart_[1], 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, GaplessFormat,
+    testing::Values(Format{"wav", {}}, Format{"flac", {}},
+                    Format{"mp3", {QStringLiteral("-b:a"), QStringLiteral("192k")}, 8}),
+    [](const testing::TestParamInfo<Format>& info) { return std::string(info.param.ext); });
+
+// Dropped before the seam, the next track is not played: the first ends as it always did.
+TEST_F(Gapless, ANextTrackWithdrawnBeforeTheSeamIsNotPlayed) {
+  const QString a = Half(QStringLiteral("wav"), false), b = Half(QStringLiteral("wav"), true);
+  engine_->Play(a);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, 10000));
+  engine_->PrepareNext(b);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 700; }, 10000));
+  engine_->PrepareNext(QString());  // the list changed: nothing follows
+  ASSERT_TRUE(WaitUntil([&] { return rec_.events.contains(QStringLiteral("end 1004")); }, 10000));
+  EXPECT_EQ(engine_->FileName(), a);
+  EXPECT_GE(engine_->GetPosition(), 900);
+  Pump(300);
+  EXPECT_EQ(engine_->State(), AudioState::Ended);
+  EXPECT_EQ(rec_.events.count(QStringLiteral("end 1004")), 1);
+}
+
+// A seek in the last moments, after the next track was already decoded into the sink, plays
+// the current track from there; so does a pause and resume, and the track then ends once.
+TEST_F(Gapless, ASeekOrAPauseNearTheSeamKeepsTheCurrentTrack) {
+  const QString a = Half(QStringLiteral("flac"), false), b = Half(QStringLiteral("flac"), true);
+  engine_->Play(a);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, 10000));
+  engine_->PrepareNext(b);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 850; }, 10000));
+  engine_->SetPosition(200);
+  Pump(100);
+  EXPECT_EQ(engine_->FileName(), a);
+  EXPECT_LT(engine_->GetPosition(), 600);
+  EXPECT_EQ(engine_->GetLength(), 1000);
+  engine_->PrepareNext(b);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->GetPosition() > 850; }, 10000));
+  engine_->Pause();
+  Pump(300);
+  const int paused = engine_->GetPosition();
+  EXPECT_LE(paused, 1001);
+  engine_->Resume();
+  ASSERT_TRUE(WaitUntil([&] { return rec_.events.contains(QStringLiteral("end 1004")); }, 10000));
+  Pump(300);
+  EXPECT_EQ(rec_.events.count(QStringLiteral("end 1004")), 1);
+  EXPECT_EQ(engine_->FileName(), a);
+}
+
+// A next track that cannot be opened leaves the current one to end as usual; the end handler's
+// open of it then fails the usual way.
+TEST_F(Gapless, ANextTrackThatCannotOpenTakesTheUsualErrorPath) {
+  const QString a = Half(QStringLiteral("wav"), false);
+  const QString broken = MediaFactory::Write(QStringLiteral("gapless-broken.mp3"), "not audio");
+  then_ = broken;
+  engine_->Play(a);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, 10000));
+  engine_->PrepareNext(broken);
+  ASSERT_TRUE(WaitUntil([&] { return rec_.events.filter(QStringLiteral("error 1006")).size() == 1; },
+                        10000))
+      << rec_.events.join(u',').toStdString();
+  EXPECT_EQ(rec_.events.count(QStringLiteral("end 1004")), 1);
+}
