@@ -15,6 +15,8 @@
 
 #include "MediaFactory.h"
 #include "PlayerSession.h"
+#include "PrivatePulse.h"
+#include "SeamInspector.h"
 #include "UserPathSteps.h"
 
 using namespace vireo::test;
@@ -423,4 +425,46 @@ TEST(UserPaths, TheVolumeMuteLyricModeAndWindowPlacesAreKeptAcrossARestart) {
   // The slider shows the same low volume, faded: still muted.
   EXPECT_EQ(Grab(volume.translated(main.topLeft()), QStringLiteral("paths-placed-again.png")), slider);
   EXPECT_TRUE(s.Quit());
+}
+
+// A live album's two tracks, one tone cut in two, in the list in sequential mode: the second
+// follows the first at the sound server without a seam, and the window moves on to it.
+TEST(UserPaths, TheNextTrackFollowsWithoutAGap) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.Start());
+  const QStringList halves = MediaFactory::SplitTone(
+      QStringLiteral("paths-seam"), QStringLiteral("flac"), 441, 132325, 44100, 0.5, {},
+      {QStringLiteral("-metadata"), QStringLiteral("title=Seam One")},
+      {QStringLiteral("-metadata"), QStringLiteral("title=Seam Two")});
+  QTemporaryDir folder;
+  QFile m3u(folder.filePath(QStringLiteral("album.m3u")));
+  ASSERT_TRUE(m3u.open(QIODevice::WriteOnly));
+  m3u.write(halves.join(QLatin1Char('\n')).toUtf8() + '\n');
+  m3u.close();
+  const QString raw = folder.filePath(QStringLiteral("monitor.raw"));
+  QProcess parec;
+  parec.setStandardOutputFile(raw);
+  parec.start(QStringLiteral("parec"),
+              {QStringLiteral("--server=") + QString::fromUtf8(pulse.Address()),
+               QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
+               QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
+               QStringLiteral("--latency-msec=20")});
+  ASSERT_TRUE(parec.waitForStarted(5000));
+  PlayerSession s;
+  s.SetEnv(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(pulse.Address()));
+  WriteConfig(s, QStringLiteral("<Volume Value=\"100\"/>"));
+  ASSERT_TRUE(s.Start({m3u.fileName()}));
+  ASSERT_TRUE(Eventually([&] { return s.Count() == 2; }));
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }, 10000)) << s.Current();
+  QThread::msleep(1800);  // the second track to its end
+  parec.terminate();
+  parec.waitForFinished(3000);
+  QFile recording(raw);
+  ASSERT_TRUE(recording.open(QIODevice::ReadOnly));
+  const Seam seam = Seam::Inspect(recording.readAll(), 441, 0.5);
+  EXPECT_EQ(seam.quietMs, 0);
+  EXPECT_LE(seam.largestStep, seam.toneStep * 3 / 2) << "the tone's own: " << seam.toneStep;
+  EXPECT_GT(seam.toneFrames, 132325 + 44100 / 2);
+  EXPECT_TRUE(s.Quit());
+  EXPECT_EQ(s.SavedTitles(), (QStringList{QStringLiteral("Seam One"), QStringLiteral("Seam Two")}));
 }

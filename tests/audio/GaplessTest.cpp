@@ -6,12 +6,11 @@
 
 #include <QFile>
 #include <QProcess>
-#include <cmath>
-#include <numbers>
 
 #include "EngineRecorder.h"
 #include "MediaFactory.h"
 #include "PrivatePulse.h"
+#include "SeamInspector.h"
 #include "TestEnv.h"
 #include "audio/PulseOutput.h"
 #include "audio/TAudioEngine.h"
@@ -21,6 +20,7 @@ using vireo::test::EngineRecorder;
 using vireo::test::MediaFactory;
 using vireo::test::PrivatePulse;
 using vireo::test::Pump;
+using vireo::test::Seam;
 using vireo::test::WaitUntil;
 
 namespace {
@@ -33,59 +33,12 @@ constexpr double kAmplitude = 0.5;
 
 // One half of the tone in a format: the first kCut frames, or the kSecondFrames after them.
 QString Half(const QString& ext, bool second, const QStringList& codec = {}) {
-  const QString name = QStringLiteral("gapless-%1-%2").arg(ext, second ? u"b" : u"a");
-  const QString path = MediaFactory::Dir() + u'/' + name + u'.' + ext;
-  if (QFile::exists(path)) return path;
-  const QString phase = second ? QStringLiteral("+%1/44100").arg(kCut) : QString();
-  QStringList args = {
-      QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-      QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-      QStringLiteral("aevalsrc=%1*sin(2*PI*%2*(t%3))|%1*sin(2*PI*%2*(t%3)):s=44100:d=3")
-          .arg(kAmplitude)
-          .arg(kHz)
-          .arg(phase),
-      QStringLiteral("-af"),
-      QStringLiteral("atrim=end_sample=%1").arg(second ? kSecondFrames : kCut)};
-  args += codec;
-  args << path;
-  QProcess ffmpeg;
-  ffmpeg.start(QStringLiteral("ffmpeg"), args);
-  EXPECT_TRUE(ffmpeg.waitForFinished(30000));
-  EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().constData();
-  return path;
+  return MediaFactory::SplitTone(QStringLiteral("gapless-") + ext, ext, kHz, kCut, kSecondFrames,
+                                 kAmplitude, codec)[second ? 1 : 0];
 }
 
-// What the recording shows of the joined tone.
-struct Seam {
-  int quietMs = 0;      // 1 ms windows inside the tone whose peak is below a third of it
-  int largestStep = 0;  // between two neighbouring samples (left channel)
-  int toneStep = 0;     // the largest step the tone itself makes
-  qsizetype toneFrames = 0;
-};
-
 Seam Inspect(const QByteArray& raw) {
-  const auto* s = reinterpret_cast<const int16_t*>(raw.constData());
-  const qsizetype frames = raw.size() / 4;
-  const int threshold = static_cast<int>(kAmplitude * 32767 / 10);
-  qsizetype first = -1, last = -1;
-  for (qsizetype i = 0; i < frames; ++i)
-    if (std::abs(s[2 * i]) > threshold) {
-      if (first < 0) first = i;
-      last = i;
-    }
-  Seam seam;
-  if (first < 0) return seam;
-  seam.toneFrames = last - first;
-  seam.toneStep = static_cast<int>(kAmplitude * 32767 * 2 * std::numbers::pi * kHz / 44100);
-  // Inside the tone, away from its fades in and out.
-  for (qsizetype at = first + 441; at + 44 < last - 441; at += 44) {
-    int peak = 0;
-    for (qsizetype i = at; i < at + 44; ++i) peak = std::max(peak, std::abs(int(s[2 * i])));
-    if (peak < kAmplitude * 32767 / 3) ++seam.quietMs;
-  }
-  for (qsizetype i = first + 441; i + 1 < last - 441; ++i)
-    seam.largestStep = std::max(seam.largestStep, std::abs(s[2 * (i + 1)] - s[2 * i]));
-  return seam;
+  return Seam::Inspect(raw, kHz, kAmplitude);
 }
 
 // An engine on its own daemon, the monitor recorded; the end handler plays what comes next as

@@ -35,6 +35,38 @@ QString MediaFactory::Tone(const QString& name, const QString& ext, int hz, doub
   return path;
 }
 
+QStringList MediaFactory::SplitTone(const QString& name, const QString& ext, int hz,
+                                    int firstFrames, int secondFrames, double amplitude,
+                                    const QStringList& extra, const QStringList& extraFirst,
+                                    const QStringList& extraSecond) {
+  QStringList paths;
+  for (const bool second : {false, true}) {
+    const QString path =
+        Dir() + QLatin1Char('/') + name + (second ? u"-b." : u"-a.") + ext;
+    paths << path;
+    if (QFileInfo::exists(path)) continue;
+    const QString phase = second ? QStringLiteral("+%1/44100").arg(firstFrames) : QString();
+    const int frames = second ? secondFrames : firstFrames;
+    QStringList args = {
+        QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+        QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringLiteral("aevalsrc=%1*sin(2*PI*%2*(t%3))|%1*sin(2*PI*%2*(t%3)):s=44100:d=%4")
+            .arg(amplitude)
+            .arg(hz)
+            .arg(phase)
+            .arg(frames / 44100 + 1),
+        QStringLiteral("-af"), QStringLiteral("atrim=end_sample=%1").arg(frames)};
+    args += extra;
+    args += second ? extraSecond : extraFirst;
+    args << path;
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), args);
+    EXPECT_TRUE(ffmpeg.waitForFinished(30000));
+    EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().constData();
+  }
+  return paths;
+}
+
 QString MediaFactory::Write(const QString& name, const QByteArray& bytes) {
   const QString path = Dir() + QLatin1Char('/') + name;
   QFile f(path);

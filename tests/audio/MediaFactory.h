@@ -13,6 +13,13 @@ class MediaFactory {
   // options (metadata, codec settings). amplitude: peak, 0..1.
   static QString Tone(const QString& name, const QString& ext, int hz, double seconds,
                       double amplitude = 0.5, const QStringList& extra = {});
+  // One continuous stereo sine cut in two files: the first `firstFrames` frames and the
+  // `secondFrames` after them (cut where the wave stands, so the halves join seamlessly).
+  // extra: output options for both (codec, metadata of both), extraFirst/extraSecond for one.
+  static QStringList SplitTone(const QString& name, const QString& ext, int hz, int firstFrames,
+                               int secondFrames, double amplitude = 0.5,
+                               const QStringList& extra = {}, const QStringList& extraFirst = {},
+                               const QStringList& extraSecond = {});
   static QString Dir();
   static QString Write(const QString& name, const QByteArray& bytes);
 };
