@@ -1,9 +1,11 @@
-// vireo-probe: plays one file or address to its end through the audio engine and prints each
+// vireo-probe: plays files or addresses to their end through the audio engine and prints each
 // event as one line: state changes, errors, progress (position, length and the strongest
-// spectrum bin, every tenth tick), download chunk sizes and the end.
+// spectrum bin, every tenth tick), download chunk sizes and the end. Several names play one
+// after the other as the player's sequential mode plays a list: each next one prepared while
+// the one before plays, so local files follow without a gap.
 //
 //   vireo-probe [--volume N] [--eq g1,...,g10] [--levelling] [--null] [--seek MS] [--tags]
-//               [--no-spectrum | --no-progress] NAME
+//               [--no-spectrum | --no-progress] NAME...
 // (--no-spectrum: progress without the analysis, as a player that shows no spectrum; --no-progress:
 // no progress receiver at all. Both for measuring what each costs.)
 
@@ -56,7 +58,7 @@ int main(int argc, char** argv) {
   std::array<int, kBandCount> eq{};
   bool levelling = false, useNull = false, showTags = false, spectrum = true, progress = true;
   int seekMs = -1;
-  QString name;
+  QStringList names;
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == QLatin1StringView("--volume") && i + 1 < args.size()) {
@@ -77,13 +79,15 @@ int main(int argc, char** argv) {
     } else if (a == QLatin1StringView("--seek") && i + 1 < args.size()) {
       seekMs = args[++i].toInt();
     } else {
-      name = a;
+      names << a;
     }
   }
+  const QString name = names.value(0);
+  qsizetype playing = 0;
   if (name.isEmpty()) {
     std::fputs(
         "usage: vireo-probe [--volume N] [--eq g1,...,g10] [--levelling] [--null] [--seek MS] "
-        "[--tags] [--no-spectrum | --no-progress] NAME\n",
+        "[--tags] [--no-spectrum | --no-progress] NAME...\n",
         stderr);
     return 2;
   }
@@ -109,6 +113,7 @@ int main(int argc, char** argv) {
                .arg(engine->GetLength())
                .arg(engine->Bitrate())
                .arg(engine->StreamVolume(), 0, 'f', 3));
+      if (playing + 1 < names.size()) engine->PrepareNext(names[playing + 1]);
     }
   });
   QObject::connect(engine.get(), &TAudioEngine::OnError, [&](int code, int detail) {
@@ -120,7 +125,10 @@ int main(int argc, char** argv) {
   });
   QObject::connect(engine.get(), &TAudioEngine::OnEnd, [&](int s) {
     Line(QStringLiteral("end %1 at %2 ms").arg(s).arg(engine->GetPosition()));
-    QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    if (++playing < names.size())
+      engine->Play(names[playing]);
+    else
+      QTimer::singleShot(0, &app, &QCoreApplication::quit);
   });
   QObject::connect(engine.get(), &TAudioEngine::OnDownload,
                    [&](const char* buffer, int length, void*) {
