@@ -27,9 +27,9 @@ AudioStream::~AudioStream() {
     std::lock_guard lock(mutex_);
     quit_ = true;
     cv_.notify_all();
+    sink_->Interrupt();
   }
-  if (NetworkSource* net = decoder_ ? decoder_->Network() : nullptr) net->Cancel();
-  sink_->Interrupt();
+  if (NetworkSource* net = network_) net->Cancel();
   if (thread_.joinable()) thread_.join();
 }
 
@@ -39,6 +39,7 @@ void AudioStream::Start(float volume, const std::array<int, kBandCount>& gains, 
   onEnd_ = std::move(onEnd);
   active_ = true;
   thread_ = std::thread([this] { Run(); });
+  std::lock_guard lock(mutex_);
   sink_->SetPaused(false);
 }
 
@@ -129,8 +130,8 @@ void AudioStream::DiscardNext() {
     seekPending_ = true;
     ++generation_;
     cv_.notify_all();
+    sink_->Interrupt();
   }
-  sink_->Interrupt();
 }
 
 std::optional<int64_t> AudioStream::FramesUntilSeam() const {
@@ -196,16 +197,15 @@ uint64_t AudioStream::Generation() const {
 
 void AudioStream::SetGains(const std::array<int, kBandCount>& gains) {
   equalizer_.SetGains(gains);
-  {
-    std::lock_guard lock(mutex_);
-    regain_ = true;
-    cv_.notify_all();
-  }
+  std::lock_guard lock(mutex_);
+  regain_ = true;
+  cv_.notify_all();
   sink_->Interrupt();
 }
 
 void AudioStream::SetVolume(float factor) {
   volume_.store(factor);
+  std::lock_guard lock(mutex_);
   sink_->SetVolume(factor);
 }
 
@@ -307,15 +307,18 @@ void AudioStream::Render() {
       // waits for a quarter second of decoding (or of download), not for a whole block.
       const int room = sink_->WaitRoom(written_ == 0 ? kFirstBlockFrames : kBlockFrames);
       if (room <= 0) {
-        if (!sink_->Healthy()) ReportEnd();
+        if (!sink_->Healthy()) Fail();
         continue;
       }
       const int n = decoder_->Read(floats_.get(), room);
       if (n <= 0 && WaitForNext()) continue;  // the next track follows in the same sink
       if (n <= 0) {
         // Interrupted: look at the commands again. A sink that failed cannot drain at all.
-        if (!sink_->Drain() && sink_->Healthy()) continue;
-        ReportEnd();
+        if (!WaitHeard() && sink_->Healthy()) continue;
+        if (sink_->Healthy())
+          ReportEnd();
+        else
+          Fail();
         continue;
       }
       RenderBlock(n);
@@ -327,7 +330,7 @@ void AudioStream::Render() {
     // A sink that took everything was working; only a short write can mean it failed. When the
     // sound server went away nothing more can be heard from this stream: it ends, so the player
     // moves on (and its next stream connects afresh) instead of showing a frozen "playing".
-    if (taken < wanted && !sink_->Healthy()) ReportEnd();
+    if (taken < wanted && !sink_->Healthy()) Fail();
   }
 }
 
@@ -350,6 +353,69 @@ void AudioStream::Rerender() {
   std::copy(fresh + static_cast<ptrdiff_t>(queued) * 2, fresh + static_cast<ptrdiff_t>(count) * 2,
             floats_.get() + static_cast<ptrdiff_t>(blockAt_) * 2);
   history_.Replace(from, fresh, count);
+}
+
+bool AudioStream::WaitHeard() {
+  constexpr int64_t kTailFrames = kOutputRate / 200;  // 5 ms: what a clock answer may lag
+  constexpr auto kStall = std::chrono::milliseconds(400);
+  auto lastMove = std::chrono::steady_clock::now();
+  int64_t lastPlayed = -1;
+  for (;;) {
+    {
+      std::unique_lock lock(mutex_);
+      if (quit_ || seekPending_ || regain_) return false;
+      const int64_t played = sink_->PlayedFrames();
+      if (played >= written_ - kTailFrames) return true;
+      const auto now = std::chrono::steady_clock::now();
+      if (played != lastPlayed || !active_) {
+        lastPlayed = played;
+        lastMove = now;
+      } else if (now - lastMove > kStall) {
+        break;  // the clock stands still while playing: let the sink say when it is done
+      }
+      const auto left = std::chrono::milliseconds((written_ - played) * 1000 / kOutputRate);
+      cv_.wait_for(lock, std::clamp(left, std::chrono::milliseconds(1),
+                                    std::chrono::milliseconds(20)));
+    }
+    if (!sink_->Healthy()) return false;
+  }
+  return sink_->Drain();
+}
+
+void AudioStream::Fail() {
+  if (!Recover()) ReportEnd();
+}
+
+bool AudioStream::Recover() {
+  if (!sinkSource_ || network_) return false;  // a stream's download cannot be heard again
+  const auto now = std::chrono::steady_clock::now();
+  if (recovered_ != std::chrono::steady_clock::time_point{} && now - recovered_ < kRecoverSpacing)
+    return false;  // lost again at once: the server is not really back
+  int64_t heard;
+  {
+    std::lock_guard lock(mutex_);
+    if (quit_) return false;
+    heard = HeardLocked();
+  }
+  std::unique_ptr<IAudioSink> fresh = sinkSource_();
+  if (!fresh || !fresh->Healthy()) return false;
+  recovered_ = std::chrono::steady_clock::now();
+  std::unique_ptr<IAudioSink> lost;
+  {
+    std::lock_guard lock(mutex_);
+    if (quit_) return false;
+    qCInfo(lcAudio) << "the sound server came back: playing on from frame" << heard;
+    lost = std::move(sink_);
+    sink_ = std::move(fresh);
+    sink_->SetVolume(volume_.load());
+    sink_->SetPaused(!active_);
+    if (!seekPending_) {
+      seekPending_ = true;
+      seekTarget_ = heard;
+    }
+    cv_.notify_all();
+  }
+  return true;  // the lost sink goes here, outside the lock
 }
 
 void AudioStream::ReportEnd() {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -49,12 +50,19 @@ class AudioStream {
  public:
   using EndHandler = std::function<void(uint64_t generation)>;
   using SeamHandler = std::function<void()>;
+  // Opens a new sink on the output (blocking, within the output's reconnect time); null when
+  // the sound server is not there.
+  using SinkSource = std::function<std::unique_ptr<IAudioSink>()>;
 
   AudioStream(std::unique_ptr<AudioDecoder> decoder, std::unique_ptr<IAudioSink> sink);
   ~AudioStream();
   AudioStream(const AudioStream&) = delete;
   AudioStream& operator=(const AudioStream&) = delete;
 
+  // Where a new sink comes from when the sound server went away under this one (it restarted):
+  // the stream goes on in the new sink from what was heard last, and ends only when none can be
+  // had. Without it a lost sink ends the stream. Before Start().
+  void SetSinkSource(SinkSource source) { sinkSource_ = std::move(source); }
   // Starts the render thread and playback at the given volume factor and band gains.
   void Start(float volume, const std::array<int, kBandCount>& gains, EndHandler onEnd);
   void Play();   // resume where it was
@@ -105,14 +113,26 @@ class AudioStream {
   void ReportEnd();  // render thread: the end (or a lost sink) is reported once
   bool TakeNext();   // render thread, at the end of the input: the seam, when there is a next
   bool WaitForNext();  // render thread: TakeNext, after waiting for an expected next track
+  // Render thread, when the sink has failed: a new sink, and a seek to what was heard last;
+  // false when there is none (the stream ends).
+  bool Recover();
+  void Fail();  // render thread: Recover, else the end
+  // Render thread, at the end of the input: waits until the sink has played what it was given,
+  // by the clock the position is read from (a drain answers a buffer's worth later). False
+  // when a command or a failed sink interrupted the wait.
+  bool WaitHeard();
   static constexpr int kNextMarginFrames = kOutputRate / 5;
+  static constexpr std::chrono::seconds kRecoverSpacing{2};
   // Render thread: scales frames of the block (from written-count `first` on) by the gain of
   // the track they belong to.
   void ApplyTrackGain(float* frames, int count, int64_t first) const;
   int64_t HeardLocked() const;  // the position, mutex held
 
   std::unique_ptr<AudioDecoder> decoder_;
-  std::unique_ptr<IAudioSink> sink_;
+  std::unique_ptr<IAudioSink> sink_;  // replaced by the render thread (Recover) under mutex_
+  SinkSource sinkSource_;
+  // Render thread: when the last new sink was had; a sink lost again at once is not replaced.
+  std::chrono::steady_clock::time_point recovered_{};
   Equalizer equalizer_;
   SampleHistory history_;  // what the sink was given
   SampleHistory input_;    // the same before the equalizer

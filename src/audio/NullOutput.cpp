@@ -134,6 +134,7 @@ bool NullOutput::Init(QString*) {
 }
 
 std::unique_ptr<IAudioSink> NullOutput::OpenSink() {
+  if (lost_->load()) return nullptr;  // the device is gone for good
   return std::make_unique<NullSink>(realTime_, lost_);
 }
 

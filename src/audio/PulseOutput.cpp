@@ -2,11 +2,14 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "audio/AudioCodes.h"
 
@@ -616,8 +619,17 @@ std::unique_ptr<IAudioSink> PulseOutput::OpenSink() {
     std::lock_guard lock(mutex_);
     // Lost (the server restarted) or never made (it started after the player): connect afresh.
     // The old connection lives on until the sinks still holding it are gone.
-    if (!connection_ || !connection_->Ready())
-      connection_ = PulseConnection::Connect(server_, timeoutMs_, nullptr);
+    if (!connection_ || !connection_->Ready()) {
+      // A server that is restarting has no socket for a moment: it is tried again until the
+      // deadline, so a track asked for then plays instead of failing at once.
+      QElapsedTimer waited;
+      waited.start();
+      for (;;) {
+        connection_ = PulseConnection::Connect(server_, timeoutMs_, nullptr);
+        if (connection_ || waited.elapsed() + kRetryConnectMs >= timeoutMs_) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryConnectMs));
+      }
+    }
     connection = connection_;
   }
   if (!connection) return nullptr;

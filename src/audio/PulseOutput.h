@@ -18,7 +18,8 @@ struct PulseConnection;
 //
 // The connection is made at Init() and again by the next OpenSink() whenever it was lost or never
 // came up (the sound server restarted, or started after the player), each time within the same
-// deadline; a stream the server never confirms gives up within it too. A sink keeps the
+// deadline (OpenSink tries again every kRetryConnectMs until then, since a restarting server has
+// no socket for a moment); a stream the server never confirms gives up within it too. A sink keeps the
 // connection it was opened on, so a lost connection is freed with its last sink.
 //
 // Threading contract: that of IAudioOutput and IAudioSink. All server traffic runs on libpulse's
@@ -28,6 +29,7 @@ struct PulseConnection;
 class PulseOutput : public IAudioOutput {
  public:
   static constexpr int kConnectTimeoutMs = 3000;
+  static constexpr int kRetryConnectMs = 100;
 
   // server: a server address as libpulse takes it ("unix:/run/.../native"); empty: the usual way.
   explicit PulseOutput(QByteArray server = {}, int timeoutMs = kConnectTimeoutMs);

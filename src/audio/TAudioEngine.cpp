@@ -280,6 +280,8 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
   if (dbGain_ && v > 0) v = std::max(0.0f, v + shared_->MeasuredGain.load());
   std::weak_ptr<Relay> relay = relay_;
   AudioStream* stream = stream_.get();
+  // A sound server that restarts under the track: it plays on in a new sink from where it was.
+  stream_->SetSinkSource([out = output_] { return out->OpenSink(); });
   stream_->Start(v / 100.0f, gains_, [relay, serial, stream](uint64_t generation) {
     if (auto r = relay.lock())
       r->Post([serial, stream, generation](TAudioEngine* e) {

@@ -468,3 +468,39 @@ TEST(UserPaths, TheNextTrackFollowsWithoutAGap) {
   EXPECT_TRUE(s.Quit());
   EXPECT_EQ(s.SavedTitles(), (QStringList{QStringLiteral("Seam One"), QStringLiteral("Seam Two")}));
 }
+
+// The sound server restarts under the first of two entries, as a desktop update restarts it:
+// the first plays on instead of being skipped, then the second plays, on the new server.
+TEST(UserPaths, ASoundServerRestartKeepsTheMusicGoing) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.Start());
+  QTemporaryDir folder;
+  QFile m3u(folder.filePath(QStringLiteral("two.m3u")));
+  ASSERT_TRUE(m3u.open(QIODevice::WriteOnly));
+  m3u.write((Track(QStringLiteral("Restart One"), 6.0) + u'\n' +
+             Track(QStringLiteral("Restart Two"), 6.0) + u'\n')
+                .toUtf8());
+  m3u.close();
+  PlayerSession s;
+  s.SetEnv(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(pulse.Address()));
+  WriteConfig(s);
+  ASSERT_TRUE(s.Start({m3u.fileName()}));
+  ASSERT_TRUE(Eventually([&] { return s.Count() == 2 && s.Current() == 0; }));
+  QThread::msleep(1500);
+  pulse.Kill();
+  QThread::msleep(500);
+  ASSERT_TRUE(pulse.Start());
+  // Well within the first track's remaining four seconds, it is still the one playing.
+  QThread::msleep(1500);
+  EXPECT_EQ(s.Current(), 0);
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }, 10000));
+  const auto playing = [&] {
+    QProcess p;
+    p.start(QStringLiteral("pactl"), {QStringLiteral("--server=") + QString::fromUtf8(pulse.Address()),
+                                      QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    p.waitForFinished(5000);
+    return p.readAllStandardOutput().contains("Corked: no");
+  };
+  EXPECT_TRUE(Eventually(playing, 5000)) << s.Output().toStdString();
+  EXPECT_TRUE(s.Quit());
+}

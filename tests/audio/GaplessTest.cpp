@@ -4,6 +4,7 @@
 // what the user does near the seam stays immediate and correct.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 
@@ -187,4 +188,30 @@ TEST_F(Gapless, ANextTrackThatCannotOpenTakesTheUsualErrorPath) {
                         10000))
       << rec_.events.join(u',').toStdString();
   EXPECT_EQ(rec_.events.count(QStringLiteral("end 1004")), 1);
+}
+
+// A track's end is raised when its last frame is heard (by the sound server's clock), not a
+// buffer's drain later.
+TEST_F(Gapless, TheEndIsRaisedWhenTheLastFrameIsHeard) {
+  const QString a = Half(QStringLiteral("wav"), false);
+  QElapsedTimer clock;
+  qint64 firstAt = -1, endAt = -1;
+  int firstPosition = 0;
+  QObject::connect(engine_.get(), &TAudioEngine::OnProgress, &rec_.context,
+                   [&](int state, int, int position, const float*, const uint32_t*) {
+                     // The last tick before the end: the nearer, the less its own jitter counts.
+                     if (state == AudioState::Playing && position > 100 && endAt < 0) {
+                       firstAt = clock.elapsed();
+                       firstPosition = position;
+                     }
+                   });
+  QObject::connect(engine_.get(), &TAudioEngine::OnEnd, &rec_.context,
+                   [&](int) { endAt = clock.elapsed(); });
+  clock.start();
+  engine_->Play(a);
+  ASSERT_TRUE(WaitUntil([&] { return endAt >= 0; }, 10000));
+  ASSERT_GE(firstAt, 0);
+  const qint64 heardFor = endAt - firstAt, left = engine_->GetLength() - firstPosition;
+  // 50 ms for the end, and up to a tick's lateness of the progress event it is measured from.
+  EXPECT_NEAR(double(heardFor), double(left), 75.0) << "heard for " << heardFor << " ms of " << left;
 }

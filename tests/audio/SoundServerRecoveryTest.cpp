@@ -118,3 +118,52 @@ TEST(SoundServerRecovery, AServerThatNeverAnswersDoesNotHoldTheOpener) {
   pulse.Freeze(false);
   EXPECT_TRUE(p.PlaysAudibly(Tone(4.0))) << p.rec.events.join(u',').toStdString();
 }
+
+// The server is killed under a playing track and a new one starts on the same socket half a
+// second later, as a desktop update restarts it: the track plays on from about where it was
+// heard, without an error or an early end, and ends once, at its own end.
+TEST(SoundServerRecovery, ATrackPlayingWhenTheServerRestartsPlaysOnFromWhereItWasHeard) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.Start());
+  Player p(pulse);
+  ASSERT_TRUE(p.PlaysAudibly(Tone(5.0)));
+  ASSERT_TRUE(WaitUntil([&] { return p.engine.GetPosition() > 1500; }, kWait));
+  const int before = p.engine.GetPosition();
+  pulse.Kill();
+  vireo::test::Pump(500);
+  ASSERT_TRUE(pulse.Start());
+  // Heard again from where it stopped, not from the start and not past the gap.
+  int resumedAt = -1;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const int now = p.engine.GetPosition();
+        if (resumedAt < 0 && now > before + 200) resumedAt = now;
+        return resumedAt >= 0;
+      },
+      kWait))
+      << p.rec.events.join(u',').toStdString();
+  EXPECT_LT(resumedAt, before + 1500);
+  EXPECT_FALSE(p.rec.Has(QStringLiteral("end 1004"))) << p.rec.events.join(u',').toStdString();
+  ASSERT_TRUE(WaitUntil([&] { return p.rec.Has(QStringLiteral("end 1004")); }, kWait));
+  EXPECT_FALSE(p.rec.events.join(u',').contains(QStringLiteral("error")));
+  EXPECT_EQ(p.rec.events.count(QStringLiteral("end 1004")), 1);
+  // And the next track opens at once on the server that came back.
+  EXPECT_TRUE(p.PlaysAudibly(Tone(4.0))) << p.rec.events.join(u',').toStdString();
+}
+
+// A track asked for while the server is restarting waits for it instead of failing at once.
+TEST(SoundServerRecovery, ATrackAskedForDuringARestartPlaysOnceTheServerIsBack) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.Start());
+  Player p(pulse);
+  ASSERT_TRUE(p.PlaysAudibly(Tone(4.0)));
+  p.engine.Stop();
+  pulse.Kill();
+  p.rec.events.clear();
+  p.engine.Play(Tone(5.0));
+  vireo::test::Pump(500);
+  ASSERT_TRUE(pulse.Start());
+  EXPECT_TRUE(WaitUntil([&] { return p.engine.State() == AudioState::Playing; }, kWait))
+      << p.rec.events.join(u',').toStdString();
+  EXPECT_FALSE(p.rec.events.join(u',').contains(QStringLiteral("error")));
+}
