@@ -11,7 +11,7 @@ PACKAGES=(
   libqt6opengl6-dev libgl-dev libegl-dev libxkbcommon-dev
   # audio: decoding, output, tags, loudness, FFT
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libmpg123-dev
-  libpulse-dev libtag1-dev libebur128-dev libfftw3-dev
+  libpulse-dev libtag1-dev libebur128-dev libfftw3-dev libvorbis-dev
   # network, files, images
   libcurl4-openssl-dev libxml2-dev libpng-dev zlib1g-dev libsodium-dev
   # X11 input shapes of the desktop lyrics

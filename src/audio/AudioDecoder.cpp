@@ -6,6 +6,7 @@
 #include "audio/DecoderModule.h"
 #include "audio/Mpg123Decoder.h"
 #include "audio/NetworkSource.h"
+#include "audio/VorbisDecoder.h"
 
 namespace vireo {
 
@@ -16,6 +17,11 @@ AudioDecoder::Opened AudioDecoder::OpenFile(const QString& path) {
   if (Mpg123Decoder::Claims(path)) {
     Opened opened = Mpg123Decoder::Open(info.absoluteFilePath(), info.size());
     // Not MPEG audio after all, or at another rate: the module's demuxers decide.
+    if (opened.decoder || opened.error == AudioError::FileOpen) return opened;
+  }
+  if (VorbisDecoder::Claims(path)) {
+    Opened opened = VorbisDecoder::Open(info.absoluteFilePath(), info.size());
+    // Opus or FLAC in Ogg, or Vorbis at another rate: the module's decoders take it.
     if (opened.decoder || opened.error == AudioError::FileOpen) return opened;
   }
   const DecoderModuleApi* api = DecoderModule::Api();

@@ -10,7 +10,8 @@ class NetworkSource;
 
 // Demuxes and decodes one file and converts it to interleaved float stereo at 44100 Hz, a block
 // at a time. MPEG audio files at 44100 Hz, the bulk of any collection, are decoded by libmpg123
-// in the player itself; everything else (other formats and rates, and every download) by FFmpeg
+// in the player itself, Ogg Vorbis at 44100 Hz by libvorbisfile (sample-exact ends); everything
+// else (other formats and rates, and every download) by FFmpeg
 // in a module loaded the first time one needs it, so a player that plays MP3s never loads FFmpeg
 // and its hundred libraries.
 //

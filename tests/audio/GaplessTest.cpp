@@ -130,7 +130,8 @@ TEST_P(GaplessFormat, TheSecondHalfFollowsTheFirstWithoutASeam) {
 INSTANTIATE_TEST_SUITE_P(
     Formats, GaplessFormat,
     testing::Values(Format{"wav", {}}, Format{"flac", {}},
-                    Format{"mp3", {QStringLiteral("-b:a"), QStringLiteral("192k")}, 8}),
+                    Format{"mp3", {QStringLiteral("-b:a"), QStringLiteral("192k")}, 8},
+                    Format{"ogg", {QStringLiteral("-c:a"), QStringLiteral("libvorbis")}, 4}),
     [](const testing::TestParamInfo<Format>& info) { return std::string(info.param.ext); });
 
 // Dropped before the seam, the next track is not played: the first ends as it always did.
