@@ -5,6 +5,8 @@
 // docs/USER-PATHS.md maps each control to the test here that covers it.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -503,4 +505,69 @@ TEST(UserPaths, ASoundServerRestartKeepsTheMusicGoing) {
   };
   EXPECT_TRUE(Eventually(playing, 5000)) << s.Output().toStdString();
   EXPECT_TRUE(s.Quit());
+}
+
+// The next entry is deleted while the one before plays: the one after it follows instead, and
+// nothing of the deleted one is heard, not even the moment it had been prepared for.
+TEST(UserPaths, DeletingTheNextEntryLetsTheOneAfterItFollow) {
+  PrivatePulse pulse;
+  ASSERT_TRUE(pulse.Start());
+  QTemporaryDir folder;
+  QFile m3u(folder.filePath(QStringLiteral("three.m3u")));
+  ASSERT_TRUE(m3u.open(QIODevice::WriteOnly));
+  m3u.write((Track(QStringLiteral("Keep First"), 4.0, 441) + u'\n' +
+             Track(QStringLiteral("Deleted Next"), 3.0, 660) + u'\n' +
+             Track(QStringLiteral("Kept After"), 3.0, 880) + u'\n')
+                .toUtf8());
+  m3u.close();
+  const QString raw = folder.filePath(QStringLiteral("monitor.raw"));
+  QProcess parec;
+  parec.setStandardOutputFile(raw);
+  parec.start(QStringLiteral("parec"),
+              {QStringLiteral("--server=") + QString::fromUtf8(pulse.Address()),
+               QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
+               QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
+               QStringLiteral("--latency-msec=20")});
+  ASSERT_TRUE(parec.waitForStarted(5000));
+  PlayerSession s;
+  s.SetEnv(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(pulse.Address()));
+  WriteConfig(s);
+  ASSERT_TRUE(s.Start({m3u.fileName()}));
+  ASSERT_TRUE(Eventually([&] { return s.Count() == 3 && s.Current() == 0; }));
+  QThread::msleep(800);  // the next entry has been prepared by now
+  PlayerSession::Click(Row(s, 1));
+  s.ClickMain(QStringLiteral("delfile"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({0});  // 删除选择文件
+  ASSERT_FALSE(PlayerSession::WaitWindowByTitle(QStringLiteral("提示")).isEmpty());
+  PlayerSession::Key(QStringLiteral("shift+Tab"));
+  PlayerSession::Key(QStringLiteral("space"));
+  ASSERT_TRUE(Eventually([&] { return s.Count() == 2; }));
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }, 10000));
+  QThread::msleep(1500);
+  parec.terminate();
+  parec.waitForFinished(3000);
+  EXPECT_TRUE(s.Quit());
+  EXPECT_EQ(s.SavedTitles(), (QStringList{QStringLiteral("Keep First"), QStringLiteral("Kept After")}));
+  QFile recording(raw);
+  ASSERT_TRUE(recording.open(QIODevice::ReadOnly));
+  const QByteArray bytes = recording.readAll();
+  // Each 50 ms of the recording: the deleted entry's tone is never in it; the one after is.
+  const auto level = [&](qsizetype at, double hz) {
+    const auto* x = reinterpret_cast<const int16_t*>(bytes.constData()) + at * 2;
+    double re = 0, im = 0;
+    for (int i = 0; i < 2205; ++i) {
+      const double w = 2 * M_PI * hz * i / 44100.0;
+      re += x[2 * i] / 32768.0 * std::cos(w);
+      im += x[2 * i] / 32768.0 * std::sin(w);
+    }
+    return 2 * std::hypot(re, im) / 2205;
+  };
+  double deleted = 0, after = 0;
+  for (qsizetype at = 0; at + 2205 <= bytes.size() / 4; at += 2205) {
+    deleted = std::max(deleted, level(at, 660));
+    after = std::max(after, level(at, 880));
+  }
+  EXPECT_LT(deleted, 0.02);
+  EXPECT_GT(after, 0.15);
 }
