@@ -216,3 +216,44 @@ TEST_F(Gapless, TheEndIsRaisedWhenTheLastFrameIsHeard) {
   // 50 ms for the end, and up to a tick's lateness of the progress event it is measured from.
   EXPECT_NEAR(double(heardFor), double(left), 75.0) << "heard for " << heardFor << " ms of " << left;
 }
+
+// With volume levelling, the next track's own gain takes effect at the seam sample: the level
+// steps once, there, from the first track's to the second's, with nothing in between.
+TEST_F(Gapless, TheNextTracksLevellingGainStartsAtTheSeam) {
+  const QStringList halves = MediaFactory::SplitTone(
+      QStringLiteral("gapless-levelled"), QStringLiteral("wav"), kHz, kCut, kSecondFrames, 0.4);
+  // A gain tool that measures +20 dB for the second half and 0 dB for the first.
+  const QString tool = MediaFactory::Dir() + QStringLiteral("/levelling-m3g");
+  QFile script(tool);
+  ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+  script.write("#!/bin/sh\ncase \"$*\" in *levelled-b*) g=20 ;; *) g=0 ;; esac\n"
+               "printf 'Track\\tLoudness\\tGain\\r\\n1\\t-20\\t%s\\t1\\r\\n' \"$g\"\n");
+  script.close();
+  script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+  engine_->SetGainToolPath(tool);
+  engine_->SetDBGain(true);
+  engine_->SetVolume(50);  // 0.5 for the first half, (50 + 20) / 100 for the second
+  StartRecording();
+  ASSERT_TRUE(PlayBoth(halves[0], halves[1])) << rec_.events.join(u',').toStdString();
+  const QByteArray raw = StopRecording();
+  const auto* s = reinterpret_cast<const int16_t*>(raw.constData());
+  int first = 0, second = 0, between = 0, changes = 0, last = 0;
+  for (qsizetype at = 0; at + 44 <= raw.size() / 4; at += 44) {
+    int peak = 0;
+    for (qsizetype i = at; i < at + 44; ++i) peak = std::max(peak, std::abs(int(s[2 * i])));
+    const double level = peak / 32767.0;
+    int kind = 0;
+    if (std::abs(level - 0.2) < 0.01) kind = 1;
+    else if (std::abs(level - 0.28) < 0.01) kind = 2;
+    else if (level > 0.05) kind = 3;
+    if (kind == 1) ++first;
+    if (kind == 2) ++second;
+    if (kind == 3) ++between;
+    if ((kind == 1 || kind == 2) && last != 0 && kind != last) ++changes;
+    if (kind == 1 || kind == 2) last = kind;
+  }
+  EXPECT_GT(first, 700);
+  EXPECT_GT(second, 900);
+  EXPECT_EQ(changes, 1);
+  EXPECT_LE(between, 3);  // the fades of the recording's edges and the window astride the seam
+}
