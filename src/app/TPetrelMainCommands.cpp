@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
@@ -18,6 +19,7 @@
 #include "app/TfrmAbout.h"
 #include "audio/AudioCodes.h"
 #include "audio/TAudioEngine.h"
+#include "base/ConfigKeys.h"
 #include "ddvcl/DDEvents.h"
 #include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDCheckedButton.h"
@@ -31,6 +33,8 @@
 #include "playlist/ForeignPlaylist.h"
 #include "playlist/TDDPlaylistModel.h"
 #include "skin/TDDSkin.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcMain)
 
 namespace vireo {
 
@@ -284,6 +288,16 @@ void TPetrelMain::btn_lrcClick() {
 void TPetrelMain::LoadSkinNow() {
   ctx_.Settings.SkinDir = skin_->SkinDir(ctx_.Settings.SkinName);
   skin_->LoadSkin(ctx_.Settings.SkinDir + QStringLiteral("skin.xml"));
+  // A skin that cannot be used at all would leave windows no one can use by eye: Default
+  // stands in for this run. The user's choice stays as it is (in the menu and the settings).
+  const QString fallback = QString(config::kSkinNameDefault);
+  if (skin_->LastUnusable() && ctx_.Settings.SkinName != fallback) {
+    qCWarning(lcMain).noquote() << "the skin" << ctx_.Settings.SkinName
+                                << "cannot be applied:" << skin_->LastError() << "- using"
+                                << fallback << "for this run";
+    ctx_.Settings.SkinDir = skin_->SkinDir(fallback);
+    skin_->LoadSkin(ctx_.Settings.SkinDir + QStringLiteral("skin.xml"));
+  }
   // The links on the empty-list panel take the list's text colours: they stand where its rows
   // would (their background is the panel's own).
   auto toRef = [](TColor32 c) {

@@ -99,10 +99,16 @@ bool TDDSkin::LoadSkin(const QString& path) {
   const TSkinScript script = TSkinScript::FromFile(path);
   lastOutcome_ = script.outcome;
   lastError_ = script.error;
+  using O = TSkinScript::Outcome;
+  lastUnusable_ = script.outcome == O::NotOpened || script.outcome == O::RootMissing ||
+                  script.outcome == O::RootRefused;
+  if (script.outcome == O::NotOpened && lastError_.isEmpty())
+    lastError_ = QStringLiteral("cannot open ") + path;
   TSkinApplier applier(windows_, QFileInfo(path).path());
   const TSkinApplier::Result applied = applier.Apply(script.steps);
   if (!applied.ok) {
     lastError_ = applied.error;
+    lastUnusable_ = lastUnusable_ || applied.mainFrameRefused;
     return false;
   }
   return script.Succeeded();

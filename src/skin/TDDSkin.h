@@ -59,6 +59,11 @@ class TDDSkin : public QObject {
   // applied), or when a bad colour or an unreadable image stopped it (what came before stays).
   // LastError() says why, for a log; the user sees nothing.
   bool LoadSkin(const QString& path);
+  // Whether the last LoadSkin left the player without a skin to be used by eye: the file could
+  // not be opened, its root was refused, or the main window's own frame image could not be
+  // read. Then the caller falls back to another skin; a skin that stopped later keeps the rule
+  // above (what came before stays).
+  bool LastUnusable() const { return lastUnusable_; }
   QString LastError() const { return lastError_; }
   TSkinScript::Outcome LastOutcome() const { return lastOutcome_; }
 
@@ -67,6 +72,7 @@ class TDDSkin : public QObject {
   QHash<QString, TSkinWindow> windows_;
   QString lastError_;
   TSkinScript::Outcome lastOutcome_ = TSkinScript::Outcome::Complete;
+  bool lastUnusable_ = false;
 };
 
 }  // namespace vireo

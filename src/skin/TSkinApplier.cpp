@@ -113,7 +113,9 @@ TSkinApplier::Result TSkinApplier::Apply(const std::vector<TSkinStep>& steps) {
   Result result;
   for (const TSkinStep& step : steps) {
     if (!ApplyStep(step)) {
-      result = {false, error_};
+      result = {false, error_,
+                step.kind == TSkinElementKind::Window && step.owner == u"main" &&
+                    step.control.isEmpty()};
       break;
     }
   }

@@ -24,6 +24,7 @@ class TSkinApplier {
   struct Result {
     bool ok = true;
     QString error;
+    bool mainFrameRefused = false;  // the step that failed was the main window's own frame
   };
 
   TSkinApplier(const QHash<QString, TSkinWindow>& windows, const QString& baseDir);

@@ -571,3 +571,38 @@ TEST(UserPaths, DeletingTheNextEntryLetsTheOneAfterItFollow) {
   EXPECT_LT(deleted, 0.02);
   EXPECT_GT(after, 0.15);
 }
+
+// A skin that cannot be used at all (its main frame image refused, or no skin.xml) gives way to
+// Default for the run: the window is the finished dark one, not a black frame with a white list,
+// the log says why, and the user's choice stays in the settings.
+TEST(UserPaths, ASkinThatCannotBeAppliedFallsBackToDefault) {
+  PlayerSession s;
+  const QString broken = s.Home() + QStringLiteral("/.local/share/vireo/skins/Broken/");
+  QDir().mkpath(broken);
+  for (const QFileInfo& f : QDir(QStringLiteral(VIREO_APP_DIR "/skin/Light")).entryInfoList(QDir::Files))
+    QFile::copy(f.filePath(), broken + f.fileName());
+  QFile::remove(broken + QStringLiteral("main_frame.png"));
+  QFile junk(broken + QStringLiteral("main_frame.png"));
+  ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+  junk.write("not an image");
+  junk.close();
+  for (const bool withoutScript : {false, true}) {
+    if (withoutScript) QFile::remove(broken + QStringLiteral("skin.xml"));
+    WriteConfig(s, QStringLiteral("<SKIN NAME=\"Broken\"/>"));
+    ASSERT_TRUE(s.Start());
+    QThread::msleep(800);
+    const QRect main = s.Geometry(QStringLiteral("Vireo"));
+    const QImage shot = Grab(main, withoutScript ? QStringLiteral("paths-skin-fallback-noscript.png")
+                                                 : QStringLiteral("paths-skin-fallback.png"));
+    const QPoint listCentre =
+        PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("playlist")).center();
+    EXPECT_LT(qGray(shot.pixel(listCentre)), 100) << "withoutScript " << withoutScript;
+    const QPoint frame = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("close"))
+                             .topLeft() - QPoint(30, 0);
+    EXPECT_GT(qGray(shot.pixel(frame)), 10) << "a black frame";
+    EXPECT_TRUE(s.Output().contains(QStringLiteral("the skin Broken cannot be applied")))
+        << s.Output().toStdString();
+    ASSERT_TRUE(s.Quit());
+    EXPECT_TRUE(s.SettingsText().contains(QStringLiteral("NAME=\"Broken\"")));
+  }
+}
