@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "app/DialogFilter.h"
+#include "app/SkinPalette.h"
 #include "app/TPetrelLrc.h"
 #include "app/TPetrelMain.h"
 #include "app/TPetrelShare.h"
@@ -307,6 +308,11 @@ void TPetrelMain::LoadSkinNow() {
     link->SetNormalColor(toRef(plst_list->TextColor()));
     link->ActiveColor = toRef(plst_list->TextCurrentColor());
   }
+  // The dialogs and menus the player opens take the list's colours.
+  const auto colour = [](TColor32 c) { return QColor::fromRgb(QRgb(c | 0xFF000000u)); };
+  SkinPalette::Apply(SkinPalette::Make(colour(plst_list->BackColor()), colour(plst_list->TextColor()),
+                                       colour(plst_list->SelectionColor()),
+                                       colour(plst_list->TextSelectedColor())));
   UpdateEmptyPanel();
 }
 

@@ -58,9 +58,10 @@ TPetrelSlrc::TPetrelSlrc(TPetrelMain* main) : QDialog(main), main_(main) {
   lv_1->setRootIsDecorated(false);
   lv_1->setUniformRowHeights(true);
   lv_1->setAlternatingRowColors(true);
-  // Odd rows light gray, even rows white.
+  // Odd rows light gray, even rows white, in dark text whatever the skin's dialogs use.
   lv_1->setStyleSheet(QStringLiteral(
-      "QTreeWidget { background: #FFFFFF; alternate-background-color: #EBEBEB; }"));
+      "QTreeWidget { background: #FFFFFF; alternate-background-color: #EBEBEB; color: #000000; "
+      "selection-background-color: #3399FF; selection-color: #FFFFFF; }"));
   lv_1->setSelectionBehavior(QAbstractItemView::SelectRows);
   lv_1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lv_1->setCursor(Qt::PointingHandCursor);

@@ -53,6 +53,9 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   link->setAutoFillBackground(false);
   link->setAttribute(Qt::WA_OpaquePaintEvent, false);
   link->setEnabled(!home.isEmpty());
+  // In the link colour of the skin's dialogs: the classic blue cannot be read on a dark one.
+  const QColor ink = palette().color(QPalette::Link);
+  link->SetNormalColor(TColorRef((ink.blue() << 16) | (ink.green() << 8) | ink.red()));
   auto* Button1 = new QPushButton(QStringLiteral("确定(&O)"), this);
   Button1->setGeometry(218, 96, 80, 26);
   Button1->setDefault(true);

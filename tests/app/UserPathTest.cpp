@@ -606,3 +606,47 @@ TEST(UserPaths, ASkinThatCannotBeAppliedFallsBackToDefault) {
     EXPECT_TRUE(s.SettingsText().contains(QStringLiteral("NAME=\"Broken\"")));
   }
 }
+
+// The menus and dialogs the player opens take the skin's colours: dark with Default, light
+// with Light (the about box and the main menu, as a user opens them).
+TEST(UserPaths, MenusAndDialogsTakeTheSkinsColours) {
+  PlayerSession s;
+  StartWithTracks(s, {QStringLiteral("Colours")});
+  const auto menuGray = [&] {
+    s.ClickMain(QStringLiteral("menu"));
+    const QRect menu = PlayerSession::WaitMenu();
+    EXPECT_TRUE(menu.isValid());
+    QThread::msleep(300);
+    const QImage shot = PlayerSession::Screenshot(QStringLiteral("paths-menu-colours.png"));
+    const int gray = qGray(shot.pixel(menu.left() + 6, menu.center().y()));
+    PlayerSession::Key(QStringLiteral("Escape"));
+    EXPECT_TRUE(PlayerSession::WaitMenuClosed());
+    return gray;
+  };
+  const auto aboutGray = [&](const QString& name) {
+    s.ClickMain(QStringLiteral("menu"));
+    EXPECT_TRUE(PlayerSession::WaitMenu().isValid());
+    PlayerSession::ChooseInMenu({0});
+    const QString about = PlayerSession::WaitWindowByTitle(QStringLiteral("关于 维雀"));
+    EXPECT_FALSE(about.isEmpty());
+    QThread::msleep(300);
+    const QRect g = PlayerSession::GeometryOf(about);
+    const QImage shot = PlayerSession::Screenshot(name);
+    const int gray = qGray(shot.pixel(g.right() - 20, g.top() + 40));
+    PlayerSession::Key(QStringLiteral("Return"));
+    EXPECT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("关于 维雀")).isEmpty(); }));
+    return gray;
+  };
+  EXPECT_LT(menuGray(), 90);
+  EXPECT_LT(aboutGray(QStringLiteral("paths-about-default.png")), 90);
+  // 皮肤 → Light.
+  s.ClickMain(QStringLiteral("menu"));
+  ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
+  PlayerSession::ChooseInMenu({4, 1});
+  ASSERT_TRUE(PlayerSession::WaitMenuClosed());
+  ASSERT_TRUE(Eventually([&] { return s.Geometry(QStringLiteral("Vireo")).isValid(); }));
+  QThread::msleep(800);
+  EXPECT_GT(menuGray(), 170);
+  EXPECT_GT(aboutGray(QStringLiteral("paths-about-light.png")), 170);
+  EXPECT_TRUE(s.Quit());
+}
