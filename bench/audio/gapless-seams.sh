@@ -61,10 +61,18 @@ for spec in "wav:" "flac:" "mp3:-c:a libmp3lame -b:a 192k" "ogg:-c:a libvorbis" 
             "opus:-c:a libopus" "m4a:-c:a aac"; do
   ext=${spec%%:*}
   codec=${spec#*:}
-  # shellcheck disable=SC2086
-  half "$ext" 44125 0 "$work/a.$ext" $codec
-  # shellcheck disable=SC2086
-  half "$ext" 44100 44125 "$work/b.$ext" $codec
+  # M4A carries iTunes gapless data (priming, padding, sample count) as encoders write it.
+  for part in a b; do
+    frames=44125 phase=0
+    [ $part = b ] && frames=44100 phase=44125
+    extra=()
+    if [ "$ext" = m4a ]; then
+      extra=(-metadata "iTunSMPB= 00000000 00000400 00000000 $(printf '%016X' $frames) 00000000 00000000"
+             -movflags use_metadata_tags)
+    fi
+    # shellcheck disable=SC2086
+    half "$ext" $frames $phase "$work/$part.$ext" $codec "${extra[@]}"
+  done
   record "$probe" --volume 100 --no-progress "$work/a.$ext" "$work/b.$ext"
   printf '%-6s %-10s %s\n' "$ext" vireo "$(inspect)"
   if command -v audacious >/dev/null; then

@@ -33,9 +33,20 @@ constexpr int kSecondFrames = 44100;
 constexpr double kAmplitude = 0.5;
 
 // One half of the tone in a format: the first kCut frames, or the kSecondFrames after them.
-QString Half(const QString& ext, bool second, const QStringList& codec = {}) {
+QString Half(const QString& ext, bool second, const QStringList& codec = {},
+             const QStringList& firstExtra = {}, const QStringList& secondExtra = {}) {
   return MediaFactory::SplitTone(QStringLiteral("gapless-") + ext, ext, kHz, kCut, kSecondFrames,
-                                 kAmplitude, codec)[second ? 1 : 0];
+                                 kAmplitude, codec, firstExtra, secondExtra)[second ? 1 : 0];
+}
+
+// iTunes gapless data as an encoder writes it: priming, padding and the track's sample count.
+QStringList ItunesGapless(int samples) {
+  return {QStringLiteral("-metadata"),
+          QStringLiteral("iTunSMPB= 00000000 00000400 00000000 %1 00000000 00000000")
+              .arg(samples, 16, 16, QLatin1Char('0'))
+              .toUpper()
+              .replace(QStringLiteral("ITUNSMPB"), QStringLiteral("iTunSMPB")),
+          QStringLiteral("-movflags"), QStringLiteral("use_metadata_tags")};
 }
 
 Seam Inspect(const QByteArray& raw) {
@@ -102,6 +113,7 @@ struct Format {
   // The largest step allowed at the seam, in steps of the tone: a lossy codec's halves, coded
   // apart, do not meet exactly (its first frames rise from the silence it was started in).
   int stepFactor = 3;
+  QStringList firstExtra = {}, secondExtra = {};
 };
 
 class GaplessFormat : public Gapless, public testing::WithParamInterface<Format> {};
@@ -110,8 +122,8 @@ class GaplessFormat : public Gapless, public testing::WithParamInterface<Format>
 
 TEST_P(GaplessFormat, TheSecondHalfFollowsTheFirstWithoutASeam) {
   const Format& f = GetParam();
-  const QString a = Half(QString::fromLatin1(f.ext), false, f.codec);
-  const QString b = Half(QString::fromLatin1(f.ext), true, f.codec);
+  const QString a = Half(QString::fromLatin1(f.ext), false, f.codec, f.firstExtra, f.secondExtra);
+  const QString b = Half(QString::fromLatin1(f.ext), true, f.codec, f.firstExtra, f.secondExtra);
   StartRecording();
   ASSERT_TRUE(PlayBoth(a, b)) << rec_.events.join(u',').toStdString();
   const Seam seam = Inspect(StopRecording());
@@ -131,7 +143,9 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, GaplessFormat,
     testing::Values(Format{"wav", {}}, Format{"flac", {}},
                     Format{"mp3", {QStringLiteral("-b:a"), QStringLiteral("192k")}, 8},
-                    Format{"ogg", {QStringLiteral("-c:a"), QStringLiteral("libvorbis")}, 4}),
+                    Format{"ogg", {QStringLiteral("-c:a"), QStringLiteral("libvorbis")}, 4},
+                    Format{"m4a", {QStringLiteral("-c:a"), QStringLiteral("aac")}, 10,
+                           ItunesGapless(kCut), ItunesGapless(kSecondFrames)}),
     [](const testing::TestParamInfo<Format>& info) { return std::string(info.param.ext); });
 
 // Dropped before the seam, the next track is not played: the first ends as it always did.

@@ -1,5 +1,8 @@
 #include "audio/decoders/FfmpegDecoder.h"
 
+#include <QByteArray>
+#include <QList>
+
 #include "audio/AudioCodes.h"
 #include "audio/ByteSource.h"
 
@@ -120,7 +123,27 @@ int FfmpegDecoder::Finish(AVFormatContext* fmt) {
   else if (fmt_->duration != AV_NOPTS_VALUE && fmt_->duration > 0)
     seconds = static_cast<double>(fmt_->duration) / AV_TIME_BASE;
   if (seconds > 0) lengthFrames_ = static_cast<int64_t>(seconds * kOutputRate + 0.5);
+  // iTunes gapless data: the track's own sample count. FFmpeg leaves the encoder's padding at
+  // the end in (the priming at the start it takes out itself), which a gapless change would
+  // play as a short silence; the output ends where the track does.
+  if (const int64_t samples = ItunesSampleCount(); samples > 0 && codec_->sample_rate > 0) {
+    endFrame_ = av_rescale(samples, kOutputRate, codec_->sample_rate);
+    lengthFrames_ = endFrame_;
+  }
   return 0;
+}
+
+int64_t FfmpegDecoder::ItunesSampleCount() const {
+  const AVDictionaryEntry* e = av_dict_get(fmt_->metadata, "iTunSMPB", nullptr, 0);
+  if (!e && streamIndex_ >= 0)
+    e = av_dict_get(fmt_->streams[streamIndex_]->metadata, "iTunSMPB", nullptr, 0);
+  if (!e || !e->value) return -1;
+  // " 00000000 PRIMING PADDING SAMPLECOUNT ...", in hexadecimal.
+  const QList<QByteArray> fields = QByteArray(e->value).simplified().split(' ');
+  if (fields.size() < 4) return -1;
+  bool ok = false;
+  const qint64 samples = fields[3].toLongLong(&ok, 16);
+  return ok && samples > 0 ? samples : -1;
 }
 
 int FfmpegDecoder::SourceRate() const {
@@ -258,6 +281,7 @@ bool FfmpegDecoder::DecodeMore() {
 }
 
 int FfmpegDecoder::Read(float* out, int maxFrames) {
+  if (endFrame_ >= 0) maxFrames = static_cast<int>(std::clamp<int64_t>(endFrame_ - position_, 0, maxFrames));
   int produced = 0;
   while (produced < maxFrames) {
     if (pendingAt_ >= pendingFrames_ && !DecodeMore()) break;

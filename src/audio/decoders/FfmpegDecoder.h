@@ -50,6 +50,8 @@ class FfmpegDecoder final : public AudioDecoder {
   std::vector<float> pending_;  // converted frames not yet handed out
   size_t pendingFrames_ = 0, pendingAt_ = 0;
   int64_t seekTarget_ = -1;  // after a seek: frames before it are dropped
+  int64_t endFrame_ = -1;    // where the track ends by its iTunes gapless data; -1: its stream
+  int64_t ItunesSampleCount() const;  // the iTunSMPB sample count, -1 without one
 };
 
 }  // namespace vireo
