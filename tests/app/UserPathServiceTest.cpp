@@ -196,3 +196,52 @@ TEST(UserPaths, ALibraryPageThatTakesMemoryWithoutEndLeavesThePlayerPlaying) {
   EXPECT_TRUE(s.Quit(40000));
   EXPECT_EQ(s.SavedTitles(), QStringList{QStringLiteral("Plays On")});
 }
+
+// The service's start page links to a second page: the link is followed, 后退 goes back to the
+// start page and 前进 forward again (each page known by its colour).
+TEST(UserPaths, TheLibraryBackAndForwardButtonsMoveThroughThePagesSeen) {
+  LoopbackHttpServer service([](const LoopbackHttpServer::Request& r,
+                                LoopbackHttpServer::Connection& c) {
+    const auto page = [&](const char* colour, const char* body) {
+      c.Write(LoopbackHttpServer::Response(
+          200,
+          std::string("<html><body style=\"margin:0;background:") + colour + "\">" + body +
+              "</body></html>",
+          {{"Content-Type", "text/html; charset=utf-8"}}));
+    };
+    if (r.target == "/soft/update.xml")
+      c.Write(LoopbackHttpServer::Response(200, "<?xml version=\"1.0\"?><petrel/>",
+                                           {{"Content-Type", "text/xml"}}));
+    else if (r.target == "/index_sh.asp")
+      page("#c03030",
+           "<a href=\"/second.asp\" style=\"display:block;height:100vh;color:#c03030\">"
+           "next page</a>");
+    else if (r.target == "/second.asp")
+      page("#3050c0", "");
+    else
+      c.Write(LoopbackHttpServer::Response(404, "no"));
+  });
+  PlayerSession s;
+  WriteConfig(s, QStringLiteral("<SERVICE HOST=\"%1\"/>").arg(QString::fromStdString(service.HostPort())));
+  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo SHARE"), true, 20000));
+  const QRect library = s.Geometry(QStringLiteral("Vireo SHARE"));
+  const QPoint middle = library.center();
+  const auto colour = [&] {
+    const QRgb p = PlayerSession::Screenshot(QStringLiteral("paths-library-pages.png")).pixel(middle);
+    return qRed(p) > 150 && qBlue(p) < 100 ? 'r' : qBlue(p) > 150 && qRed(p) < 100 ? 'b' : '?';
+  };
+  const auto press = [&](const char* id) {
+    PlayerSession::Click(library.topLeft() +
+                         PlayerSession::SkinRect(QStringLiteral("share"), QLatin1StringView(id)).center());
+  };
+  ASSERT_TRUE(Eventually([&] { return colour() == 'r'; }, 20000)) << "no start page";
+  QThread::msleep(500);
+  PlayerSession::Click(middle);  // the link across the page
+  EXPECT_TRUE(Eventually([&] { return colour() == 'b'; }, 10000)) << "the link was not followed";
+  press("back");
+  EXPECT_TRUE(Eventually([&] { return colour() == 'r'; }, 10000)) << "后退 did not go back";
+  press("forward");
+  EXPECT_TRUE(Eventually([&] { return colour() == 'b'; }, 10000)) << "前进 did not go forward";
+  EXPECT_TRUE(s.Quit(40000));
+}
