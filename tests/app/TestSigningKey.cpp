@@ -12,13 +12,17 @@ QByteArray SignWithTestKey(const QByteArray& bytes) {
   EXPECT_TRUE(f.open(QIODevice::ReadOnly));
   const QByteArray secret = QByteArray::fromBase64(f.readAll().trimmed());
   EXPECT_EQ(secret.size(), crypto_sign_SECRETKEYBYTES);
+  return SignWith(secret, bytes);
+}
+
+QByteArray SignWith(const QByteArray& secretKey, const QByteArray& bytes) {
   EXPECT_GE(sodium_init(), 0);
-  if (secret.size() != crypto_sign_SECRETKEYBYTES) return {};
+  if (secretKey.size() != crypto_sign_SECRETKEYBYTES) return {};
   QByteArray sig(crypto_sign_BYTES, '\0');
   crypto_sign_detached(reinterpret_cast<unsigned char*>(sig.data()), nullptr,
                        reinterpret_cast<const unsigned char*>(bytes.constData()),
                        static_cast<unsigned long long>(bytes.size()),
-                       reinterpret_cast<const unsigned char*>(secret.constData()));
+                       reinterpret_cast<const unsigned char*>(secretKey.constData()));
   return sig.toBase64();
 }
 

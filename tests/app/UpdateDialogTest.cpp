@@ -34,14 +34,7 @@ struct KeyPair {
     crypto_sign_keypair(reinterpret_cast<unsigned char*>(pub.data()),
                         reinterpret_cast<unsigned char*>(secret.data()));
   }
-  QByteArray Sign(const QByteArray& bytes) const {
-    QByteArray sig(crypto_sign_BYTES, '\0');
-    crypto_sign_detached(reinterpret_cast<unsigned char*>(sig.data()), nullptr,
-                         reinterpret_cast<const unsigned char*>(bytes.constData()),
-                         static_cast<unsigned long long>(bytes.size()),
-                         reinterpret_cast<const unsigned char*>(secret.constData()));
-    return sig.toBase64();
-  }
+  QByteArray Sign(const QByteArray& bytes) const { return test::SignWith(secret, bytes); }
 };
 
 QByteArray ReadFile(const QString& path) {
