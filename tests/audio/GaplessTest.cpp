@@ -144,6 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Format{"wav", {}}, Format{"flac", {}},
                     Format{"mp3", {QStringLiteral("-b:a"), QStringLiteral("192k")}, 8},
                     Format{"ogg", {QStringLiteral("-c:a"), QStringLiteral("libvorbis")}, 4},
+                    Format{"opus", {QStringLiteral("-c:a"), QStringLiteral("libopus")}, 8},
                     Format{"m4a", {QStringLiteral("-c:a"), QStringLiteral("aac")}, 10,
                            ItunesGapless(kCut), ItunesGapless(kSecondFrames)}),
     [](const testing::TestParamInfo<Format>& info) { return std::string(info.param.ext); });
