@@ -57,10 +57,10 @@ PY
 }
 
 printf '%-6s %-10s %s\n' format player seam
-for spec in "wav:" "flac:" "mp3:-c:a libmp3lame -b:a 192k" "ogg:-c:a libvorbis" \
+for entry in "wav:" "flac:" "mp3:-c:a libmp3lame -b:a 192k" "ogg:-c:a libvorbis" \
             "opus:-c:a libopus" "m4a:-c:a aac"; do
-  ext=${spec%%:*}
-  codec=${spec#*:}
+  ext=${entry%%:*}
+  codec=${entry#*:}
   # M4A carries iTunes gapless data (priming, padding, sample count) as encoders write it.
   for part in a b; do
     frames=44125 phase=0
