@@ -25,8 +25,6 @@ PACKAGES=(
   # the skins' art is rendered from SVG
   librsvg2-bin python3
   pulseaudio pulseaudio-utils ffmpeg fonts-wqy-microhei
-  # a reference player for the engine benchmark (bench/audio/compare-players.sh)
-  audacious
 )
 
 missing=()

@@ -90,5 +90,5 @@ row "vireo engine, flat, progress + spectrum" "$work/spectrum"
 if command -v audacious >/dev/null; then
   row "audacious --headless" "$work/audacious"
 else
-  echo "  audacious: not installed (scripts/setup.sh installs it)"
+  echo "  audacious: not installed (install it to compare: sudo apt-get install audacious)"
 fi

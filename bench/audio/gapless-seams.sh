@@ -5,7 +5,8 @@
 # windows whose peak is below a third of the tone's) and the largest step between two
 # neighbouring samples against the tone's own (1029 at this level). Our engine (vireo-probe with
 # both names, the second prepared while the first plays) beside `audacious --headless` on the
-# same files, when it is installed. The CPU cost of preparing the next track (open and first
+# same files, when it is installed (the project's set-up does not install another player:
+# `sudo apt-get install audacious` to compare). The CPU cost of preparing the next track (open and first
 # block) is bench_audio_next (PrepareNext/FORMAT).
 #
 #   cd build && bash ../scripts/with-services.sh bash ../bench/audio/gapless-seams.sh
