@@ -319,7 +319,8 @@ TEST(PlayerProgram, TheDesktopToolbarComesOnHoverDragsTheLyricsAndGoesAfterASeco
                static_cast<long long>(lastSeen), static_cast<long long>(gone));
   EXPECT_GE(lastSeen, 700);
   EXPECT_LE(gone, 2500);
-  EXPECT_TRUE(s.Visible(lyricsClass));
+  // The lyrics themselves stay (looked at a few times: one look can miss under a loaded X server).
+  EXPECT_TRUE(Eventually([&] { return s.Visible(lyricsClass); }, 2000));
   EXPECT_TRUE(s.Quit());
 }
 
