@@ -5,8 +5,6 @@
 // docs/USER-PATHS.md maps each control to the test here that covers it.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,11 +15,25 @@
 
 #include "MediaFactory.h"
 #include "PlayerSession.h"
+#include "MonitorRecording.h"
 #include "PrivatePulse.h"
-#include "SeamInspector.h"
+#include "SeamMeter.h"
 #include "UserPathSteps.h"
 
 using namespace vireo::test;
+
+namespace {
+
+// A playlist of the files, one absolute path a line, in the folder; its path.
+QString WriteList(const QTemporaryDir& folder, const QStringList& files) {
+  const QString path = folder.filePath(QStringLiteral("list-%1.m3u").arg(files.size()));
+  QFile m3u(path);
+  EXPECT_TRUE(m3u.open(QIODevice::WriteOnly));
+  m3u.write(files.join(QLatin1Char('\n')).toUtf8() + '\n');
+  return path;
+}
+
+}  // namespace
 
 
 TEST(UserPaths, EachDropDownButtonOpensItsMenuJustBelowItAndThePlaylistOpensItsOwn) {
@@ -439,31 +451,18 @@ TEST(UserPaths, TheNextTrackFollowsWithoutAGap) {
       {QStringLiteral("-metadata"), QStringLiteral("title=Seam One")},
       {QStringLiteral("-metadata"), QStringLiteral("title=Seam Two")});
   QTemporaryDir folder;
-  QFile m3u(folder.filePath(QStringLiteral("album.m3u")));
-  ASSERT_TRUE(m3u.open(QIODevice::WriteOnly));
-  m3u.write(halves.join(QLatin1Char('\n')).toUtf8() + '\n');
-  m3u.close();
+  const QString list = WriteList(folder, halves);
   const QString raw = folder.filePath(QStringLiteral("monitor.raw"));
-  QProcess parec;
-  parec.setStandardOutputFile(raw);
-  parec.start(QStringLiteral("parec"),
-              {QStringLiteral("--server=") + QString::fromUtf8(pulse.Address()),
-               QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
-               QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
-               QStringLiteral("--latency-msec=20")});
-  ASSERT_TRUE(parec.waitForStarted(5000));
+  MonitorRecording recording;
+  ASSERT_TRUE(recording.Start(pulse.Address(), raw));
   PlayerSession s;
   s.SetEnv(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(pulse.Address()));
   WriteConfig(s, QStringLiteral("<Volume Value=\"100\"/>"));
-  ASSERT_TRUE(s.Start({m3u.fileName()}));
+  ASSERT_TRUE(s.Start({list}));
   ASSERT_TRUE(Eventually([&] { return s.Count() == 2; }));
   EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }, 10000)) << s.Current();
   QThread::msleep(1800);  // the second track to its end
-  parec.terminate();
-  parec.waitForFinished(3000);
-  QFile recording(raw);
-  ASSERT_TRUE(recording.open(QIODevice::ReadOnly));
-  const Seam seam = Seam::Inspect(recording.readAll(), 441, 0.5);
+  const Seam seam = Seam::Inspect(recording.Stop(), 441, 0.5);
   EXPECT_EQ(seam.quietMs, 0);
   EXPECT_LE(seam.largestStep, seam.toneStep * 3 / 2) << "the tone's own: " << seam.toneStep;
   EXPECT_GT(seam.toneFrames, 132325 + 44100 / 2);
@@ -477,16 +476,12 @@ TEST(UserPaths, ASoundServerRestartKeepsTheMusicGoing) {
   PrivatePulse pulse;
   ASSERT_TRUE(pulse.Start());
   QTemporaryDir folder;
-  QFile m3u(folder.filePath(QStringLiteral("two.m3u")));
-  ASSERT_TRUE(m3u.open(QIODevice::WriteOnly));
-  m3u.write((Track(QStringLiteral("Restart One"), 6.0) + u'\n' +
-             Track(QStringLiteral("Restart Two"), 6.0) + u'\n')
-                .toUtf8());
-  m3u.close();
+  const QString list = WriteList(
+      folder, {Track(QStringLiteral("Restart One"), 6.0), Track(QStringLiteral("Restart Two"), 6.0)});
   PlayerSession s;
   s.SetEnv(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(pulse.Address()));
   WriteConfig(s);
-  ASSERT_TRUE(s.Start({m3u.fileName()}));
+  ASSERT_TRUE(s.Start({list}));
   ASSERT_TRUE(Eventually([&] { return s.Count() == 2 && s.Current() == 0; }));
   QThread::msleep(1500);
   pulse.Kill();
@@ -513,26 +508,16 @@ TEST(UserPaths, DeletingTheNextEntryLetsTheOneAfterItFollow) {
   PrivatePulse pulse;
   ASSERT_TRUE(pulse.Start());
   QTemporaryDir folder;
-  QFile m3u(folder.filePath(QStringLiteral("three.m3u")));
-  ASSERT_TRUE(m3u.open(QIODevice::WriteOnly));
-  m3u.write((Track(QStringLiteral("Keep First"), 4.0, 441) + u'\n' +
-             Track(QStringLiteral("Deleted Next"), 3.0, 660) + u'\n' +
-             Track(QStringLiteral("Kept After"), 3.0, 880) + u'\n')
-                .toUtf8());
-  m3u.close();
+  const QString list = WriteList(folder, {Track(QStringLiteral("Keep First"), 4.0, 441),
+                                          Track(QStringLiteral("Deleted Next"), 3.0, 660),
+                                          Track(QStringLiteral("Kept After"), 3.0, 880)});
   const QString raw = folder.filePath(QStringLiteral("monitor.raw"));
-  QProcess parec;
-  parec.setStandardOutputFile(raw);
-  parec.start(QStringLiteral("parec"),
-              {QStringLiteral("--server=") + QString::fromUtf8(pulse.Address()),
-               QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
-               QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
-               QStringLiteral("--latency-msec=20")});
-  ASSERT_TRUE(parec.waitForStarted(5000));
+  MonitorRecording recording;
+  ASSERT_TRUE(recording.Start(pulse.Address(), raw));
   PlayerSession s;
   s.SetEnv(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(pulse.Address()));
   WriteConfig(s);
-  ASSERT_TRUE(s.Start({m3u.fileName()}));
+  ASSERT_TRUE(s.Start({list}));
   ASSERT_TRUE(Eventually([&] { return s.Count() == 3 && s.Current() == 0; }));
   QThread::msleep(800);  // the next entry has been prepared by now
   PlayerSession::Click(Row(s, 1));
@@ -545,28 +530,14 @@ TEST(UserPaths, DeletingTheNextEntryLetsTheOneAfterItFollow) {
   ASSERT_TRUE(Eventually([&] { return s.Count() == 2; }));
   EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }, 10000));
   QThread::msleep(1500);
-  parec.terminate();
-  parec.waitForFinished(3000);
+  const QByteArray bytes = recording.Stop();
   EXPECT_TRUE(s.Quit());
   EXPECT_EQ(s.SavedTitles(), (QStringList{QStringLiteral("Keep First"), QStringLiteral("Kept After")}));
-  QFile recording(raw);
-  ASSERT_TRUE(recording.open(QIODevice::ReadOnly));
-  const QByteArray bytes = recording.readAll();
   // Each 50 ms of the recording: the deleted entry's tone is never in it; the one after is.
-  const auto level = [&](qsizetype at, double hz) {
-    const auto* x = reinterpret_cast<const int16_t*>(bytes.constData()) + at * 2;
-    double re = 0, im = 0;
-    for (int i = 0; i < 2205; ++i) {
-      const double w = 2 * M_PI * hz * i / 44100.0;
-      re += x[2 * i] / 32768.0 * std::cos(w);
-      im += x[2 * i] / 32768.0 * std::sin(w);
-    }
-    return 2 * std::hypot(re, im) / 2205;
-  };
   double deleted = 0, after = 0;
   for (qsizetype at = 0; at + 2205 <= bytes.size() / 4; at += 2205) {
-    deleted = std::max(deleted, level(at, 660));
-    after = std::max(after, level(at, 880));
+    deleted = std::max(deleted, Seam::ToneAmplitude(bytes, at, 2205, 660));
+    after = std::max(after, Seam::ToneAmplitude(bytes, at, 2205, 880));
   }
   EXPECT_LT(deleted, 0.02);
   EXPECT_GT(after, 0.15);

@@ -6,12 +6,12 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 
 #include "EngineRecorder.h"
 #include "MediaFactory.h"
+#include "MonitorRecording.h"
 #include "PrivatePulse.h"
-#include "SeamInspector.h"
+#include "SeamMeter.h"
 #include "TestEnv.h"
 #include "audio/PulseOutput.h"
 #include "audio/TAudioEngine.h"
@@ -19,6 +19,7 @@
 using namespace vireo;
 using vireo::test::EngineRecorder;
 using vireo::test::MediaFactory;
+using vireo::test::MonitorRecording;
 using vireo::test::PrivatePulse;
 using vireo::test::Pump;
 using vireo::test::Seam;
@@ -73,22 +74,13 @@ class Gapless : public testing::Test {
   void TearDown() override { engine_.reset(); }
 
   void StartRecording() {
-    raw_ = MediaFactory::Dir() + QStringLiteral("/gapless-monitor.raw");
-    parec_.setStandardOutputFile(raw_);
-    parec_.start(QStringLiteral("parec"),
-                 {QStringLiteral("--server=") + QString::fromUtf8(pulse_.Address()),
-                  QStringLiteral("--device=null.monitor"), QStringLiteral("--format=s16le"),
-                  QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
-                  QStringLiteral("--latency-msec=20")});
-    ASSERT_TRUE(parec_.waitForStarted(5000));
+    ASSERT_TRUE(recording_.Start(pulse_.Address(),
+                                 MediaFactory::Dir() + QStringLiteral("/gapless-monitor.raw")));
     Pump(300);
   }
   QByteArray StopRecording() {
     Pump(300);
-    parec_.terminate();
-    parec_.waitForFinished(3000);
-    QFile f(raw_);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return recording_.Stop();
   }
   // Plays a, with b prepared and played by the end handler; true once b has ended too.
   bool PlayBoth(const QString& a, const QString& b) {
@@ -102,8 +94,8 @@ class Gapless : public testing::Test {
   PrivatePulse pulse_;
   EngineRecorder rec_;
   std::unique_ptr<TAudioEngine> engine_;
-  QProcess parec_;
-  QString raw_, then_;
+  MonitorRecording recording_;
+  QString then_;
   QList<int> positionsAtStart_;
 };
 

@@ -13,6 +13,9 @@ struct Seam {
   long long toneFrames = 0;
 
   static Seam Inspect(const QByteArray& raw, int hz, double amplitude);
+  // The amplitude (0..1) of one frequency over `frames` frames from `first` on (left channel),
+  // by correlation.
+  static double ToneAmplitude(const QByteArray& raw, long long first, int frames, double hz);
 };
 
 }  // namespace vireo::test

@@ -1,4 +1,4 @@
-#include "SeamInspector.h"
+#include "SeamMeter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +31,17 @@ Seam Seam::Inspect(const QByteArray& raw, int hz, double amplitude) {
   for (qsizetype i = first + 441; i + 1 < last - 441; ++i)
     seam.largestStep = std::max(seam.largestStep, std::abs(s[2 * (i + 1)] - s[2 * i]));
   return seam;
+}
+
+double Seam::ToneAmplitude(const QByteArray& raw, long long first, int frames, double hz) {
+  const auto* x = reinterpret_cast<const int16_t*>(raw.constData()) + first * 2;
+  double re = 0, im = 0;
+  for (int i = 0; i < frames; ++i) {
+    const double w = 2 * std::numbers::pi * hz * i / 44100.0;
+    re += x[2 * i] / 32768.0 * std::cos(w);
+    im += x[2 * i] / 32768.0 * std::sin(w);
+  }
+  return 2 * std::hypot(re, im) / frames;
 }
 
 }  // namespace vireo::test
