@@ -234,8 +234,9 @@ void TDDTrayIcon::Minimized() {
   // Hidden while minimised: the window leaves the taskbar and the tray icon is the way back. The
   // hide waits until the window manager has iconified the window (its spontaneous hide), or half a
   // second without one: withdrawing a window the manager is still iconifying leaves it believing
-  // the window iconic when it comes back.
-  if (m_enabled && m_hideOnMinimize && m_owner) {
+  // the window iconic when it comes back. Without a tray to come back through it stays in the
+  // taskbar: hiding it there would lose it.
+  if (m_enabled && m_hideOnMinimize && m_owner && QSystemTrayIcon::isSystemTrayAvailable()) {
     m_pendingHide = true;
     m_hideTimer.start();
   }
@@ -246,7 +247,7 @@ void TDDTrayIcon::HideMinimized() {
   m_hideTimer.stop();
   if (!m_pendingHide) return;
   m_pendingHide = false;
-  if (m_owner && m_owner->isMinimized()) {
+  if (m_owner && m_owner->isMinimized() && QSystemTrayIcon::isSystemTrayAvailable()) {
     m_owner->hide();
     m_hostTimer.start();
   }

@@ -139,4 +139,6 @@ TEST(XvfbTray, ClickOnTheIconRestoresTheMinimisedWindowAlsoAfterTheHostRestarts)
   Stop(*host);
   EXPECT_TRUE(WaitUntil([&] { return w.isVisible(); }, 5000));
   EXPECT_TRUE(w.isMinimized());
+  // And it stays there: minimising it without a tray must not hide it again.
+  EXPECT_FALSE(WaitUntil([&] { return !w.isVisible(); }, 1500)) << "hidden again without a tray";
 }
