@@ -38,7 +38,7 @@ function(vireo_runtime_module target)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_FILE}
     LIBRARY_OUTPUT_DIRECTORY "${VIREO_APP_DIR}" CXX_VISIBILITY_PRESET hidden)
   add_dependencies(${ARG_FOR} ${target})
-  install(TARGETS ${target} LIBRARY DESTINATION "${VIREO_INSTALL_APPDIR}")
+  install(TARGETS ${target} LIBRARY DESTINATION "${VIREO_INSTALL_MODULEDIR}")
 endfunction()
 
 # vireo_test(<target> LABEL <module> SOURCES ... [DEPS ...] [GUI] [SCREEN] [TIMEOUT s]): a

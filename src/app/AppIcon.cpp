@@ -1,6 +1,10 @@
 #include "app/AppIcon.h"
 
+#include <QFileInfo>
 #include <QPainter>
+
+#include "app/DesktopEntry.h"
+#include "base/AppFolders.h"
 
 namespace vireo {
 
@@ -28,6 +32,12 @@ QPixmap AppIcon::Pixmap(int size) {
 }
 
 QIcon AppIcon::Icon() {
+  const QString id = QLatin1String(DesktopEntry::kId);
+  const QIcon themed = QIcon::fromTheme(id);
+  if (!themed.isNull()) return themed;
+  const QString beside = AppFolders::Current().DataDir() + QStringLiteral("icons/") + id +
+                         QStringLiteral(".png");
+  if (QFileInfo::exists(beside)) return QIcon(beside);
   QIcon icon;
   for (int size : {16, 22, 24, 32, 48, 64, 128}) icon.addPixmap(Pixmap(size));
   return icon;

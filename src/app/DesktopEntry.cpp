@@ -1,5 +1,6 @@
 #include "app/DesktopEntry.h"
 
+#include "base/AppFolders.h"
 #include "base/AtomicFileWriter.h"
 
 #include <QCoreApplication>
@@ -53,11 +54,21 @@ QString EscapeValue(const QString& value) {
   return out;
 }
 
+// An entry this player wrote itself: the old ones claimed its link scheme and started it by an
+// absolute path; the new ones are marked.
+bool WrittenByPlayer(const QString& path, bool marked) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray text = file.read(64 * 1024);
+  if (marked) return text.contains("\nX-Vireo-Portable=true\n");
+  return text.contains("x-scheme-handler/vireo;") && text.contains("\nTryExec=/");
+}
+
 }  // namespace
 
 QString DesktopEntry::DefaultPath() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-         QStringLiteral("/applications/vireo.desktop");
+         QStringLiteral("/applications/") + QLatin1String(kId) + QStringLiteral(".desktop");
 }
 
 QString DesktopEntry::ExecQuoted(const QString& executable) {
@@ -75,7 +86,7 @@ QString DesktopEntry::ExecQuoted(const QString& executable) {
   return quoted + u'"';
 }
 
-QByteArray DesktopEntry::Contents(const QString& executable) {
+QByteArray DesktopEntry::Contents(const QString& executable, const QString& icon, bool portable) {
   QString mime;
   for (const char* type : kMimeTypes) mime += QLatin1String(type) + u';';
   const QString text = QStringLiteral(
@@ -94,11 +105,13 @@ QByteArray DesktopEntry::Contents(const QString& executable) {
                        EscapeValue(executable) + QStringLiteral("\nExec=") +
                        EscapeValue(ExecQuoted(executable)) +
                        QStringLiteral(
-                           " %u\n"
+                           " %U\n") +
+                       (icon.isEmpty() ? QString() : QStringLiteral("Icon=") + EscapeValue(icon) + u'\n') +
+                       QStringLiteral(
                            "Terminal=false\n"
                            "StartupNotify=false\n"
                            "MimeType=") +
-                       mime + u'\n';
+                       mime + u'\n' + (portable ? QStringLiteral("X-Vireo-Portable=true\n") : QString());
   return text.toUtf8();
 }
 
@@ -114,14 +127,44 @@ DesktopEntry::Result DesktopEntry::Write(const QString& path, const QByteArray& 
   return AtomicFileWriter::Write(path, contents) ? Result::Written : Result::Failed;
 }
 
-DesktopEntry::Result DesktopEntry::RegisterAppPath() {
-  const QString path = DefaultPath();
-  const Result result = Write(path, Contents(QCoreApplication::applicationFilePath()));
-  if (result == Result::Written) {
+DesktopEntry::Result DesktopEntry::Register(bool installed, const QString& executable,
+                                            const QString& icon, const QString& userPath,
+                                            const QStringList& systemDataDirs) {
+  bool changed = false;
+  // Earlier players wrote their entry as vireo.desktop; the id is the name now.
+  const QString legacy = QFileInfo(userPath).absolutePath() + QStringLiteral("/vireo.desktop");
+  if (WrittenByPlayer(legacy, false) && QFile::remove(legacy)) changed = true;
+
+  bool installedEntry = installed;
+  const QString name = QStringLiteral("/applications/") + QLatin1String(kId) +
+                       QStringLiteral(".desktop");
+  for (const QString& dir : systemDataDirs)
+    installedEntry = installedEntry || QFileInfo::exists(dir + name);
+
+  Result result = Result::Unchanged;
+  if (installedEntry) {
+    if (WrittenByPlayer(userPath, true)) result = QFile::remove(userPath) ? Result::Removed
+                                                                          : Result::Failed;
+  } else {
+    result = Write(userPath, Contents(executable, icon, true));
+  }
+  if (result == Result::Written || result == Result::Removed) changed = true;
+  if (changed) {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
-    if (!tool.isEmpty()) QProcess::startDetached(tool, {QFileInfo(path).absolutePath()});
+    if (!tool.isEmpty()) QProcess::startDetached(tool, {QFileInfo(userPath).absolutePath()});
   }
   return result;
+}
+
+DesktopEntry::Result DesktopEntry::RegisterAppPath() {
+  const AppFolders folders = AppFolders::Current();
+  QStringList systemDirs =
+      QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+  systemDirs.removeAll(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+  const QString icon = folders.DataDir() + QStringLiteral("icons/") + QLatin1String(kId) +
+                       QStringLiteral(".png");
+  return Register(folders.Installed(), QCoreApplication::applicationFilePath(),
+                  QFileInfo::exists(icon) ? icon : QString(), DefaultPath(), systemDirs);
 }
 
 }  // namespace vireo

@@ -3,6 +3,8 @@
 #include <QDBusAbstractAdaptor>
 #include <QStringList>
 
+#include "app/DesktopEntry.h"
+
 namespace vireo {
 
 class MprisService;
@@ -26,7 +28,7 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
   bool CanRaise() const { return true; }
   bool HasTrackList() const { return false; }
   QString Identity() const { return QStringLiteral("Vireo"); }
-  QString DesktopEntry() const { return QStringLiteral("vireo"); }
+  QString DesktopEntry() const { return QLatin1String(::vireo::DesktopEntry::kId); }
   QStringList SupportedUriSchemes() const;
   QStringList SupportedMimeTypes() const;
 

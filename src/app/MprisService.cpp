@@ -213,7 +213,7 @@ QStringList MprisService::SupportedUriSchemes() {
 QStringList MprisService::SupportedMimeTypes() {
   static const QStringList types = [] {
     QStringList out;
-    const QList<QByteArray> lines = DesktopEntry::Contents(u"/usr/bin/vireo"_s).split('\n');
+    const QList<QByteArray> lines = DesktopEntry::Contents(u"vireo"_s).split('\n');
     for (const QByteArray& line : lines) {
       if (!line.startsWith("MimeType=")) continue;
       for (const QByteArray& type : line.mid(9).split(';'))

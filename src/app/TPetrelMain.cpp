@@ -24,6 +24,7 @@
 #include "app/WindowDragger.h"
 #include "app/X11Desktop.h"
 #include "audio/TAudioEngine.h"
+#include "base/AppFolders.h"
 #include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDCheckedButton.h"
 #include "ddvcl/TDDLinkLabel.h"
@@ -280,10 +281,12 @@ void TPetrelMain::FormCreateWindow() {
   // 1, 2: the failure handler is the application's; no locks are needed here.
   // 3: folders.
   Step("folders", [this] {
-    const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    // The skins and presets are beside the player in a build or portable folder, in
+    // share/vireo when installed.
+    folders_ = AppFolders::Current();
     const QString dataDir = DefaultDataDir();
     EnsureFolder(dataDir);
-    ctx_.Settings.AppDir = appDir;
+    ctx_.Settings.AppDir = folders_.DataDir();
     ctx_.Settings.DataDir = dataDir;
   });
   // 4: painting and cursor.
@@ -357,10 +360,7 @@ void TPetrelMain::FormCreateRest() {
   Step("desktop service", [this] { StartDesktopService(); });
   // 16: the plug-ins, from the folder beside the player, then the user's own.
   Step("plug-ins", [this] {
-    plugins_ = std::make_unique<TUSGeneralPurpose>(
-        QStringList{ctx_.Settings.AppDir + QStringLiteral("plugins"),
-                    QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                        QStringLiteral("/vireo/plugins")});
+    plugins_ = std::make_unique<TUSGeneralPurpose>(folders_.PluginDirs());
     connect(this, &TPetrelMain::TrackStarted, this, [this] { NotifyPlugins(108); });
     connect(this, &TPetrelMain::TrackEnded, this, [this] { NotifyPlugins(109); });
   });
@@ -510,7 +510,7 @@ void TPetrelMain::PlaceWindows() {
 }
 
 void TPetrelMain::CreateEngine() {
-  engine_ = std::make_unique<TAudioEngine>(ctx_.Settings.AppDir);
+  engine_ = std::make_unique<TAudioEngine>(folders_.ModuleDir());
   connect(engine_.get(), &TAudioEngine::OnStateChange, this,
           [this](int state) { EngineStateChanged(state); });
   connect(engine_.get(), &TAudioEngine::OnEnd, this, [this](int) { EngineEnded(); });

@@ -16,6 +16,7 @@
 #include "app/ILibraryHost.h"
 #include "app/IMediaPlayerHost.h"
 #include "app/PlayerContext.h"
+#include "base/AppFolders.h"
 #include "app/RemoteControl.h"
 #include "audio/TTags.h"
 #include "ddvcl/TDDFormEx.h"
@@ -245,6 +246,8 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   void EmptyLyricView();
 
   PlayerContext ctx_;
+  // Where the player's own files are (data, modules, plug-ins), found once at start.
+  AppFolders folders_;
   QStringList arguments_;
 
   std::unique_ptr<TAudioEngine> engine_;

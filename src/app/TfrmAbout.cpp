@@ -33,7 +33,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
 
   auto* logo = new QLabel(this);
   logo->setGeometry(16, 16, 64, 64);
-  logo->setPixmap(AppIcon::Pixmap(64));
+  logo->setPixmap(AppIcon::Icon().pixmap(64));
 
   auto* title = new QLabel(QStringLiteral("维雀 Vireo"), this);
   QFont tf = font();

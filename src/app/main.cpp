@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
   // 1: the application object.
   vireo::VireoApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("vireo"));
+  // The desktop ties the windows to the entry, and so to its name and icon, by this id.
+  app.setDesktopFileName(QLatin1String(vireo::DesktopEntry::kId));
   app.setQuitOnLastWindowClosed(false);
   vireo::StartupTrace::Mark("application");
 

@@ -1,5 +1,7 @@
 #include "audio/TAudioEngine.h"
 
+#include "base/AppFolders.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -65,7 +67,7 @@ TAudioEngine::TAudioEngine(const QString& appDir, std::shared_ptr<IAudioOutput> 
 void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
   relay_ = std::make_shared<Relay>();
   relay_->engine = this;
-  if (appDir_.isEmpty()) appDir_ = QCoreApplication::applicationDirPath();
+  if (appDir_.isEmpty()) appDir_ = AppFolders::Current().ModuleDir();
   if (!appDir_.endsWith(QLatin1Char('/'))) appDir_ += QLatin1Char('/');
   gainTool_ = appDir_ + QStringLiteral("m3g");
   analyzer_ = std::make_unique<FrequencyAnalyzer>();

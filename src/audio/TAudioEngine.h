@@ -44,8 +44,8 @@ class TAudioEngine : public QObject {
   Q_OBJECT
 
  public:
-  // appDir: the application folder, where the gain tool `m3g` is looked for (empty: the folder
-  // of the running executable). The second form plays through the given output instead of the
+  // appDir: the folder where the gain tool `m3g` is looked for (empty: the player's module
+  // folder, AppFolders::ModuleDir()). The second form plays through the given output instead of the
   // sound server (tests and benchmarks use a null output).
   explicit TAudioEngine(const QString& appDir = {}, QObject* parent = nullptr);
   TAudioEngine(const QString& appDir, std::shared_ptr<IAudioOutput> output,

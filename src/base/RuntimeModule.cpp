@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLibrary>
 
+#include "base/AppFolders.h"
 #include "base/Logging.h"
 
 namespace vireo {
@@ -12,13 +13,7 @@ RuntimeModule::RuntimeModule(QString fileName, const char* entry)
     : fileName_(std::move(fileName)), entry_(entry) {}
 
 QStringList RuntimeModule::Candidates() const {
-  QStringList out;
-  if (QCoreApplication::instance())
-    out << QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName_;
-#ifdef VIREO_BUILD_APP_DIR
-  out << QStringLiteral(VIREO_BUILD_APP_DIR "/") + fileName_;
-#endif
-  return out;
+  return AppFolders::Current().ModuleCandidates(fileName_);
 }
 
 void RuntimeModule::SetPath(const QString& path) {

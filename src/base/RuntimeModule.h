@@ -13,8 +13,8 @@ namespace vireo {
 // and memory until something needs them. Thread-safe.
 class RuntimeModule {
  public:
-  // fileName: looked for beside the executable, then in the build's application folder (where
-  // test programs, which run from their own folders, find it). entry: the exported function.
+  // fileName: looked for where AppFolders::ModuleCandidates says (beside the executable, then
+  // in the installed module folder). entry: the exported function.
   RuntimeModule(QString fileName, const char* entry);
   RuntimeModule(const RuntimeModule&) = delete;
   RuntimeModule& operator=(const RuntimeModule&) = delete;

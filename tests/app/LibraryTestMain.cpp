@@ -9,6 +9,9 @@
 // as the player's main() does. They run on Xvfb when a display is given, else offscreen.
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
+  // Test programs run from their own folders: the run-time modules are in the build's.
+  if (qEnvironmentVariableIsEmpty("VIREO_MODULE_DIR"))
+    qputenv("VIREO_MODULE_DIR", VIREO_BINARY_DIR "/bin");
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");

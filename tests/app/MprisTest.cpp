@@ -245,7 +245,7 @@ TEST_F(MprisTest, RootInterfaceNamesThePlayer) {
   EXPECT_EQ(service_->ServiceName(), u"org.mpris.MediaPlayer2.vireo"_s);
   const QString root = u"org.mpris.MediaPlayer2"_s;
   EXPECT_EQ(Get(root, u"Identity"_s).toString(), u"Vireo"_s);
-  EXPECT_EQ(Get(root, u"DesktopEntry"_s).toString(), u"vireo"_s);
+  EXPECT_EQ(Get(root, u"DesktopEntry"_s).toString(), u"org.vireo.Vireo"_s);
   EXPECT_TRUE(Get(root, u"CanQuit"_s).toBool());
   EXPECT_TRUE(Get(root, u"CanRaise"_s).toBool());
   EXPECT_FALSE(Get(root, u"HasTrackList"_s).toBool());

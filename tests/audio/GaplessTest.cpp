@@ -139,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Format{"opus", {QStringLiteral("-c:a"), QStringLiteral("libopus")}, 8},
                     Format{"m4a", {QStringLiteral("-c:a"), QStringLiteral("aac")}, 10,
                            ItunesGapless(kCut), ItunesGapless(kSecondFrames)}),
-    [](const testing::TestParamInfo<Format>& info) { return std::string(info.param.ext); });
+    [](const testing::TestParamInfo<Format>& p) { return std::string(p.param.ext); });
 
 // Dropped before the seam, the next track is not played: the first ends as it always did.
 TEST_F(Gapless, ANextTrackWithdrawnBeforeTheSeamIsNotPlayed) {

@@ -9,6 +9,9 @@
 // offscreen platform, where each of them skips.
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
+  // Test programs run from their own folders: the run-time modules are in the build's.
+  if (qEnvironmentVariableIsEmpty("VIREO_MODULE_DIR"))
+    qputenv("VIREO_MODULE_DIR", VIREO_BINARY_DIR "/bin");
   // Listing the tests (at build time) needs no display.
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   const bool display = !qEnvironmentVariableIsEmpty("DISPLAY");

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "ServiceCommandLine.h"
 #include "SigningKey.h"
 #include "VireoService.h"
 
@@ -18,6 +19,7 @@ namespace {
 const char* kUsage =
     "usage: vireo-service --music DIR [--port N] [--listen ADDR] [--release DIR]\n"
     "                     [--sign-key FILE] [--data DIR] [--random N]\n"
+    "       vireo-service --config FILE [option...]\n"
     "       vireo-service --make-key FILE\n"
     "\n"
     "Serves the tracks of DIR (and its sub-folders) to Vireo players, which reach it when their\n"
@@ -29,7 +31,10 @@ const char* kUsage =
     "  --sign-key FILE  key that signs the offered installer (players install signed ones only)\n"
     "  --data DIR       where uploaded lyrics are kept (default ~/.local/share/vireo-service)\n"
     "  --random N       tracks in a random list (default 10)\n"
-    "  --make-key FILE  writes a new signing key to FILE and its public half to FILE.pub\n";
+    "  --make-key FILE  writes a new signing key to FILE and its public half to FILE.pub\n"
+    "  --config FILE    reads the options from FILE, one \"name = value\" a line, named as\n"
+    "                   above without the dashes; the command line wins; the music folder\n"
+    "                   defaults to ~/Music; a missing FILE is an empty one\n";
 
 int Usage(const QString& problem) {
   if (!problem.isEmpty())
@@ -45,40 +50,18 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("vireo-service"));
   const QStringList args = QCoreApplication::arguments().mid(1);
 
-  ServiceOptions options;
-  options.dataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                    QStringLiteral("/vireo-service");
-  QString makeKey;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& a = args[i];
-    if (a == u"-h" || a == u"--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (i + 1 >= args.size()) return Usage(QStringLiteral("%1 needs a value").arg(a));
-    const QString v = args[++i];
-    bool ok = true;
-    if (a == u"--music")
-      options.musicDir = v;
-    else if (a == u"--port")
-      options.port = v.toInt(&ok);
-    else if (a == u"--listen")
-      options.listen = v;
-    else if (a == u"--release")
-      options.releaseDir = v;
-    else if (a == u"--sign-key")
-      options.signKeyFile = v;
-    else if (a == u"--data")
-      options.dataDir = v;
-    else if (a == u"--random")
-      options.randomCount = v.toInt(&ok);
-    else if (a == u"--make-key")
-      makeKey = v;
-    else
-      return Usage(QStringLiteral("unknown option %1").arg(a));
-    if (!ok || options.port < 0 || options.port > 65535 || options.randomCount < 1)
-      return Usage(QStringLiteral("bad value for %1: %2").arg(a, v));
+  const ServiceCommandLine command = ServiceCommandLine::Parse(
+      args,
+      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+          QStringLiteral("/vireo-service"),
+      QStandardPaths::writableLocation(QStandardPaths::MusicLocation));
+  if (command.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
+  if (!command.problem.isEmpty()) return Usage(command.problem);
+  ServiceOptions options = command.options;
+  const QString& makeKey = command.makeKey;
 
   if (!makeKey.isEmpty()) {
     QString error;
