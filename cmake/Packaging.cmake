@@ -18,7 +18,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vireo.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The sound server and the fonts the skins are drawn with are not linked, but needed.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
+# Qt's own translations put its file choosers and buttons in the user's language too.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -22,7 +22,9 @@ PACKAGES=(
   xvfb xauth openbox xcompmgr xdotool x11-utils imagemagick trayer dbus playerctl
   # the tests' private network (loopback only): unshare and ip
   util-linux iproute2
-  # the skins' art is rendered from SVG
+  # translations (lupdate, lrelease) and the install's checks: the package, its entry and data
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n dpkg-dev desktop-file-utils appstream lintian
+  # the skins' art and the icon are rendered from SVG
   librsvg2-bin python3
   pulseaudio pulseaudio-utils ffmpeg fonts-wqy-microhei
 )

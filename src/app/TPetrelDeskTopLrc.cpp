@@ -14,7 +14,7 @@ TPetrelDeskTopLrc::TPetrelDeskTopLrc()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus) {
   setObjectName(QStringLiteral("PetrelDeskTopLrc"));
-  setWindowTitle(QStringLiteral("Vireo 桌面歌词"));
+  setWindowTitle(tr("Vireo 桌面歌词"));
   setAttribute(Qt::WA_TranslucentBackground);
   setAttribute(Qt::WA_ShowWithoutActivating);
   setAttribute(Qt::WA_QuitOnClose, false);
@@ -135,7 +135,7 @@ void TPetrelDeskTopLrc::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   m_composited = X11Desktop::CompositorRunning();
   m_compositorCheck.start();
-  ShowText(QString::fromUtf8(kWelcome));
+  ShowText(tr(kWelcome));
   ApplyShape();
   // A window manager that reparents the window learns its input shape only from the shape events
   // it gets once it manages the window; a shape set before that is lost on its frame, which

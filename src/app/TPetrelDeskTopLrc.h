@@ -19,7 +19,8 @@ class TPetrelDlrcButton;
 class TPetrelDeskTopLrc : public QWidget {
   Q_OBJECT
  public:
-  static constexpr const char* kWelcome = "维雀 分享音乐 分享快乐";
+  static constexpr const char* kWelcome =
+      QT_TRANSLATE_NOOP("vireo::TPetrelDeskTopLrc", "维雀 分享音乐 分享快乐");
 
   TPetrelDeskTopLrc();
   ~TPetrelDeskTopLrc() override;

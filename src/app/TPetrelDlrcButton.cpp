@@ -27,7 +27,7 @@ TPetrelDlrcButton::TPetrelDlrcButton(TPetrelDeskTopLrc* lyrics)
                            Qt::WindowDoesNotAcceptFocus),
       m_lyrics(lyrics) {
   setObjectName(QStringLiteral("PetrelDlrcButton"));
-  setWindowTitle(QStringLiteral("Vireo 桌面歌词操作"));
+  setWindowTitle(tr("Vireo 桌面歌词操作"));
   setAttribute(Qt::WA_ShowWithoutActivating);
   setAttribute(Qt::WA_QuitOnClose, false);
   setWindowOpacity(120.0 / 255.0);
@@ -56,13 +56,13 @@ TPetrelDlrcButton::TPetrelDlrcButton(TPetrelDeskTopLrc* lyrics)
     b->setFrameShadow(QFrame::Sunken);
     return b;
   };
-  btn_b5 = button("btn_b5", QStringLiteral("<"), QStringLiteral("后退0.5秒"));
-  btn_f5 = button("btn_f5", QStringLiteral(">"), QStringLiteral("前进0.5秒"));
+  btn_b5 = button("btn_b5", QStringLiteral("<"), tr("后退0.5秒"));
+  btn_f5 = button("btn_f5", QStringLiteral(">"), tr("前进0.5秒"));
   bvl1 = bevel();
-  btn_sh = button("btn_sh", QStringLiteral("搜索歌词"), QString());
-  btn_lrcwindow = button("btn_lrcwindow", QStringLiteral("切换"), QStringLiteral("切换到窗口歌词"));
+  btn_sh = button("btn_sh", tr("搜索歌词"), QString());
+  btn_lrcwindow = button("btn_lrcwindow", tr("切换"), tr("切换到窗口歌词"));
   bvl2 = bevel();
-  btn_close = button("btn_close", QStringLiteral("X"), QStringLiteral("关闭歌词"));
+  btn_close = button("btn_close", QStringLiteral("X"), tr("关闭歌词"));
   LayoutButtons();
 
   connect(btn_b5, &QToolButton::clicked, this, [this] { Q_EMIT ShiftLyrics(-500); });

@@ -70,7 +70,7 @@ void Step(const char* name, Fn&& fn) {
 TPetrelMain::TPetrelMain(QStringList arguments, QWidget* parent)
     : TDDFormEx(parent), arguments_(std::move(arguments)) {
   setObjectName(QStringLiteral("PetrelMain"));
-  setWindowTitle(QStringLiteral("维雀"));
+  setWindowTitle(tr("维雀"));
   SetTag(1);  // the docking master: the other windows go along when it moves
   resize(363, 490);
   QFont f(QStringLiteral("WenQuanYi Micro Hei"));
@@ -104,14 +104,14 @@ void TPetrelMain::CreateComponents() {
   };
   lbl_time = label("lbl_time", QStringLiteral("00:00/00:00"), Qt::AlignLeft);
   lbl_stack = label("lbl_stack", QString(), Qt::AlignHCenter);
-  lbl_mode = label("lbl_mode", QStringLiteral("循环播放"), Qt::AlignLeft);
+  lbl_mode = label("lbl_mode", tr("循环播放"), Qt::AlignLeft);
   lbl_time->setGeometry(16, 40, 90, 16);
   lbl_stack->setGeometry(110, 40, 60, 16);
   lbl_mode->setGeometry(16, 60, 70, 16);
 
   lbl_title = new TScrollText(this);
   lbl_title->setObjectName(QStringLiteral("lbl_title"));
-  lbl_title->SetScrollingText(QStringLiteral("维雀 分享音乐 分享快乐"));
+  lbl_title->SetScrollingText(tr("维雀 分享音乐 分享快乐"));
   lbl_title->setGeometry(40, 6, 240, 18);
   WindowDragger::Attach(lbl_title, this);
 
@@ -167,11 +167,11 @@ void TPetrelMain::CreateComponents() {
   pnl_1->setGeometry(plst_list->geometry());
   lbl_open = new TDDLinkLabel(pnl_1);
   lbl_open->setObjectName(QStringLiteral("lbl_open"));
-  lbl_open->setText(QStringLiteral("> 打开本地音乐"));
+  lbl_open->setText(tr("> 打开本地音乐"));
   lbl_open->setGeometry(20, 20, 200, 18);
   lbl_rnd = new TDDLinkLabel(pnl_1);
   lbl_rnd->setObjectName(QStringLiteral("lbl_rnd"));
-  lbl_rnd->setText(QStringLiteral("> 随便听听"));
+  lbl_rnd->setText(tr("> 随便听听"));
   lbl_rnd->setGeometry(20, 44, 200, 18);
   for (TDDLinkLabel* link : {lbl_open, lbl_rnd}) {
     link->setAutoFillBackground(false);
@@ -390,7 +390,7 @@ void TPetrelMain::FormCreateRest() {
   // 21: dropped files are accepted from the start (setAcceptDrops in the constructor).
   Step("tray", [this] {
     trycn_main = new TDDTrayIcon(this);
-    trycn_main->SetHint(QStringLiteral("维雀"));
+    trycn_main->SetHint(tr("维雀"));
     trycn_main->SetPopupMenu(pm_main);
     trycn_main->SetRestoreOn(TDDTrayIconClicks::ticLeftClickUp);
     trycn_main->SetPopupMenuOn(TDDTrayIconClicks::ticRightClickUp);
@@ -542,15 +542,15 @@ void TPetrelMain::ShowPlayMode() {
   switch (ctx_.Settings.PlayMode) {
     case 0:
       pmmode_none->setChecked(true);
-      lbl_mode->setText(QStringLiteral("顺序播放"));
+      lbl_mode->setText(tr("顺序播放"));
       break;
     case 2:
       pmmode_rp->setChecked(true);
-      lbl_mode->setText(QStringLiteral("循环播放"));
+      lbl_mode->setText(tr("循环播放"));
       break;
     case 3:
       pmmode_orp->setChecked(true);
-      lbl_mode->setText(QStringLiteral("单曲循环"));
+      lbl_mode->setText(tr("单曲循环"));
       break;
     default:
       break;  // mode 1 has no item: both stay as the form made them

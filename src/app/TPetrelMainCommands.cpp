@@ -42,50 +42,50 @@ namespace vireo {
 void TPetrelMain::CreateMenus() {
   pm_main = new QMenu(this);
   pm_main->setObjectName(QStringLiteral("pm_main"));
-  AddItem(pm_main, QStringLiteral("关于维雀..."), &TPetrelMain::pmm_aboutClick);
+  AddItem(pm_main, tr("关于维雀..."), &TPetrelMain::pmm_aboutClick);
   pm_main->addSeparator();
-  AddItem(pm_main, QStringLiteral("打开本地歌曲"), &TPetrelMain::lbl_openClick);
+  AddItem(pm_main, tr("打开本地歌曲"), &TPetrelMain::lbl_openClick);
   pm_main->addSeparator();
-  QMenu* n1 = pm_main->addMenu(QStringLiteral("文件"));
+  QMenu* n1 = pm_main->addMenu(tr("文件"));
   n1->menuAction()->setVisible(false);
-  AddItem(n1, QStringLiteral("随便听听"), &TPetrelMain::pmf_rndmusicClick);
-  n1->addAction(QStringLiteral("随身播放列表"))->setVisible(false);
-  QMenu* n2 = pm_main->addMenu(QStringLiteral("播放"));
-  AddItem(n2, QStringLiteral("播放/暂停"), &TPetrelMain::btn_playClick);
+  AddItem(n1, tr("随便听听"), &TPetrelMain::pmf_rndmusicClick);
+  n1->addAction(tr("随身播放列表"))->setVisible(false);
+  QMenu* n2 = pm_main->addMenu(tr("播放"));
+  AddItem(n2, tr("播放/暂停"), &TPetrelMain::btn_playClick);
   n2->addSeparator();
-  AddItem(n2, QStringLiteral("上一首"), &TPetrelMain::btn_previousClick);
-  AddItem(n2, QStringLiteral("下一首"), &TPetrelMain::btn_nextClick);
-  QMenu* n7 = pm_main->addMenu(QStringLiteral("查看"));
-  pmv_share = AddItem(n7, QStringLiteral("乐库"), &TPetrelMain::btn_shareClick);
+  AddItem(n2, tr("上一首"), &TPetrelMain::btn_previousClick);
+  AddItem(n2, tr("下一首"), &TPetrelMain::btn_nextClick);
+  QMenu* n7 = pm_main->addMenu(tr("查看"));
+  pmv_share = AddItem(n7, tr("乐库"), &TPetrelMain::btn_shareClick);
   pmv_share->setCheckable(true);
-  pmv_lrc = AddItem(n7, QStringLiteral("歌词"), &TPetrelMain::btn_lrcClick);
+  pmv_lrc = AddItem(n7, tr("歌词"), &TPetrelMain::btn_lrcClick);
   pmv_lrc->setCheckable(true);
-  pmm_skin = pm_main->addMenu(QStringLiteral("皮肤"));
+  pmm_skin = pm_main->addMenu(tr("皮肤"));
   pm_main->addSeparator();
-  pmm_gain = AddItem(pm_main, QStringLiteral("音量均衡"), &TPetrelMain::pmm_gainClick);
+  pmm_gain = AddItem(pm_main, tr("音量均衡"), &TPetrelMain::pmm_gainClick);
   pmm_gain->setCheckable(true);
-  pmm_eq = pm_main->addMenu(QStringLiteral("均衡器"));
-  QMenu* n10 = pm_main->addMenu(QStringLiteral("设置"));
-  QMenu* music = n10->addMenu(QStringLiteral("歌曲"));
-  AddItem(music, QStringLiteral("打开歌曲缓存目录"), &TPetrelMain::pmm_opensClick);
-  AddItem(music, QStringLiteral("设置歌曲缓存目录"), &TPetrelMain::pmm_sdownClick);
-  QMenu* n11 = n10->addMenu(QStringLiteral("歌词"));
-  AddItem(n11, QStringLiteral("打开歌词存放目录"), &TPetrelMain::pmm_lrcClick);
-  AddItem(n11, QStringLiteral("设置歌词存放目录"), &TPetrelMain::pmm_setdownClick);
-  n10->addMenu(QStringLiteral("插件"))->menuAction()->setVisible(false);
+  pmm_eq = pm_main->addMenu(tr("均衡器"));
+  QMenu* n10 = pm_main->addMenu(tr("设置"));
+  QMenu* music = n10->addMenu(tr("歌曲"));
+  AddItem(music, tr("打开歌曲缓存目录"), &TPetrelMain::pmm_opensClick);
+  AddItem(music, tr("设置歌曲缓存目录"), &TPetrelMain::pmm_sdownClick);
+  QMenu* n11 = n10->addMenu(tr("歌词"));
+  AddItem(n11, tr("打开歌词存放目录"), &TPetrelMain::pmm_lrcClick);
+  AddItem(n11, tr("设置歌词存放目录"), &TPetrelMain::pmm_setdownClick);
+  n10->addMenu(tr("插件"))->menuAction()->setVisible(false);
   pm_main->addSeparator();
-  AddItem(pm_main, QStringLiteral("退出"), nullptr);
+  AddItem(pm_main, tr("退出"), nullptr);
   connect(pm_main->actions().last(), &QAction::triggered, this, [this] { close(); });
 
   pmdel = new QMenu(this);
-  AddItem(pmdel, QStringLiteral("删除选择文件"), &TPetrelMain::pmdel_delselectClick);
+  AddItem(pmdel, tr("删除选择文件"), &TPetrelMain::pmdel_delselectClick);
   pmdel->addSeparator();
-  AddItem(pmdel, QStringLiteral("清空播放列表"), &TPetrelMain::pmdel_clearlistClick);
+  AddItem(pmdel, tr("清空播放列表"), &TPetrelMain::pmdel_clearlistClick);
 
   pmlist = new QMenu(this);
-  AddItem(pmlist, QStringLiteral("随机排列"), &TPetrelMain::pmlist_rndClick);
-  AddItem(pmlist, QStringLiteral("按名称排列"), &TPetrelMain::pmlist_nameClick);
-  AddItem(pmlist, QStringLiteral("按时间排列"), &TPetrelMain::pmlist_timerClick);
+  AddItem(pmlist, tr("随机排列"), &TPetrelMain::pmlist_rndClick);
+  AddItem(pmlist, tr("按名称排列"), &TPetrelMain::pmlist_nameClick);
+  AddItem(pmlist, tr("按时间排列"), &TPetrelMain::pmlist_timerClick);
 
   pmmode = new QMenu(this);
   auto* modes = new QActionGroup(pmmode);
@@ -97,10 +97,21 @@ void TPetrelMain::CreateMenus() {
     connect(a, &QAction::triggered, this, [this, tag] { pmmode_noneClick(tag); });
     return a;
   };
-  pmmode_none = mode(QStringLiteral("顺序播放"), 1);
-  pmmode_rp = mode(QStringLiteral("循环播放"), 2);
-  pmmode_orp = mode(QStringLiteral("单曲循环"), 3);
+  pmmode_none = mode(tr("顺序播放"), 1);
+  pmmode_rp = mode(tr("循环播放"), 2);
+  pmmode_orp = mode(tr("单曲循环"), 3);
   pmmode_none->setChecked(true);
+
+  // Each pop-up carries its caption as its window's name, as screen readers and window lists
+  // read it: the drop-down's hint for the four menus, the item's text for a submenu.
+  pm_main->setTitle(tr("主菜单"));
+  pmdel->setTitle(tr("删除"));
+  pmlist->setTitle(tr("排序"));
+  pmmode->setTitle(tr("播放模式"));
+  for (QMenu* top : {pm_main, pmdel, pmlist, pmmode}) {
+    top->setWindowTitle(top->title());
+    for (QMenu* sub : top->findChildren<QMenu*>()) sub->setWindowTitle(sub->title());
+  }
 
   // The drop-down buttons open their menus just below themselves on a left click (a button's
   // menu that popped up by itself would open on a right click instead); the playlist opens its
@@ -115,7 +126,7 @@ void TPetrelMain::CreateMenus() {
 }
 
 bool TPetrelMain::Confirm(const QString& text) {
-  QMessageBox box(QMessageBox::Question, QStringLiteral("提示"), text,
+  QMessageBox box(QMessageBox::Question, tr("提示"), text,
                   QMessageBox::Ok | QMessageBox::Cancel, this);
   box.setDefaultButton(QMessageBox::Cancel);
   box.setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -125,7 +136,7 @@ bool TPetrelMain::Confirm(const QString& text) {
 void TPetrelMain::lbl_openClick() {
   const int before = model_->Count();
   const QStringList files = QFileDialog::getOpenFileNames(
-      this, QStringLiteral("打开本地歌曲"), QString(), DialogFilter::ToQt(openFilter_));
+      this, tr("打开本地歌曲"), QString(), DialogFilter::ToQt(openFilter_));
   if (files.isEmpty()) return;
   {
     TDDPlaylistItems::Update update(model_->Items());
@@ -200,7 +211,7 @@ void TPetrelMain::EmptyLyricView() {
 }
 
 void TPetrelMain::pmdel_delselectClick() {
-  if (!Confirm(QStringLiteral("确定要删除当前选择的歌曲吗？"))) return;
+  if (!Confirm(tr("确定要删除当前选择的歌曲吗？"))) return;
   if (model_->SelectedIndex() == model_->CurrentItem() && engine_) {
     engine_->Stop();
     EmptyLyricView();
@@ -210,7 +221,7 @@ void TPetrelMain::pmdel_delselectClick() {
 }
 
 void TPetrelMain::pmdel_clearlistClick() {
-  if (!Confirm(QStringLiteral("确定要清空播放列表吗？"))) return;
+  if (!Confirm(tr("确定要清空播放列表吗？"))) return;
   if (engine_) engine_->Stop();
   EmptyLyricView();
   model_->SelectAll();
@@ -358,7 +369,7 @@ void TPetrelMain::ChooseFolder(bool songs) {
     folder = ctx_.Settings.DataDir + (songs ? QStringLiteral("music") : QStringLiteral("lrc"));
   if (QFileInfo(folder).isDir()) {
     const QString picked = QFileDialog::getExistingDirectory(
-        this, songs ? QStringLiteral("选择歌曲缓存目录") : QStringLiteral("选择歌词存放目录"),
+        this, songs ? tr("选择歌曲缓存目录") : tr("选择歌词存放目录"),
         folder);
     if (!picked.isEmpty()) {
       folder = picked;

@@ -131,13 +131,13 @@ void TPetrelMain::pmmode_noneClick(int tag) {
   quint8& mode = ctx_.Settings.PlayMode;
   if (mode != 0 && tag == 1) {
     mode = 0;
-    lbl_mode->setText(QStringLiteral("顺序播放"));
+    lbl_mode->setText(tr("顺序播放"));
   } else if (mode != 2 && tag == 2) {
     mode = 2;
-    lbl_mode->setText(QStringLiteral("循环播放"));
+    lbl_mode->setText(tr("循环播放"));
   } else if (mode != 3 && tag == 3) {
     mode = 3;
-    lbl_mode->setText(QStringLiteral("单曲循环"));
+    lbl_mode->setText(tr("单曲循环"));
   }
   UpdateNextTrack();
 }
@@ -157,7 +157,7 @@ void TPetrelMain::EngineStateChanged(int state) {
       const int lengthMs = engine_->GetLength();
       if (hasEntry) lbl_title->SetScrollingText(model_->Items()[current].Caption);
       sldr_music->SetMax(lengthMs / 1000);
-      lbl_stack->setText(QStringLiteral("播放中"));
+      lbl_stack->setText(tr("播放中"));
       if (hasEntry) {
         TDDPlaylistItem& e = model_->Items()[current];
         e.LongTime = double(lengthMs) / kMsPerDay;
@@ -173,7 +173,7 @@ void TPetrelMain::EngineStateChanged(int state) {
       break;
     }
     case AudioState::Paused:
-      lbl_stack->setText(QStringLiteral("暂停"));
+      lbl_stack->setText(tr("暂停"));
       break;
     case AudioState::Connecting:
       cacheRepointPending_ = false;

@@ -43,12 +43,12 @@ QColor InkFor(const QColor& background) {
 }  // namespace
 
 QString TPetrelShare::Hint() {
-  return QStringLiteral("输入歌曲名 歌手");
+  return tr("输入歌曲名 歌手");
 }
 
 TPetrelShare::TPetrelShare(ILibraryHost* host, QWidget* parent) : TDDFormEx(parent), host_(host) {
   setObjectName(QStringLiteral("TPetrelShare"));
-  setWindowTitle(QStringLiteral("维雀 - 分享平台"));
+  setWindowTitle(tr("维雀 - 分享平台"));
   // A window of its own, with its own taskbar entry; Tag 0: it snaps to the main window and
   // travels with it once lined up against it.
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinMaxButtonsHint |
@@ -156,8 +156,8 @@ void TPetrelShare::BuildResultList() {
   dvt1 = new QTreeWidget(spl1);
   dvt1->setObjectName(QStringLiteral("dvt1"));
   dvt1->setColumnCount(5);
-  dvt1->setHeaderLabels({QStringLiteral("歌曲名"), QStringLiteral("歌手"), QStringLiteral("专辑"),
-                         QStringLiteral("播放"), QStringLiteral("添加")});
+  dvt1->setHeaderLabels({tr("歌曲名"), tr("歌手"), tr("专辑"),
+                         tr("播放"), tr("添加")});
   QHeaderView* header = dvt1->header();
   header->setFixedHeight(22);
   header->setStretchLastSection(false);
@@ -245,8 +245,8 @@ QString OwnPageHtml(const QColor& background, const QColor& text, const QString&
   const QString accent =
       background.lightness() < 128 ? QStringLiteral("#5ba7e6") : QStringLiteral("#2b5d8a");
   return QStringLiteral(
-             "<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
-             "<title>维雀 - 分享平台</title><style>"
+             "<!DOCTYPE html><html lang=\"%5\"><head><meta charset=\"utf-8\">"
+             "<title>%6</title><style>"
              "html,body{height:100%;margin:0}"
              "body{background:%1;color:%2;font:13px 'WenQuanYi Micro Hei',sans-serif;"
              "display:flex;align-items:center;justify-content:center}"
@@ -254,7 +254,8 @@ QString OwnPageHtml(const QColor& background, const QColor& text, const QString&
              "h1{font-size:19px;font-weight:normal;margin:0 0 8px 0;color:%3}"
              "p{margin:0 0 10px 0;opacity:.9}.key,a{color:%3}"
              "</style></head><body><div class=\"box\">%4</div></body></html>")
-      .arg(bg, fg, accent, body);
+      .arg(bg, fg, accent, body, TPetrelShare::tr("zh-CN", "the language of the page"),
+           TPetrelShare::tr("维雀 - 分享平台"));
 }
 
 }  // namespace
@@ -262,7 +263,7 @@ QString OwnPageHtml(const QColor& background, const QColor& text, const QString&
 QString TPetrelShare::StartPageHtml(const QColor& background, const QColor& text) {
   return OwnPageHtml(
       background, text,
-      QStringLiteral("<h1>♪ 维雀乐库</h1>"
+      tr("<h1>♪ 维雀乐库</h1>"
                      "<p>在右上方的<span class=\"key\">搜索框</span>里输入歌曲名或歌手，按回车或点击"
                      "搜索按钮，找到的歌曲会列在下方。</p>"
                      "<p>点击一行的<span class=\"key\">播放</span>图标立即收听，点击"
@@ -273,15 +274,15 @@ QString TPetrelShare::StartPageHtml(const QColor& background, const QColor& text
 
 QString TPetrelShare::PageGoneHtml(const QColor& background, const QColor& text,
                                    const QUrl& lastUrl) {
-  QString body = QStringLiteral(
+  QString body = tr(
       "<h1>♪ 页面已停止</h1>"
       "<p>这个页面占用的内存超过了限制，或者页面进程意外结束，页面已被关闭。"
       "播放器不受影响，音乐照常播放。</p>");
   const QString scheme = lastUrl.scheme().toLower();
   if (scheme == u"http" || scheme == u"https")
-    body += QStringLiteral("<p><a href=\"%1\">重新载入页面</a></p>")
+    body += tr("<p><a href=\"%1\">重新载入页面</a></p>")
                 .arg(QString::fromUtf8(lastUrl.toEncoded()).toHtmlEscaped());
-  body += QStringLiteral("<p>也可以在右上方的<span class=\"key\">搜索框</span>里直接搜索歌曲。</p>");
+  body += tr("<p>也可以在右上方的<span class=\"key\">搜索框</span>里直接搜索歌曲。</p>");
   return OwnPageHtml(background, text, body);
 }
 

@@ -122,9 +122,9 @@ void TPetrelShare::AddResult(int index) {
   TResultRecord child = r;
   child.ImageIndex = 2;
   auto* speed = new TResultNode(child);
-  speed->setText(0, QStringLiteral("速度：") + QString::number(r.Speed));
+  speed->setText(0, tr("速度：") + QString::number(r.Speed));
   auto* size = new TResultNode(child);
-  size->setText(0, QStringLiteral("大小：") + r.SizeText);
+  size->setText(0, tr("大小：") + r.SizeText);
   for (auto* c : {speed, size}) {
     c->setIcon(0, il1.value(2));
     c->setSizeHint(0, QSize(-1, kRowHeight));

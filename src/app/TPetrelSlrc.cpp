@@ -24,7 +24,7 @@ constexpr int kNameBytes = 255;
 }
 
 TPetrelSlrc::TPetrelSlrc(TPetrelMain* main) : QDialog(main), main_(main) {
-  setWindowTitle(QStringLiteral("歌词搜索"));
+  setWindowTitle(tr("歌词搜索"));
   // A close button and nothing else: a dialog left to Qt's defaults gets minimise and maximise
   // buttons from the window manager.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -37,19 +37,19 @@ TPetrelSlrc::TPetrelSlrc(TPetrelMain* main) : QDialog(main), main_(main) {
 
   auto* pnl_1 = new QWidget(this);
   pnl_1->setFixedHeight(73);
-  auto* lbl_1 = new QLabel(QStringLiteral("歌曲名："), pnl_1);
+  auto* lbl_1 = new QLabel(tr("歌曲名："), pnl_1);
   lbl_1->move(24, 12);
-  auto* lbl_2 = new QLabel(QStringLiteral("歌手："), pnl_1);
+  auto* lbl_2 = new QLabel(tr("歌手："), pnl_1);
   lbl_2->move(36, 44);
   edt_Title = new QLineEdit(pnl_1);
   edt_Title->setGeometry(80, 8, 209, 20);
   edt_Singer = new QLineEdit(pnl_1);
   edt_Singer->setGeometry(80, 40, 209, 20);
-  btn_S = new QPushButton(QStringLiteral("搜索"), pnl_1);
+  btn_S = new QPushButton(tr("搜索"), pnl_1);
   btn_S->setGeometry(320, 5, 75, 21);
   btn_S->setDefault(true);
   btn_S->setAutoDefault(true);
-  btn_down = new QPushButton(QStringLiteral("下载歌词"), pnl_1);
+  btn_down = new QPushButton(tr("下载歌词"), pnl_1);
   btn_down->setGeometry(320, 38, 75, 21);
   btn_down->setAutoDefault(false);
   setTabOrder(edt_Title, edt_Singer);
@@ -65,8 +65,8 @@ TPetrelSlrc::TPetrelSlrc(TPetrelMain* main) : QDialog(main), main_(main) {
   lv_1->setSelectionBehavior(QAbstractItemView::SelectRows);
   lv_1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lv_1->setCursor(Qt::PointingHandCursor);
-  lv_1->setHeaderLabels({QString(), QStringLiteral("歌曲名"), QStringLiteral("歌手"),
-                         QStringLiteral("专辑")});
+  lv_1->setHeaderLabels({QString(), tr("歌曲名"), tr("歌手"),
+                         tr("专辑")});
   lv_1->setColumnWidth(0, 30);
   lv_1->setColumnWidth(1, 150);
   lv_1->setColumnWidth(2, 100);
@@ -108,7 +108,7 @@ void TPetrelSlrc::btn_SClick() {
     search_->Terminate();
     return;
   }
-  btn_S->setText(QStringLiteral("停止"));
+  btn_S->setText(tr("停止"));
   lv_1->clear();
   search_ = TLrcListThread::Start(
       edt_Title->text(), edt_Singer->text(), QString(), main_->LrcDown(), this,
@@ -121,7 +121,7 @@ void TPetrelSlrc::btn_SClick() {
         row->setData(3, Qt::UserRole, item.Album);
       },
       [this] {
-        btn_S->setText(QStringLiteral("搜索"));
+        btn_S->setText(tr("搜索"));
         search_.reset();
       });
 }
@@ -135,7 +135,7 @@ void TPetrelSlrc::lv_1DblClick() {
   item.Title = row->data(1, Qt::UserRole).toString();
   item.Singer = row->data(2, Qt::UserRole).toString();
   item.Album = row->data(3, Qt::UserRole).toString();
-  btn_down->setText(QStringLiteral("停止下载"));
+  btn_down->setText(tr("停止下载"));
   downloading_ = true;
   TGetLrcTextThread::Start(item, main_->LrcDown(), this,
                            [this](const QString& text) { DownloadDone(text); });
@@ -164,7 +164,7 @@ void TPetrelSlrc::DownloadDone(const QString& text) {
         SaveFileName(model->Items()[current].Title, model->Items()[current].Artist);
     LyricFolder::SaveInBackground(main_->Context().Settings.LrcDir, name, text);
   }
-  btn_down->setText(QStringLiteral("下载歌词"));
+  btn_down->setText(tr("下载歌词"));
 }
 
 }  // namespace vireo

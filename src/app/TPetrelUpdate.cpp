@@ -35,11 +35,11 @@ TPetrelUpdate::TPetrelUpdate(const QString& fileUrl, const QByteArray& signature
       signature_(signatureBase64),
       publicKey_(useBuiltInKey ? UpdateInstaller::BuiltInPublicKey() : std::move(publicKey)) {
   setObjectName(QStringLiteral("TPetrelUpdate"));
-  setWindowTitle(QStringLiteral("维雀 升级"));
+  setWindowTitle(tr("维雀 升级"));
   setFixedSize(368, 87);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(12, 10, 12, 12);
-  pnl_text_ = new QLabel(QStringLiteral("发现新版本，程序正在升级中..."), this);
+  pnl_text_ = new QLabel(tr("发现新版本，程序正在升级中..."), this);
   QFont bold = pnl_text_->font();
   bold.setBold(true);
   pnl_text_->setFont(bold);
@@ -105,7 +105,7 @@ void TPetrelUpdate::Downloaded(bool verified) {
   outcome_ = Refused;
   if (!verified) QFile::remove(target_);  // Accept deleted it already; never leave it
   // Said once, here; the dialog stays until it is closed and the player plays on.
-  pnl_text_->setText(QString::fromUtf16(verified ? kNotStartedText : kRefusedText));
+  pnl_text_->setText(tr(verified ? kNotStartedText : kRefusedText));
 }
 
 QString TPetrelUpdate::Text() const {

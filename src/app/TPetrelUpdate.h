@@ -39,8 +39,11 @@ class TPetrelUpdate : public QDialog {
   QString Text() const;
   TOutcome Outcome() const { return outcome_; }
 
-  static constexpr const char16_t* kRefusedText = u"升级文件未能通过校验，没有安装。";
-  static constexpr const char16_t* kNotStartedText = u"升级程序无法启动，没有安装。";
+  // Source texts; the dialog shows their translations.
+  static constexpr const char* kRefusedText =
+      QT_TRANSLATE_NOOP("vireo::TPetrelUpdate", "升级文件未能通过校验，没有安装。");
+  static constexpr const char* kNotStartedText =
+      QT_TRANSLATE_NOOP("vireo::TPetrelUpdate", "升级程序无法启动，没有安装。");
 
   // How the installer is started; by default a detached process with the one argument "/SILENT".
   // Returns false when it could not be started.

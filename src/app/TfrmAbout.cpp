@@ -14,11 +14,11 @@ namespace vireo {
 QString TfrmAbout::VersionText() {
   QStringList parts = QString::fromLatin1(VIREO_VERSION).split(QLatin1Char('.'));
   while (parts.size() < 4) parts.append(QStringLiteral("0"));
-  return QStringLiteral("版本 v") + parts.mid(0, 4).join(QLatin1Char('.'));
+  return tr("版本 v") + parts.mid(0, 4).join(QLatin1Char('.'));
 }
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("关于 维雀"));
+  setWindowTitle(tr("关于 维雀"));
   // A fixed frame with a close button only (a dialog left to Qt's defaults gets minimise and
   // maximise buttons from the window manager), centred on the desktop.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -35,7 +35,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   logo->setGeometry(16, 16, 64, 64);
   logo->setPixmap(AppIcon::Icon().pixmap(64));
 
-  auto* title = new QLabel(QStringLiteral("维雀 Vireo"), this);
+  auto* title = new QLabel(tr("维雀 Vireo"), this);
   QFont tf = font();
   tf.setPixelSize(16);
   tf.setBold(true);
@@ -45,7 +45,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   Label3->setObjectName(QStringLiteral("Label3"));
   Label3->setGeometry(96, 40, 200, 18);
   auto* link = new TDDLinkLabel(this);
-  link->setText(QStringLiteral("维雀 分享音乐 分享快乐"));
+  link->setText(tr("维雀 分享音乐 分享快乐"));
   const QByteArray home = ServiceHost::Url("/");
   link->SetURL(QString::fromLatin1(home));
   link->setGeometry(96, 62, 200, 18);
@@ -56,7 +56,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   // In the link colour of the skin's dialogs: the classic blue cannot be read on a dark one.
   const QColor ink = palette().color(QPalette::Link);
   link->SetNormalColor(TColorRef((ink.blue() << 16) | (ink.green() << 8) | ink.red()));
-  auto* Button1 = new QPushButton(QStringLiteral("确定(&O)"), this);
+  auto* Button1 = new QPushButton(tr("确定(&O)"), this);
   Button1->setGeometry(218, 96, 80, 26);
   Button1->setDefault(true);
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);

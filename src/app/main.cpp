@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <clocale>
 #include <fontconfig/fontconfig.h>
 
 #include "app/DesktopEntry.h"
@@ -11,8 +12,10 @@
 #include "app/SingleInstance.h"
 #include "app/StartupTrace.h"
 #include "app/TPetrelMain.h"
+#include "app/UiLanguage.h"
 #include "app/VireoApplication.h"
 #include "app/WebEngineSetup.h"
+#include "base/AppFolders.h"
 #include "base/WorkerRegistry.h"
 
 namespace {
@@ -21,6 +24,11 @@ constexpr int kShutdownMs = 3000;
 
 int main(int argc, char** argv) {
   vireo::StartupTrace::Start();
+  // A locale the system does not have (LANG=zh_CN.UTF-8 without it generated) leaves the C
+  // library in plain ASCII, and the window titles reach the desktop as mojibake. The texts' and
+  // the menus' language still follows the environment (Qt reads it there); the characters are
+  // UTF-8 all the same.
+  if (!std::setlocale(LC_ALL, "")) std::setlocale(LC_ALL, "C.UTF-8");
   // Fontconfig reads its configuration and caches on the other core while the application object
   // connects to the display: the first text drawn (the window icon's) then finds them ready.
   vireo::WorkerRegistry::Instance().Start(
@@ -36,6 +44,8 @@ int main(int argc, char** argv) {
   // The desktop ties the windows to the entry, and so to its name and icon, by this id.
   app.setDesktopFileName(QLatin1String(vireo::DesktopEntry::kId));
   app.setQuitOnLastWindowClosed(false);
+  // Before any window exists: every caption is made in the user's language.
+  vireo::UiLanguage::Install(vireo::AppFolders::Current().DataDir() + QStringLiteral("translations"));
   vireo::StartupTrace::Mark("application");
 
   // 2: a later start hands its arguments to the running player and ends here.

@@ -38,7 +38,6 @@ const QImage& MetricsDevice() {
 
 }  // namespace
 
-const QString TDDLrcShow::kClosingLine = QStringLiteral("维雀 分享音乐 分享快乐");
 
 TDDLrcShow::TDDLrcShow(QWidget* parent) : QWidget(parent), m_fontName(QStringLiteral("宋体")) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -62,7 +61,7 @@ void TDDLrcShow::SetLrc(const QString& text) {
 
 void TDDLrcShow::SetLengthTime(int ms) {
   m_lengthTime = ms;
-  m_lyric.Add(TLyricItem{kClosingLine, QString(), ms});
+  m_lyric.Add(TLyricItem{tr(kClosingLine), QString(), ms});
   m_times.push_back(ms);
 }
 

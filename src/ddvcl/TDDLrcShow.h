@@ -37,7 +37,9 @@ class TDDLrcShow : public QWidget {
   Q_OBJECT
  public:
   // The line appended by SetLengthTime at the track's length.
-  static const QString kClosingLine;
+  // The source text; the line shows its translation.
+  static constexpr const char* kClosingLine =
+      QT_TRANSLATE_NOOP("vireo::TDDLrcShow", "维雀 分享音乐 分享快乐");
   // Lyrics longer than this, or whose lines would take more memory than the byte limit, are
   // buffered in a window of lines around the current one rather than all at once.
   static constexpr int kMaxBufferedLines = 1000;

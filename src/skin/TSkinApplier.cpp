@@ -1,6 +1,7 @@
 #include "skin/TSkinApplier.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -199,7 +200,7 @@ bool TSkinApplier::ApplyButton(const TSkinStep& step, const TSkinButtonValues& v
   }
   b->SetFade(v.Fade);
   TAnchorLayout::SetAnchors(b, v.Place.Anchors);
-  b->setToolTip(v.Hint);
+  b->setToolTip(QCoreApplication::translate("skin", v.Hint.toUtf8().constData()));
   b->update();
   TDDBitmap32 image;
   if (!LoadImage(v.Image, image, step)) return false;

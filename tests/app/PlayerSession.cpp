@@ -59,6 +59,10 @@ QProcessEnvironment PlayerSession::Environment() const {
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_);
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   env.remove(QStringLiteral("SESSION_MANAGER"));
+  // The player's own language, whatever the machine's is; a test of another sets its own.
+  env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("zh_CN"));
+  // The installed player is to find its modules itself.
+  env.remove(QStringLiteral("VIREO_MODULE_DIR"));
   for (const QString& name : extraEnv_.keys()) env.insert(name, extraEnv_.value(name));
   return env;
 }

@@ -24,6 +24,8 @@ class PlayerSession {
   static QString PlayerPath();
   // Later starts run the player built with the test signing key (tests/data/update).
   void UseTestSigningKey() { program_ = QStringLiteral(VIREO_KEYED_PLAYER_PATH); }
+  // Later starts run this player (an installed one).
+  void UsePlayer(const QString& path) { program_ = path; }
   QString Home() const { return home_; }
   QString DataDir() const;  // where Vireo.xml and Default.pls live
   QString RuntimeDir() const { return runtime_; }
@@ -80,6 +82,8 @@ class PlayerSession {
 
   // The pop-up menu on the screen (Qt's menus carry the class "vireo", "vireo"), or empty.
   static QString OpenMenu();
+  // The window names (_NET_WM_NAME) of every pop-up menu open now: a menu and its open submenus.
+  static QStringList OpenMenuNames();
   // Waits for a pop-up menu to open and returns its place on the screen (invalid: none came).
   static QRect WaitMenu(int timeoutMs = 5000);
   static bool WaitMenuClosed(int timeoutMs = 5000);

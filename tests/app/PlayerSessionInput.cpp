@@ -81,6 +81,22 @@ QString PlayerSession::OpenMenu() {
   return {};
 }
 
+QStringList PlayerSession::OpenMenuNames() {
+  QStringList names;
+  const QStringList ids =
+      Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--classname"), QStringLiteral("^vireo$")})
+          .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  for (const QString& id : ids) {
+    if (!Property(id, QStringLiteral("WM_CLASS")).contains(QStringLiteral("\"vireo\", \"vireo\"")))
+      continue;
+    const QString line = Property(id, QStringLiteral("_NET_WM_NAME"));
+    const qsizetype open = line.indexOf(u'"');
+    if (open >= 0) names << line.mid(open + 1).chopped(line.endsWith(u'\n') ? 2 : 1);
+  }
+  return names;
+}
+
 QRect PlayerSession::WaitMenu(int timeoutMs) {
   QString id;
   if (!Eventually([&] { return !(id = OpenMenu()).isEmpty(); }, timeoutMs)) return {};

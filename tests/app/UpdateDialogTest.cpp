@@ -105,7 +105,7 @@ TEST_F(UpdateDialog, RefusesUnsignedAndWronglySignedInstallersAndDeletesThem) {
     // Told once, in the dialog, which stays until it is closed.
     test::Pump(300);
     EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(d.Text(), QString::fromUtf16(TPetrelUpdate::kRefusedText));
+    EXPECT_EQ(d.Text(), QString::fromUtf8(TPetrelUpdate::kRefusedText));
     EXPECT_EQ(launches, 0);
     EXPECT_FALSE(QFileInfo::exists(Target())) << sig.constData();
     EXPECT_EQ(UpdateInstaller::RefusedVersion(dataDir), version);
@@ -119,7 +119,7 @@ TEST_F(UpdateDialog, RefusesUnsignedAndWronglySignedInstallersAndDeletesThem) {
   d.Launcher = [](const QString&, const QStringList&) { return false; };
   ASSERT_TRUE(Finished(d));
   EXPECT_EQ(d.Outcome(), TPetrelUpdate::Refused);
-  EXPECT_EQ(d.Text(), QString::fromUtf16(TPetrelUpdate::kNotStartedText));
+  EXPECT_EQ(d.Text(), QString::fromUtf8(TPetrelUpdate::kNotStartedText));
 }
 
 TEST_F(UpdateDialog, AnAnswerWithoutLengthLeavesTheBarWhereItWas) {
