@@ -37,8 +37,16 @@ QIcon AppIcon::Icon() {
   if (!themed.isNull()) return themed;
   const QString beside = AppFolders::Current().DataDir() + QStringLiteral("icons/") + id +
                          QStringLiteral(".png");
-  if (QFileInfo::exists(beside)) return QIcon(beside);
   QIcon icon;
+  // One large image beside a build or portable player: the small sizes a task list and a window
+  // switcher ask for are made from it once, smoothly, rather than by each of them.
+  const QPixmap large(QFileInfo::exists(beside) ? beside : QString());
+  if (!large.isNull()) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128})
+      icon.addPixmap(large.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    icon.addPixmap(large);
+    return icon;
+  }
   for (int size : {16, 22, 24, 32, 48, 64, 128}) icon.addPixmap(Pixmap(size));
   return icon;
 }
