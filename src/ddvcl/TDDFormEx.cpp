@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "ddvcl/TDDWindow.h"
+#include "ddvcl/TDDBitmapEx32.h"
 #include "ddvcl/TScaledBlock.h"
 #include "ddvcl/TSkinScale.h"
 

@@ -4,14 +4,14 @@
 #include <QWidget>
 #include <cstring>
 
-#include "ddvcl/TDDBitmap32.h"
+#include "ddvcl/TDDBitmapEx32.h"
 #include "ddvcl/TDDFormEx.h"
 #include "ddvcl/TSkinScale.h"
 
 namespace vireo {
 
 TScaledBlock::TScaledBlock(const QWidget& widget, double dpr, double fallbackScale, bool clearOwn)
-    : m_widget(widget), m_dpr(dpr), m_canvas(std::make_unique<TDDBitmap32>()) {
+    : m_widget(widget), m_dpr(dpr), m_canvas(std::make_unique<TDDBitmapEx32>()) {
   const QWidget* top = widget.window();
   m_form = qobject_cast<const TDDFormEx*>(top);
   m_scale = m_form ? m_form->CanvasScale() : fallbackScale;
@@ -41,6 +41,8 @@ TScaledBlock::TScaledBlock(const QWidget& widget, double dpr, double fallbackSca
   }
   if (clearOwn) m_canvas->FillRect(0, 0, widget.width(), widget.height(), 0);
 }
+
+TScaledBlock::~TScaledBlock() = default;
 
 QImage TScaledBlock::DeviceImage() const {
   return TSkinScale::Resample(*m_canvas, m_canvasOrigin.x(), m_canvasOrigin.y(), m_scale, m_dpr,

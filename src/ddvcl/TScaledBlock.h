@@ -10,7 +10,7 @@ class QWidget;
 
 namespace vireo {
 
-class TDDBitmap32;
+class TDDBitmapEx32;
 class TDDFormEx;
 
 // One widget's share of a skinned window on a screen that is not at 100 %: the device pixels
@@ -25,9 +25,10 @@ class TScaledBlock {
   // fallbackScale with nothing under the widget. The widget's own area is cleared to transparent
   // black when clearOwn (a control with no form directly below it, as at 100 %).
   TScaledBlock(const QWidget& widget, double dpr, double fallbackScale, bool clearOwn);
+  ~TScaledBlock();
 
   // The canvas to compose on; empty when the widget has no pixels.
-  TDDBitmap32& Canvas() { return *m_canvas; }
+  TDDBitmapEx32& Canvas() { return *m_canvas; }
   double Scale() const { return m_scale; }
   // The window's form (null when the window is not one).
   const TDDFormEx* Form() const { return m_form; }
@@ -49,7 +50,7 @@ class TScaledBlock {
   double m_scale = 1.0;
   QRect m_device;   // absolute device pixels of the window
   QPoint m_canvasOrigin;
-  std::unique_ptr<TDDBitmap32> m_canvas;
+  std::unique_ptr<TDDBitmapEx32> m_canvas;
 };
 
 }  // namespace vireo
