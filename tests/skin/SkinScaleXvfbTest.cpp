@@ -100,6 +100,18 @@ struct Skinned {
   }
 };
 
+// The window once the X server shows what it was last asked to: two grabs in a row alike.
+QImage Settled(const QWidget& form) {
+  QImage last = Grab(form), now;
+  WaitUntil([&] {
+    now = Grab(form);
+    const bool same = now == last;
+    last = now;
+    return same;
+  }, 10000);
+  return last;
+}
+
 bool HaveDisplay() {
   return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
@@ -214,7 +226,7 @@ void NoSeams(const char* name) {
   SCOPED_TRACE(Percent(dpr));
   TDDFormEx& form = s.main.form;
   TDDWindow* frame = s.main.table.Frame;
-  const QImage shot = Grab(form);
+  const QImage shot = Settled(form);
   const QRegion skip = UnderControls(form, frame, dpr);
   const int W = form.width(), H = form.height();
 
@@ -284,11 +296,9 @@ void NoSeams(const char* name) {
     if (b->isVisible() && b->parentWidget() == &form) buttons.push_back(b);
   ASSERT_FALSE(buttons.empty());
   for (TDDButton* b : buttons) b->hide();
-  Pump(300);
-  const QImage bare = Grab(form);
+  const QImage bare = Settled(form);
   for (TDDButton* b : buttons) b->show();
-  Pump(300);
-  const QImage again = Grab(form);
+  const QImage again = Settled(form);
   int looked = 0, seams = 0;
   for (TDDButton* b : buttons) {
     const QRect g = b->geometry();
