@@ -160,6 +160,39 @@ def check(skindir):
         faults.append("windows %s, expected %s" % (sorted(seen_windows), sorted(REQUIRED)))
     if name in PALETTES:
         faults += check_tiling(skindir, root, name)
+        faults += check_art_at_2x(skindir, sizes, root)
+    return faults
+
+
+def check_art_at_2x(skindir, sizes, root):
+    """Every image of a bundled skin has its @2x art: exactly twice the size, the same picture
+    (reduced by half it matches the 100 % image), and a frame opaque away from its corners."""
+    faults = []
+    frames = {win.get("filename"): (int(win.get("w")), int(win.get("h"))) for win in root}
+    for fn, (w, h) in sorted(sizes.items()):
+        if not fn:
+            continue
+        base, ext = os.path.splitext(fn)
+        fn2 = "%s@2x%s" % (base, ext)
+        path2 = os.path.join(skindir, fn2)
+        if not os.path.isfile(path2):
+            faults.append("image %s has no %s" % (fn, fn2))
+            continue
+        if P.png_size(path2) != (2 * w, 2 * h):
+            faults.append("%s is %s, not twice %s" % (fn2, P.png_size(path2), (w, h)))
+            continue
+        with tempfile.TemporaryDirectory() as tmp:
+            half = os.path.join(tmp, "half.png")
+            subprocess.run(["convert", path2, "-filter", "box", "-resize", "50%", half], check=True)
+            r = subprocess.run(["compare", "-metric", "RMSE", os.path.join(skindir, fn), half, "null:"],
+                               capture_output=True, text=True)
+        rmse = float(r.stderr.split("(")[1].split(")")[0]) if "(" in r.stderr else 1.0
+        if rmse > 0.06:
+            faults.append("%s reduced by half is not %s (RMSE %.3f)" % (fn2, fn, rmse))
+        if fn in frames:
+            fw, fh = frames[fn]
+            if frame_opaque_inside(path2, 2 * fw, 2 * fh, r=16) < 1.0:
+                faults.append("%s: the frame is not opaque away from its corners" % fn2)
     return faults
 
 

@@ -17,11 +17,24 @@ import layout as L
 from palette import FONT, PALETTES
 
 
+# The art scales written beside every image, for screens above 100 %: "name@2x.png" is the
+# same SVG rendered at twice the size, so its edges are as sharp as the 100 % ones.
+ART_SCALES = (2,)
+
+
+def art_path(path, scale):
+    base, ext = os.path.splitext(path)
+    return "%s@%gx%s" % (base, scale, ext)
+
+
 def render(svg_text, path, tmp):
     src = os.path.join(tmp, os.path.basename(path) + ".svg")
     with open(src, "w", encoding="utf-8") as f:
         f.write(svg_text)
     subprocess.run(["rsvg-convert", "-f", "png", "-o", path, src], check=True)
+    for scale in ART_SCALES:
+        subprocess.run(["rsvg-convert", "-f", "png", "-z", "%g" % scale, "-o", art_path(path, scale), src],
+                       check=True)
 
 
 def cut_corners(path):
@@ -62,6 +75,8 @@ def generate(skin, out):
             frame_name = "%s_frame.png" % win["id"]
             render(art.frame(win, pal), os.path.join(out, frame_name), tmp)
             cut_corners(os.path.join(out, frame_name))
+            for scale in ART_SCALES:
+                cut_corners(art_path(os.path.join(out, frame_name), scale))
             pc = art.pieces(win)
             wa = [("id", win["id"]), ("w", win["w"]), ("h", win["h"]),
                   ("minw", win["minw"]), ("minh", win["minh"]), ("maxw", win["maxw"]), ("maxh", win["maxh"])]

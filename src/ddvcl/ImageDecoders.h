@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
 #include "ddvcl/Color32.h"
 
@@ -15,6 +16,10 @@ struct TDecodedImage {
   // True when the file stored an alpha value of its own for every pixel (PNG with an alpha
   // channel, 32-bit BMP); otherwise every pixel is opaque.
   bool HasAlpha = false;
+  // The same image drawn for denser screens, at VariantScales[i] pixels per pixel of this one
+  // (DecodeSkinImage only).
+  std::vector<double> VariantScales;
+  std::vector<TDecodedImage> Variants;
 };
 
 // The most pixels a skin image may have (64 MiB of pixels; a 4K background is half of that).
@@ -41,5 +46,14 @@ QByteArray ReadImageFile(const QString& fileName);
 // A file by its name: ".png" (any case) through the PNG decoder, everything else as a BMP file.
 // Thread-safe: a skin's images may be decoded on a worker while the skin is applied.
 TDecodedImage DecodeImageFile(const QString& fileName);
+
+// DecodeImageFile, plus the art a skin ships beside the file for denser screens: "name@1.5x.ext"
+// and "name@2x.ext". A variant that is missing, unreadable or not exactly the image at its scale
+// (round(W * scale) x round(H * scale)) is left out: the image then draws from its own pixels.
+// Thread-safe.
+TDecodedImage DecodeSkinImage(const QString& fileName);
+
+// Where the variant of fileName at scale would be: "dir/name.png" at 2 is "dir/name@2x.png".
+QString SkinImageVariantPath(const QString& fileName, double scale);
 
 }  // namespace vireo

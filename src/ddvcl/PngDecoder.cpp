@@ -11,6 +11,8 @@
 
 #include "ddvcl/EDDError.h"
 #include "ddvcl/ImageDecoders.h"
+#include "ddvcl/TSkinScale.h"
+#include "base/Logging.h"
 
 namespace vireo {
 
@@ -142,6 +144,36 @@ TDecodedImage DecodeImageFile(const QString& fileName) {
   if (QFileInfo(fileName).suffix().compare(QLatin1StringView("png"), Qt::CaseInsensitive) == 0)
     return DecodePng(bytes);
   return DecodeBmp(bytes);
+}
+
+QString SkinImageVariantPath(const QString& fileName, double scale) {
+  const QString tag = u'@' + QString::number(scale) + u'x';
+  const QString suffix = QFileInfo(fileName).suffix();
+  if (suffix.isEmpty()) return fileName + tag;
+  return fileName.left(fileName.size() - suffix.size() - 1) + tag + u'.' + suffix;
+}
+
+TDecodedImage DecodeSkinImage(const QString& fileName) {
+  TDecodedImage img = DecodeImageFile(fileName);
+  for (const double scale : TSkinScale::kArtScales) {
+    const QString path = SkinImageVariantPath(fileName, scale);
+    if (!QFileInfo::exists(path)) continue;
+    try {
+      TDecodedImage art = DecodeImageFile(path);
+      if (art.Width != TSkinScale::ToPixel(scale, img.Width) ||
+          art.Height != TSkinScale::ToPixel(scale, img.Height)) {
+        qCInfo(lcDdvcl) << "skin art" << path << "is" << art.Width << "x" << art.Height
+                        << "instead of" << TSkinScale::ToPixel(scale, img.Width) << "x"
+                        << TSkinScale::ToPixel(scale, img.Height) << "; left out";
+        continue;
+      }
+      img.VariantScales.push_back(scale);
+      img.Variants.push_back(std::move(art));
+    } catch (const std::exception& e) {
+      qCInfo(lcDdvcl) << "skin art" << path << "cannot be read:" << e.what();
+    }
+  }
+  return img;
 }
 
 QByteArray ReadImageFile(const QString& fileName) {

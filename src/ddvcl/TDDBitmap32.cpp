@@ -12,6 +12,7 @@
 #include "ddvcl/Blend.h"
 #include "ddvcl/EDDError.h"
 #include "ddvcl/ImageDecoders.h"
+#include "ddvcl/TSkinScale.h"
 
 namespace vireo {
 
@@ -68,6 +69,7 @@ void TDDBitmap32::ReleaseMemory() {
 
 void TDDBitmap32::Reallocate(int& width, int& height, int newWidth, int newHeight) {
   ReleaseMemory();
+  ClearVariants();
   width = height = 0;
   if (newWidth > 0 && newHeight > 0) {
     const std::size_t count = std::size_t(newWidth) * std::size_t(newHeight);
@@ -119,7 +121,8 @@ void TDDBitmap32::SetAllAlpha(int alpha) {
 }
 
 void TDDBitmap32::FillRect(int x1, int y1, int x2, int y2, TColor32 color) {
-  const TRect r = Intersect({x1, y1, x2, y2}, BoundsRect());
+  const TRect r = Mapped() ? Intersect(MapRect({x1, y1, x2, y2}), OwnPixels())
+                           : Intersect({x1, y1, x2, y2}, BoundsRect());
   if (!r.IsEmpty() && m_bits)
     for (int y = r.Top; y < r.Bottom; ++y)
       blend::FillLongword(ScanLine(y) + r.Left, std::size_t(r.Width()), color);
@@ -127,10 +130,18 @@ void TDDBitmap32::FillRect(int x1, int y1, int x2, int y2, TColor32 color) {
 }
 
 void TDDBitmap32::HorizontalLine(int x1, int y, int x2, TColor32 color) {
+  if (Mapped()) {
+    FillMapped({x1, y, x2 + 1, y + 1}, color);
+    return;
+  }
   for (int x = x1; x <= x2; ++x) SetPixel(x, y, color);
 }
 
 void TDDBitmap32::VerticalLine(int x, int y1, int y2, TColor32 color) {
+  if (Mapped()) {
+    FillMapped({x, y1, x + 1, y2 + 1}, color);
+    return;
+  }
   for (int y = y1; y <= y2; ++y) SetPixel(x, y, color);
 }
 
@@ -189,13 +200,30 @@ void TDDBitmap32::BlendTo(TDDBitmap32& dst, int dstX, int dstY, const TRect& src
 void TDDBitmap32::BlendTo(TDDBitmap32& dst, int dstX, int dstY, const TRect& srcRect,
                           int alpha) const {
   if (Empty() || dst.Empty()) return;
-  blend::TransferRect(dst, dstX, dstY, {dstX, dstY, dst.Width(), dst.Height()}, *this, srcRect,
-                      alpha & 0xFF);
+  if (Mapped() || dst.Mapped()) {
+    const TDDBitmap32& src = SourceFor(dst);
+    const int px = dst.MapX(dstX), py = dst.MapY(dstY);
+    const TRect clip = Intersect({px, py, dst.Width(), dst.Height()}, dst.OwnPixels());
+    if (!clip.IsEmpty())
+      blend::TransferRect(dst, px, py, clip, src, src.MapRect(srcRect), alpha & 0xFF);
+  } else {
+    blend::TransferRect(dst, dstX, dstY, {dstX, dstY, dst.Width(), dst.Height()}, *this, srcRect,
+                        alpha & 0xFF);
+  }
   dst.Changed();
 }
 
 void TDDBitmap32::StretchBlendTo(TDDBitmap32& dst, const TRect& dstRect, int alpha) const {
   if (Empty() || dst.Empty()) return;
+  if (Mapped() || dst.Mapped()) {
+    const TDDBitmap32& src = SourceFor(dst);
+    const TRect to = dst.MapRect(dstRect);
+    const TRect clip = Intersect(dst.OwnPixels(), to);
+    const int m = std::clamp(alpha, 0, 255);
+    if (!clip.IsEmpty() && m > 0) blend::StretchRect(dst, to, clip, m, src.BoundsRect(), src);
+    dst.Changed();
+    return;
+  }
   const TRect srcRect = BoundsRect();
   const TRect clip = Intersect(dst.BoundsRect(), dstRect);
   const int m = std::clamp(alpha, 0, 255);
@@ -211,9 +239,19 @@ void TDDBitmap32::StretchBlendTo(TDDBitmap32& dst, const TRect& dstRect, int alp
 
 void TDDBitmap32::CopyRectTo(TDDBitmap32& dst, int dstX, int dstY, const TRect& srcRectIn) const {
   if (Empty() || dst.Empty()) return;
+  if (Mapped() || dst.Mapped()) {
+    SourceFor(dst).CopyPixels(dst, dst.MapX(dstX), dst.MapY(dstY),
+                              SourceFor(dst).MapRect(srcRectIn), dst.OwnPixels());
+    return;
+  }
+  CopyPixels(dst, dstX, dstY, srcRectIn, dst.BoundsRect());
+}
+
+void TDDBitmap32::CopyPixels(TDDBitmap32& dst, int dstX, int dstY, const TRect& srcRectIn,
+                             const TRect& dstClip) const {
   const int ox = srcRectIn.Left, oy = srcRectIn.Top;
   const TRect srcRect = Intersect(srcRectIn, BoundsRect());
-  const TRect r = Intersect(srcRect.Offset(dstX - ox, dstY - oy), dst.BoundsRect());
+  const TRect r = Intersect(srcRect.Offset(dstX - ox, dstY - oy), Intersect(dstClip, dst.BoundsRect()));
   if (r.IsEmpty()) return;
   for (int y = r.Top; y < r.Bottom; ++y)
     std::memcpy(dst.ScanLine(y) + r.Left, ScanLine(y + oy - dstY) + (r.Left + ox - dstX),
@@ -235,7 +273,7 @@ void TDDBitmap32::CopyToDC(QPainter& painter, int x, int y) const {
 // A file that fails to load still notifies once: the bracket opens before the file is read.
 void TDDBitmap32::LoadFromFile(const QString& fileName) {
   UpdateScope scope(*this);
-  LoadDecoded(DecodeImageFile(fileName));
+  LoadDecoded(DecodeSkinImage(fileName));
 }
 
 void TDDBitmap32::LoadFromPNG(const QString& fileName) {
@@ -250,11 +288,121 @@ void TDDBitmap32::LoadFromBMP(const QString& fileName) {
 
 void TDDBitmap32::LoadDecoded(const TDecodedImage& image) {
   AssignPixels(image.Width, image.Height, image.Pixels.data(), image.HasAlpha);
+  for (std::size_t i = 0; i < image.Variants.size() && i < image.VariantScales.size(); ++i) {
+    const TDecodedImage& v = image.Variants[i];
+    auto art = std::make_shared<TDDBitmap32>();
+    art->AssignPixels(v.Width, v.Height, v.Pixels.data(), v.HasAlpha);
+    art->m_scale = image.VariantScales[i];
+    StoreVariant(std::move(art));
+  }
+}
+
+void TDDBitmap32::MakeCanvas(double scale, QPoint skinOrigin, QPoint pixelOrigin,
+                             QSize skinSize) {
+  m_scale = scale;
+  m_canvas = true;
+  m_skinOrigin = skinOrigin;
+  m_pixelOrigin = pixelOrigin;
+  m_skinSize = skinSize;
+}
+
+int TDDBitmap32::MapX(int v) const {
+  return TSkinScale::ToPixel(m_scale, m_skinOrigin.x() + v) - m_pixelOrigin.x();
+}
+
+int TDDBitmap32::MapY(int v) const {
+  return TSkinScale::ToPixel(m_scale, m_skinOrigin.y() + v) - m_pixelOrigin.y();
+}
+
+TRect TDDBitmap32::MapRect(const TRect& r) const {
+  return {MapX(r.Left), MapY(r.Top), MapX(r.Right), MapY(r.Bottom)};
+}
+
+TRect TDDBitmap32::OwnPixels() const {
+  if (!m_canvas) return BoundsRect();
+  return Intersect(MapRect({0, 0, m_skinSize.width(), m_skinSize.height()}), BoundsRect());
+}
+
+void TDDBitmap32::FillMapped(const TRect& skinRect, TColor32 color) {
+  const TRect r = Intersect(MapRect(skinRect), OwnPixels());
+  if (r.IsEmpty() || !m_bits) return;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    blend::FillLongword(ScanLine(y) + r.Left, std::size_t(r.Width()), color);
+}
+
+std::vector<double> TDDBitmap32::ArtScales() const {
+  std::vector<double> scales{m_scale};
+  for (const auto& v : m_variants) scales.push_back(v->m_scale);
+  std::sort(scales.begin(), scales.end());
+  return scales;
+}
+
+bool TDDBitmap32::AddVariant(double scale, const TDDBitmap32& image) {
+  auto art = std::make_shared<TDDBitmap32>();
+  art->Assign(&image);
+  art->ClearVariants();
+  art->m_canvas = false;
+  art->m_scale = scale;
+  return StoreVariant(std::move(art));
+}
+
+bool TDDBitmap32::StoreVariant(std::shared_ptr<TDDBitmap32> art) {
+  const double s = art->m_scale;
+  if (Empty() || art->Empty() || s <= m_scale) return false;
+  if (art->Width() != TSkinScale::ToPixel(s, Width()) ||
+      art->Height() != TSkinScale::ToPixel(s, Height()))
+    return false;
+  for (auto& v : m_variants)
+    if (v->m_scale == s) {
+      v = std::move(art);
+      m_derived.clear();
+      return true;
+    }
+  m_variants.push_back(std::move(art));
+  m_derived.clear();
+  return true;
+}
+
+void TDDBitmap32::ClearVariants() {
+  m_variants.clear();
+  m_derived.clear();
+}
+
+const TDDBitmap32& TDDBitmap32::AtScale(double s) const {
+  if (s == m_scale) return *this;
+  for (const auto& v : m_variants)
+    if (v->m_scale == s) return *v;
+  for (const auto& v : m_derived)
+    if (v->m_scale == s) return *v;
+  // Reduced from the nearest art above, else enlarged from the largest below.
+  const TDDBitmap32* from = this;
+  const TDDBitmap32* above = nullptr;
+  for (const auto& v : m_variants) {
+    if (v->m_scale > s && (!above || v->m_scale < above->m_scale)) above = v.get();
+    if (v->m_scale < s && v->m_scale > from->m_scale) from = v.get();
+  }
+  if (above) from = above;
+  auto made = std::make_shared<TDDBitmap32>();
+  TSkinScale::Rescale(*from, from->m_scale, *made, s);
+  made->m_scale = s;
+  m_derived.push_back(made);
+  return *made;
+}
+
+const TDDBitmap32& TDDBitmap32::SourceFor(const TDDBitmap32& dst) const {
+  return m_canvas || dst.m_scale == m_scale ? *this : AtScale(dst.m_scale);
+}
+
+void TDDBitmap32::Changed() {
+  // Pixels made from these may be stale now; the art variants are files and stay.
+  m_derived.clear();
+  TDDCustomMap::Changed();
 }
 
 void TDDBitmap32::Assign(const TDDBitmap32* source) {
   UpdateScope scope(*this);
   if (!source || source->Empty()) {
+    ClearVariants();
     if (source) m_opacity = source->m_opacity;
     Delete();
     return;
@@ -263,10 +411,13 @@ void TDDBitmap32::Assign(const TDDBitmap32* source) {
   SetSize(source->Width(), source->Height());
   std::memcpy(m_bits, source->m_bits, std::size_t(Width()) * std::size_t(Height()) * 4);
   m_opacity = source->m_opacity;
+  m_variants = source->m_variants;
+  m_derived.clear();
 }
 
 void TDDBitmap32::Assign(const QImage& source, std::optional<TColorRef> transparentColor) {
   UpdateScope scope(*this);
+  ClearVariants();
   if (source.isNull()) {
     Delete();
     return;
@@ -288,6 +439,7 @@ void TDDBitmap32::Assign(const QImage& source, std::optional<TColorRef> transpar
 
 void TDDBitmap32::AssignPixels(int width, int height, const TColor32* pixels, bool keepAlpha) {
   UpdateScope scope(*this);
+  ClearVariants();
   SetSize(width, height);
   if (Empty()) return;
   std::memcpy(m_bits, pixels, std::size_t(Width()) * std::size_t(Height()) * 4);

@@ -2,8 +2,11 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QSize>
 #include <QString>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "ddvcl/Color32.h"
 #include "ddvcl/TDDCustomMap.h"
@@ -85,6 +88,41 @@ class TDDBitmap32 : public TDDCustomMap {
   void AssignTo(QImage& target) const;
   bool Equal(const TDDBitmap32& other) const;
 
+  // Pixel density. Every bitmap is at 1 pixel per skin pixel unless it is one of these:
+  // - an art variant, the same image drawn at Scale() pixels per skin pixel ("name@2x.png"),
+  //   held by the 100 % image and chosen by the drawing calls below for a canvas of that scale;
+  // - a canvas: a window's block composed at Scale() for a screen that is not at 100 %. Its
+  //   pixel (0, 0) is the window's canvas pixel pixelOrigin, and skin point (0, 0) of the
+  //   drawing calls is the window's skin point skinOrigin (the control's corner); drawing is
+  //   clipped to the skinSize area from there.
+  // On a canvas, BlendTo, CopyRectTo, StretchBlendTo, FillRect and the two lines take skin
+  // coordinates and map every edge through TSkinScale::ToPixel, the source drawn from its
+  // variant at the canvas scale; on plain bitmaps they work on pixels as they always did.
+  double Scale() const { return m_scale; }
+  bool IsCanvas() const { return m_canvas; }
+  void MakeCanvas(double scale, QPoint skinOrigin, QPoint pixelOrigin, QSize skinSize);
+  int MapX(int v) const;
+  int MapY(int v) const;
+  TRect MapRect(const TRect& skinRect) const;
+  // The pixels drawing may touch: the canvas's own area, or the whole bitmap.
+  TRect OwnPixels() const;
+  // The size in skin pixels: a canvas's own area, else the size.
+  int SkinWidth() const { return m_canvas ? m_skinSize.width() : Width(); }
+  int SkinHeight() const { return m_canvas ? m_skinSize.height() : Height(); }
+
+  // 1 and the scales of the art variants, ascending.
+  std::vector<double> ArtScales() const;
+  // A variant must be the image at that scale: its size round(W * scale) x round(H * scale);
+  // anything else is refused (false) and the image keeps drawing from its 100 % pixels.
+  bool AddVariant(double scale, const TDDBitmap32& image);
+  void ClearVariants();
+  // This image at scale s: itself at its own scale, a variant of that scale, or one made from
+  // the nearest variant above (reduced) or, when there is none, from the largest one (enlarged),
+  // kept until the pixels change.
+  const TDDBitmap32& AtScale(double s) const;
+
+  void Changed() override;
+
   // The "Data" property: width, height (signed 32-bit little-endian), then the pixels.
   void WriteData(QIODevice& stream) const;
   void ReadData(QIODevice& stream);
@@ -96,10 +134,26 @@ class TDDBitmap32 : public TDDCustomMap {
   void ReleaseMemory();
 
  private:
+  void CopyPixels(TDDBitmap32& dst, int dstX, int dstY, const TRect& srcRect,
+                  const TRect& dstClip) const;
+  void FillMapped(const TRect& skinRect, TColor32 color);
+  bool StoreVariant(std::shared_ptr<TDDBitmap32> art);
+  // What to draw from onto dst: a canvas as it is, an image at dst's scale.
+  const TDDBitmap32& SourceFor(const TDDBitmap32& dst) const;
+
+ private:
   TColor32* m_bits = nullptr;
   QImage m_image;
   unsigned m_opacity = 255;
   QPoint m_penPos;
+  // Whether drawing from or into this bitmap goes through the skin-to-pixel mapping.
+  bool Mapped() const { return m_canvas || m_scale != 1.0; }
+  double m_scale = 1.0;
+  bool m_canvas = false;
+  QPoint m_skinOrigin, m_pixelOrigin;
+  QSize m_skinSize;
+  std::vector<std::shared_ptr<TDDBitmap32>> m_variants;
+  mutable std::vector<std::shared_ptr<TDDBitmap32>> m_derived;
 };
 
 }  // namespace vireo

@@ -4,6 +4,9 @@
 #include <exception>
 
 #include "ddvcl/TDDFormEx.h"
+#include "ddvcl/TDDBitmapEx32.h"
+#include "ddvcl/TScaledBlock.h"
+#include "ddvcl/TSkinScale.h"
 
 namespace vireo {
 
@@ -26,8 +29,11 @@ void TDDGraphicControl::SetColor(TColorRef color) {
 
 void TDDGraphicControl::CopyParentBackground(TDDBitmap32& buffer) const {
   const auto* form = qobject_cast<const TDDFormEx*>(parentWidget());
-  if (!form || form->BackBuffer().Empty()) return;
-  form->BackBuffer().CopyRectTo(buffer, 0, 0, TRect::FromSize(x(), y(), width(), height()));
+  if (!form) return;
+  const TDDBitmap32& back =
+      buffer.IsCanvas() ? form->CanvasBackBuffer(buffer.Scale()) : form->BackBuffer();
+  if (back.Empty()) return;
+  back.CopyRectTo(buffer, 0, 0, TRect::FromSize(x(), y(), width(), height()));
 }
 
 void TDDGraphicControl::enterEvent(QEnterEvent* event) {
@@ -54,9 +60,31 @@ void TDDGraphicControl::RenderTo(TDDBitmap32& buffer) {
   buffer.Assign(&faded);
 }
 
+void TDDGraphicControl::RenderScaled(QPainter& p, double dpr) {
+  const bool onForm = qobject_cast<const TDDFormEx*>(parentWidget()) != nullptr;
+  TScaledBlock block(*this, dpr, TSkinScale::PickArtScale(Image().ArtScales(), dpr), !onForm);
+  TDDBitmap32& canvas = block.Canvas();
+  if (canvas.Empty()) return;
+  Compose(canvas);
+  if (!isEnabled() && FadesWhenDisabled()) {
+    TScaledBlock faded(*this, dpr, block.Scale(), !onForm);
+    CopyParentBackground(faded.Canvas());
+    canvas.BlendTo(faded.Canvas(), 0, 0, TRect::FromSize(0, 0, width(), height()), kDisabledAlpha);
+    faded.Show(p);
+    return;
+  }
+  block.Show(p);
+}
+
 void TDDGraphicControl::paintEvent(QPaintEvent*) {
   // A buffer that cannot be had skips this paint; the next one tries again.
   try {
+    const double dpr = devicePixelRatioF();
+    if (dpr != 1.0) {
+      QPainter p(this);
+      RenderScaled(p, dpr);
+      return;
+    }
     TDDBitmap32 buffer;
     RenderTo(buffer);
     QPainter p(this);

@@ -34,6 +34,9 @@ class TDDGraphicControl : public TDDCustomControl {
   // Painting and tests both go through it.
   virtual void Compose(TDDBitmap32& buffer);
   void paintEvent(QPaintEvent* event) override;
+  // The paint on a screen that is not at 100 %: composed on the window's canvas at its art
+  // scale, shown at device pixels.
+  void RenderScaled(QPainter& painter, double dpr);
   // The image or the colour was set: a control that keeps something drawn from them redraws it.
   virtual void AppearanceChanged() {}
   // Whether the control looks faded while disabled (its sprites at kDisabledAlpha over the

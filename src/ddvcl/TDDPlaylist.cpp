@@ -1,5 +1,8 @@
 #include "ddvcl/TDDPlaylist.h"
 
+#include "ddvcl/TScaledBlock.h"
+#include "ddvcl/TSkinScale.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -227,7 +230,7 @@ void TDDPlaylist::DrawRow(QPainter& painter, TDDBitmapEx32& buffer, int index, i
   TRect r = ItemRect(index);
   TColor32 color = m_textColor;
   if (item.Selected) {
-    buffer.FillRect(r.Left, r.Top, r.Right, std::min(r.Bottom, buffer.Height()),
+    buffer.FillRect(r.Left, r.Top, r.Right, std::min(r.Bottom, buffer.IsCanvas() ? height() : buffer.Height()),
                     m_selectionColor | 0xFF000000u);
     color = m_textSelectedColor;
   }
@@ -255,15 +258,26 @@ void TDDPlaylist::DrawRow(QPainter& painter, TDDBitmapEx32& buffer, int index, i
 void TDDPlaylist::Compose(TDDBitmapEx32& buffer) {
   const int rows = VisibleRows(), count = Count();
   buffer.SetFont(m_font);
-  buffer.SetSize(RowAreaWidth(), height());
+  // A canvas (a screen not at 100 %) comes sized for the whole list; its rows are drawn in skin
+  // pixels and the text at the canvas's density.
+  if (!buffer.IsCanvas()) buffer.SetSize(RowAreaWidth(), height());
   if (buffer.Empty()) return;
-  buffer.Clear(m_backColor | 0xFF000000u);
+  if (buffer.IsCanvas())
+    buffer.FillRect(0, 0, RowAreaWidth(), height(), m_backColor | 0xFF000000u);
+  else
+    buffer.Clear(m_backColor | 0xFF000000u);
   {
     // Every pixel is opaque now, so the text goes through an opaque view of the same memory:
     // the painter then skips the straight-alpha conversions, several times faster.
     QImage opaque(reinterpret_cast<uchar*>(buffer.Bits()), buffer.Width(), buffer.Height(),
                   buffer.Width() * 4, QImage::Format_RGB32);
     QPainter painter(&opaque);
+    if (buffer.IsCanvas()) {
+      const TRect own = buffer.MapRect({0, 0, RowAreaWidth(), height()});
+      painter.setClipRect(own.ToQRect());
+      const double s = buffer.Scale();
+      painter.setTransform(QTransform(s, 0, 0, s, buffer.MapX(0), buffer.MapY(0)));
+    }
     painter.setFont(m_font);
     // Measuring text is the dear part of a paint: the two column widths are kept until the
     // font, the count or the time format changes.
@@ -282,13 +296,15 @@ void TDDPlaylist::Compose(TDDBitmapEx32& buffer) {
       DrawRow(painter, buffer, i, numberWidth, lengthWidth);
   }
   if (m_rearranging && m_dropY >= 0) {
+    const int rowsWidth = buffer.IsCanvas() ? RowAreaWidth() : buffer.Width();
+    const int rowsHeight = buffer.IsCanvas() ? height() : buffer.Height();
     if (m_dropImage.Empty()) {
-      if (m_dropY < buffer.Height())
-        buffer.HorizontalLine(0, m_dropY, buffer.Width() - 1, m_textColor | 0xFF000000u);
+      if (m_dropY < rowsHeight)
+        buffer.HorizontalLine(0, m_dropY, rowsWidth - 1, m_textColor | 0xFF000000u);
     } else {
       const int top = std::max(0, m_dropY - m_dropImage.Height() / 2);
       m_dropImage.StretchBlendTo(
-          buffer, TRect::FromSize(0, top, buffer.Width(), m_dropImage.Height()), DropImageOpacity);
+          buffer, TRect::FromSize(0, top, rowsWidth, m_dropImage.Height()), DropImageOpacity);
     }
   }
 }
@@ -302,6 +318,11 @@ void TDDPlaylist::RenderTo(TDDBitmap32& buffer) {
 void TDDPlaylist::paintEvent(QPaintEvent*) {
   // A buffer that cannot be had skips this paint; the next one tries again.
   try {
+    const double dpr = devicePixelRatioF();
+    if (dpr != 1.0) {
+      PaintScaled(dpr);
+      return;
+    }
     Compose(m_buffer);
     QPainter p(this);
     m_buffer.CopyToDC(p, 0, 0);
@@ -315,6 +336,22 @@ void TDDPlaylist::paintEvent(QPaintEvent*) {
     }
   } catch (const std::exception&) {
   }
+}
+
+void TDDPlaylist::PaintScaled(double dpr) {
+  TScaledBlock block(*this, dpr, 1.0, false);
+  TDDBitmapEx32& canvas = block.Canvas();
+  if (canvas.Empty()) return;
+  Compose(canvas);
+  if (!m_scrollBar->isHidden()) {
+    // The margins above and below the scroll bar, as at 100 %.
+    const QRect bar = m_scrollBar->geometry();
+    const TColor32 back = m_backColor | 0xFF000000u;
+    canvas.FillRect(bar.left(), 0, width(), bar.top(), back);
+    canvas.FillRect(bar.left(), bar.bottom() + 1, width(), height(), back);
+  }
+  QPainter p(this);
+  block.Show(p);
 }
 
 void TDDPlaylist::resizeEvent(QResizeEvent* event) {

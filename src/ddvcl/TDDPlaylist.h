@@ -147,6 +147,8 @@ class TDDPlaylist : public TDDCustomControl {
  private:
   void SyncScrollBar();
   void Compose(TDDBitmapEx32& buffer);
+  // The paint on a screen that is not at 100 %, through the window's canvas.
+  void PaintScaled(double dpr);
   void DrawRow(QPainter& painter, TDDBitmapEx32& buffer, int index, int numberWidth,
                int lengthWidth);
   // Keeps TopIndex within the list after rows went away.

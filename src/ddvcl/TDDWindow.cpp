@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "ddvcl/TDDFormEx.h"
+#include "ddvcl/TSkinScale.h"
 
 namespace vireo {
 
@@ -20,6 +21,7 @@ TDDWindow::TDDWindow(QWidget* parent) : TDDGraphicControlEx(parent) {
 }
 
 void TDDWindow::Invalidate() {
+  ++m_generation;
   if (!m_frameCurrent) return;
   m_frameCurrent = false;
   if (parentWidget()) parentWidget()->update();
@@ -94,8 +96,13 @@ void TDDWindow::SetTopCenter(TSpriteRect r) {
   m_tc = r;
 }
 
-void TDDWindow::RenderFrame(TDDBitmap32& target, int w, int h) const {
-  target.SetSize(w, h);
+void TDDWindow::RenderFrame(TDDBitmap32& target, int w, int h, double scale) const {
+  if (scale == 1.0 && !target.IsCanvas()) {
+    target.SetSize(w, h);
+  } else {
+    target.SetSize(TSkinScale::ToPixel(scale, w), TSkinScale::ToPixel(scale, h));
+    target.MakeCanvas(scale, QPoint(0, 0), QPoint(0, 0), QSize(w, h));
+  }
   if (target.Empty()) return;
   target.Clear(Color32FromColor(Color()));
   const TDDBitmap32& img = Image();
@@ -128,7 +135,10 @@ void TDDWindow::paintEvent(QPaintEvent*) {
   try {
     QPainter p(this);
     if (auto* form = qobject_cast<TDDFormEx*>(parentWidget())) {
-      form->BackBuffer().CopyToDC(p, 0, 0);
+      if (devicePixelRatioF() == 1.0)
+        form->BackBuffer().CopyToDC(p, 0, 0);
+      else
+        form->DrawScaled(p, *this);
     } else {
       TDDBitmap32 alone;
       RenderFrame(alone, width(), height());
@@ -202,6 +212,7 @@ void TDDWindow::ApplyRegion() {
 void TDDWindow::resizeEvent(QResizeEvent* event) {
   TDDGraphicControlEx::resizeEvent(event);
   m_frameCurrent = false;  // the form repaints whole after a resize
+  ++m_generation;
   if (Shaped()) ApplyRegion();
 }
 

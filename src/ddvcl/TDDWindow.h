@@ -44,8 +44,13 @@ class TDDWindow : public TDDGraphicControlEx {
   // The combined outline last given to the form (empty when rectangular).
   QRegion AppliedRegion() const { return m_applied; }
 
-  // Composes the frame into target at the control's size (W x H).
-  void RenderFrame(TDDBitmap32& target, int w, int h) const;
+  // Composes the frame into target at the control's size (W x H); at another art scale target
+  // becomes a canvas of the whole window at that scale, the pieces drawn from the image's art
+  // for it, every position still in skin pixels.
+  void RenderFrame(TDDBitmap32& target, int w, int h, double scale = 1.0) const;
+  // Counts every change of the pieces, image, colour or size, for the copies made at other
+  // scales.
+  quint64 Generation() const { return m_generation; }
   // Renders the frame into the form's back buffer when its pieces, image, colour or size changed
   // since the last time; whoever reads the buffer first (the frame's paint or a control's) gets
   // the frame as it is now.
@@ -77,6 +82,7 @@ class TDDWindow : public TDDGraphicControlEx {
   // The form's back buffer holds the frame as the pieces, image, colour and size now draw it:
   // a paint for a control above the frame (the spectrum, twenty times a second) only copies.
   mutable bool m_frameCurrent = false;
+  quint64 m_generation = 0;
 };
 
 }  // namespace vireo

@@ -32,7 +32,7 @@ void TSkinImagePrefetch::Work(Shared& shared, const WorkerJob& job) {
     TDecodedImage image;
     std::exception_ptr error;
     try {
-      image = DecodeImageFile(path);
+      image = DecodeSkinImage(path);
     } catch (...) {
       error = std::current_exception();
     }
@@ -61,7 +61,7 @@ TDecodedImage TSkinImagePrefetch::Take(const QString& path) {
     return std::move(slot.image);
   }
   lock.unlock();
-  return DecodeImageFile(path);
+  return DecodeSkinImage(path);
 }
 
 }  // namespace vireo
