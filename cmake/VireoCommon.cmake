@@ -5,6 +5,12 @@ target_compile_features(vireo_common INTERFACE cxx_std_20)
 target_compile_options(vireo_common INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
   -Wno-missing-field-initializers)
+# The project's own builds (scripts/build.sh, and so CI) treat a warning as an error; a packager's
+# newer compiler may warn where this one does not, so it is not the default.
+option(VIREO_WERROR "Treat compiler warnings as errors" OFF)
+if(VIREO_WERROR)
+  target_compile_options(vireo_common INTERFACE -Werror)
+endif()
 target_compile_definitions(vireo_common INTERFACE
   QT_NO_KEYWORDS
   QT_NO_CAST_FROM_ASCII

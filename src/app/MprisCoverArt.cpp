@@ -1,6 +1,5 @@
 #include "app/MprisCoverArt.h"
 
-#include <pthread.h>
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
@@ -18,10 +17,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <mutex>
-#include <thread>
+
+#include "base/AtomicFileWriter.h"
+#include "base/WorkerRegistry.h"
 
 namespace vireo {
 namespace {
@@ -147,17 +147,14 @@ QString MprisCoverArt::Extract(const QString& audioPath, const QString& cacheDir
   }
   if (picture.data.isEmpty() || !QDir().mkpath(cacheDir)) return {};
   const QString target = base + QLatin1StringView(ExtensionOf(picture.data));
-  QSaveFile out(target);
-  if (!out.open(QIODevice::WriteOnly) || out.write(picture.data) != picture.data.size() ||
-      !out.commit())
-    return {};
-  return target;
+  return AtomicFileWriter::Write(target, picture.data) ? target : QString();
 }
 
 void MprisCoverArt::Request(const QString& audioPath) {
   std::weak_ptr<Relay> relay = relay_;
-  std::thread([relay, audioPath, dir = cacheDir_] {
-    pthread_setname_np(pthread_self(), "vireo-cover");
+  // A job of the registry: the exit cancels it (a TagLib read cannot be stopped; it is short)
+  // and waits for it.
+  WorkerRegistry::Instance().Start(QStringLiteral("cover"), [relay, audioPath, dir = cacheDir_](WorkerJob&) {
     const QString picture = Extract(audioPath, dir);
     const auto r = relay.lock();
     if (!r) return;
@@ -168,7 +165,7 @@ void MprisCoverArt::Request(const QString& audioPath) {
     QMetaObject::invokeMethod(
         owner, [owner, audioPath, picture] { Q_EMIT owner->Ready(audioPath, picture); },
         Qt::QueuedConnection);
-  }).detach();
+  }, "vireo-cover");
 }
 
 }  // namespace vireo

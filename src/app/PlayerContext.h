@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QFile>
 #include <QPoint>
 #include <QString>
 #include <memory>
 
+#include "app/SongCacheWriter.h"
 #include "store/PlayerSettings.h"
 
 namespace vireo {
@@ -22,7 +22,7 @@ struct PlayerContext {
   int LoadingIndex = -1;
   QString CachePath;
   QString CacheTempPath;
-  std::unique_ptr<QFile> CacheStream;
+  std::unique_ptr<SongCacheWriter> CacheWriter;
 };
 
 }  // namespace vireo

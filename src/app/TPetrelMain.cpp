@@ -591,7 +591,7 @@ void TPetrelMain::FormDestroy() {
   delete desktopToolbar_.data();
   delete desktopLyrics_.data();
   // 1: the cache file of a streamed track (the partial temporary file stays).
-  ctx_.CacheStream.reset();
+  ctx_.CacheWriter.reset();
   // 2: the engine stops and joins its threads.
   engine_.reset();
   // 3: the plug-ins are told and unloaded.

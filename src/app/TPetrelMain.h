@@ -221,7 +221,8 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   void ReadTagsNow(int index);
   void FillFromTags(int index, const TTags& tags);
   void TagsArrived(quint64 ticket, int first, const QList<TTags>& tags);
-  void RepointToCache();
+  // The streamed entry url, while it is the current one, plays from its cache copy from now on.
+  void RepointToCache(const QString& cachePath, const QString& url);
   void PlayCurrent();
 
   // commands
@@ -320,6 +321,7 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   bool closing_ = false;
   bool randomListPending_ = false;
   bool cacheRepointPending_ = false;
+  std::pair<QString, QString> pendingCache_;  // the copy and the address it stands for
   // Tags read off the UI thread for the local entries just added.
   TagBatchReader* tagReader_ = nullptr;
   QStringList pendingTagPaths_;

@@ -168,7 +168,7 @@ void TPetrelMain::EngineStateChanged(int state) {
       Q_EMIT TrackStarted();
       if (hasEntry && !lyricLookupRunning_) StartLyricLookup();
       if (hasEntry && model_->Items()[current].ISURL) SendPlayReport();
-      if (cacheRepointPending_) RepointToCache();
+      if (cacheRepointPending_) RepointToCache(pendingCache_.first, pendingCache_.second);
       UpdateNextTrack();
       break;
     }
@@ -205,7 +205,7 @@ void TPetrelMain::ChooseCacheNames() {
   ctx_.CachePath = path;
   // Every connect starts a fresh temporary file, so an abandoned stream's bytes never prefix
   // the next track's.
-  ctx_.CacheStream.reset();
+  ctx_.CacheWriter.reset();
 }
 
 void TPetrelMain::SendPlayReport() {
@@ -337,46 +337,47 @@ void TPetrelMain::tmr_lanerrTimer() {
   AfterTrackEnded();
 }
 
-void TPetrelMain::RepointToCache() {
+void TPetrelMain::RepointToCache(const QString& cachePath, const QString& url) {
   cacheRepointPending_ = false;
+  // The entry that was streamed, if it is still the current one.
   const int index = model_->CurrentItem();
   if (index < 0 || index >= model_->Count()) return;
-  model_->Items()[index].FileName = ctx_.CachePath;
-  model_->Items()[index].ISURL = false;
+  TDDPlaylistItem& e = model_->Items()[index];
+  if (!e.ISURL || e.FileName != url) return;
+  e.FileName = cachePath;
+  e.ISURL = false;
   model_->ItemChanged(index);
 }
 
 void TPetrelMain::EngineDownload(const char* buffer, int length) {
   if (!engine_) return;
   PlayerSharedValues& shared = engine_->Shared();
-  try {
-    if (!ctx_.CacheStream) {
-      if (!buffer) return;  // the end of a download that never wrote a byte here
-      auto file = std::make_unique<QFile>(ctx_.CacheTempPath);
-      if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-      ctx_.CacheStream = std::move(file);
-      shared.DownloadWritten = 0;
-    }
-    if (buffer) {
-      ctx_.CacheStream->write(buffer, length);
-      shared.DownloadWritten += uint32_t(length);
-      return;
-    }
-    ctx_.CacheStream->close();
-    ctx_.CacheStream.reset();
-    if (shared.DownloadWritten.load() < shared.DownloadTotal.load())
-      return;  // incomplete: the file stays
-    QFile::copy(ctx_.CacheTempPath, ctx_.CachePath);
-    QFile::remove(ctx_.CacheTempPath);
-    // A short track on a fast network is downloaded before it starts playing; the entry is
-    // re-pointed once the start has been handled, so the start still counts as a network play.
-    if (engine_ && engine_->State() == AudioState::Connecting)
-      cacheRepointPending_ = true;
-    else
-      RepointToCache();
-  } catch (...) {
-    qCInfo(lcMain, "song cache: could not keep the downloaded track");
+  if (!ctx_.CacheWriter) {
+    if (!buffer) return;  // the end of a download that never wrote a byte here
+    const int index = model_->CurrentItem();
+    const QString url = index >= 0 && index < model_->Count() ? model_->Items()[index].FileName
+                                                              : QString();
+    ctx_.CacheWriter = std::make_unique<SongCacheWriter>(
+        ctx_.CacheTempPath, ctx_.CachePath, this, [this, url](const QString& kept) {
+          // A short track on a fast network is kept before it starts playing; the entry is
+          // re-pointed once the start has been handled, so the start still counts as a
+          // network play.
+          if (engine_ && engine_->State() == AudioState::Connecting) {
+            cacheRepointPending_ = true;
+            pendingCache_ = {kept, url};
+          } else {
+            RepointToCache(kept, url);
+          }
+        });
+    shared.DownloadWritten = 0;
   }
+  if (buffer) {
+    ctx_.CacheWriter->Append(buffer, length);
+    shared.DownloadWritten += uint32_t(length);
+    return;
+  }
+  ctx_.CacheWriter->Finish(shared.DownloadWritten.load() >= shared.DownloadTotal.load());
+  ctx_.CacheWriter.reset();
 }
 
 }  // namespace vireo

@@ -81,7 +81,7 @@ void TPetrelShare::StartSearch(const QString& keyword) {
       if (self) self->AddResult(i);
     });
     SearchThread = thread;
-    connect(thread, &QThread::finished, this, [this, thread] { SearchFinished(thread); });
+    connect(thread, &TMusicListThread::finished, this, [this, thread] { SearchFinished(thread); });
     thread->start();
   }
   btn_Previous->setEnabled(!search);
@@ -170,7 +170,7 @@ void TPetrelShare::ResolveAddress() {
   resolvingAlbum_ = r->Album;
   auto* thread = new TGetMusicUrlThread(search, r->Key, r->Extra);
   AddressThread = thread;
-  connect(thread, &QThread::finished, this, [this, thread] { AddResolvedTrack(thread); });
+  connect(thread, &TGetMusicUrlThread::finished, this, [this, thread] { AddResolvedTrack(thread); });
   thread->start();
 }
 

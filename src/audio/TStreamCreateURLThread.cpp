@@ -37,8 +37,8 @@ std::shared_ptr<TStreamCreateURLThread> TStreamCreateURLThread::Start(Job job) {
   // Cancelled by the registry (the player is closing): the open is terminated like a Stop().
   self->worker_ = WorkerRegistry::Instance().Start(
       QStringLiteral("engine"),
-      [self](WorkerJob& job) {
-        job.SetCancelHook([self] { self->Terminate(); });
+      [self](WorkerJob& worker) {
+        worker.SetCancelHook([self] { self->Terminate(); });
         self->Run();
       },
       "vireo-open");

@@ -9,6 +9,7 @@
 #include <limits>
 #include <mutex>
 
+#include "base/AtomicFileStream.h"
 #include "base/TextUtil.h"
 
 namespace vireo {
@@ -97,11 +98,9 @@ bool TFileDownLoadThread::ReportProgress(qint64 current, qint64 max) {
 
 void TFileDownLoadThread::run() {
   int error = 0;
-  const QString partName = fileName_ + QStringLiteral(".part");
   try {
-    QFile part(partName);
-    if (!QDir().mkpath(QFileInfo(fileName_).absolutePath()) ||
-        !part.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    AtomicFileStream part(fileName_);
+    if (!QDir().mkpath(QFileInfo(fileName_).absolutePath()) || !part.Open()) {
       error = kWriteFailed;
     } else {
       HttpExchange ex;
@@ -120,7 +119,7 @@ void TFileDownLoadThread::run() {
       };
       const HttpResult r = HttpFetch(ex, [&](const char* data, qsizetype size, qint64 announced) {
         length = announced > 0 ? announced : 0;
-        if (part.write(data, size) != size) {
+        if (!part.Append(data, size)) {
           writeFailed = true;
           return false;
         }
@@ -130,8 +129,6 @@ void TFileDownLoadThread::run() {
         return true;
       });
       if (!aborted && !writeFailed && r.completed && written != reported) report();
-      if (!part.flush()) writeFailed = true;
-      part.close();
       if (aborted || abandoned_)
         error = kAborted;
       else if (writeFailed)
@@ -140,14 +137,12 @@ void TFileDownLoadThread::run() {
         error = kTransferFailed;
       else if (r.status < 200 || r.status > 299)
         error = static_cast<int>(r.status);
-      else if (std::rename(QFile::encodeName(partName).constData(),
-                           QFile::encodeName(fileName_).constData()) != 0)
+      else if (!part.Commit())
         error = kWriteFailed;
     }
   } catch (...) {
     error = kTransferFailed;
   }
-  if (error != 0) QFile::remove(partName);
   if (abandoned_) return;
   try {
     if (error == 0) {

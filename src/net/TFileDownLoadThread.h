@@ -22,9 +22,9 @@ namespace vireo {
 //   requestInterruption() (the terminate request) aborts the download at its next progress
 //     report, which is still delivered; a request after the last report changes nothing.
 //
-// The file appears under its name only when complete: the bytes go to FileName + ".part",
-// which replaces FileName at the end (an earlier file of that name is overwritten). After a
-// failure neither the partial file nor a changed FileName remains.
+// The file appears under its name only when complete: the bytes go to a temporary file beside it
+// (AtomicFileStream), which replaces FileName at the end (an earlier file of that name is
+// overwritten). After a failure neither the partial file nor a changed FileName remains.
 //
 // The creator owns the object. Destroying it ends a running download at once (no callback runs
 // any more) and waits for the worker; it is safe while the worker waits for a progress report.

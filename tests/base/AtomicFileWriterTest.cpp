@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "TinyTmpfs.h"
+#include "base/AtomicFileStream.h"
 #include "base/AtomicFileWriter.h"
 
 namespace vireo {
@@ -71,6 +72,46 @@ TEST(AtomicFileWriter, FullDiskFailsAndKeepsTheOldFile) {
   // With room again the same save goes through.
   EXPECT_TRUE(AtomicFileWriter::Write(file, QByteArray(40000, 'n')));
   EXPECT_EQ(Read(file), QByteArray(40000, 'n'));
+}
+
+// Written in pieces (a download, the song cache): the target changes only at the commit, a
+// stream dropped or cut short by a full disk leaves it as it was and nothing beside it.
+TEST(AtomicFileStream, TheTargetChangesOnlyAtTheCommitAndADroppedStreamLeavesNothing) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath(u"song.mp3"_s);
+  ASSERT_TRUE(AtomicFileWriter::Write(file, "old"));
+  {
+    AtomicFileStream out(file);
+    ASSERT_TRUE(out.Open());
+    ASSERT_TRUE(out.Append("new "));
+    EXPECT_EQ(Read(file), "old");
+    EXPECT_EQ(Names(dir.path()).size(), 2);
+  }  // dropped
+  EXPECT_EQ(Read(file), "old");
+  EXPECT_EQ(Names(dir.path()), QStringList{u"song.mp3"_s});
+  AtomicFileStream out(file);
+  ASSERT_TRUE(out.Open());
+  ASSERT_TRUE(out.Append("new ") && out.Append(QByteArray("bytes")));
+  EXPECT_EQ(out.Written(), 9);
+  ASSERT_TRUE(out.Commit());
+  EXPECT_EQ(Read(file), "new bytes");
+  EXPECT_EQ(Names(dir.path()), QStringList{u"song.mp3"_s});
+  EXPECT_FALSE(out.Commit()) << "a second commit";
+
+  test::TinyTmpfs disk;
+  if (!disk.Ok()) GTEST_SKIP() << disk.Why().toStdString();
+  const QString small = disk.FilePath(u"cached.mp3"_s);
+  ASSERT_TRUE(AtomicFileWriter::Write(small, "kept"));
+  ASSERT_TRUE(disk.FillLeaving(4096));
+  AtomicFileStream full(small);
+  ASSERT_TRUE(full.Open());
+  bool failed = false;
+  for (int i = 0; i < 64 && !failed; ++i) failed = !full.Append(QByteArray(4096, 'x'));
+  EXPECT_TRUE(failed) << "the full disk went unnoticed";
+  EXPECT_FALSE(full.Append("more")) << "a write after a failed one";
+  EXPECT_FALSE(full.Commit());
+  EXPECT_EQ(Read(small), "kept");
+  EXPECT_EQ(Names(disk.FilePath(u""_s)), (QStringList{u"cached.mp3"_s, u"filler"_s}));
 }
 
 TEST(AtomicFileWriter, RemovesOnlyTheLeftoversOfItsOwnSaves) {
