@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "store/TPlayMode.h"
+
 namespace vireo {
 
 class TAudioEngine;
@@ -44,8 +46,8 @@ class IMediaPlayerHost {
   // False when it cannot be (an unknown scheme, a missing file).
   virtual bool OpenUri(const QString& nameOrUrl) = 0;
 
-  virtual int PlayMode() const = 0;        // 0 in order, 1 stop after the track, 2 list, 3 track
-  virtual void SetPlayMode(int mode) = 0;  // as pmmode_noneClick with the matching item
+  virtual TPlayMode PlayMode() const = 0;
+  virtual void SetPlayMode(TPlayMode mode) = 0;  // as pmmode_noneClick with the matching item
   virtual int Volume() const = 0;          // the volume slider, 0..100
   virtual void SetVolume(int volume) = 0;  // as sldr_volumeMouseUp with the slider moved there
 

@@ -309,9 +309,9 @@ QString MprisService::PlaybackStatus() const {
 
 QString MprisService::LoopStatus() const {
   switch (host_->PlayMode()) {
-    case 2:
+    case TPlayMode::RepeatList:
       return u"Playlist"_s;
-    case 3:
+    case TPlayMode::RepeatTrack:
       return u"Track"_s;
     default:
       return u"None"_s;
@@ -319,15 +319,15 @@ QString MprisService::LoopStatus() const {
 }
 
 void MprisService::SetLoopStatus(const QString& status) {
-  const int mode = host_->PlayMode();
-  int wanted;
+  const TPlayMode mode = host_->PlayMode();
+  TPlayMode wanted;
   if (status == u"None"_s) {
-    if (mode == 0 || mode == 1) return;
-    wanted = 0;
+    if (mode == TPlayMode::InOrder || mode == TPlayMode::StopAfterTrack) return;
+    wanted = TPlayMode::InOrder;
   } else if (status == u"Playlist"_s) {
-    wanted = 2;
+    wanted = TPlayMode::RepeatList;
   } else if (status == u"Track"_s) {
-    wanted = 3;
+    wanted = TPlayMode::RepeatTrack;
   } else {
     return;
   }

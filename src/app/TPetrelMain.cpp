@@ -540,15 +540,15 @@ void TPetrelMain::CreateEngine() {
 
 void TPetrelMain::ShowPlayMode() {
   switch (ctx_.Settings.PlayMode) {
-    case 0:
+    case TPlayMode::InOrder:
       pmmode_none->setChecked(true);
       lbl_mode->setText(tr("顺序播放"));
       break;
-    case 2:
+    case TPlayMode::RepeatList:
       pmmode_rp->setChecked(true);
       lbl_mode->setText(tr("循环播放"));
       break;
-    case 3:
+    case TPlayMode::RepeatTrack:
       pmmode_orp->setChecked(true);
       lbl_mode->setText(tr("单曲循环"));
       break;

@@ -146,8 +146,8 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   void Stop() override;
   void SeekTo(int ms) override;
   bool OpenUri(const QString& nameOrUrl) override;
-  int PlayMode() const override { return ctx_.Settings.PlayMode; }
-  void SetPlayMode(int mode) override;
+  TPlayMode PlayMode() const override { return ctx_.Settings.PlayMode; }
+  void SetPlayMode(TPlayMode mode) override;
   int Volume() const override;
   void SetVolume(int volume) override;
   void Raise() override { Activate(); }

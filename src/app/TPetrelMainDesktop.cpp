@@ -85,14 +85,25 @@ int TPetrelMain::AddForeignPlaylist(const QString& path) {
   return int(entries->size());
 }
 
-void TPetrelMain::SetPlayMode(int mode) {
-  if (mode < 0 || mode > 3) return;
-  if (mode == 1) {
-    ctx_.Settings.PlayMode = 1;  // no menu item: the label keeps what it showed
-  } else {
-    QAction* item = mode == 0 ? pmmode_none : mode == 2 ? pmmode_rp : pmmode_orp;
-    item->setChecked(true);
-    pmmode_noneClick(mode == 0 ? 1 : mode);
+void TPetrelMain::SetPlayMode(TPlayMode mode) {
+  switch (mode) {
+    case TPlayMode::StopAfterTrack:
+      ctx_.Settings.PlayMode = mode;  // no menu item: the label keeps what it showed
+      break;
+    case TPlayMode::InOrder:
+      pmmode_none->setChecked(true);
+      pmmode_noneClick(1);
+      break;
+    case TPlayMode::RepeatList:
+      pmmode_rp->setChecked(true);
+      pmmode_noneClick(2);
+      break;
+    case TPlayMode::RepeatTrack:
+      pmmode_orp->setChecked(true);
+      pmmode_noneClick(3);
+      break;
+    default:
+      return;
   }
   if (mpris_) mpris_->Refresh();
 }

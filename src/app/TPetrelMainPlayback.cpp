@@ -128,15 +128,16 @@ void TPetrelMain::pmm_gainClick() {
 }
 
 void TPetrelMain::pmmode_noneClick(int tag) {
-  quint8& mode = ctx_.Settings.PlayMode;
-  if (mode != 0 && tag == 1) {
-    mode = 0;
+  // tag: the menu item's, 1 in order, 2 repeat the list, 3 repeat the track.
+  TPlayMode& mode = ctx_.Settings.PlayMode;
+  if (mode != TPlayMode::InOrder && tag == 1) {
+    mode = TPlayMode::InOrder;
     lbl_mode->setText(tr("顺序播放"));
-  } else if (mode != 2 && tag == 2) {
-    mode = 2;
+  } else if (mode != TPlayMode::RepeatList && tag == 2) {
+    mode = TPlayMode::RepeatList;
     lbl_mode->setText(tr("循环播放"));
-  } else if (mode != 3 && tag == 3) {
-    mode = 3;
+  } else if (mode != TPlayMode::RepeatTrack && tag == 3) {
+    mode = TPlayMode::RepeatTrack;
     lbl_mode->setText(tr("单曲循环"));
   }
   UpdateNextTrack();
@@ -279,13 +280,13 @@ void TPetrelMain::EngineProgress(int, int lengthMs, int positionMs, const float*
 
 void TPetrelMain::AdvanceAfterTrack() {
   switch (ctx_.Settings.PlayMode) {
-    case 0:
+    case TPlayMode::InOrder:
       if (model_->CurrentItem() < model_->Count() - 1) btn_nextClick();
       break;
-    case 2:
+    case TPlayMode::RepeatList:
       btn_nextClick();
       break;
-    case 3:
+    case TPlayMode::RepeatTrack:
       btn_playClick();
       break;
     default:
@@ -297,11 +298,11 @@ int TPetrelMain::NextAfterTrack() const {
   const int count = model_->Count(), current = model_->CurrentItem();
   if (count == 0) return -1;
   switch (ctx_.Settings.PlayMode) {
-    case 0:
+    case TPlayMode::InOrder:
       return current < count - 1 ? current + 1 : -1;
-    case 2:
+    case TPlayMode::RepeatList:
       return current + 1 < count ? current + 1 : 0;
-    case 3:
+    case TPlayMode::RepeatTrack:
       return current >= 0 && current < count ? current : -1;
     default:
       return -1;

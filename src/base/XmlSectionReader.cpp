@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "base/XmlDocument.h"
+#include "base/XmlEntityGuard.h"
 
 namespace vireo {
 namespace {
@@ -26,20 +27,6 @@ struct State {
 // The read running on this thread; libxml2's callbacks find their state here.
 thread_local State* current = nullptr;
 
-// Entity references must be replaced to read attribute values without a tree, and libxml2 then
-// fetches external entities. Nothing outside the file is read: an entity that names another
-// file (or a pipe, which would block) is declared as an empty one. Attribute values cannot use
-// external entities anyway, so the entries read are those of the document's own reading.
-void DeclareEntity(void* ctx, const xmlChar* name, int type, const xmlChar* publicId,
-                   const xmlChar* systemId, xmlChar* content) {
-  xmlChar empty[] = "";
-  if (type == XML_EXTERNAL_GENERAL_PARSED_ENTITY)
-    xmlSAX2EntityDecl(ctx, name, XML_INTERNAL_GENERAL_ENTITY, nullptr, nullptr, empty);
-  else if (type == XML_EXTERNAL_PARAMETER_ENTITY)
-    xmlSAX2EntityDecl(ctx, name, XML_INTERNAL_PARAMETER_ENTITY, nullptr, nullptr, empty);
-  else
-    xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
-}
 
 }  // namespace
 
@@ -95,7 +82,7 @@ XmlSectionReader::Result XmlSectionReader::Read(const QString& path, const QStri
   sax->comment = nullptr;
   sax->processingInstruction = nullptr;
   sax->ignorableWhitespace = nullptr;
-  sax->entityDecl = &DeclareEntity;
+  XmlEntityGuard::Install(*sax);
   State state;
   state.section = section.toUtf8();
   state.onEntry = &onEntry;

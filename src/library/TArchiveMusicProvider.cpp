@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "base/TextUtil.h"
+#include "net/BaseUrl.h"
 
 namespace vireo {
 namespace {
@@ -94,13 +95,7 @@ TArchiveMusicProvider::TArchiveMusicProvider(QByteArray baseUrl, const HttpLimit
     : base_(std::move(baseUrl)), limits_(limits) {}
 
 QByteArray TArchiveMusicProvider::NormalizeBaseUrl(const QString& baseUrl) {
-  QString text = TrimText(baseUrl);
-  while (text.endsWith(u'/')) text.chop(1);
-  const QUrl url(text, QUrl::StrictMode);
-  const QString scheme = url.scheme().toLower();
-  if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty())
-    return {};
-  return url.toEncoded();
+  return BaseUrl::Normalize(baseUrl);
 }
 
 QString TArchiveMusicProvider::SizeText(qint64 bytes) {

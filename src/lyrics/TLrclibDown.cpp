@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "base/TextUtil.h"
+#include "net/BaseUrl.h"
 
 namespace vireo {
 namespace {
@@ -47,13 +48,7 @@ QByteArray TLrclibDown::UserAgent() {
 }
 
 QByteArray TLrclibDown::NormalizeBaseUrl(const QString& baseUrl) {
-  QString text = TrimText(baseUrl);
-  while (text.endsWith(u'/')) text.chop(1);
-  const QUrl url(text, QUrl::StrictMode);
-  const QString scheme = url.scheme().toLower();
-  if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty())
-    return {};
-  return url.toEncoded();
+  return BaseUrl::Normalize(baseUrl);
 }
 
 QByteArray TLrclibDown::SearchUrl(const QString& title, const QString& singer, const QString& album,

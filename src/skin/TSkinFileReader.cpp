@@ -10,6 +10,7 @@
 #include <climits>
 
 #include "base/XmlDocument.h"
+#include "base/XmlEntityGuard.h"
 
 namespace vireo {
 namespace {
@@ -54,17 +55,6 @@ void End(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlCh
   last.line = parser->input ? parser->input->line : 0;
 }
 
-// Nothing outside the file is read: an entity that names another file is declared empty.
-void DeclareEntity(void* ctx, const xmlChar* name, int type, const xmlChar* publicId,
-                   const xmlChar* systemId, xmlChar* content) {
-  xmlChar empty[] = "";
-  if (type == XML_EXTERNAL_GENERAL_PARSED_ENTITY)
-    xmlSAX2EntityDecl(ctx, name, XML_INTERNAL_GENERAL_ENTITY, nullptr, nullptr, empty);
-  else if (type == XML_EXTERNAL_PARAMETER_ENTITY)
-    xmlSAX2EntityDecl(ctx, name, XML_INTERNAL_PARAMETER_ENTITY, nullptr, nullptr, empty);
-  else
-    xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
-}
 
 }  // namespace
 
@@ -103,7 +93,7 @@ TSkinFileReader::Result TSkinFileReader::ReadBytes(const QByteArray& bytes) {
   sax->comment = nullptr;
   sax->processingInstruction = nullptr;
   sax->ignorableWhitespace = nullptr;
-  sax->entityDecl = &DeclareEntity;
+  XmlEntityGuard::Install(*sax);
   State state{&result};
   State* const previous = current;
   current = &state;

@@ -84,22 +84,30 @@ QString ConfigFilePath(const QString& dataDir) {
   return dataDir + config::kFileName;
 }
 
-quint8 PlayModeFromPattern(int pattern) {
+TPlayMode PlayModeFromPattern(int pattern) {
   switch (pattern) {
     case 1:
-      return 2;
+      return TPlayMode::RepeatList;
     case 2:
-      return 1;
+      return TPlayMode::StopAfterTrack;
     case 3:
+      return TPlayMode::RepeatTrack;
+    default:
+      return TPlayMode::InOrder;
+  }
+}
+
+int PatternFromPlayMode(TPlayMode playMode) {
+  switch (playMode) {
+    case TPlayMode::RepeatList:
+      return 1;
+    case TPlayMode::StopAfterTrack:
+      return 2;
+    case TPlayMode::RepeatTrack:
       return 3;
     default:
       return 0;
   }
-}
-
-int PatternFromPlayMode(quint8 playMode) {
-  // The mapping swaps 1 and 2 and keeps 0 and 3, so it is its own inverse.
-  return PlayModeFromPattern(playMode);
 }
 
 PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir) {

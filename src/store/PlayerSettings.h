@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/ConfigKeys.h"
+#include "store/TPlayMode.h"
 
 namespace vireo {
 
@@ -24,7 +25,7 @@ struct PlayerSettings {
   QString SkinName = QString(config::kSkinNameDefault);
   QString SkinDir;  // AppDir + "skin/" + SkinName + "/"
   int EqPresetId = config::kEqIdDefault;
-  quint8 PlayMode = 0;  // 0 in order, 1 stop after each track, 2 repeat list, 3 repeat track
+  TPlayMode PlayMode = TPlayMode::InOrder;
   bool DBGain = config::kDBGainDefault;  // volume levelling
   int Volume = config::kVolumeDefault;   // 0..100
   // The service host to hand to ServiceHost::SetHost; empty means offline.
@@ -50,8 +51,8 @@ QString ConfigFilePath(const QString& dataDir);
 
 // Stored "PATTERN" code to PlayMode and back (0<->0, 1<->2, 2<->1, 3<->3); any other code reads
 // as 0, any other PlayMode writes 0.
-quint8 PlayModeFromPattern(int pattern);
-int PatternFromPlayMode(quint8 playMode);
+TPlayMode PlayModeFromPattern(int pattern);
+int PatternFromPlayMode(TPlayMode playMode);
 
 // Reads every setting from dataDir + "Vireo.xml" (missing or unreadable: all defaults). A lyric
 // or cache folder that does not exist is replaced by dataDir + "lrc/" or "music/", which is

@@ -79,10 +79,10 @@ class FakeHost : public IMediaPlayerHost {
     calls << u"OpenUri "_s + name;
     return !name.contains(u"refused"_s);
   }
-  int PlayMode() const override { return mode; }
-  void SetPlayMode(int m) override {
-    calls << u"SetPlayMode %1"_s.arg(m);
-    mode = m;
+  TPlayMode PlayMode() const override { return TPlayMode(mode); }
+  void SetPlayMode(TPlayMode m) override {
+    calls << u"SetPlayMode %1"_s.arg(int(m));
+    mode = int(m);
   }
   int Volume() const override { return volume; }
   void SetVolume(int v) override {

@@ -34,7 +34,7 @@ class StartupSettings : public ::testing::Test {
 TEST_F(StartupSettings, FirstStartGivesDefaultsAndCreatesTheFolders) {
   const PlayerSettings s = ReadStartupSettings(data, app);
   EXPECT_EQ(s.Volume, 65);
-  EXPECT_EQ(s.PlayMode, 0);
+  EXPECT_EQ(s.PlayMode, TPlayMode::InOrder);
   EXPECT_EQ(s.SkinName, u"Default"_s);
   EXPECT_EQ(s.SkinDir, app + u"skin/Default/"_s);
   EXPECT_EQ(s.EqPresetId, 0);
@@ -58,7 +58,7 @@ TEST_F(StartupSettings, FileFromTheWindowsPlayer) {
   const QByteArray before = ReadAll(Config());
   const PlayerSettings s = ReadStartupSettings(data, app);
   EXPECT_EQ(s.Volume, 80);
-  EXPECT_EQ(s.PlayMode, 2);  // stored code 1: repeat the list
+  EXPECT_EQ(s.PlayMode, TPlayMode::RepeatList);  // stored code 1: repeat the list
   EXPECT_TRUE(s.DBGain);
   EXPECT_EQ(s.EqPresetId, 3);
   EXPECT_EQ(s.SkinName, u"蓝色经典"_s);
@@ -119,7 +119,7 @@ TEST_F(StartupSettings, OddStoredValues) {
   Write(u"Window/EQ"_s, u"ID"_s, u"x"_s);
   Write(u"Window/SKIN"_s, u"NAME"_s, QString());
   PlayerSettings s = ReadStartupSettings(data, app);
-  EXPECT_EQ(s.PlayMode, 0);
+  EXPECT_EQ(s.PlayMode, TPlayMode::InOrder);
   EXPECT_EQ(s.Volume, 65);
   EXPECT_FALSE(s.DBGain);
   EXPECT_EQ(s.EqPresetId, 0);
@@ -133,17 +133,17 @@ TEST_F(StartupSettings, PlayModeMapping) {
   const int patterns[] = {0, 1, 2, 3};
   const int modes[] = {0, 2, 1, 3};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(PlayModeFromPattern(patterns[i]), modes[i]);
-    EXPECT_EQ(PatternFromPlayMode(static_cast<quint8>(modes[i])), patterns[i]);
+    EXPECT_EQ(int(PlayModeFromPattern(patterns[i])), modes[i]);
+    EXPECT_EQ(PatternFromPlayMode(TPlayMode(modes[i])), patterns[i]);
   }
-  EXPECT_EQ(PlayModeFromPattern(-1), 0);
-  EXPECT_EQ(PatternFromPlayMode(9), 0);
+  EXPECT_EQ(PlayModeFromPattern(-1), TPlayMode::InOrder);
+  EXPECT_EQ(PatternFromPlayMode(TPlayMode(9)), 0);
 }
 
 TEST_F(StartupSettings, CloseWritingOrderAndRoundTrip) {
   PlayerSettings s = ReadStartupSettings(data, app);
   s.Volume = 33;
-  s.PlayMode = 3;
+  s.PlayMode = TPlayMode::RepeatTrack;
   s.DBGain = true;
   s.EqPresetId = 7;
   s.SkinName = u"夜色"_s;
@@ -160,7 +160,7 @@ TEST_F(StartupSettings, CloseWritingOrderAndRoundTrip) {
 
   const PlayerSettings back = ReadStartupSettings(data, app);
   EXPECT_EQ(back.Volume, 33);
-  EXPECT_EQ(back.PlayMode, 3);
+  EXPECT_EQ(back.PlayMode, TPlayMode::RepeatTrack);
   EXPECT_TRUE(back.DBGain);
   EXPECT_EQ(back.EqPresetId, 7);
   EXPECT_EQ(back.SkinName, u"夜色"_s);
