@@ -143,7 +143,7 @@ double EngineCpuMs(const QString& file, const std::array<int, kBandCount>& gains
     engine.SetVolume(80);
     engine.SetEQ(gains);
     bool ended = false;
-    QObject::connect(&engine, &TAudioEngine::OnEnd, [&](int) { ended = true; });
+    QObject::connect(&engine, &TAudioEngine::OnEnd, [&](AudioState) { ended = true; });
     const double before = CpuMs(RUSAGE_SELF);
     engine.Play(file);
     RunUntil([&] { return ended; }, 20);
@@ -192,7 +192,7 @@ double ChangeHeardAfterMs(const QString& dir, bool equalizer) {
     if (!engine.OutputReady()) return -1;
     engine.SetVolume(100);
     bool ended = false;
-    QObject::connect(&engine, &TAudioEngine::OnEnd, [&](int) { ended = true; });
+    QObject::connect(&engine, &TAudioEngine::OnEnd, [&](AudioState) { ended = true; });
     engine.Play(tone);
     RunUntil([&] { return engine.GetPosition() >= 1000; }, 2);
     changedAt = engine.GetPosition();
@@ -280,7 +280,7 @@ int main(int argc, char** argv) {
     if (mode == 3) engine.SetSpectrumWanted(false);
     if (mode > 0)
       QObject::connect(&engine, &TAudioEngine::OnProgress,
-                       [&](int, int, int, const float*, const uint32_t*) { ++ticks; });
+                       [&](AudioState, int, int, const float*, const uint32_t*) { ++ticks; });
     // Measured from a second in, past the start of the stream and of the server's sink.
     QElapsedTimer warm;
     warm.start();
@@ -331,7 +331,7 @@ int main(int argc, char** argv) {
       for (int i = 0; i < 15; ++i) {
         QElapsedTimer t;
         double playingAt = -1;
-        const auto connection = QObject::connect(&engine, &TAudioEngine::OnStateChange, [&](int s) {
+        const auto connection = QObject::connect(&engine, &TAudioEngine::OnStateChange, [&](AudioState s) {
           if (s == AudioState::Playing) playingAt = t.nsecsElapsed() / 1e6;
         });
         t.start();

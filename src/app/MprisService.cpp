@@ -173,7 +173,7 @@ MprisService::Shown MprisService::Current() const {
   return s;
 }
 
-int MprisService::State() const {
+AudioState MprisService::State() const {
   const TAudioEngine* engine = host_->Engine();
   return engine ? engine->State() : AudioState::Stopped;
 }
@@ -183,7 +183,7 @@ int MprisService::State() const {
 int MprisService::LengthMs() const {
   const MediaTrack t = host_->CurrentTrack();
   const TAudioEngine* engine = host_->Engine();
-  const int state = State();
+  const AudioState state = State();
   if (engine && t.valid && engine->FileName() == t.fileName &&
       (state == AudioState::Playing || state == AudioState::Paused || state == AudioState::Ended)) {
     const int length = engine->GetLength();
@@ -232,7 +232,7 @@ void MprisService::PlayPause() {
 // The play button's rule decides: it starts a stopped or ended track and resumes a paused one;
 // a playing, connecting or failed track is left alone.
 void MprisService::Play() {
-  const int state = State();
+  const AudioState state = State();
   if (state == AudioState::Stopped || state == AudioState::Ended || state == AudioState::Paused)
     host_->PlayPause();
   Refresh();
@@ -401,7 +401,7 @@ bool MprisService::CanPause() const {
 
 // Only a track with a known length can be moved in; a radio stream cannot.
 bool MprisService::CanSeek() const {
-  const int state = State();
+  const AudioState state = State();
   return (state == AudioState::Playing || state == AudioState::Paused) && LengthMs() > 0 &&
          host_->Engine() && host_->Engine()->GetLength() > 0;
 }

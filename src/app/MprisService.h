@@ -9,6 +9,8 @@
 #include <QVariantMap>
 #include <memory>
 
+#include "audio/AudioCodes.h"
+
 namespace vireo {
 
 class IMediaPlayerHost;
@@ -89,7 +91,7 @@ class MprisService : public QObject, protected QDBusContext {
   void Announce();
   void UpdateTrack() const;
   int LengthMs() const;
-  int State() const;
+  AudioState State() const;
   QString TrackPath() const;
 
   IMediaPlayerHost* host_;

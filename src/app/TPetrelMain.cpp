@@ -512,19 +512,19 @@ void TPetrelMain::PlaceWindows() {
 void TPetrelMain::CreateEngine() {
   engine_ = std::make_unique<TAudioEngine>(folders_.ModuleDir());
   connect(engine_.get(), &TAudioEngine::OnStateChange, this,
-          [this](int state) { EngineStateChanged(state); });
-  connect(engine_.get(), &TAudioEngine::OnEnd, this, [this](int) { EngineEnded(); });
+          [this](AudioState state) { EngineStateChanged(state); });
+  connect(engine_.get(), &TAudioEngine::OnEnd, this, [this](AudioState) { EngineEnded(); });
   // What plays after the current track changes with the list, the current entry and the mode.
   connect(model_, &TDDPlaylistModel::Changed, this, [this] { UpdateNextTrack(); });
   connect(model_, &TDDPlaylistModel::CurrentChanged, this, [this] { UpdateNextTrack(); });
   connect(engine_.get(), &TAudioEngine::OnProgress, this,
-          [this](int state, int len, int pos, const float* fft, const uint32_t* wave) {
+          [this](AudioState state, int len, int pos, const float* fft, const uint32_t* wave) {
             EngineProgress(state, len, pos, fft, wave);
           });
   connect(engine_.get(), &TAudioEngine::OnDownload, this,
           [this](const char* buffer, int length, void*) { EngineDownload(buffer, length); });
   connect(engine_.get(), &TAudioEngine::OnError, this,
-          [this](int code, int detail) { EngineError(code, detail); });
+          [this](AudioState code, int detail) { EngineError(code, detail); });
   connect(engine_.get(), &TAudioEngine::OnStreamTitle, this, [this](const QString& title) {
     const int current = model_->CurrentItem();
     if (!title.isEmpty())

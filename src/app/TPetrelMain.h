@@ -16,6 +16,7 @@
 #include "app/ILibraryHost.h"
 #include "app/IMediaPlayerHost.h"
 #include "app/PlayerContext.h"
+#include "audio/AudioCodes.h"
 #include "base/AppFolders.h"
 #include "app/RemoteControl.h"
 #include "audio/TTags.h"
@@ -198,12 +199,12 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   void sldr_volumeMouseUp();
   void pmm_gainClick();
   void pmmode_noneClick(int tag);
-  void EngineStateChanged(int state);
+  void EngineStateChanged(AudioState state);
   void EngineEnded();
-  void EngineProgress(int state, int lengthMs, int positionMs, const float* fft,
+  void EngineProgress(AudioState state, int lengthMs, int positionMs, const float* fft,
                       const uint32_t* wave);
   void EngineDownload(const char* buffer, int length);
-  void EngineError(int code, int detail);
+  void EngineError(AudioState code, int detail);
   void tmr_lanerrTimer();
   void AdvanceAfterTrack();
   // The entry AdvanceAfterTrack would play (-1: none), and handing it to the engine to follow

@@ -149,7 +149,7 @@ void TPetrelMain::ApplyEqPreset(int id) {
   if (gains && engine_) engine_->SetEQ(*gains);
 }
 
-void TPetrelMain::EngineStateChanged(int state) {
+void TPetrelMain::EngineStateChanged(AudioState state) {
   const int current = model_->CurrentItem();
   const bool hasEntry = current >= 0 && current < model_->Count();
   switch (state) {
@@ -251,7 +251,7 @@ void TPetrelMain::LyricLookupDone(const QString& text) {
   // Saving a downloaded lyric is the lookup's own last step (it knows whether it came online).
 }
 
-void TPetrelMain::EngineProgress(int, int lengthMs, int positionMs, const float* fft,
+void TPetrelMain::EngineProgress(AudioState, int lengthMs, int positionMs, const float* fft,
                                  const uint32_t*) {
   // The slider and the time move once a second while the ticks come twenty times: only a
   // change is drawn (the slider draws itself at once on every SetPosition).
@@ -329,7 +329,7 @@ void TPetrelMain::EngineEnded() {
   AfterTrackEnded();
 }
 
-void TPetrelMain::EngineError(int, int detail) {
+void TPetrelMain::EngineError(AudioState, int detail) {
   if (detail != 0) tmr_lanerr.start();
 }
 

@@ -2,16 +2,16 @@
 
 namespace vireo {
 
-// Engine state codes. The numbers cross into the shell, the commands and the library window,
-// which compare against them.
-namespace AudioState {
-constexpr int Stopped = 1001;  // also the state right after construction
-constexpr int Playing = 1002;
-constexpr int Paused = 1003;
-constexpr int Ended = 1004;       // the stream played to its end
-constexpr int Connecting = 1005;  // opening a network stream
-constexpr int OpenFailed = 1006;
-}  // namespace AudioState
+// The engine's states. The numbers are what crosses a boundary (the remote control's answers,
+// the plug-ins' messages, the probe's output) as int(state); inside the player the type is used.
+enum class AudioState : int {
+  Stopped = 1001,  // also the state right after construction
+  Playing = 1002,
+  Paused = 1003,
+  Ended = 1004,       // the stream played to its end
+  Connecting = 1005,  // opening a network stream
+  OpenFailed = 1006,
+};
 
 // Error details handed out with OnError(1006, detail). The values follow the audio library the
 // player was first written against, so that callers treating "any non-zero detail" as an

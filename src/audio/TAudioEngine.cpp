@@ -117,10 +117,10 @@ void TAudioEngine::Emit(void (TAudioEngine::*signal)(Args...), std::type_identit
   }
 }
 
-void TAudioEngine::RaiseError(int code, int detail) {
+void TAudioEngine::RaiseError(AudioState code, int detail) {
   Emit(&TAudioEngine::OnError, code, detail);
 }
-void TAudioEngine::RaiseState(int state) {
+void TAudioEngine::RaiseState(AudioState state) {
   Emit(&TAudioEngine::OnStateChange, state);
 }
 
@@ -141,7 +141,7 @@ void TAudioEngine::disconnectNotify(const QMetaMethod& signal) {
     QMetaObject::invokeMethod(this, &TAudioEngine::PaceProgress, Qt::QueuedConnection);
 }
 
-void TAudioEngine::SetState(int state, bool notify) {
+void TAudioEngine::SetState(AudioState state, bool notify) {
   state_ = state;
   PaceProgress();
   if (notify) RaiseState(state);
@@ -292,7 +292,7 @@ void TAudioEngine::OpenCompleted(uint64_t serial, std::shared_ptr<void> opaque) 
         if (serial != e->serial_ || e->stream_.get() != stream || generation < e->cutGeneration_)
           return;
         e->state_ = AudioState::Ended;
-        e->Emit(&TAudioEngine::OnEnd, static_cast<int>(AudioState::Ended));
+        e->Emit(&TAudioEngine::OnEnd, AudioState::Ended);
       });
   });
   SetState(AudioState::Playing, true);
@@ -387,7 +387,7 @@ void TAudioEngine::SeamHeard() {
   handover_ = true;
   handoverStopped_ = handoverAdopted_ = false;
   state_ = AudioState::Ended;
-  Emit(&TAudioEngine::OnEnd, static_cast<int>(AudioState::Ended));
+  Emit(&TAudioEngine::OnEnd, AudioState::Ended);
   handover_ = false;
   if (handoverAdopted_ || stream_.get() != stream) return;
   preparedName_.clear();
@@ -500,7 +500,7 @@ void TAudioEngine::ProgressTick() {
     position = GetPosition();
   }
   const int length = GetLength();
-  Emit(&TAudioEngine::OnProgress, static_cast<int>(state_), length, position, fft, wave);
+  Emit(&TAudioEngine::OnProgress, state_, length, position, fft, wave);
 }
 
 }  // namespace vireo

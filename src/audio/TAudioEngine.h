@@ -72,7 +72,7 @@ class TAudioEngine : public QObject {
   void SetEQ(const std::array<int, kBandCount>& gains);
   TTags ReadTags(const QString& name) const;
 
-  int State() const { return state_; }
+  AudioState State() const { return state_; }
   QString FileName() const { return fileName_; }
   int Bitrate() const { return bitrate_; }
   QString Filter() const { return filter_; }
@@ -102,10 +102,10 @@ class TAudioEngine : public QObject {
   // Every 50 ms while not stopped: the state, the length and position in ms, and in state 1002
   // the spectrum (kFftSingles singles, the first kFftBins used) and the latest samples
   // (kWaveWords words); all zero in any other state.
-  void OnProgress(int state, int lengthMs, int positionMs, const float* fft, const uint32_t* wave);
-  void OnError(int code, int detail);
-  void OnStateChange(int state);
-  void OnEnd(int state);
+  void OnProgress(AudioState state, int lengthMs, int positionMs, const float* fft, const uint32_t* wave);
+  void OnError(AudioState code, int detail);
+  void OnStateChange(AudioState state);
+  void OnEnd(AudioState state);
   // A chunk of the network stream being played; buffer null (and length 0) once it is complete.
   // user is always null.
   void OnDownload(const char* buffer, int length, void* user);
@@ -131,10 +131,10 @@ class TAudioEngine : public QObject {
   void SeamHeard();
   bool AdoptNext(const QString& name);
   void UpdateBitrate(uint32_t size);  // from the size and lengthFrames_
-  void SetState(int state, bool notify);
+  void SetState(AudioState state, bool notify);
   void PaceProgress();
-  void RaiseError(int code, int detail);
-  void RaiseState(int state);
+  void RaiseError(AudioState code, int detail);
+  void RaiseState(AudioState state);
   bool ProgressWanted() const;
   // Emits a signal; what escapes a receiver is dropped and the player goes on.
   template <typename... Args>
@@ -164,7 +164,7 @@ class TAudioEngine : public QObject {
   std::array<uint32_t, kWaveWords> wave_{};
   const std::array<float, kFftSingles> silentFft_{};
   const std::array<uint32_t, kWaveWords> silentWave_{};
-  int state_ = AudioState::Stopped;
+  AudioState state_ = AudioState::Stopped;
   QString fileName_;
   int bitrate_ = 0;
   float volume_ =

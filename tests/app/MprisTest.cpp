@@ -123,6 +123,8 @@ class FakeHost : public IMediaPlayerHost {
       case AudioState::Paused:
         engine_.Resume();
         break;
+      default:
+        break;
     }
   }
   TAudioEngine engine_;

@@ -17,7 +17,8 @@ struct EngineRecorder {
   QStringList events;
   qint64 chunkBytes = 0;
   int progressCount = 0;
-  int lastState = 0, lastLength = 0, lastPosition = 0;
+  AudioState lastState = AudioState::Stopped;
+  int lastLength = 0, lastPosition = 0;
   std::array<float, kFftSingles> fft{};
   std::array<uint32_t, kWaveWords> wave{};
   QObject context;  // the receiver of every connection
@@ -26,12 +27,12 @@ struct EngineRecorder {
   // engine is never called.
   void Attach(TAudioEngine& e) {
     QObject::connect(&e, &TAudioEngine::OnStateChange, &context,
-                     [this](int s) { events << QStringLiteral("state %1").arg(s); });
-    QObject::connect(&e, &TAudioEngine::OnError, &context, [this](int c, int d) {
-      events << QStringLiteral("error %1 %2").arg(c).arg(d);
+                     [this](AudioState s) { events << QStringLiteral("state %1").arg(int(s)); });
+    QObject::connect(&e, &TAudioEngine::OnError, &context, [this](AudioState c, int d) {
+      events << QStringLiteral("error %1 %2").arg(int(c)).arg(d);
     });
     QObject::connect(&e, &TAudioEngine::OnEnd, &context,
-                     [this](int s) { events << QStringLiteral("end %1").arg(s); });
+                     [this](AudioState s) { events << QStringLiteral("end %1").arg(int(s)); });
     QObject::connect(&e, &TAudioEngine::OnDownload, &context, [this](const char* b, int n, void*) {
       if (b) {
         chunkBytes += n;
@@ -41,7 +42,7 @@ struct EngineRecorder {
       }
     });
     QObject::connect(&e, &TAudioEngine::OnProgress, &context,
-                     [this](int s, int len, int pos, const float* f, const uint32_t* w) {
+                     [this](AudioState s, int len, int pos, const float* f, const uint32_t* w) {
                        ++progressCount;
                        lastState = s;
                        lastLength = len;

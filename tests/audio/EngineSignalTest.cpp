@@ -69,10 +69,10 @@ TEST(EngineSignals, AListenerThatIsGoneIsNeverCalled) {
   {
     auto window = std::make_unique<QObject>();
     QObject::connect(engine.get(), &TAudioEngine::OnProgress, window.get(),
-                     [&](int, int, int, const float*, const uint32_t*) {
+                     [&](AudioState, int, int, const float*, const uint32_t*) {
                        if (dead) ++callsAfterDeath;
                      });
-    QObject::connect(engine.get(), &TAudioEngine::OnEnd, window.get(), [&](int) {
+    QObject::connect(engine.get(), &TAudioEngine::OnEnd, window.get(), [&](AudioState) {
       if (dead) ++callsAfterDeath;
     });
     engine->Play(ShortTone());
@@ -89,9 +89,9 @@ TEST(EngineSignals, AListenerThatIsGoneIsNeverCalled) {
 TEST(EngineSignals, AThrowingReceiverDoesNotStopThePlayer) {
   auto engine = NullEngine();
   QObject::connect(engine.get(), &TAudioEngine::OnStateChange,
-                   [](int) { throw std::runtime_error("window fault"); });
+                   [](AudioState) { throw std::runtime_error("window fault"); });
   QObject::connect(engine.get(), &TAudioEngine::OnProgress,
-                   [](int, int, int, const float*, const uint32_t*) { throw 42; });
+                   [](AudioState, int, int, const float*, const uint32_t*) { throw 42; });
   EngineRecorder rec;
   rec.Attach(*engine);
   engine->Play(ShortTone());
@@ -123,7 +123,7 @@ TEST(EngineSignals, ProgressFollowsItsListeners) {
   int ticks = 0;
   auto connection =
       QObject::connect(engine.get(), &TAudioEngine::OnProgress,
-                       [&](int, int, int, const float*, const uint32_t*) { ++ticks; });
+                       [&](AudioState, int, int, const float*, const uint32_t*) { ++ticks; });
   // On the 50 ms beat at once, not after the idle half second.
   QElapsedTimer t;
   t.start();

@@ -64,10 +64,10 @@ class Gapless : public testing::Test {
                                              std::make_shared<PulseOutput>(pulse_.Address()));
     rec_.Attach(*engine_);
     engine_->SetVolume(100);
-    QObject::connect(engine_.get(), &TAudioEngine::OnEnd, &rec_.context, [this](int) {
+    QObject::connect(engine_.get(), &TAudioEngine::OnEnd, &rec_.context, [this](AudioState) {
       if (!then_.isEmpty()) engine_->Play(std::exchange(then_, QString()));
     });
-    QObject::connect(engine_.get(), &TAudioEngine::OnStateChange, &rec_.context, [this](int s) {
+    QObject::connect(engine_.get(), &TAudioEngine::OnStateChange, &rec_.context, [this](AudioState s) {
       if (s == AudioState::Playing) positionsAtStart_ << engine_->GetPosition();
     });
   }
@@ -206,7 +206,7 @@ TEST_F(Gapless, TheEndIsRaisedWhenTheLastFrameIsHeard) {
   qint64 firstAt = -1, endAt = -1;
   int firstPosition = 0;
   QObject::connect(engine_.get(), &TAudioEngine::OnProgress, &rec_.context,
-                   [&](int state, int, int position, const float*, const uint32_t*) {
+                   [&](AudioState state, int, int position, const float*, const uint32_t*) {
                      // The last tick before the end: the nearer, the less its own jitter counts.
                      if (state == AudioState::Playing && position > 100 && endAt < 0) {
                        firstAt = clock.elapsed();
@@ -214,7 +214,7 @@ TEST_F(Gapless, TheEndIsRaisedWhenTheLastFrameIsHeard) {
                      }
                    });
   QObject::connect(engine_.get(), &TAudioEngine::OnEnd, &rec_.context,
-                   [&](int) { endAt = clock.elapsed(); });
+                   [&](AudioState) { endAt = clock.elapsed(); });
   clock.start();
   engine_->Play(a);
   ASSERT_TRUE(WaitUntil([&] { return endAt >= 0; }, 10000));

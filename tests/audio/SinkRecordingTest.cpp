@@ -49,7 +49,7 @@ QByteArray RecordWhilePlaying(const QString& file, float volume,
     TAudioEngine engine(MediaFactory::Dir());
     EXPECT_TRUE(engine.OutputReady());
     bool ended = false;
-    QObject::connect(&engine, &TAudioEngine::OnEnd, [&](int) { ended = true; });
+    QObject::connect(&engine, &TAudioEngine::OnEnd, [&](AudioState) { ended = true; });
     engine.SetVolume(volume);
     engine.SetEQ(gains);
     engine.Play(file);

@@ -30,7 +30,7 @@ void Line(const QString& text) {
   std::fflush(stdout);
 }
 
-QString StateName(int state) {
+QString StateName(AudioState state) {
   switch (state) {
     case AudioState::Stopped:
       return QStringLiteral("stopped");
@@ -105,8 +105,8 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   int ticks = 0;
   bool sought = false;
-  QObject::connect(engine.get(), &TAudioEngine::OnStateChange, [&](int s) {
-    Line(QStringLiteral("state %1 (%2)").arg(s).arg(StateName(s)));
+  QObject::connect(engine.get(), &TAudioEngine::OnStateChange, [&](AudioState s) {
+    Line(QStringLiteral("state %1 (%2)").arg(int(s)).arg(StateName(s)));
     if (s == AudioState::Playing) {
       Line(QStringLiteral("  file %1, length %2 ms, %3 kbit/s, stream volume %4")
                .arg(engine->FileName())
@@ -116,15 +116,15 @@ int main(int argc, char** argv) {
       if (playing + 1 < names.size()) engine->PrepareNext(names[playing + 1]);
     }
   });
-  QObject::connect(engine.get(), &TAudioEngine::OnError, [&](int code, int detail) {
-    Line(QStringLiteral("error %1 detail %2").arg(code).arg(detail));
+  QObject::connect(engine.get(), &TAudioEngine::OnError, [&](AudioState code, int detail) {
+    Line(QStringLiteral("error %1 detail %2").arg(int(code)).arg(detail));
     if (code == AudioState::OpenFailed) {
       exitCode = 1;
       QTimer::singleShot(0, &app, &QCoreApplication::quit);
     }
   });
-  QObject::connect(engine.get(), &TAudioEngine::OnEnd, [&](int s) {
-    Line(QStringLiteral("end %1 at %2 ms").arg(s).arg(engine->GetPosition()));
+  QObject::connect(engine.get(), &TAudioEngine::OnEnd, [&](AudioState s) {
+    Line(QStringLiteral("end %1 at %2 ms").arg(int(s)).arg(engine->GetPosition()));
     if (++playing < names.size())
       engine->Play(names[playing]);
     else
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
   if (progress)
     QObject::connect(
         engine.get(), &TAudioEngine::OnProgress,
-        [&](int state, int lengthMs, int positionMs, const float* fft, const uint32_t*) {
+        [&](AudioState state, int lengthMs, int positionMs, const float* fft, const uint32_t*) {
           if (seekMs >= 0 && !sought && state == AudioState::Playing) {
             sought = true;
             engine->SetPosition(seekMs);
@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
             if (fft[k] > fft[best]) best = k;
           Line(
               QStringLiteral("progress state %1 position %2 / %3 ms, strongest bin %4 (~%5 Hz, %6)")
-                  .arg(state)
+                  .arg(int(state))
                   .arg(positionMs)
                   .arg(lengthMs)
                   .arg(best)
