@@ -28,6 +28,14 @@ class DragSource : public QWidget {
     data->setUrls(urls_);
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
+    // What the test waits for: the drag under way, and the target taking the files.
+    connect(drag, &QDrag::actionChanged, this, [](Qt::DropAction action) {
+      if (action == Qt::IgnoreAction) return;
+      std::printf("accepted\n");
+      std::fflush(stdout);
+    });
+    std::printf("dragging\n");
+    std::fflush(stdout);
     const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
     std::printf("%s\n", done == Qt::IgnoreAction ? "refused" : "dropped");
     std::fflush(stdout);

@@ -226,6 +226,19 @@ bool PlayerSession::Viewable(const QString& id) {
   return QString::fromLatin1(p.readAllStandardOutput()).contains(QStringLiteral("IsViewable"));
 }
 
+QRect PlayerSession::SettledGeometry(const QString& windowClass, int timeoutMs) const {
+  QRect last = GeometryOnce(windowClass);
+  Eventually(
+      [&] {
+        const QRect now = GeometryOnce(windowClass);
+        const bool same = now.isValid() && now == last;
+        last = now;
+        return same;
+      },
+      timeoutMs);
+  return last;
+}
+
 bool PlayerSession::WaitVisible(const QString& windowClass, bool visible, int timeoutMs) const {
   return Eventually([&] { return Visible(windowClass) == visible; }, timeoutMs);
 }
@@ -234,37 +247,34 @@ bool PlayerSession::Xdo(const QStringList& args) {
   return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
 }
 
+// The X server has the pointer there when this returns (--sync waits for the motion), so the
+// events that follow reach the window under it, in order; what they cause is waited for by the
+// caller, never by a pause here.
+void PlayerSession::MoveTo(QPoint p) {
+  Xdo({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(p.x()),
+       QString::number(p.y())});
+}
+
 void PlayerSession::Click(QPoint p, int button) {
-  Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-  QThread::msleep(80);
+  MoveTo(p);
   Xdo({QStringLiteral("click"), QString::number(button)});
-  QThread::msleep(80);
 }
 
 void PlayerSession::DoubleClick(QPoint p) {
-  Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-  QThread::msleep(80);
+  MoveTo(p);
   Xdo({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
        QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
-  QThread::msleep(80);
 }
 
 void PlayerSession::Drag(QPoint from, QPoint delta) {
-  const auto moveTo = [](QPoint p) {
-    Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    QThread::msleep(60);
-  };
-  moveTo(from);
+  MoveTo(from);
   Xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
-  QThread::msleep(60);
-  for (int step = 1; step <= 4; ++step) moveTo(from + delta * step / 4);
+  for (int step = 1; step <= 4; ++step) MoveTo(from + delta * step / 4);
   Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
-  QThread::msleep(80);
 }
 
 void PlayerSession::Key(const QString& keys) {
   Xdo({QStringLiteral("key"), keys});
-  QThread::msleep(80);
 }
 
 QImage PlayerSession::Screenshot(const QString& name) {

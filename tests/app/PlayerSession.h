@@ -58,6 +58,8 @@ class PlayerSession {
   QString WindowId(const QString& windowClass) const;
   QRect Geometry(const QString& windowClass) const;
   QRect GeometryOnce(const QString& windowClass) const;
+  // The geometry once two looks in a row agree (a window just shown may still be moving).
+  QRect SettledGeometry(const QString& windowClass, int timeoutMs = 5000) const;
   bool Visible(const QString& windowClass) const;
   // Whether the X window with this id is on the screen (a cheaper look than by class).
   static bool Viewable(const QString& windowId);
@@ -65,6 +67,7 @@ class PlayerSession {
 
   // Pointer and keys, in screen coordinates.
   static bool Xdo(const QStringList& args);
+  static void MoveTo(QPoint screen);
   static void Click(QPoint screen, int button = 1);
   static void DoubleClick(QPoint screen);
   static void Key(const QString& keys);

@@ -113,8 +113,14 @@ void PlayerSession::ChooseInMenu(const QList<int>& path) {
     // on its first item.
     const int downs = path[level] + (level == 0 ? 1 : 0);
     for (int i = 0; i < downs; ++i) Key(QStringLiteral("Down"));
-    Key(level + 1 < path.size() ? QStringLiteral("Right") : QStringLiteral("Return"));
-    if (level + 1 < path.size()) QThread::msleep(150);
+    if (level + 1 == path.size()) {
+      Key(QStringLiteral("Return"));
+      break;
+    }
+    // The keys that follow are for the sub-menu once it is open.
+    const qsizetype open = OpenMenuNames().size();
+    Key(QStringLiteral("Right"));
+    Eventually([&] { return OpenMenuNames().size() > open; }, 5000);
   }
 }
 
@@ -158,7 +164,6 @@ QString PlayerSession::Property(const QString& windowId, const QString& property
 
 void PlayerSession::Type(const QString& text) {
   Xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
-  QThread::msleep(100);
 }
 
 bool PlayerSession::DropFiles(const QStringList& paths, QPoint target) {
@@ -167,23 +172,26 @@ bool PlayerSession::DropFiles(const QStringList& paths, QPoint target) {
   if (!helper.waitForReadyRead(10000)) return false;
   // The helper's window is up at the screen's corner once the window manager mapped it.
   if (WaitWindowByTitle(QStringLiteral("vireo-drag-helper")).isEmpty()) return false;
-  const auto moveTo = [](QPoint p) {
-    Xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    QThread::msleep(60);
+  QByteArray said = helper.readAll();
+  const auto hears = [&](const char* word) {
+    helper.waitForReadyRead(20);
+    said += helper.readAll();
+    return said.contains(word);
   };
-  moveTo(QPoint(40, 30));
+  MoveTo(QPoint(40, 30));
   Xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
-  QThread::msleep(150);
+  if (!Eventually([&] { return hears("dragging"); }, 5000)) return false;
   for (int step = 1; step <= 8; ++step)
-    moveTo(QPoint(40, 30) + (target - QPoint(40, 30)) * step / 8);
-  QThread::msleep(200);
-  moveTo(target + QPoint(1, 1));
-  QThread::msleep(200);
+    MoveTo(QPoint(40, 30) + (target - QPoint(40, 30)) * step / 8);
+  MoveTo(target + QPoint(1, 1));
+  // Released once the target has taken the files' place (its XDND status came back); a target
+  // that refuses them never says so, and the release then comes after the wait.
+  Eventually([&] { return hears("accepted"); }, 3000);
   Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
   // The helper answers the player's request for the files, then ends.
   const bool ended = helper.waitForFinished(15000);
   if (!ended) helper.kill();
-  return ended && helper.readAll().contains("dropped");
+  return ended && hears("dropped");
 }
 
 QStringList PlayerSession::SavedTitles() const {
