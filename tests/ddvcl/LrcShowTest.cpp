@@ -174,9 +174,11 @@ TEST(LrcShow, SameTimeLinesAndEmptyLines) {
   w.Lyric("[00:01.00]first\n[00:01.00]second\n[00:02.00]\n[00:03.00]x", 9000);
   w.At(1000);
   EXPECT_EQ(w.v.LastCurrent(), -1);
+  // Lines of one time are one line: the first in the file, the other its translation.
   w.At(1001);
-  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("second"));
-  EXPECT_EQ(w.v.LastCurrent(), 1);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("first"));
+  EXPECT_EQ(w.v.LastCurrent(), 0);
+  EXPECT_EQ(w.v.Lyric().GetItem(0).Translations, QStringList{QStringLiteral("second")});
   w.At(2001);
   EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral(" "));
   EXPECT_EQ(w.Rows(kRed).first, -1);  // a space leaves no ink
