@@ -51,6 +51,7 @@ void TPetrelDeskTopLrc::ShowText(const QString& text) {
   if (text == m_currentText && !m_image.isNull()) return;
   m_currentText = text;
   m_line = TLyricItem{};
+  m_given = TLyricItem{};
   m_translation.clear();
   Render();
 }
@@ -63,9 +64,11 @@ void TPetrelDeskTopLrc::ShowLine(const QString& text, const TLyricItem& line, qi
   const QString translation = line.Text == m_currentText && !line.Translations.isEmpty()
                                   ? line.Translations.join(QStringLiteral("  "))
                                   : QString();
-  const bool sameLine = karaoke == !m_line.Words.isEmpty() && line == m_line && end == m_lineEnd;
+  // The same line as at the last tick draws nothing again.
+  const bool sameLine = line == m_given && end == m_lineEnd;
   m_clock.Set(positionMs);
   if (textChanged || !sameLine || translation != m_translation) {
+    m_given = line;
     m_line = karaoke ? line : TLyricItem{};
     m_lineEnd = end;
     m_translation = translation;
@@ -102,7 +105,8 @@ void TPetrelDeskTopLrc::UpdateFrames() {
 
 void TPetrelDeskTopLrc::FrameTick() {
   const int right = FillRight();
-  if (right < 0 || !m_clock.Running()) {
+  // Without position updates (paused, stalled) the clock stands after a moment: so do frames.
+  if (right < 0 || !m_clock.Running() || m_clock.Standing()) {
     m_frames.stop();
     return;
   }

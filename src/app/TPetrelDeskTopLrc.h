@@ -97,6 +97,7 @@ class TPetrelDeskTopLrc : public QWidget {
   QString m_translation;
   bool m_showTranslations = true;
   TLyricItem m_line;  // the karaoke line shown (no words: none)
+  TLyricItem m_given;  // the line as last given, karaoke or not
   qint32 m_lineEnd = 0;
   QList<int> m_wordPos;   // the word boundaries of m_line and their x on the window
   QList<qreal> m_wordX;

@@ -160,7 +160,8 @@ void TDDLrcShow::UpdateFrames() {
 }
 
 void TDDLrcShow::FrameTick() {
-  if (!CurrentIsKaraoke() || !m_clock.Running()) {
+  // Without position updates (paused, stalled) the clock stands after a moment: so do frames.
+  if (!CurrentIsKaraoke() || !m_clock.Running() || m_clock.Standing()) {
     m_frames.stop();
     return;
   }

@@ -23,6 +23,8 @@ class LyricClock {
   }
   void Stop() { running_ = false; }
   bool Running() const { return running_; }
+  // Running, but as far past the last update as it goes: nothing moves until the next one.
+  bool Standing() const { return running_ && since_.elapsed() > kAhead; }
   qint32 Now() const {
     if (!running_) return last_;
     return qint32(std::clamp<qint64>(last_ + std::min<qint64>(since_.elapsed(), kAhead), INT32_MIN,

@@ -65,7 +65,7 @@ TEST(DesktopKaraoke, TheLineFillsWordByWordInTheSkinsColoursOverPalerOnes) {
   const double cell = (whole.second - whole.first + 1) / 9.0;
   ASSERT_GT(cell, 10.0);
 
-  for (const auto [ms, cells] : {std::pair{500, 2.5}, std::pair{1500, 7.0}}) {
+  for (const auto& [ms, cells] : {std::pair{500, 2.5}, std::pair{1500, 7.0}}) {
     img = at(ms);
     const auto sung = Columns(img, Saturated, 60);
     const auto pale = Columns(img, Pale, 60);
@@ -82,6 +82,13 @@ TEST(DesktopKaraoke, TheLineFillsWordByWordInTheSkinsColoursOverPalerOnes) {
   EXPECT_EQ(Columns(img, Pale, 60).second, -1);
   EXPECT_GT(Columns(img, Saturated, 60).second, 0);
   EXPECT_EQ(lyrics.FillRight(), -1);
+  // Every tick brings the line again: a line already shown is not drawn again.
+  const int renders = lyrics.RenderCount();
+  for (int tick = 1; tick <= 5; ++tick)
+    lyrics.ShowLine(QStringLiteral("CCCC"), Line(QStringLiteral("CCCC"), {}), 3000, tick * 150);
+  lyrics.ShowLine(text, line, 3000, 100);
+  lyrics.ShowLine(text, line, 3000, 250);
+  EXPECT_EQ(lyrics.RenderCount(), renders + 1);
 }
 
 TEST(DesktopKaraoke, ATranslationIsASecondRowThatCanBeHidden) {
