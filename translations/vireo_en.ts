@@ -350,6 +350,10 @@
         <source>播放模式</source>
         <translation>Play mode</translation>
     </message>
+    <message>
+        <source>歌词翻译</source>
+        <translation>Lyric Translations</translation>
+    </message>
 </context>
 <context>
     <name>vireo::TPetrelShare</name>
@@ -452,6 +456,18 @@
     <message>
         <source>停止下载</source>
         <translation>Stop download</translation>
+    </message>
+    <message>
+        <source>逐字</source>
+        <translation>word timing</translation>
+    </message>
+    <message>
+        <source>翻译</source>
+        <translation>translation</translation>
+    </message>
+    <message>
+        <source>逐字歌词：每个字随演唱点亮</source>
+        <translation>Word-timed lyric: each word lights up as it is sung</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "app/DesktopLyricPainter.h"
 
+#include <QFontMetrics>
 #include <QGlyphRun>
 #include <QLinearGradient>
 #include <QPainter>
@@ -10,8 +11,68 @@
 
 namespace vireo {
 
+namespace {
+
+QFont LineFont(const QString& face, int pixels) {
+  QFont font(face);
+  font.setPixelSize(qMax(1, pixels));
+  font.setBold(true);
+  font.setStyleStrategy(QFont::PreferAntialias);
+  return font;
+}
+
+int TranslationSize(int s) {
+  return qMax(10, s * 9 / 20);
+}
+
+// Strokes then fills one line of text, centred in (0, top, W, ...), the gradient starting at
+// gradientTop and repeating every gradientSize pixels.
+void PaintLine(QPainter& p, const QString& text, const QFont& font, int w, qreal top,
+               const DesktopLyricStyle& style, int gradientSize);
+
+}  // namespace
+
+DesktopLyricStyle DesktopLyricPainter::Unsung(const DesktopLyricStyle& style) {
+  auto pale = [](const QColor& c) {
+    const QColor to(0xF0, 0xF0, 0xF0);
+    return QColor((c.red() * 35 + to.red() * 65) / 100, (c.green() * 35 + to.green() * 65) / 100,
+                  (c.blue() * 35 + to.blue() * 65) / 100);
+  };
+  DesktopLyricStyle out = style;
+  out.ColorBegin = pale(style.ColorBegin);
+  out.ColorEnd = pale(style.ColorEnd);
+  return out;
+}
+
+QList<qreal> DesktopLyricPainter::CursorXs(const QString& text, const DesktopLyricStyle& style,
+                                           int w, const QList<int>& positions) {
+  const QFont font = LineFont(style.Face, style.Size);
+  QTextLayout layout(text, font);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  const qreal advance = QFontMetricsF(font).horizontalAdvance(text);
+  const qreal left = (qreal(w) - advance) / 2.0;
+  QList<qreal> xs;
+  for (int pos : positions)
+    xs.append(left + (line.isValid() ? line.cursorToX(qBound(0, pos, int(text.size()))) : 0));
+  return xs;
+}
+
+int DesktopLyricPainter::LineRowBottom(const DesktopLyricStyle& style) {
+  return 5 + QFontMetrics(LineFont(style.Face, style.Size)).height() + 2;
+}
+
+int DesktopLyricPainter::HeightWithTranslation(const DesktopLyricStyle& style) {
+  return LineRowBottom(style) +
+         QFontMetrics(LineFont(style.Face, TranslationSize(style.Size))).height() + 6;
+}
+
 QImage DesktopLyricPainter::Render(const QString& text, const DesktopLyricStyle& style, int w,
-                                   int h, qreal dpr) {
+                                   int h, qreal dpr, const QString& translation) {
   if (dpr <= 0) dpr = 1.0;
   QImage image(QSize(qMax(1, qRound(w * dpr)), qMax(1, qRound(h * dpr))),
                QImage::Format_ARGB32_Premultiplied);
@@ -20,10 +81,20 @@ QImage DesktopLyricPainter::Render(const QString& text, const DesktopLyricStyle&
   if (text.isEmpty()) return image;
 
   const int s = qMax(1, style.Size);
-  QFont font(style.Face);
-  font.setPixelSize(s);
-  font.setBold(true);
-  font.setStyleStrategy(QFont::PreferAntialias);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  PaintLine(p, text, LineFont(style.Face, s), w, 5.0, style, s);
+  if (!translation.isEmpty())
+    PaintLine(p, translation, LineFont(style.Face, TranslationSize(s)), w,
+              LineRowBottom(style), style, TranslationSize(s));
+  p.end();
+  return image;
+}
+
+namespace {
+
+void PaintLine(QPainter& p, const QString& text, const QFont& font, int w, qreal top,
+               const DesktopLyricStyle& style, int s) {
 
   // The text as one path per glyph, laid out as a single line centred horizontally in
   // (0, 5, W, H); the em box starts at the top of that rectangle as the path text of the layered
@@ -31,7 +102,7 @@ QImage DesktopLyricPainter::Render(const QString& text, const DesktopLyricStyle&
   // but costs a quarter: the rasterizer's work grows with the width each outline spans.
   const QFontMetricsF fm(font);
   const qreal advance = fm.horizontalAdvance(text);
-  const QPointF origin((qreal(w) - advance) / 2.0, 5.0);
+  const QPointF origin((qreal(w) - advance) / 2.0, top);
   QTextLayout layout(text, font);
   QTextOption option;
   option.setWrapMode(QTextOption::NoWrap);
@@ -54,21 +125,19 @@ QImage DesktopLyricPainter::Render(const QString& text, const DesktopLyricStyle&
     }
   }
 
-  QLinearGradient gradient(QPointF(0, 5), QPointF(0, 5 + s));
+  QLinearGradient gradient(QPointF(0, top), QPointF(0, top + s));
   gradient.setColorAt(0, QColor(style.ColorBegin.rgb()));
   gradient.setColorAt(1, QColor(style.ColorEnd.rgb()));
   gradient.setSpread(QGradient::ReflectSpread);
 
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing, true);
   // Every outline first, then every fill: the fill covers the inner half of each outline and
   // neighbouring glyphs' outlines never cut into a fill.
   p.setPen(QPen(QColor(style.OutlineColor.rgb()), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(Qt::NoBrush);
   for (const QPainterPath& glyph : glyphs) p.drawPath(glyph);
   for (const QPainterPath& glyph : glyphs) p.fillPath(glyph, gradient);
-  p.end();
-  return image;
 }
+
+}  // namespace
 
 }  // namespace vireo

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QList>
 #include <QString>
 
 namespace vireo {
@@ -22,9 +23,20 @@ struct DesktopLyricStyle {
 
 class DesktopLyricPainter {
  public:
-  // A W x H logical image rendered at devicePixelRatio (crisp on 200 % screens).
+  // A W x H logical image rendered at devicePixelRatio (crisp on 200 % screens). A translation
+  // goes in a second row under the line, smaller, in the same outline and gradient.
   static QImage Render(const QString& text, const DesktopLyricStyle& style, int width, int height,
-                       qreal devicePixelRatio = 1.0);
+                       qreal devicePixelRatio = 1.0, const QString& translation = {});
+  // The style of a karaoke line's part not sung yet: the same outline, the gradient paled.
+  static DesktopLyricStyle Unsung(const DesktopLyricStyle& style);
+  // Where each of the given positions of the text (UTF-16 indexes, 0..length) lies on the line
+  // as Render lays it out in a window W wide, in logical pixels.
+  static QList<qreal> CursorXs(const QString& text, const DesktopLyricStyle& style, int width,
+                               const QList<int>& positions);
+  // The window height a line and a translation row need at the style's size.
+  static int HeightWithTranslation(const DesktopLyricStyle& style);
+  // The bottom of the line's own row: the karaoke fill covers the rows above it.
+  static int LineRowBottom(const DesktopLyricStyle& style);
 };
 
 }  // namespace vireo

@@ -7,6 +7,7 @@
 
 #include "app/TPetrelDlrcButton.h"
 #include "app/X11Desktop.h"
+#include "lyrics/KaraokeTiming.h"
 
 namespace vireo {
 
@@ -25,6 +26,8 @@ TPetrelDeskTopLrc::TPetrelDeskTopLrc()
   m_compositorCheck.setInterval(2000);
   connect(&m_compositorCheck, &QTimer::timeout, this, [this] { FollowCompositor(); });
   PlaceDefault();
+  m_frames.setTimerType(Qt::PreciseTimer);
+  connect(&m_frames, &QTimer::timeout, this, [this] { FrameTick(); });
   // Set last: changing window flags afterwards would make a new native window.
   X11Desktop::SetWindowClass(this, QStringLiteral("Vireo 桌面歌词"));
 }
@@ -47,13 +50,102 @@ void TPetrelDeskTopLrc::PlaceDefault() {
 void TPetrelDeskTopLrc::ShowText(const QString& text) {
   if (text == m_currentText && !m_image.isNull()) return;
   m_currentText = text;
+  m_line = TLyricItem{};
+  m_given = TLyricItem{};
+  m_translation.clear();
   Render();
+}
+
+void TPetrelDeskTopLrc::ShowLine(const QString& text, const TLyricItem& line, qint32 end,
+                                 qint32 positionMs) {
+  const bool textChanged = text != m_currentText || m_image.isNull();
+  m_currentText = text;
+  const bool karaoke = !line.Words.isEmpty() && line.Text == m_currentText;
+  const QString translation = line.Text == m_currentText && !line.Translations.isEmpty()
+                                  ? line.Translations.join(QStringLiteral("  "))
+                                  : QString();
+  // The same line as at the last tick draws nothing again.
+  const bool sameLine = line == m_given && end == m_lineEnd;
+  m_clock.Set(positionMs);
+  if (textChanged || !sameLine || translation != m_translation) {
+    m_given = line;
+    m_line = karaoke ? line : TLyricItem{};
+    m_lineEnd = end;
+    m_translation = translation;
+    Render();
+  }
+  UpdateFrames();
+  if (karaoke && FillRight() != m_shownFill) update(0, 0, width(), DesktopLyricPainter::LineRowBottom(m_style));
+}
+
+void TPetrelDeskTopLrc::SetShowTranslations(bool show) {
+  if (show == m_showTranslations) return;
+  m_showTranslations = show;
+  if (!m_image.isNull()) Render();
+}
+
+int TPetrelDeskTopLrc::FillRight() const {
+  if (m_line.Words.isEmpty() || m_wordX.isEmpty()) return -1;
+  const KaraokeTiming::Fill fill = KaraokeTiming::At(m_line, m_lineEnd, m_clock.Now());
+  const qsizetype a = m_wordPos.indexOf(fill.From), b = m_wordPos.indexOf(fill.To);
+  if (a < 0 || b < 0) return -1;
+  return int(std::lround(m_wordX[a] + fill.Fraction * (m_wordX[b] - m_wordX[a])));
+}
+
+void TPetrelDeskTopLrc::UpdateFrames() {
+  const bool wanted = isVisible() && !m_line.Words.isEmpty() && m_clock.Running();
+  if (wanted && !m_frames.isActive()) {
+    const QScreen* s = screen();
+    const qreal rate = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
+    m_frames.start(std::max(4, int(1000.0 / rate)));
+  } else if (!wanted && m_frames.isActive()) {
+    m_frames.stop();
+  }
+}
+
+void TPetrelDeskTopLrc::FrameTick() {
+  const int right = FillRight();
+  // Without position updates (paused, stalled) the clock stands after a moment: so do frames.
+  if (right < 0 || !m_clock.Running() || m_clock.Standing()) {
+    m_frames.stop();
+    return;
+  }
+  if (right == m_shownFill) return;
+  // Only the columns the fill's edge crossed change.
+  const int from = m_shownFill < 0 ? 0 : std::min(right, m_shownFill) - 2;
+  const int to = m_shownFill < 0 ? width() : std::max(right, m_shownFill) + 2;
+  update(from, 0, to - from, DesktopLyricPainter::LineRowBottom(m_style));
 }
 
 void TPetrelDeskTopLrc::Render() {
   ++m_renders;
+  const QString translation = m_showTranslations ? m_translation : QString();
+  // A translation row makes the window taller (its bottom edge stays); without one it has its
+  // own height again.
+  if (m_baseHeight == 0) m_baseHeight = height();
+  const int wanted = translation.isEmpty()
+                         ? m_baseHeight
+                         : std::max(m_baseHeight, DesktopLyricPainter::HeightWithTranslation(m_style));
+  if (wanted != height()) {
+    const int bottom = y() + height();
+    setGeometry(x(), bottom - wanted, width(), wanted);  // renders again from resizeEvent
+    return;
+  }
   const qreal dpr = screen() ? screen()->devicePixelRatio() : devicePixelRatioF();
-  m_image = DesktopLyricPainter::Render(m_currentText, m_style, width(), height(), dpr);
+  m_image = DesktopLyricPainter::Render(m_currentText, m_style, width(), height(), dpr, translation);
+  m_wordPos.clear();
+  m_wordX.clear();
+  m_unsung = QImage();
+  m_shownFill = -1;
+  if (!m_line.Words.isEmpty()) {
+    m_unsung = DesktopLyricPainter::Render(m_currentText, DesktopLyricPainter::Unsung(m_style),
+                                           width(), height(), dpr);
+    m_wordPos.append(0);
+    for (const TLyricWord& w : m_line.Words)
+      if (!m_wordPos.contains(w.Pos)) m_wordPos.append(w.Pos);
+    if (!m_wordPos.contains(int(m_line.Text.size()))) m_wordPos.append(int(m_line.Text.size()));
+    m_wordX = DesktopLyricPainter::CursorXs(m_currentText, m_style, width(), m_wordPos);
+  }
   ApplyShape();
   update();
 }
@@ -120,7 +212,9 @@ void TPetrelDeskTopLrc::SetTextFont(const QString& face, int size) {
   if (!m_image.isNull()) Render();
 }
 void TPetrelDeskTopLrc::SetWindowHeight(int h) {
-  if (h <= 0 || h == height()) return;
+  if (h <= 0) return;
+  m_baseHeight = h;
+  if (h == height()) return;
   // The line stays on the bottom of the work area: a skin's height keeps the bottom edge.
   const int bottom = y() + height();
   setGeometry(x(), bottom - h, width(), h);
@@ -146,6 +240,7 @@ void TPetrelDeskTopLrc::showEvent(QShowEvent* event) {
 void TPetrelDeskTopLrc::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   m_compositorCheck.stop();
+  m_frames.stop();
 }
 
 void TPetrelDeskTopLrc::paintEvent(QPaintEvent*) {
@@ -159,6 +254,27 @@ void TPetrelDeskTopLrc::paintEvent(QPaintEvent*) {
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   p.setOpacity(m_alpha / 255.0);
   p.drawImage(QPoint(0, 0), m_image);
+  const int right = FillRight();
+  m_shownFill = right;
+  if (right >= 0 && !m_unsung.isNull()) {
+    // What is not sung yet, in the paler colours, over the line's own row.
+    const qreal dpr = m_unsung.devicePixelRatio();
+    const QRect logical(right, 0, width() - right, DesktopLyricPainter::LineRowBottom(m_style));
+    if (logical.width() > 0) {
+      p.setCompositionMode(QPainter::CompositionMode_Source);
+      p.setOpacity(1.0);
+      const QRectF source(logical.left() * dpr, 0, logical.width() * dpr, logical.height() * dpr);
+      // Source mode replaces the pixels, so the opacity goes into the image's own alpha there.
+      if (m_alpha == 255) {
+        p.drawImage(QRectF(logical), m_unsung, source);
+      } else {
+        p.fillRect(logical, Qt::transparent);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setOpacity(m_alpha / 255.0);
+        p.drawImage(QRectF(logical), m_unsung, source);
+      }
+    }
+  }
 }
 
 void TPetrelDeskTopLrc::enterEvent(QEnterEvent* event) {

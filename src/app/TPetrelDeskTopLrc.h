@@ -6,6 +6,8 @@
 #include <QWidget>
 
 #include "app/DesktopLyricPainter.h"
+#include "lyrics/LyricClock.h"
+#include "lyrics/TLyricItem.h"
 
 namespace vireo {
 
@@ -27,6 +29,18 @@ class TPetrelDeskTopLrc : public QWidget {
 
   // Renders text unless it is the text last rendered.
   void ShowText(const QString& text);
+  // The current lyric line as the lyric view has it (times on the play clock, end when it stops
+  // being current) and the play position, every position tick: a karaoke line that is the text
+  // shown fills word by word, in the skin's colours over paler ones, at the display's rate;
+  // its translation (when shown) is a second row.
+  // text is what ShowText would show (". . ." for a blank line); one render at most.
+  void ShowLine(const QString& text, const TLyricItem& line, qint32 end, qint32 positionMs);
+  void SetShowTranslations(bool show);
+  bool ShowTranslations() const { return m_showTranslations; }
+  QString Translation() const { return m_translation; }
+  // The right edge of the sung part on the window (-1: not a karaoke line).
+  int FillRight() const;
+  bool FrameTimerActive() const { return m_frames.isActive(); }
   QString CurrentText() const { return m_currentText; }
   // How many times a line was really rendered (the same line twice renders once).
   int RenderCount() const { return m_renders; }
@@ -69,6 +83,8 @@ class TPetrelDeskTopLrc : public QWidget {
 
  private:
   void Render();
+  void FrameTick();
+  void UpdateFrames();
   void ApplyShape();
   void FollowCompositor();
 
@@ -76,7 +92,19 @@ class TPetrelDeskTopLrc : public QWidget {
   DesktopLyricStyle m_style;
   int m_alpha = 255;
   QImage m_image;
+  QImage m_unsung;  // a karaoke line in the paler colours
   QRegion m_region;
+  QString m_translation;
+  bool m_showTranslations = true;
+  TLyricItem m_line;  // the karaoke line shown (no words: none)
+  TLyricItem m_given;  // the line as last given, karaoke or not
+  qint32 m_lineEnd = 0;
+  QList<int> m_wordPos;   // the word boundaries of m_line and their x on the window
+  QList<qreal> m_wordX;
+  LyricClock m_clock;
+  QTimer m_frames;
+  int m_shownFill = -1;
+  int m_baseHeight = 0;  // the height without a translation row
   int m_renders = 0;
   bool m_composited = false;
   bool m_reshapeWhenMapped = false;

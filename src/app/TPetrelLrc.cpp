@@ -1,6 +1,8 @@
 #include "app/TPetrelLrc.h"
 
 #include "app/EdgeResize.h"
+#include <QPointer>
+
 #include "app/SkinButton.h"
 #include "app/TPetrelMain.h"
 #include "app/TPetrelSlrc.h"
@@ -8,6 +10,9 @@
 #include "ddvcl/TDDButton.h"
 #include "ddvcl/TDDLrcShow.h"
 #include "ddvcl/TDDWindow.h"
+#include "lyrics/LyricOffsetStore.h"
+#include "lyrics/LyricOffsetTable.h"
+#include "lyrics/LyricWorkers.h"
 
 namespace vireo {
 
@@ -59,11 +64,73 @@ void TPetrelLrc::btn_closeClick() {
 }
 
 void TPetrelLrc::btn_b5Click() {
-  lrcshw_min->SetLrcOffset(lrcshw_min->LrcOffset() - 500);
+  ShiftLyrics(-500);
 }
 
 void TPetrelLrc::btn_f5Click() {
-  lrcshw_min->SetLrcOffset(lrcshw_min->LrcOffset() + 500);
+  ShiftLyrics(500);
+}
+
+void TPetrelLrc::ShowLyric(const QString& text, const QString& path,
+                           std::optional<qint32> storedOffset) {
+  lrcshw_min->SetLrc(text);
+  if (storedOffset) lrcshw_min->SetLrcOffset(*storedOffset);
+  lyricPath_ = path;
+}
+
+int TPetrelLrc::LyricOffset() const {
+  return lrcshw_min->LrcOffset();
+}
+
+void TPetrelLrc::ShiftLyrics(int ms) {
+  lrcshw_min->SetLrcOffset(lrcshw_min->LrcOffset() + ms);
+  if (lyricPath_.isEmpty()) return;
+  pendingOffset_ = lrcshw_min->LrcOffset();
+  pendingPath_ = lyricPath_;
+  if (!writing_) WriteOffset();
+}
+
+void TPetrelLrc::WriteOffset() {
+  if (!pendingOffset_) return;
+  const qint32 ms = *pendingOffset_;
+  const QString path = pendingPath_;
+  const QString table =
+      main_->Context().Settings.DataDir + QString::fromLatin1(LyricOffsetTable::kFileName);
+  pendingOffset_.reset();
+  writing_ = true;
+  QPointer<TPetrelLrc> self(this);
+  LyricWorkers::Start([self, path, table, ms] {
+    const LyricOffsetStore::Where where = LyricOffsetStore::Store(path, table, ms);
+    LyricWorkers::Post(QPointer<QObject>(self.data()), [self, where] {
+      self->writing_ = false;
+      Q_EMIT self->OffsetKept(int(where));
+      self->WriteOffset();
+    });
+  });
+}
+
+void TPetrelLrc::SetShowTranslations(bool show) {
+  lrcshw_min->SetShowTranslations(show);
+}
+
+void TPetrelLrc::SetPosTime(int ms) {
+  lrcshw_min->SetPosTime(ms);
+}
+
+int TPetrelLrc::PosTime() const {
+  return lrcshw_min->PosTime();
+}
+
+void TPetrelLrc::SetLengthTime(int ms) {
+  lrcshw_min->SetLengthTime(ms);
+}
+
+QString TPetrelLrc::CurrentText() const {
+  return lrcshw_min->LrcCurrText();
+}
+
+TLyricItem TPetrelLrc::CurrentLine(qint32* end) const {
+  return lrcshw_min->CurrentLine(end);
 }
 
 void TPetrelLrc::btn_SlrcClick() {

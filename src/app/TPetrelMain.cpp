@@ -325,6 +325,7 @@ void TPetrelMain::FormCreateWindow() {
     desktopLyrics_ = desktop;
     desktopToolbar_ = toolbar;
     ConnectLyricWindows();
+    ApplyShowTranslations();
   });
   // 9: skin and equalizer menus, then the skin.
   Step("skin tables", [this] {
@@ -434,15 +435,22 @@ void TPetrelMain::ConnectLyricWindows() {
   // Drawing a line of the desktop lyrics is costly (outlined path text as wide as the screen);
   // while they are hidden no line is drawn, since showing them starts with the welcome line
   // and the next tick brings the current one.
-  connect(this, &TPetrelMain::LyricLine, desktop, [desktop](const QString& line) {
-    if (desktop->isVisible()) desktop->ShowText(line);
+  connect(this, &TPetrelMain::LyricLine, desktop, [this, desktop](const QString& line) {
+    if (!desktop->isVisible()) return;
+    if (!lrcWindow_) {
+      desktop->ShowText(line);
+      return;
+    }
+    qint32 end = 0;
+    const TLyricItem current = lrcWindow_->CurrentLine(&end);
+    desktop->ShowLine(line, current, end, lrcWindow_->PosTime());
   });
   connect(desktop, &TPetrelDeskTopLrc::Hovered, toolbar, [toolbar] {
     toolbar->PlaceOver();
     toolbar->LyricsHovered();
   });
   connect(toolbar, &TPetrelDlrcButton::ShiftLyrics, this, [this](int ms) {
-    if (lrcWindow_) lrcWindow_->lrcshw_min->SetLrcOffset(lrcWindow_->lrcshw_min->LrcOffset() + ms);
+    if (lrcWindow_) lrcWindow_->ShiftLyrics(ms);
   });
   connect(toolbar, &TPetrelDlrcButton::SearchLyrics, this, [this] { TPetrelSlrc::Open(this); });
   connect(toolbar, &TPetrelDlrcButton::SwitchToWindowLyrics, this, [this] {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "lyrics/TLrcTextThread.h"
 #include "app/CommandLine.h"
 #include "app/ForwardedBatch.h"
 #include "app/ILibraryHost.h"
@@ -213,7 +214,7 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   void UpdateNextTrack();
   void AfterTrackEnded();
   void StartLyricLookup();
-  void LyricLookupDone(const QString& text);
+  void LyricLookupDone(const TLrcTextThread::Result& result);
   void SendPlayReport();
   void ChooseCacheNames();
   void ReadPendingTags();
@@ -246,6 +247,9 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   bool Confirm(const QString& text);
   void LoadSkinNow();
   void EmptyLyricView();
+  // Translations under the lyric lines, in both lyric windows (the setting pmv_trans toggles).
+  void pmv_transClick();
+  void ApplyShowTranslations();
 
   PlayerContext ctx_;
   // Where the player's own files are (data, modules, plug-ins), found once at start.
@@ -300,6 +304,7 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   QMenu* pmm_eq = nullptr;
   QAction* pmv_share = nullptr;
   QAction* pmv_lrc = nullptr;
+  QAction* pmv_trans = nullptr;
   QAction* pmm_gain = nullptr;
   QAction* pmmode_none = nullptr;
   QAction* pmmode_rp = nullptr;

@@ -14,6 +14,7 @@
 
 #include "app/DialogFilter.h"
 #include "app/SkinPalette.h"
+#include "app/TPetrelDeskTopLrc.h"
 #include "app/TPetrelLrc.h"
 #include "app/TPetrelMain.h"
 #include "app/TPetrelShare.h"
@@ -60,6 +61,10 @@ void TPetrelMain::CreateMenus() {
   pmv_share->setCheckable(true);
   pmv_lrc = AddItem(n7, tr("歌词"), &TPetrelMain::btn_lrcClick);
   pmv_lrc->setCheckable(true);
+  pmv_trans = AddItem(n7, tr("歌词翻译"), &TPetrelMain::pmv_transClick);
+  pmv_trans->setObjectName(QStringLiteral("pmv_trans"));
+  pmv_trans->setCheckable(true);
+  pmv_trans->setChecked(ctx_.Settings.ShowTranslations);
   pmm_skin = pm_main->addMenu(tr("皮肤"));
   pm_main->addSeparator();
   pmm_gain = AddItem(pm_main, tr("音量均衡"), &TPetrelMain::pmm_gainClick);
@@ -204,9 +209,23 @@ void TPetrelMain::dropEvent(QDropEvent* event) {
   plst_list->show();
 }
 
+void TPetrelMain::pmv_transClick() {
+  // The action toggled its own check mark.
+  ctx_.Settings.ShowTranslations = pmv_trans->isChecked();
+  ApplyShowTranslations();
+}
+
+void TPetrelMain::ApplyShowTranslations() {
+  const bool show = ctx_.Settings.ShowTranslations;
+  if (pmv_trans) pmv_trans->setChecked(show);
+  if (lrcWindow_) lrcWindow_->SetShowTranslations(show);
+  if (auto* desktop = static_cast<TPetrelDeskTopLrc*>(desktopLyrics_.data()))
+    desktop->SetShowTranslations(show);
+}
+
 void TPetrelMain::EmptyLyricView() {
   if (!lrcWindow_) return;
-  lrcWindow_->lrcshw_min->SetLrc(QString());
+  lrcWindow_->ShowLyric(QString(), QString());
   lrcWindow_->lrcshw_min->update();
 }
 

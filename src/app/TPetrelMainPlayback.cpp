@@ -19,6 +19,7 @@
 #include "ddvcl/TDDVIS.h"
 #include "ddvcl/TScrollText.h"
 #include "lyrics/LyricFolder.h"
+#include "lyrics/LyricOffsetTable.h"
 #include "lyrics/TLrcTextThread.h"
 #include "net/ServiceHost.h"
 #include "net/TPostThr.h"
@@ -165,7 +166,7 @@ void TPetrelMain::EngineStateChanged(AudioState state) {
         e.StrLength = FormatDateTime(model_->TimeFormat(), e.LongTime);
         model_->ItemChanged(current);
       }
-      if (lrcWindow_) lrcWindow_->lrcshw_min->SetLengthTime(lengthMs);
+      if (lrcWindow_) lrcWindow_->SetLengthTime(lengthMs);
       Q_EMIT TrackStarted();
       if (hasEntry && !lyricLookupRunning_) StartLyricLookup();
       if (hasEntry && model_->Items()[current].ISURL) SendPlayReport();
@@ -226,6 +227,7 @@ void TPetrelMain::StartLyricLookup() {
   context.lyricFolder = ctx_.Settings.LrcDir;
   context.lrcDown = lrcDown_;
   context.reportToService = ctx_.ServiceReachable;
+  context.offsetTable = ctx_.Settings.DataDir + QString::fromLatin1(LyricOffsetTable::kFileName);
   QPointer<TPetrelMain> self(this);
   context.currentEntry = [self]() {
     LrcLookupContext::EntryNames names;
@@ -238,14 +240,14 @@ void TPetrelMain::StartLyricLookup() {
   };
   lyricLookupRunning_ = true;
   TLrcTextThread::Start(track, context, this, [this](const TLrcTextThread::Result& result) {
-    LyricLookupDone(result.text);
+    LyricLookupDone(result);
   });
 }
 
-void TPetrelMain::LyricLookupDone(const QString& text) {
+void TPetrelMain::LyricLookupDone(const TLrcTextThread::Result& result) {
   if (lrcWindow_) {
-    lrcWindow_->lrcshw_min->SetLrc(text);
-    lrcWindow_->lrcshw_min->SetLengthTime(engine_ ? engine_->GetLength() : 0);
+    lrcWindow_->ShowLyric(result.text, result.path, result.storedOffset);
+    lrcWindow_->SetLengthTime(engine_ ? engine_->GetLength() : 0);
   }
   lyricLookupRunning_ = false;
   // Saving a downloaded lyric is the lookup's own last step (it knows whether it came online).
@@ -269,9 +271,8 @@ void TPetrelMain::EngineProgress(AudioState, int lengthMs, int positionMs, const
   ++tickCount_;
   if (isVisible() && fft) dvs_1->SetData(fft);
   if (tickCount_ == 3 && btn_lrc->Checked() && lrcWindow_) {
-    TDDLrcShow* view = lrcWindow_->lrcshw_min;
-    view->SetPosTime(engine_->GetPosition());
-    QString line = view->LrcCurrText();
+    lrcWindow_->SetPosTime(engine_->GetPosition());
+    QString line = lrcWindow_->CurrentText();
     if (line.trimmed().isEmpty()) line = QStringLiteral(". . .");
     Q_EMIT LyricLine(line);
   }
@@ -319,8 +320,8 @@ void TPetrelMain::UpdateNextTrack() {
 void TPetrelMain::AfterTrackEnded() {
   AdvanceAfterTrack();
   if (lrcWindow_) {
-    lrcWindow_->lrcshw_min->SetLrc(QString());
-    lrcWindow_->lrcshw_min->SetLengthTime(0);
+    lrcWindow_->ShowLyric(QString(), QString());
+    lrcWindow_->SetLengthTime(0);
   }
   Q_EMIT TrackEnded();
 }

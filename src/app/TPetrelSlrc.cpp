@@ -1,5 +1,6 @@
 #include "app/TPetrelSlrc.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,8 +114,15 @@ void TPetrelSlrc::btn_SClick() {
   search_ = TLrcListThread::Start(
       edt_Title->text(), edt_Singer->text(), QString(), main_->LrcDown(), this,
       [this](int index, const LrcSearchItem& item) {
-        const QStringList texts = TLrcListThread::RowTexts(index, item);
+        QStringList texts = TLrcListThread::RowTexts(index, item);
+        // What the lyric holds beyond its lines, marked after the title.
+        QStringList marks;
+        if (item.WordTiming) marks << tr("逐字");
+        if (item.Translation) marks << tr("翻译");
+        if (!marks.isEmpty())
+          texts[1] += QStringLiteral("[") + marks.join(QStringLiteral("/")) + QStringLiteral("] ");
         auto* row = new QTreeWidgetItem(lv_1, texts);
+        if (item.WordTiming) row->setToolTip(1, tr("逐字歌词：每个字随演唱点亮"));
         row->setData(0, Qt::UserRole, QVariant::fromValue(item.Id));
         row->setData(1, Qt::UserRole, item.Title);
         row->setData(2, Qt::UserRole, item.Singer);
@@ -155,15 +163,19 @@ QString TPetrelSlrc::SaveFileName(const QString& title, const QString& singer) {
 }
 
 void TPetrelSlrc::DownloadDone(const QString& text) {
-  if (TPetrelLrc* w = main_->LyricWindow()) w->lrcshw_min->SetLrc(text);
   downloading_ = false;
   TDDPlaylistModel* model = main_->Playlist();
   const int current = model->CurrentItem();
+  QString path;
   if (current >= 0 && current < model->Count()) {
     const QString name =
         SaveFileName(model->Items()[current].Title, model->Items()[current].Artist);
-    LyricFolder::SaveInBackground(main_->Context().Settings.LrcDir, name, text);
+    const QString folder = main_->Context().Settings.LrcDir;
+    // The offset the user sets from now on goes into the file saved here.
+    if (!folder.isEmpty()) path = QDir(folder).filePath(name);
+    LyricFolder::SaveInBackground(folder, name, text);
   }
+  if (TPetrelLrc* w = main_->LyricWindow()) w->ShowLyric(text, path);
   btn_down->setText(tr("下载歌词"));
 }
 

@@ -68,6 +68,10 @@ inline constexpr int kDesktopLyricsUnset = -2147483647 - 1;
 inline constexpr ConfigKey kMute{QLatin1StringView("Window/MUTE"), QLatin1StringView("Value")};
 inline constexpr ConfigKey kLyricMode{QLatin1StringView("Window/LYRICMODE"),
                                       QLatin1StringView("Value")};
+// Whether the lyrics show the translations a lyric file carries under their lines.
+inline constexpr ConfigKey kShowTranslations{QLatin1StringView("Window/LYRICTRANS"),
+                                             QLatin1StringView("Value")};
+inline constexpr bool kShowTranslationsDefault = true;
 inline constexpr QLatin1StringView kMainWindowPath{"Window/MAINWIN"};
 inline constexpr QLatin1StringView kLyricWindowPath{"Window/LYRICWIN"};
 inline constexpr QLatin1StringView kLibraryWindowPath{"Window/SHAREWIN"};

@@ -3,9 +3,12 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+
+#include "lyrics/KaraokeTiming.h"
 
 namespace vireo {
 
@@ -36,8 +39,14 @@ const QImage& MetricsDevice() {
   return device;
 }
 
-}  // namespace
+// A colour taken part of the way towards another: the translations' dimmer look.
+QColor Mix(const QColor& a, const QColor& b, double t) {
+  return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+                          float(a.greenF() + (b.greenF() - a.greenF()) * t),
+                          float(a.blueF() + (b.blueF() - a.blueF()) * t));
+}
 
+}  // namespace
 
 TDDLrcShow::TDDLrcShow(QWidget* parent) : QWidget(parent), m_fontName(QStringLiteral("宋体")) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -45,6 +54,8 @@ TDDLrcShow::TDDLrcShow(QWidget* parent) : QWidget(parent), m_fontName(QStringLit
   m_font.setPointSize(m_fontSize);
   FontChanged();
   setGeometry(0, 0, 280, 240);
+  m_frames.setTimerType(Qt::PreciseTimer);
+  connect(&m_frames, &QTimer::timeout, this, [this] { FrameTick(); });
 }
 
 void TDDLrcShow::SetLrc(const QString& text) {
@@ -53,10 +64,32 @@ void TDDLrcShow::SetLrc(const QString& text) {
   m_lyric.Parse(text);
   m_lrcOffset = m_lyric.Info().Offset;
   m_lyric.Sort();
+  m_lyric.GroupTranslations();
+  LyricChanged();
+}
+
+void TDDLrcShow::LyricChanged() {
   m_times.clear();
   m_times.reserve(std::size_t(m_lyric.Count()) + 1);
-  for (int j = 0; j < m_lyric.Count(); ++j) m_times.push_back(m_lyric.GetItem(j).Time);
+  m_maxTranslations = 0;
+  for (int j = 0; j < m_lyric.Count(); ++j) {
+    const TLyricItem item = m_lyric.GetItem(j);
+    m_times.push_back(item.Time);
+    m_maxTranslations = std::max(m_maxTranslations, int(item.Translations.size()));
+  }
+  m_transRows = m_showTranslations ? m_maxTranslations : 0;
+  m_shownFill = -1;
+  m_lit = QImage();
   m_dirty = true;
+  UpdateFrames();
+}
+
+void TDDLrcShow::SetShowTranslations(bool show) {
+  if (show == m_showTranslations) return;
+  m_showTranslations = show;
+  m_transRows = show ? m_maxTranslations : 0;
+  m_dirty = true;
+  update();
 }
 
 void TDDLrcShow::SetLengthTime(int ms) {
@@ -67,10 +100,88 @@ void TDDLrcShow::SetLengthTime(int ms) {
 
 void TDDLrcShow::SetPosTime(int ms) {
   m_posTime = ms;
+  m_clock.Set(ms);
   const int top = m_bufferTop, first = m_firstLine, renders = m_renderCount;
   ScrollStep();
   // A step that neither moved the lines nor drew them again shows what is on screen already.
-  if (m_bufferTop != top || m_firstLine != first || m_renderCount != renders) update();
+  if (m_bufferTop != top || m_firstLine != first || m_renderCount != renders) {
+    update();
+  } else if (CurrentIsKaraoke() && FillRight() != m_shownFill) {
+    update(CurrentLineRect());
+  }
+  UpdateFrames();
+}
+
+bool TDDLrcShow::CurrentIsKaraoke() const {
+  return m_lastCurrent >= 0 && m_lastCurrent < m_lyric.Count() &&
+         !m_lyric.GetItem(m_lastCurrent).Words.isEmpty();
+}
+
+TLyricItem TDDLrcShow::CurrentLine(qint32* end) const {
+  const int n = int(m_times.size());
+  if (m_lastCurrent < 0 || m_lastCurrent >= n) {
+    if (end) *end = 0;
+    return {};
+  }
+  TLyricItem item = m_lyric.GetItem(m_lastCurrent);
+  const qint32 stop = m_lastCurrent + 1 < n ? m_times[std::size_t(m_lastCurrent + 1)]
+                                            : Add32(item.Time, kLastLineMs);
+  item.Time = Sub32(item.Time, m_lrcOffset);
+  for (TLyricWord& w : item.Words) w.Time = Sub32(w.Time, m_lrcOffset);
+  if (end) *end = Sub32(stop, m_lrcOffset);
+  return item;
+}
+
+int TDDLrcShow::FillRight() const {
+  if (!CurrentIsKaraoke() || m_lit.isNull()) return -1;
+  qint32 end = 0;
+  const TLyricItem item = CurrentLine(&end);
+  const KaraokeTiming::Fill fill = KaraokeTiming::At(item, end, m_clock.Now());
+  const QFontMetrics fm(m_font, &MetricsDevice());
+  const int a = fm.horizontalAdvance(item.Text.left(fill.From));
+  const int b = fill.To > fill.From ? fm.horizontalAdvance(item.Text.left(fill.To)) : a;
+  return m_litX + int(std::lround(a + fill.Fraction * (b - a)));
+}
+
+QRect TDDLrcShow::CurrentLineRect() const {
+  const int y = Add32(m_bufferTop, Add32(Mul32(m_lastCurrent, CellHeight()), height() / 2));
+  return QRect(0, y, width(), std::max(m_lit.height(), LineHeight()));
+}
+
+void TDDLrcShow::UpdateFrames() {
+  const bool wanted = isVisible() && CurrentIsKaraoke() && m_clock.Running();
+  if (wanted && !m_frames.isActive()) {
+    const QScreen* s = screen();
+    const qreal rate = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
+    m_frames.start(std::max(4, int(1000.0 / rate)));
+  } else if (!wanted && m_frames.isActive()) {
+    m_frames.stop();
+  }
+}
+
+void TDDLrcShow::FrameTick() {
+  // Without position updates (paused, stalled) the clock stands after a moment: so do frames.
+  if (!CurrentIsKaraoke() || !m_clock.Running() || m_clock.Standing()) {
+    m_frames.stop();
+    return;
+  }
+  const int right = FillRight();
+  if (right == m_shownFill) return;
+  // Only the columns between the fill's last edge and its new one change.
+  const QRect line = CurrentLineRect();
+  const int from = m_shownFill < 0 ? 0 : std::min(right, m_shownFill) - 1;
+  const int to = m_shownFill < 0 ? width() : std::max(right, m_shownFill) + 1;
+  update(QRect(from, line.top(), to - from, line.height()));
+}
+
+void TDDLrcShow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  UpdateFrames();
+}
+
+void TDDLrcShow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  m_frames.stop();
 }
 
 void TDDLrcShow::SetBGColor(TColorRef color) {
@@ -107,6 +218,16 @@ void TDDLrcShow::FontChanged() {
   const QFontMetrics fm(m_font, &MetricsDevice());
   m_textHeight = fm.height();
   m_ascent = fm.ascent();
+  // Translations a size smaller than their lines.
+  m_transFont = m_font;
+  if (m_font.pixelSize() > 0)
+    m_transFont.setPixelSize(std::max(1, m_font.pixelSize() * 4 / 5));
+  else
+    m_transFont.setPointSizeF(std::max(1.0, m_font.pointSizeF() * 0.8));
+  const QFontMetrics tm(m_transFont, &MetricsDevice());
+  m_transHeight = tm.height();
+  m_transAscent = tm.ascent();
+  m_lit = QImage();
   m_dirty = true;
   update();
 }
@@ -118,7 +239,7 @@ void TDDLrcShow::resizeEvent(QResizeEvent* event) {
 
 void TDDLrcShow::ScrollStep() {
   const int w = width(), h = height();
-  const int lineH = LineHeight();
+  const int lineH = CellHeight();
   const int n = int(m_times.size());
 
   int centre = h / 2 + lineH / 2 + m_lrcSpace;
@@ -188,9 +309,26 @@ void TDDLrcShow::Render(int current) {
     m_currText = m_lyric.GetItem(current).Text;
     if (m_currText.isEmpty()) m_currText = QStringLiteral(" ");
   }
+  m_lit = QImage();
+  m_shownFill = -1;
   if (m_buffer.isNull()) return;
 
   const int end = std::min(n, m_firstLine + m_bufferLines);
+  if (CurrentIsKaraoke()) {
+    // The sung part is copied from a row of its own in the current-line colour.
+    const QString text = m_lyric.GetItem(current).Text;
+    const QFontMetrics fm(m_font, &MetricsDevice());
+    m_litX = (m_buffer.width() - fm.horizontalAdvance(text)) / 2;
+    m_lit = QImage(m_buffer.width(), std::max(1, m_textHeight), QImage::Format_RGB32);
+    const QColor bg = QColor::fromRgb(ColorRefToRgb(m_bgColor));
+    m_lit.fill(bg);
+    QPainter p(&m_lit);
+    p.setFont(m_font);
+    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackground(bg);
+    p.setPen(QColor::fromRgb(ColorRefToRgb(m_currColor)));
+    p.drawText(QPoint(m_litX, m_ascent), text);
+  }
   if (twoLines) {
     RenderAround(previous, end);
     RenderAround(current, end);
@@ -205,7 +343,7 @@ void TDDLrcShow::RenderAround(int line, int end) {
   if (line < m_firstLine || line >= end) return;
   // The rows of the line and of its neighbours, drawn again as a full render draws them: what a
   // line's glyphs spill into the rows beside it comes out the same.
-  const int lineH = LineHeight();
+  const int lineH = CellHeight();
   const int top = (line - m_firstLine) * lineH + height() / 2;
   const QRect band =
       QRect(0, top - lineH, m_buffer.width(), 3 * lineH).intersected(m_buffer.rect());
@@ -216,7 +354,7 @@ void TDDLrcShow::RenderAround(int line, int end) {
 
 void TDDLrcShow::RenderLines(int from, int to, const QRect& clip) {
   const int h = height();
-  const int lineH = LineHeight();
+  const int lineH = CellHeight();
   const QColor bg = QColor::fromRgb(ColorRefToRgb(m_bgColor));
   const QColor curColor = QColor::fromRgb(ColorRefToRgb(m_currColor));
   const QColor lineColor = QColor::fromRgb(ColorRefToRgb(m_lrcColor));
@@ -226,12 +364,28 @@ void TDDLrcShow::RenderLines(int from, int to, const QRect& clip) {
   p.setBackgroundMode(Qt::OpaqueMode);
   p.setBackground(bg);
   const QFontMetrics fm(m_font, &MetricsDevice());
+  const QFontMetrics tm(m_transFont, &MetricsDevice());
   for (int j = from; j < to; ++j) {
-    QString text = m_lyric.GetItem(j).Text;
+    const TLyricItem item = m_lyric.GetItem(j);
+    QString text = item.Text;
     if (text.isEmpty()) text = QStringLiteral(" ");
     const int x = (m_buffer.width() - fm.horizontalAdvance(text)) / 2;
-    p.setPen(j == m_lastCurrent ? curColor : lineColor);
-    p.drawText(QPoint(x, (j - m_firstLine) * lineH + h / 2 + m_ascent), text);
+    const bool current = j == m_lastCurrent;
+    // A karaoke line is drawn unsung; the paint lays the sung part over it.
+    p.setPen(current && item.Words.isEmpty() ? curColor : lineColor);
+    const int top = (j - m_firstLine) * lineH + h / 2;
+    p.drawText(QPoint(x, top + m_ascent), text);
+    const int rows = std::min(m_transRows, int(item.Translations.size()));
+    if (rows == 0) continue;
+    p.setFont(m_transFont);
+    p.setPen(Mix(current ? curColor : lineColor, bg, current ? 0.3 : 0.5));
+    for (int r = 0; r < rows; ++r) {
+      const QString& t = item.Translations[r];
+      p.drawText(QPoint((m_buffer.width() - tm.horizontalAdvance(t)) / 2,
+                        top + m_textHeight + r * m_transHeight + m_transAscent),
+                 t);
+    }
+    p.setFont(m_font);
   }
 }
 
@@ -239,7 +393,15 @@ void TDDLrcShow::PaintOn(QPainter& painter) {
   painter.fillRect(QRect(0, 0, width(), height()), QColor::fromRgb(ColorRefToRgb(m_bgColor)));
   ScrollStep();
   if (!m_buffer.isNull())
-    painter.drawImage(QPoint(0, Add32(m_bufferTop, Mul32(m_firstLine, LineHeight()))), m_buffer);
+    painter.drawImage(QPoint(0, Add32(m_bufferTop, Mul32(m_firstLine, CellHeight()))), m_buffer);
+  const int right = FillRight();
+  m_shownFill = right;
+  if (right > m_litX) {
+    const QRect line = CurrentLineRect();
+    const int w = right - m_litX;
+    painter.drawImage(QRect(m_litX, line.top(), w, m_lit.height()), m_lit,
+                      QRect(m_litX, 0, w, m_lit.height()));
+  }
 }
 
 void TDDLrcShow::paintEvent(QPaintEvent*) {

@@ -3,12 +3,14 @@
 #include <QFont>
 #include <QImage>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <vector>
 
 #include "ddvcl/Color32.h"
+#include "lyrics/LyricClock.h"
 #include "lyrics/TLyricHandle.h"
 
 class QPainter;
@@ -31,6 +33,13 @@ namespace vireo {
 // The offset buttons add or subtract 500 through SetLrcOffset(LrcOffset() +/- 500).
 // The skin loader sets, in this order: bounds, LrcSpace, BGColor, LrcColor, LrcCurrColor,
 // LrcFontName, LrcFontSize.
+//
+// Karaoke lines (word tags) fill left to right while current, word by word, in the current-line
+// colour over the line colour; the fill moves at the display's rate from a clock that runs on
+// between the position updates (a frame timer runs only while such a line is current and the
+// view is shown). Lines of one time are one line with translations (TLyricHandle::
+// GroupTranslations), drawn under it smaller and dimmer while ShowTranslations is on; every
+// line's cell then has room for them. A lyric without either looks as it always did.
 //
 // Colours are 0x00BBGGRR values as the skins write them. UI thread only.
 class TDDLrcShow : public QWidget {
@@ -82,10 +91,26 @@ class TDDLrcShow : public QWidget {
   TColorRef Color() const { return m_color; }
   void SetColor(TColorRef color) { m_color = color; }
 
+  // Whether translations are drawn under their lines (the player's setting).
+  bool ShowTranslations() const { return m_showTranslations; }
+  void SetShowTranslations(bool show);
+  // The current line with its times on the play position's clock (the offset taken off), and
+  // when it stops being current (the next line's time, or its own plus kLastLineMs for the last
+  // one); an empty item when no line is current. For the desktop lyrics.
+  static constexpr qint32 kLastLineMs = 5000;
+  TLyricItem CurrentLine(qint32* end = nullptr) const;
+  // The horizontal extent of the current karaoke line's filled part at the clock's time, on the
+  // control: [left, right) (left == right: nothing filled yet); nullopt-like -1 when the current
+  // line is not a karaoke line.
+  int FillRight() const;
+  bool FrameTimerActive() const { return m_frames.isActive(); }
+
   // The timeline, for reading.
   const TLyricHandle& Lyric() const { return m_lyric; }
   // Line height in pixels: the font's text height plus LrcSpace.
   int LineHeight() const { return m_textHeight + m_lrcSpace; }
+  // The height each line takes: LineHeight, plus the rows of translations when they are shown.
+  int CellHeight() const { return LineHeight() + m_transRows * m_transHeight; }
   // The current-line index of the last full render (-1: none reached).
   int LastCurrent() const { return m_lastCurrent; }
   // How many renders of the back buffer (whole, or the rows of a line change) have run.
@@ -104,6 +129,8 @@ class TDDLrcShow : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   // Works out the current line and the vertical offset, and re-renders the back buffer when due.
@@ -116,13 +143,31 @@ class TDDLrcShow : public QWidget {
   void RenderLines(int from, int to, const QRect& clip);
   void PaintOn(QPainter& painter);
   void FontChanged();
+  void LyricChanged();
+  bool CurrentIsKaraoke() const;
+  // Starts or stops the frame timer as the current line and the clock call for it.
+  void UpdateFrames();
+  void FrameTick();
+  // The control rows of the current line's text.
+  QRect CurrentLineRect() const;
 
   TLyricHandle m_lyric;
   std::vector<int> m_times;  // the items' times, in item order, for the scan of each step
   QImage m_buffer;
   QFont m_font;
+  QFont m_transFont;
   int m_textHeight = 0;
   int m_ascent = 0;
+  int m_transHeight = 0;
+  int m_transAscent = 0;
+  int m_transRows = 0;  // translation rows in every cell (0 when none or hidden)
+  int m_maxTranslations = 0;
+  bool m_showTranslations = true;
+  LyricClock m_clock;
+  QTimer m_frames;
+  QImage m_lit;       // the current karaoke line in the current-line colour, one text row
+  int m_litX = 0;     // where its text starts
+  int m_shownFill = -1;  // the fill's right edge last painted
   bool m_dirty = true;
   int m_lastCurrent = 0;
   int m_bufferTop = 0;

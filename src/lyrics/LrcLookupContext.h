@@ -24,6 +24,9 @@ struct LrcLookupContext {
   // Title and singer of the playlist's current entry at the moment it is called; called on the
   // UI thread when a lyric fetched online is saved. Unset: nothing is saved.
   std::function<EntryNames()> currentEntry;
+  // The per-user table of offsets of lyric files the player may not write (LyricOffsetTable);
+  // empty: none.
+  QString offsetTable;
 };
 
 }  // namespace vireo

@@ -1,8 +1,10 @@
 #include "lyrics/TLrcTextThread.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 #include <array>
+#include <vector>
 
 #include "base/Gb18030.h"
 #include "base/SimilarityPercent.h"
@@ -10,6 +12,7 @@
 #include "base/UrlCodec.h"
 #include "lyrics/LyricFile.h"
 #include "lyrics/LyricFolder.h"
+#include "lyrics/LyricOffsetTable.h"
 #include "lyrics/LyricWorkers.h"
 #include "net/HttpClient.h"
 #include "net/ServiceHost.h"
@@ -39,10 +42,25 @@ std::optional<QString> TLrcTextThread::SearchOnline(ILrcDown& lrcDown, const QSt
       byScore[score] = i;
     }
   }
+  // Karaoke timing is worth having: a result as close to the track as the best one that comes
+  // with word times is tried before it.
+  std::vector<qsizetype> order;
+  if (best > 0) {
+    for (qsizetype i = 0; i < results->size(); ++i) {
+      const LrcSearchItem& item = results->at(i);
+      if (item.WordTiming &&
+          SimilarityPercent(LyricFolder::LowerAscii(item.Title + item.Singer), key) == best) {
+        order.push_back(i);
+        break;
+      }
+    }
+  }
+  for (int k = best; k >= 0; --k)
+    if (byScore[k] >= 0 && (order.empty() || byScore[k] != order.front()))
+      order.push_back(byScore[k]);
   bool anyFailed = false;
-  for (int k = best; k >= 0; --k) {
-    if (byScore[k] < 0) continue;
-    const auto text = lrcDown.Download(results->at(byScore[k]).Id);
+  for (const qsizetype index : order) {
+    const auto text = lrcDown.Download(results->at(index).Id);
     if (!text) {
       anyFailed = true;
       continue;
@@ -65,6 +83,9 @@ TLrcTextThread::Result TLrcTextThread::Lookup(const Track& track, const LrcLooku
   if (path) {
     // An unreadable file ends the lookup with nothing, as it would have with no file at all.
     result.text = LyricFile::Read(*path).value_or(QString());
+    result.path = *path;
+    if (!context.offsetTable.isEmpty())
+      result.storedOffset = LyricOffsetTable::Lookup(context.offsetTable, *path);
   } else if (context.lrcDown) {
     const auto found = SearchOnline(*context.lrcDown, track.title, track.singer, track.album);
     if (found) {
@@ -99,13 +120,16 @@ void TLrcTextThread::Start(const Track& track, const LrcLookupContext& context, 
     }
 
     // The result goes to the player first, so a slow service never delays the lyric.
-    LyricWorkers::Post(guard, [result, context, done] {
+    LyricWorkers::Post(guard, [result, context, done]() mutable {
+      QString name;
+      const bool save = result.downloaded && context.currentEntry;
+      if (save) {
+        const LrcLookupContext::EntryNames entry = context.currentEntry();
+        name = LyricFolder::SaveName(entry.title, entry.singer, LyricFolder::kAutoNameBytes);
+        if (!context.lyricFolder.isEmpty()) result.path = QDir(context.lyricFolder).filePath(name);
+      }
       if (done) done(result);
-      if (!result.downloaded || !context.currentEntry) return;
-      const LrcLookupContext::EntryNames entry = context.currentEntry();
-      const QString name =
-          LyricFolder::SaveName(entry.title, entry.singer, LyricFolder::kAutoNameBytes);
-      LyricFolder::SaveInBackground(context.lyricFolder, name, result.text);
+      if (save) LyricFolder::SaveInBackground(context.lyricFolder, name, result.text);
     });
 
     if (failed || !context.reportToService) return;

@@ -32,6 +32,12 @@ class TLrcTextThread {
   struct Result {
     QString text;             // the lyric, every line followed by CR LF; empty when none
     bool downloaded = false;  // the lyric service answered (whether or not it had a lyric)
+    // The lyric file the text is kept in: the one read, or for a downloaded lyric the file of
+    // the lyric folder it is saved as (set on the UI thread before done runs); empty: none.
+    QString path;
+    // The offset the user set for a file the player may not write (LyricOffsetTable); it wins
+    // over the file's own [offset:].
+    std::optional<qint32> storedOffset;
   };
 
   // The service path lyrics are reported to.

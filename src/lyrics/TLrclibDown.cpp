@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "base/TextUtil.h"
+#include "lyrics/TLyricHandle.h"
 #include "net/BaseUrl.h"
 
 namespace vireo {
@@ -106,8 +107,18 @@ std::optional<TLrclibDown::SearchAnswer> TLrclibDown::ParseSearchAnswer(const QB
     const QJsonObject record = v.toObject();
     const auto item = ItemOf(record);
     if (!item) continue;
-    out.items.append(*item);
-    out.lyrics.insert(item->Id, LyricsOf(record));
+    LrcSearchItem marked = *item;
+    const QString lyrics = LyricsOf(record);
+    if (lyrics.contains(u'[')) {
+      TLyricHandle timeline;
+      timeline.Parse(lyrics);
+      marked.WordTiming = timeline.HasWordTimes();
+      timeline.Sort();
+      timeline.GroupTranslations();
+      marked.Translation = timeline.HasTranslations();
+    }
+    out.items.append(marked);
+    out.lyrics.insert(item->Id, lyrics);
   }
   return out;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <climits>
 #include <array>
 #include <optional>
 #include <unordered_map>
@@ -183,10 +184,14 @@ TLyricItem TLyricHandle::MakeItem(QByteArrayView timeText, const QString& line) 
   return item;
 }
 
+namespace {
+
 // Karaoke-style files time every word with tags like <00:02.50> inside the line; they are not
 // text to show. Only the exact shape <digits:digits> or <digits:digits.digits> (or ':' before
-// the last field) is taken out, so a line such as "<3 you" or "a <b> c" stays as it is.
-QByteArray TLyricHandle::WithoutWordTimes(const QByteArray& line) {
+// the last field) is a word tag, so a line such as "<3 you" or "a <b> c" stays as it is. The
+// tags found go to tags (where each stood in the result before trimming, and its time text).
+QByteArray StripWordTimes(const QByteArray& line,
+                          std::vector<std::pair<qsizetype, QByteArray>>* tags) {
   if (!line.contains('<')) return line;
   auto digits = [&](qsizetype& i) {
     const qsizetype from = i;
@@ -206,11 +211,44 @@ QByteArray TLyricHandle::WithoutWordTimes(const QByteArray& line) {
       continue;
     }
     out.append(QByteArrayView(line).sliced(copied, at - copied));
+    if (tags) tags->emplace_back(out.size(), line.mid(at + 1, i - at - 1));
     copied = at = i + 1;
   }
   if (copied == 0) return line;
   out.append(QByteArrayView(line).sliced(copied));
-  return TrimBytes(out);
+  return out;
+}
+
+}  // namespace
+
+QByteArray TLyricHandle::WithoutWordTimes(const QByteArray& line) {
+  QByteArray out = StripWordTimes(line, nullptr);
+  return out.size() == line.size() ? out : TrimBytes(out);
+}
+
+QString TLyricHandle::LineWithWords(const QByteArray& line, QList<TLyricWord>* words) {
+  std::vector<std::pair<qsizetype, QByteArray>> tags;
+  const QByteArray stripped = StripWordTimes(line, words ? &tags : nullptr);
+  if (tags.empty()) return QString::fromUtf8(stripped.size() == line.size() ? stripped
+                                                                            : TrimBytes(stripped));
+  // The positions are those of the untrimmed bytes; the text shown is trimmed.
+  qsizetype lead = 0;
+  while (lead < stripped.size() && static_cast<unsigned char>(stripped[lead]) <= 0x20) ++lead;
+  const QByteArray trimmed = TrimBytes(stripped);
+  const QString text = QString::fromUtf8(trimmed);
+  qsizetype bytesDone = 0, charsDone = 0;
+  for (const auto& [at, timeText] : tags) {
+    const qsizetype b = std::clamp<qsizetype>(at - lead, 0, trimmed.size());
+    if (b > bytesDone) {
+      charsDone += QString::fromUtf8(QByteArrayView(trimmed).sliced(bytesDone, b - bytesDone)).size();
+      bytesDone = b;
+    }
+    TLyricWord word;
+    word.Time = MakeItem(timeText, QString()).Time;
+    word.Pos = qint32(std::min<qsizetype>(charsDone, text.size()));
+    words->append(word);
+  }
+  return text;
 }
 
 namespace {
@@ -473,18 +511,35 @@ class Scanner {
 
   // The text of a line that starts after previousEnd and ends at the first carriage return from
   // there, or at limit ("[" of the next tag; 0 for the end of the text), whichever comes first.
-  QString LineText(qsizetype previousEnd, qsizetype limit) {
+  struct Line {
+    QString text;
+    QList<TLyricWord> words;
+  };
+  Line LineText(qsizetype previousEnd, qsizetype limit) {
     const qsizetype c = NextIn(crs_, std::max<qsizetype>(previousEnd, 1));
     qsizetype end = limit == 0 ? len_ + 1 : limit;
     if (c > 0 && c < end) end = c;
     const qsizetype start = previousEnd + 1;
     if (end <= start) return {};
-    return QString::fromUtf8(TLyricHandle::WithoutWordTimes(
-        TrimBytes(QByteArrayView(s_).sliced(start - 1, end - start))));
+    Line line;
+    line.text = TLyricHandle::LineWithWords(
+        TrimBytes(QByteArrayView(s_).sliced(start - 1, end - start)), &line.words);
+    return line;
   }
 
-  void Emit(const QList<QByteArray>& times, const QString& line) {
-    for (const QByteArray& t : times) items_.append(TLyricHandle::MakeItem(t, line));
+  // Word times are written for the first time tag of a line; a line sung again at a later tag
+  // has its words move along with it.
+  void Emit(const QList<QByteArray>& times, const Line& line) {
+    qint32 first = 0;
+    for (qsizetype k = 0; k < times.size(); ++k) {
+      TLyricItem item = TLyricHandle::MakeItem(times[k], line.text);
+      if (k == 0) first = item.Time;
+      item.Words = line.words;
+      const qint64 shift = qint64(item.Time) - first;
+      if (shift != 0)
+        for (TLyricWord& w : item.Words) w.Time = qint32(std::clamp<qint64>(w.Time + shift, INT32_MIN, INT32_MAX));
+      items_.append(std::move(item));
+    }
   }
 
   const QByteArray& s_;
@@ -529,6 +584,30 @@ void TLyricHandle::Sort() {
   if (items_.size() < 2) return;
   std::stable_sort(items_.begin(), items_.end(),
                    [](const TLyricItem& a, const TLyricItem& b) { return a.Time < b.Time; });
+}
+
+void TLyricHandle::GroupTranslations() {
+  if (items_.size() < 2) return;
+  QList<TLyricItem> grouped;
+  grouped.reserve(items_.size());
+  for (TLyricItem& item : items_) {
+    if (!grouped.isEmpty() && grouped.last().Time == item.Time) {
+      if (!item.Text.isEmpty()) grouped.last().Translations.append(item.Text);
+      continue;
+    }
+    grouped.append(std::move(item));
+  }
+  items_ = std::move(grouped);
+}
+
+bool TLyricHandle::HasWordTimes() const {
+  return std::any_of(items_.begin(), items_.end(),
+                     [](const TLyricItem& it) { return !it.Words.isEmpty(); });
+}
+
+bool TLyricHandle::HasTranslations() const {
+  return std::any_of(items_.begin(), items_.end(),
+                     [](const TLyricItem& it) { return !it.Translations.isEmpty(); });
 }
 
 void TLyricHandle::Parse(const QString& text) {

@@ -34,6 +34,12 @@ class TLyricHandle {
   void Delete(qint32 index);
   // Stable ascending sort by time: lines with the same time keep their file order.
   void Sort();
+  // After Sort: lines of the same time become one, the first in file order keeps its place and
+  // the non-empty texts of the others become its Translations (an LRC file gives a translation
+  // as a second line with the original's time tag, beside it or anywhere later in the file).
+  void GroupTranslations();
+  bool HasWordTimes() const;
+  bool HasTranslations() const;
   // Clear, then fill the items and the header values from the text; items stay in the order of
   // their time tags in the text (call Sort for time order).
   void Parse(const QString& text);
@@ -46,6 +52,9 @@ class TLyricHandle {
   // put inside it (<00:02.50>).
   static TLyricItem MakeItem(QByteArrayView timeText, const QString& line);
   static QByteArray WithoutWordTimes(const QByteArray& line);
+  // The shown text of a line (its word tags taken out, trimmed) and, into words, where each tag
+  // stood in that text and its time.
+  static QString LineWithWords(const QByteArray& line, QList<TLyricWord>* words);
 
  private:
   QList<TLyricItem> items_;

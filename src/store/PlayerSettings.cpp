@@ -144,6 +144,8 @@ PlayerSettings ReadStartupSettings(const QString& dataDir, const QString& appDir
     s.DesktopLyricsPos = QPoint(left, top);
   s.Mute = cfg.ReadBool(kMute.Path(), kMute.Attribute(), false);
   s.LyricMode = cfg.ReadInteger(kLyricMode.Path(), kLyricMode.Attribute(), 0) == 1 ? 1 : 0;
+  s.ShowTranslations = cfg.ReadBool(kShowTranslations.Path(), kShowTranslations.Attribute(),
+                                    kShowTranslationsDefault);
   s.MainWindow = ReadWindowRect(cfg, kMainWindowPath);
   s.LyricWindow = ReadWindowRect(cfg, kLyricWindowPath);
   s.LibraryWindow = ReadWindowRect(cfg, kLibraryWindowPath);
@@ -167,6 +169,7 @@ bool WriteCloseSettings(const PlayerSettings& s) {
   }
   cfg.WriteBool(kMute.Path(), kMute.Attribute(), s.Mute);
   cfg.WriteInteger(kLyricMode.Path(), kLyricMode.Attribute(), s.LyricMode);
+  cfg.WriteBool(kShowTranslations.Path(), kShowTranslations.Attribute(), s.ShowTranslations);
   WriteWindowRect(cfg, kMainWindowPath, s.MainWindow);
   WriteWindowRect(cfg, kLyricWindowPath, s.LyricWindow);
   WriteWindowRect(cfg, kLibraryWindowPath, s.LibraryWindow);

@@ -37,6 +37,7 @@ struct PlayerSettings {
   std::optional<QPoint> DesktopLyricsPos;
   bool Mute = false;
   int LyricMode = 0;  // 0 the desktop lyrics, 1 the lyric window
+  bool ShowTranslations = config::kShowTranslationsDefault;  // translations under the lyrics
   // Where the main, lyric and library windows were at the last close, and their sizes; unset
   // before the first close.
   std::optional<QRect> MainWindow, LyricWindow, LibraryWindow;

@@ -174,9 +174,11 @@ TEST(LrcShow, SameTimeLinesAndEmptyLines) {
   w.Lyric("[00:01.00]first\n[00:01.00]second\n[00:02.00]\n[00:03.00]x", 9000);
   w.At(1000);
   EXPECT_EQ(w.v.LastCurrent(), -1);
+  // Lines of one time are one line: the first in the file, the other its translation.
   w.At(1001);
-  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("second"));
-  EXPECT_EQ(w.v.LastCurrent(), 1);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("first"));
+  EXPECT_EQ(w.v.LastCurrent(), 0);
+  EXPECT_EQ(w.v.Lyric().GetItem(0).Translations, QStringList{QStringLiteral("second")});
   w.At(2001);
   EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral(" "));
   EXPECT_EQ(w.Rows(kRed).first, -1);  // a space leaves no ink
@@ -325,4 +327,102 @@ TEST(LrcShow, ALineChangeLeavesTheBufferAsAWholeRenderDrawsIt) {
   whole.v.SetLengthTime(9000);
   whole.v.SetPosTime(3001);
   EXPECT_TRUE(stepped.v.BackBuffer() == whole.v.BackBuffer());
+}
+
+namespace {
+
+// The columns holding a pixel of the channel within rows [top, bottom].
+std::pair<int, int> ColumnsIn(const QImage& img, int shift, int top, int bottom) {
+  int first = img.width(), last = -1;
+  for (int y = std::max(0, top); y <= bottom && y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if ((img.pixel(x, y) >> shift) & 0xFF) {
+        first = std::min(first, x);
+        last = std::max(last, x);
+      }
+  return {first, last};
+}
+
+}  // namespace
+
+// A karaoke line fills left to right: at known times the sung (red) ink ends where the text's
+// own character cells say, in a font whose every character is one cell wide, and the unsung
+// rest of the line stays in the line colour.
+TEST(LrcShow, KaraokeLineFillsWordByWordAtKnownTimes) {
+  View w;
+  w.Lyric("[00:01.00]x\n[00:02.00]<00:02.00>AAAA <00:03.00>BBBB<00:04.00>\n[00:05.00]y", 10000);
+  // Twice at one time: the player is paused there, so the fill stands exactly at it.
+  auto at = [&](int ms) {
+    w.v.SetPosTime(ms);
+    w.At(ms);
+  };
+  at(4500);  // all sung
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("AAAA BBBB"));
+  const auto band = w.Rows(kRed);
+  ASSERT_GE(band.first, 0);
+  const auto whole = ColumnsIn(w.img, kRed, band.first, band.second);
+  EXPECT_EQ(ColumnsIn(w.img, kBlue, band.first, band.second).second, -1);
+  const double cell = (whole.second - whole.first + 1) / 9.0;  // nine cells, ink nearly full
+  ASSERT_GT(cell, 3.0);
+
+  struct Case {
+    int ms;
+    double sungCells;  // where the fill's edge stands, in cells from the text's left
+  };
+  for (const Case c : {Case{2500, 2.5}, Case{3000, 5.0}, Case{3500, 7.0}, Case{3750, 8.0}}) {
+    at(c.ms);
+    const auto rows = w.Rows(kRed);
+    ASSERT_GE(rows.first, 0) << c.ms;
+    const auto red = ColumnsIn(w.img, kRed, rows.first, rows.second);
+    const auto blue = ColumnsIn(w.img, kBlue, rows.first, rows.second);
+    EXPECT_NEAR(red.first, whole.first, 1) << c.ms;
+    // The space after AAAA has no ink: at 5 cells the red ends with the fourth A.
+    const double edge = whole.first + (c.sungCells == 5.0 ? 4.0 : c.sungCells) * cell;
+    EXPECT_NEAR(red.second, edge, cell * 0.6) << c.ms;
+    EXPECT_NEAR(blue.second, whole.second, 1) << c.ms;  // the rest is unsung
+    EXPECT_GE(blue.first, red.second - 1) << c.ms;
+    if (c.ms == 3500) w.img.save(QStringLiteral(VIREO_BINARY_DIR "/tests/ddvcl/karaoke.png"));
+  }
+  // Before the line nothing of it is red; a plain line lights up whole, as ever.
+  at(1500);
+  EXPECT_EQ(w.v.LrcCurrText(), QStringLiteral("x"));
+  EXPECT_FALSE(w.v.FrameTimerActive());
+}
+
+// Translations: a second, smaller and dimmer row under their lines; hidden, the view is the
+// very image of the same lyric without them.
+TEST(LrcShow, TranslationsUnderTheirLinesOrNotAtAll) {
+  View plain, translated;
+  plain.Lyric("[00:01.00]AAAA\n[00:02.00]BBBB\n[00:03.00]CCCC", 10000);
+  translated.Lyric(
+      "[00:01.00]AAAA\n[00:01.00]aaaa\n[00:02.00]BBBB\n[00:02.00]bbbb\n[00:03.00]CCCC", 10000);
+  plain.At(2500);
+  translated.At(2500);
+  EXPECT_EQ(translated.v.LrcCurrText(), QStringLiteral("BBBB"));
+  EXPECT_GT(translated.v.CellHeight(), translated.v.LineHeight());
+  EXPECT_NE(plain.img, translated.img);
+  // The current line's translation: red ink under the line's own, dimmer than the line.
+  translated.img.save(QStringLiteral(VIREO_BINARY_DIR "/tests/ddvcl/translation.png"));
+  const auto red = translated.Rows(kRed);
+  int lastBright = -1, dimRows = 0;
+  for (int y = red.first; y <= red.second; ++y) {
+    int top = 0;
+    for (int x = 0; x < translated.img.width(); ++x) top = std::max(top, qRed(translated.img.pixel(x, y)));
+    if (top >= 0xF0) {
+      lastBright = y;
+    } else if (top > 0x20) {
+      EXPECT_GT(y, lastBright);
+      ++dimRows;
+    }
+  }
+  EXPECT_GT(lastBright, red.first);
+  EXPECT_GT(dimRows, 3);
+
+  translated.v.SetShowTranslations(false);
+  EXPECT_EQ(translated.v.CellHeight(), translated.v.LineHeight());
+  translated.At(2500);
+  EXPECT_EQ(plain.img, translated.img);
+  translated.v.SetShowTranslations(true);
+  translated.At(2500);
+  EXPECT_NE(plain.img, translated.img);
 }

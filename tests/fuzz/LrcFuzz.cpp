@@ -3,6 +3,7 @@
 
 #include "FuzzTarget.h"
 #include "LrcReferenceScanner.h"
+#include "lyrics/KaraokeTiming.h"
 #include "lyrics/TLyricHandle.h"
 
 namespace {
@@ -42,9 +43,42 @@ VIREO_FUZZ_TARGET(lrc) {
     FUZZ_CHECK(it.TimeText.startsWith(u'-') == (it.Time < 0));
   }
 
+  // Word tags: inside the shown text, in text order, and the fill they give stays on the line
+  // whatever the times say.
+  const qsizetype angles = text.count('<');
+  for (qint32 i = 0; i < h.Count(); ++i) {
+    const vireo::TLyricItem it = h.GetItem(i);
+    FUZZ_CHECK(it.Words.size() <= angles);
+    qint32 last = 0;
+    for (const vireo::TLyricWord& w : it.Words) {
+      FUZZ_CHECK(w.Pos >= last && w.Pos <= it.Text.size());
+      last = w.Pos;
+    }
+    for (qint32 t : {it.Time - 1, it.Time, it.Time + 700, INT32_MAX, INT32_MIN}) {
+      const auto fill = vireo::KaraokeTiming::At(it, it.Time + 5000, t);
+      FUZZ_CHECK(fill.From >= 0 && fill.From <= fill.To && fill.To <= it.Text.size());
+      FUZZ_CHECK(fill.Fraction >= 0 && fill.Fraction <= 1);
+    }
+  }
+
   const qint32 count = h.Count();
   h.Sort();
   FUZZ_CHECK(h.Count() == count);
   for (qint32 i = 1; i < h.Count(); ++i) FUZZ_CHECK(h.GetItem(i - 1).Time <= h.GetItem(i).Time);
+
+  // One line per time afterwards, every other line of that time kept as its translation.
+  qint32 distinct = 0, texts = 0;
+  for (qint32 i = 0; i < h.Count(); ++i) {
+    if (i == 0 || h.GetItem(i - 1).Time != h.GetItem(i).Time) ++distinct;
+    else if (!h.GetItem(i).Text.isEmpty()) ++texts;
+  }
+  h.GroupTranslations();
+  FUZZ_CHECK(h.Count() == distinct);
+  qint32 translations = 0;
+  for (qint32 i = 0; i < h.Count(); ++i) {
+    if (i > 0) FUZZ_CHECK(h.GetItem(i - 1).Time < h.GetItem(i).Time);
+    translations += qint32(h.GetItem(i).Translations.size());
+  }
+  FUZZ_CHECK(translations == texts);
   return 0;
 }

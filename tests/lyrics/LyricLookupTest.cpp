@@ -447,3 +447,24 @@ TEST(LyricLookup, NothingReachesAReceiverThatIsGone) {
   EXPECT_FALSE(asked);
   EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
+
+TEST(LyricLookup, AWordTimedResultAsCloseAsTheBestIsPreferred) {
+  ScriptedLrcDown down;
+  LrcSearchItem plain{u"Song"_qs, u"Singer"_qs, {}, 1};
+  LrcSearchItem timed{u"Song"_qs, u"Singer"_qs, {}, 2, true, false};
+  LrcSearchItem farTimed{u"Other"_qs, u"Name"_qs, {}, 3, true, false};
+  down.lyrics[1] = u"[00:01.00]plain"_qs;
+  down.lyrics[2] = u"[00:01.00]<00:01.00>timed"_qs;
+  down.lyrics[3] = u"[00:01.00]<00:01.00>far"_qs;
+  down.results = {plain, farTimed, timed};
+  EXPECT_EQ(TLrcTextThread::SearchOnline(down, u"Song"_qs, u"Singer"_qs, {}),
+            u"[00:01.00]<00:01.00>timed\r\n"_qs);
+  // A word-timed result that is a worse match is not taken over the best one.
+  down.results = {plain, farTimed};
+  EXPECT_EQ(TLrcTextThread::SearchOnline(down, u"Song"_qs, u"Singer"_qs, {}),
+            u"[00:01.00]plain\r\n"_qs);
+  // Without word timing anywhere the order is the score table's, as ever.
+  down.results = {plain};
+  EXPECT_EQ(TLrcTextThread::SearchOnline(down, u"Song"_qs, u"Singer"_qs, {}),
+            u"[00:01.00]plain\r\n"_qs);
+}
