@@ -7,7 +7,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh"
 build="${VIREO_BUILD_DIR:-$root/build}"
 vireo="$build/bin/vireo"
-demo="$root/data/demo/vireo-demo.mp3"
+# The demo plays from a copy: the lyric's offset buttons write into the lyric beside the track,
+# and the checkout's own file must stay as it is.
+demo_dir="${XDG_CACHE_HOME:-$HOME/.cache}/vireo/demo"
+mkdir -p "$demo_dir"
+cp "$root/data/demo/vireo-demo.mp3" "$root/data/demo/vireo-demo.lrc" "$demo_dir/"
+demo="$demo_dir/vireo-demo.mp3"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Starting Vireo with the demo tune on this desktop."

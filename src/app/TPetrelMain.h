@@ -19,6 +19,7 @@
 #include "app/PlayerContext.h"
 #include "audio/AudioCodes.h"
 #include "base/AppFolders.h"
+#include "store/EqPresetCache.h"
 #include "app/RemoteControl.h"
 #include "audio/TTags.h"
 #include "ddvcl/TDDFormEx.h"
@@ -254,6 +255,8 @@ class TPetrelMain : public TDDFormEx, public IMediaPlayerHost, public ILibraryHo
   PlayerContext ctx_;
   // Where the player's own files are (data, modules, plug-ins), found once at start.
   AppFolders folders_;
+  // effect.dat's presets, read again only when the file changed.
+  EqPresetCache eqPresets_;
   QStringList arguments_;
 
   std::unique_ptr<TAudioEngine> engine_;

@@ -146,7 +146,7 @@ void TPetrelMain::pmmode_noneClick(int tag) {
 
 void TPetrelMain::ApplyEqPreset(int id) {
   ctx_.Settings.EqPresetId = id;
-  const auto gains = EqPresets::Lookup(ctx_.Settings.AppDir + QStringLiteral("effect.dat"), id);
+  const auto gains = eqPresets_.Lookup(ctx_.Settings.AppDir + QStringLiteral("effect.dat"), id);
   if (gains && engine_) engine_->SetEQ(*gains);
 }
 

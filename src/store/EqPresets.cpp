@@ -77,8 +77,12 @@ std::vector<EqPreset> EqPresets::Read(const QString& path) {
 }
 
 std::optional<std::array<int, 10>> EqPresets::Lookup(const QString& path, int id) {
+  return Find(Read(path), id);
+}
+
+std::optional<std::array<int, 10>> EqPresets::Find(const std::vector<EqPreset>& presets, int id) {
   std::optional<std::array<int, 10>> gains;
-  for (const EqPreset& p : Read(path))
+  for (const EqPreset& p : presets)
     if (p.Id == id) gains = p.Gains;
   return gains;
 }

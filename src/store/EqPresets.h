@@ -34,6 +34,8 @@ class EqPresets {
   // The gains to apply for id: those of the last preset carrying it; none when no preset does,
   // and then nothing is to be sent to the engine.
   static std::optional<std::array<int, 10>> Lookup(const QString& path, int id);
+  // The same among presets already read.
+  static std::optional<std::array<int, 10>> Find(const std::vector<EqPreset>& presets, int id);
 };
 
 }  // namespace vireo

@@ -220,7 +220,7 @@ TEST(PlayerProgram, ClosingSavesThePlaylistBeforeTheSettings) {
 
 TEST(PlayerProgram, ButtonsActAsTheyShowAndTheWindowLyricsShowTheLyric) {
   PlayerSession s;
-  ASSERT_TRUE(s.Start({QStringLiteral(VIREO_SOURCE_DIR "/data/demo/vireo-demo.mp3")}));
+  ASSERT_TRUE(s.Start({s.DemoTrack()}));
   ASSERT_TRUE(Eventually([&] { return NowPlaying(s).startsWith(QStringLiteral("维雀晨曲")); }));
   const QRect main = s.Geometry(QStringLiteral("Vireo"));
   // Switch to the window lyrics from the desktop lyrics' toolbar: hover a glyph, press "切换".

@@ -226,6 +226,16 @@ bool PlayerSession::Viewable(const QString& id) {
   return QString::fromLatin1(p.readAllStandardOutput()).contains(QStringLiteral("IsViewable"));
 }
 
+QString PlayerSession::DemoTrack() const {
+  const QString dir = root_.filePath(QStringLiteral("demo"));
+  QDir().mkpath(dir);
+  for (const char* name : {"vireo-demo.mp3", "vireo-demo.lrc"}) {
+    const QString to = dir + u'/' + QLatin1String(name);
+    if (!QFile::exists(to)) QFile::copy(QStringLiteral(VIREO_SOURCE_DIR "/data/demo/") + QLatin1String(name), to);
+  }
+  return dir + QStringLiteral("/vireo-demo.mp3");
+}
+
 QRect PlayerSession::SettledGeometry(const QString& windowClass, int timeoutMs) const {
   QRect last = GeometryOnce(windowClass);
   Eventually(
@@ -256,6 +266,9 @@ void PlayerSession::MoveTo(QPoint p) {
 }
 
 void PlayerSession::Click(QPoint p, int button) {
+  // A hand arrives moving: the control under the pointer sees it come even when the pointer was
+  // there already (a tooltip or a redraw may have taken the hover away meanwhile).
+  MoveTo(p + QPoint(1, 0));
   MoveTo(p);
   Xdo({QStringLiteral("click"), QString::number(button)});
 }

@@ -27,6 +27,9 @@ class PlayerSession {
   // Later starts run this player (an installed one).
   void UsePlayer(const QString& path) { program_ = path; }
   QString Home() const { return home_; }
+  // The bundled demo tune, copied with its lyric into the session's own folder (the player
+  // writes a shifted lyric's offset into the file beside the track), and its path.
+  QString DemoTrack() const;
   QString DataDir() const;  // where Vireo.xml and Default.pls live
   QString RuntimeDir() const { return runtime_; }
   QProcessEnvironment Environment() const;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include "TestEnv.h"
+#include "store/EqPresetCache.h"
 #include "store/EqPresets.h"
 
 namespace vireo {
@@ -65,6 +68,29 @@ TEST(EqPresets, BrokenAndMissingFiles) {
   EXPECT_TRUE(EqPresets::Read(test::DataPath(u"store/none.dat"_s)).empty());
   EXPECT_FALSE(EqPresets::Lookup(test::DataPath(u"store/none.dat"_s), 1));
   EXPECT_TRUE(EqPresets::Read(test::DataPath(u"playlist/garbage.pls"_s)).empty());
+}
+
+// A track start looks its preset up without reading the file again, and a file changed while
+// the player runs is read anew at the next look-up.
+TEST(EqPresetCache, ReadsTheFileOnceAndAgainOnlyWhenItChanged) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(u"effect.dat"_s);
+  const auto write = [&](const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+  };
+  write("<effect><eq id=\"1\" q1=\"3\"/></effect>");
+  EqPresetCache cache;
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(cache.Lookup(path, 1), (Gains{3, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_FALSE(cache.Lookup(path, 2));
+  EXPECT_EQ(cache.Reads(), 1);
+  write("<effect><eq id=\"1\" q1=\"-4\"/><eq id=\"2\" q2=\"5\"/></effect>");
+  EXPECT_EQ(cache.Lookup(path, 1), (Gains{-4, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(cache.Lookup(path, 2), (Gains{0, 5, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(cache.Reads(), 2);
+  QFile::remove(path);
+  EXPECT_FALSE(cache.Lookup(path, 1));
 }
 
 }  // namespace
