@@ -30,6 +30,17 @@ int TranslationSize(int s) {
 void PaintLine(QPainter& p, const QString& text, const QFont& font, int w, qreal top,
                const DesktopLyricStyle& style, int gradientSize);
 
+// The whole text as one line, never wrapped; the line lives as long as the layout.
+QTextLine LayOutOneLine(QTextLayout& layout) {
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  return line;
+}
+
 }  // namespace
 
 DesktopLyricStyle DesktopLyricPainter::Unsung(const DesktopLyricStyle& style) {
@@ -48,12 +59,7 @@ QList<qreal> DesktopLyricPainter::CursorXs(const QString& text, const DesktopLyr
                                            int w, const QList<int>& positions) {
   const QFont font = LineFont(style.Face, style.Size);
   QTextLayout layout(text, font);
-  QTextOption option;
-  option.setWrapMode(QTextOption::NoWrap);
-  layout.setTextOption(option);
-  layout.beginLayout();
-  QTextLine line = layout.createLine();
-  layout.endLayout();
+  const QTextLine line = LayOutOneLine(layout);
   const qreal advance = QFontMetricsF(font).horizontalAdvance(text);
   const qreal left = (qreal(w) - advance) / 2.0;
   QList<qreal> xs;
@@ -104,12 +110,7 @@ void PaintLine(QPainter& p, const QString& text, const QFont& font, int w, qreal
   const qreal advance = fm.horizontalAdvance(text);
   const QPointF origin((qreal(w) - advance) / 2.0, top);
   QTextLayout layout(text, font);
-  QTextOption option;
-  option.setWrapMode(QTextOption::NoWrap);
-  layout.setTextOption(option);
-  layout.beginLayout();
-  QTextLine line = layout.createLine();
-  layout.endLayout();
+  const QTextLine line = LayOutOneLine(layout);
   QList<QPainterPath> glyphs;
   if (line.isValid()) {
     for (const QGlyphRun& run : line.glyphRuns()) {
