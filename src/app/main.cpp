@@ -7,14 +7,14 @@
 #include <clocale>
 #include <fontconfig/fontconfig.h>
 
-#include "app/DesktopEntry.h"
-#include "app/InstanceServer.h"
-#include "app/SingleInstance.h"
-#include "app/StartupTrace.h"
-#include "app/TPetrelMain.h"
-#include "app/UiLanguage.h"
-#include "app/VireoApplication.h"
-#include "app/WebEngineSetup.h"
+#include "app/desktop/DesktopEntry.h"
+#include "app/instance/InstanceServer.h"
+#include "app/instance/SingleInstance.h"
+#include "app/librarywindow/WebEngineSetup.h"
+#include "app/mainwindow/TPetrelMain.h"
+#include "app/startup/StartupTrace.h"
+#include "app/startup/UiLanguage.h"
+#include "app/startup/VireoApplication.h"
 #include "base/AppFolders.h"
 #include "base/WorkerRegistry.h"
 

@@ -61,6 +61,9 @@ class TAudioEngine : public QObject {
   // names are not prepared.
   void PrepareNext(const QString& name);
   QString PreparedNext() const { return preparedName_; }
+  // The progress tick's period now: 50 ms while someone listens and a track is open, else the
+  // idle look-in period.
+  int ProgressIntervalMs() const { return progressTimer_.interval(); }
   void Pause();
   void Resume();
   void Stop();

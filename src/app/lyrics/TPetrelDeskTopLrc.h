@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/lyrics/DesktopLyricPainter.h"
+#include "lyrics/LyricClock.h"
+#include "lyrics/TLyricItem.h"
+
+namespace vireo {
+
+class TDDSkin;
+class TPetrelDlrcButton;
+
+// The desktop lyrics: one line of large outlined gradient text floating above every window,
+// with nothing around the glyphs. With a compositing manager the window is per-pixel
+// translucent; without one its shape is cut from the glyphs. Either way only the glyphs take
+// the mouse: a press between them reaches the window below. Hovering a glyph shows the toolbar.
+// UI thread only.
+class TPetrelDeskTopLrc : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr const char* kWelcome =
+      QT_TRANSLATE_NOOP("vireo::TPetrelDeskTopLrc", "维雀 分享音乐 分享快乐");
+
+  TPetrelDeskTopLrc();
+  ~TPetrelDeskTopLrc() override;
+
+  // Renders text unless it is the text last rendered.
+  void ShowText(const QString& text);
+  // The current lyric line as the lyric view has it (times on the play clock, end when it stops
+  // being current) and the play position, every position tick: a karaoke line that is the text
+  // shown fills word by word, in the skin's colours over paler ones, at the display's rate;
+  // its translation (when shown) is a second row.
+  // text is what ShowText would show (". . ." for a blank line); one render at most.
+  void ShowLine(const QString& text, const TLyricItem& line, qint32 end, qint32 positionMs);
+  void SetShowTranslations(bool show);
+  bool ShowTranslations() const { return m_showTranslations; }
+  QString Translation() const { return m_translation; }
+  // The right edge of the sung part on the window (-1: not a karaoke line).
+  int FillRight() const;
+  bool FrameTimerActive() const { return m_frames.isActive(); }
+  QString CurrentText() const { return m_currentText; }
+  // How many times a line was really rendered (the same line twice renders once).
+  int RenderCount() const { return m_renders; }
+
+  // Set by the skin's "desktoplrc" element; each re-renders the current line.
+  QColor ColorBegin() const { return m_style.ColorBegin; }
+  QColor ColorEnd() const { return m_style.ColorEnd; }
+  QColor OutlineColor() const { return m_style.OutlineColor; }
+  int Alpha() const { return m_alpha; }
+  void SetColorBegin(const QColor& c);
+  void SetColorEnd(const QColor& c);
+  void SetOutlineColor(const QColor& c);
+  void SetAlpha(int alpha);  // 0..255, over the per-pixel alpha
+  // The font face and size (pixels) of the text, and the window's height.
+  void SetTextFont(const QString& face, int size);
+  void SetWindowHeight(int height);
+  QString FontFace() const { return m_style.Face; }
+  int FontSize() const { return m_style.Size; }
+
+  void SetToolbar(TPetrelDlrcButton* toolbar);
+  // Hands the window to the skin object as "desktoplrc" (its height, colours and font).
+  void RegisterSkin(TDDSkin& skin);
+  // Where FormCreate puts the window: 25 pixels in, screen width - 50 wide, at the bottom of
+  // the work area.
+  void PlaceDefault();
+  // The rendered line (logical size W x H); its alpha decides what is glyph and what is not.
+  const QImage& Rendered() const { return m_image; }
+  // The part of the window that takes the mouse: the glyphs (empty at alpha 0).
+  QRegion GlyphRegion() const { return m_region; }
+
+ Q_SIGNALS:
+  // The pointer is over a glyph.
+  void Hovered();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  void Render();
+  void FrameTick();
+  void UpdateFrames();
+  void ApplyShape();
+  void FollowCompositor();
+
+  QString m_currentText;
+  DesktopLyricStyle m_style;
+  int m_alpha = 255;
+  QImage m_image;
+  QImage m_unsung;  // a karaoke line in the paler colours
+  QRegion m_region;
+  QString m_translation;
+  bool m_showTranslations = true;
+  TLyricItem m_line;  // the karaoke line shown (no words: none)
+  TLyricItem m_given;  // the line as last given, karaoke or not
+  qint32 m_lineEnd = 0;
+  QList<int> m_wordPos;   // the word boundaries of m_line and their x on the window
+  QList<qreal> m_wordX;
+  LyricClock m_clock;
+  QTimer m_frames;
+  int m_shownFill = -1;
+  int m_baseHeight = 0;  // the height without a translation row
+  int m_renders = 0;
+  bool m_composited = false;
+  bool m_reshapeWhenMapped = false;
+  QTimer m_compositorCheck;
+  QPointer<TPetrelDlrcButton> m_toolbar;
+};
+
+}  // namespace vireo
