@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ArgumentBlock.h"
+#include "app/instance/ArgumentBlock.h"
 #include "base/Gb18030.h"
 
 namespace vireo {

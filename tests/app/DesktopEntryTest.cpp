@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "app/DesktopEntry.h"
+#include "app/desktop/DesktopEntry.h"
 
 namespace vireo {
 namespace {

@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "app/TPetrelDeskTopLrc.h"
+#include "app/lyrics/TPetrelDeskTopLrc.h"
 
 using namespace vireo;
 

@@ -14,8 +14,8 @@
 #include <QWindow>
 
 #include "TestEnv.h"
-#include "app/TPetrelDeskTopLrc.h"
-#include "app/X11Desktop.h"
+#include "app/desktop/X11Desktop.h"
+#include "app/lyrics/TPetrelDeskTopLrc.h"
 
 using namespace vireo;
 using vireo::test::Pump;

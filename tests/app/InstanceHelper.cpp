@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "app/SingleInstance.h"
+#include "app/instance/SingleInstance.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);

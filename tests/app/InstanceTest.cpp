@@ -11,10 +11,10 @@
 #include <memory>
 
 #include "TestEnv.h"
-#include "app/ArgumentBlock.h"
-#include "app/InstanceProtocol.h"
-#include "app/InstanceServer.h"
-#include "app/SingleInstance.h"
+#include "app/instance/ArgumentBlock.h"
+#include "app/instance/InstanceProtocol.h"
+#include "app/instance/InstanceServer.h"
+#include "app/instance/SingleInstance.h"
 
 namespace vireo {
 namespace {

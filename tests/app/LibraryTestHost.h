@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ILibraryHost.h"
+#include "app/librarywindow/ILibraryHost.h"
 #include "library/IMusicSearch.h"
 #include "library/LibraryLink.h"
 

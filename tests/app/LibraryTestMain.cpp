@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
-#include "app/LibraryBrowserLoader.h"
-#include "app/WebEngineSetup.h"
+#include "app/librarywindow/LibraryBrowserLoader.h"
+#include "app/librarywindow/WebEngineSetup.h"
 
 // The library window's tests prepare the web engine's environment before the application exists,
 // as the player's main() does. They run on Xvfb when a display is given, else offscreen.

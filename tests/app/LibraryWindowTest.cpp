@@ -12,9 +12,9 @@
 
 #include "LibraryTestHost.h"
 #include "TestEnv.h"
-#include "app/EdgeResize.h"
-#include "app/TLibraryWebPage.h"
-#include "app/TPetrelShare.h"
+#include "app/librarywindow/TLibraryWebPage.h"
+#include "app/librarywindow/TPetrelShare.h"
+#include "app/skinning/EdgeResize.h"
 #include "skin/TDDSkin.h"
 
 using namespace vireo;

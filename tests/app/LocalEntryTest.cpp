@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/LocalEntry.h"
+#include "app/mainwindow/LocalEntry.h"
 
 namespace vireo {
 namespace {

@@ -14,17 +14,17 @@
 #include "LoopbackHttpServer.h"
 #include "MediaFactory.h"
 #include "TestEnv.h"
-#include "app/EdgeResize.h"
-#include "app/TPetrelLrc.h"
-#include "app/TPetrelMain.h"
-#include "app/TPetrelSlrc.h"
+#include "app/lyrics/TPetrelLrc.h"
+#include "app/lyrics/TPetrelSlrc.h"
+#include "app/mainwindow/TPetrelMain.h"
+#include "app/skinning/EdgeResize.h"
 #include "audio/AudioCodes.h"
 #include "audio/TAudioEngine.h"
 #include "ddvcl/TDDLrcShow.h"
 #include "ddvcl/TDDPlaylist.h"
 #include "net/ServiceHost.h"
-#include "playlist/TDDPlaylistModel.h"
 #include "playlist/PlaylistFile.h"
+#include "playlist/TDDPlaylistModel.h"
 
 using namespace vireo;
 using namespace vireo::test;

@@ -233,14 +233,18 @@ TEST(PlayerProgram, ButtonsActAsTheyShowAndTheWindowLyricsShowTheLyric) {
   // The lyric window sits right below the main window.
   const QRect lrc = s.Geometry(QStringLiteral("Vireo LRC"));
   EXPECT_EQ(lrc.topLeft(), QPoint(main.left(), main.bottom() + 1));
-  QThread::msleep(1500);
+  s.SettledGeometry(QStringLiteral("Vireo LRC"));
   PlayerSession::Screenshot(QStringLiteral("player-playing.png"));
 
-  // Pause with the play button, then the mute button.
-  const QRect play = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("play"));
-  PlayerSession::Click(main.topLeft() + play.center());
-  QThread::msleep(800);
-  PlayerSession::Screenshot(QStringLiteral("player-paused.png"));
+  // Pause with the play button: the button shows it.
+  const QRect play =
+      PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("play")).translated(main.topLeft());
+  const auto button = [&] { return PlayerSession::Screenshot(QStringLiteral("player-paused.png")).copy(play); };
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  const QImage playing = button();
+  PlayerSession::Click(play.center());
+  PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+  EXPECT_TRUE(Eventually([&] { return button() != playing; })) << "the play button did not change";
   EXPECT_TRUE(s.Quit());
 }
 

@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "TestEnv.h"
-#include "app/InstanceProtocol.h"
-#include "app/SingleInstance.h"
+#include "app/instance/InstanceProtocol.h"
+#include "app/instance/SingleInstance.h"
 
 namespace vireo::test {
 

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/TUSGeneralPurpose.h"
+#include "app/plugins/TUSGeneralPurpose.h"
 
 using namespace vireo;
 

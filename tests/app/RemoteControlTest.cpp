@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "app/RemoteControl.h"
+#include "app/instance/RemoteControl.h"
 
 namespace vireo {
 namespace {

@@ -10,7 +10,7 @@
 #include <QThread>
 
 #include "TestEnv.h"
-#include "app/SongCacheWriter.h"
+#include "app/mainwindow/SongCacheWriter.h"
 #include "base/WorkerRegistry.h"
 
 namespace vireo {

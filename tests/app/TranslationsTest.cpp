@@ -10,7 +10,7 @@
 #include <QTranslator>
 #include <QXmlStreamReader>
 
-#include "app/UiLanguage.h"
+#include "app/startup/UiLanguage.h"
 #include "skin/SkinTexts.h"
 
 namespace vireo {

@@ -193,8 +193,9 @@ TEST(UserPaths, TheFolderCommandsOpenAndChooseTheSongAndLyricFolders) {
     ASSERT_FALSE(PlayerSession::WaitWindowByTitle(title).isEmpty()) << title.toStdString();
     PlayerSession::Type((folder == 0 ? songs : lyrics).path());
     PlayerSession::Key(QStringLiteral("Return"));
-    QThread::msleep(400);
-    if (!PlayerSession::WindowByTitle(title).isEmpty()) PlayerSession::Key(QStringLiteral("Return"));
+    // The first Return may only go into the folder typed; the next one chooses it.
+    if (!Eventually([&] { return PlayerSession::WindowByTitle(title).isEmpty(); }, 1500))
+      PlayerSession::Key(QStringLiteral("Return"));
     EXPECT_TRUE(Eventually([&] { return PlayerSession::WindowByTitle(title).isEmpty(); }));
     const QString key = folder == 0 ? QStringLiteral("<MUSIC PATH=\"") : QStringLiteral("<LRC PATH=\"");
     EXPECT_TRUE(Eventually([&] {
@@ -230,13 +231,13 @@ TEST(UserPaths, TheLyricWindowButtonsShiftSearchSwitchAndClose) {
   };
   const QRect view = PlayerSession::SkinRect(QStringLiteral("lrc"), QStringLiteral("minlrc"))
                          .translated(lrc.topLeft());
-  // Paused a few seconds in, the lyric stands still; the offset buttons move it.
+  // Paused a few seconds in, the lyric stands still; the offset buttons move it. (The seconds
+  // are the music's: the lyric must be past its first lines.)
   QThread::msleep(3000);
   s.ClickMain(QStringLiteral("play"));
   ASSERT_TRUE(Eventually([] { return Corked() == true; }));
   PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
-  QThread::msleep(600);
-  const QImage still = Grab(view, QStringLiteral("paths-lyric-window.png"));
+  const QImage still = GrabStill(view, QStringLiteral("paths-lyric-window.png"));
   for (int i = 0; i < 6; ++i) PlayerSession::Click(at("f5"));
   PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
   EXPECT_TRUE(Eventually([&] { return Grab(view, QStringLiteral("paths-lyric-later.png")) != still; }, 3000))
@@ -331,8 +332,8 @@ TEST(UserPaths, TheLyricSearchFindsALyricAndItsDownloadIsSavedInTheLyricFolder) 
       if (Param(Target(r).second, "track_name") == QStringLiteral("Other Song")) return true;
     return false;
   })) << "no search for what was typed";
-  QThread::msleep(500);
-  PlayerSession::Screenshot(QStringLiteral("paths-lyric-search-results.png"));
+  GrabStill(PlayerSession::GeometryOf(PlayerSession::WindowByTitle(QStringLiteral("歌词搜索"))),
+            QStringLiteral("paths-lyric-search-results.png"));
   for (int i = 0; i < 4; ++i) PlayerSession::Key(QStringLiteral("Tab"));  // to the list
   PlayerSession::Key(QStringLiteral("Down"));
   PlayerSession::Key(QStringLiteral("shift+Tab"));  // back to 下载歌词
@@ -631,7 +632,7 @@ TEST(UserPaths, TheDesktopToolbarShiftsTheLyricByHalfSeconds) {
   WriteConfig(s);
   ASSERT_TRUE(s.Start({s.DemoTrack()}));
   ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo 桌面歌词"), true));
-  QThread::msleep(3000);
+  QThread::msleep(3000);  // three seconds of the music: the lyric is past its first line
   s.ClickMain(QStringLiteral("play"));  // paused: the line stands still
   ASSERT_TRUE(Eventually([] { return Corked() == true; }));
   const QRect lyrics = s.Geometry(QStringLiteral("Vireo 桌面歌词"));
@@ -639,8 +640,7 @@ TEST(UserPaths, TheDesktopToolbarShiftsTheLyricByHalfSeconds) {
     // The toolbar, which covers the line while it is up, goes a second after the pointer left.
     PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
     EXPECT_TRUE(s.WaitVisible(QStringLiteral("Vireo 桌面歌词操作"), false, 4000));
-    QThread::msleep(400);
-    return Grab(lyrics, name);
+    return GrabStill(lyrics, name);
   };
   const QImage line = still(QStringLiteral("paths-desktop-line.png"));
   const auto press = [&](int designX, int times) {

@@ -87,8 +87,7 @@ TEST(UserPaths, AnUpdateThatFailsItsCheckIsToldOnceAndNotFetchedAgain) {
   // The update dialog comes up by itself and cannot be maximised.
   const QString dialog = PlayerSession::WaitWindowByTitle(QStringLiteral("维雀 升级"), 15000);
   ASSERT_FALSE(dialog.isEmpty()) << "no update dialog";
-  QThread::msleep(300);
-  PlayerSession::Screenshot(QStringLiteral("paths-update.png"));
+  ScreenshotStill(QStringLiteral("paths-update.png"));
   const QString actions = PlayerSession::Property(dialog, QStringLiteral("_NET_WM_ALLOWED_ACTIONS"));
   EXPECT_FALSE(actions.contains(QStringLiteral("MAXIMIZE"))) << actions.toStdString();
   // The download ends (two seconds) and is refused: the file is gone, the dialog is not.
@@ -190,8 +189,8 @@ TEST(UserPaths, ALibraryPageThatTakesMemoryWithoutEndLeavesThePlayerPlaying) {
   ASSERT_TRUE(s.Start({Track(QStringLiteral("Plays On"), 30.0)}));
   EXPECT_TRUE(Eventually([&] { return s.Output().contains(QStringLiteral("renderer ended")); }, 60000))
       << s.Output().toStdString();
-  QThread::msleep(1500);
-  PlayerSession::Screenshot(QStringLiteral("paths-library-page-gone.png"));
+  GrabStill(s.SettledGeometry(QStringLiteral("Vireo SHARE")),
+            QStringLiteral("paths-library-page-gone.png"));
   EXPECT_TRUE(s.Running());
   EXPECT_TRUE(s.Quit(40000));
   EXPECT_EQ(s.SavedTitles(), QStringList{QStringLiteral("Plays On")});

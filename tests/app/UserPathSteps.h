@@ -41,6 +41,40 @@ inline QImage Grab(const QRect& r, const QString& name) {
   return PlayerSession::Screenshot(name).copy(r);
 }
 
+// The pixels of r once what is drawn there has stopped changing (a window just mapped and
+// painting, a redraw after a click, a list filling): three grabs in a row alike. A null r: the
+// whole screen.
+inline QImage GrabStill(const QRect& r, const QString& name, int timeoutMs = 8000) {
+  const auto grab = [&] {
+    QImage shot = PlayerSession::Screenshot(name);
+    return r.isNull() ? shot : shot.copy(r);
+  };
+  QImage last = grab();
+  int alike = 0;
+  Eventually(
+      [&] {
+        QImage now = grab();
+        alike = now == last ? alike + 1 : 0;
+        last = std::move(now);
+        return alike >= 2;
+      },
+      timeoutMs);
+  return last;
+}
+
+// The whole screen once it has stopped changing, saved as name.
+inline QImage ScreenshotStill(const QString& name, int timeoutMs = 8000) {
+  return GrabStill(QRect(), name, timeoutMs);
+}
+
+// The pixels of r once they differ from before (what the user did has been drawn), then
+// settled; before itself when nothing changed within the time.
+inline QImage GrabChanged(const QRect& r, const QString& name, const QImage& before,
+                          int timeoutMs = 8000) {
+  if (!Eventually([&] { return Grab(r, name) != before; }, timeoutMs)) return before;
+  return GrabStill(r, name, timeoutMs);
+}
+
 // The place of row `row` of the playlist on the screen.
 inline QPoint Row(const PlayerSession& s, int row) {
   const QRect main = s.Geometry(QStringLiteral("Vireo"));

@@ -14,8 +14,8 @@
 #include <QThread>
 
 #include "MediaFactory.h"
-#include "PlayerSession.h"
 #include "MonitorRecording.h"
+#include "PlayerSession.h"
 #include "PrivatePulse.h"
 #include "SeamMeter.h"
 #include "UserPathSteps.h"
@@ -113,7 +113,7 @@ TEST(UserPaths, MenuChoicesAreKeptAcrossARestart) {
   ASSERT_TRUE(PlayerSession::WaitMenuClosed());
   // The switch minimises and restores the window: wait until it is back.
   ASSERT_TRUE(s.WaitVisible(QStringLiteral("Vireo"), true));
-  QThread::msleep(500);
+  s.SettledGeometry(QStringLiteral("Vireo"));
   s.ClickMain(QStringLiteral("menu"));
   ASSERT_TRUE(PlayerSession::WaitMenu().isValid());
   PlayerSession::ChooseInMenu({6, 2});
@@ -188,14 +188,12 @@ TEST(UserPaths, TheMainMenuOpensTheAboutBoxTheViewsAndQuits) {
   const QString library = s.WindowId(QStringLiteral("Vireo SHARE"));
   EXPECT_TRUE(PlayerSession::Property(library, QStringLiteral("_NET_WM_NAME"))
                   .contains(QStringLiteral("维雀 - 分享平台")));
-  QThread::msleep(1500);
-  const QRect share = s.Geometry(QStringLiteral("Vireo SHARE"));
+  const QRect share = s.SettledGeometry(QStringLiteral("Vireo SHARE"));
   const QRect box = PlayerSession::SkinRect(QStringLiteral("share"), QStringLiteral("sinput"))
                         .translated(share.topLeft());
-  const QImage hinted = Grab(box, QStringLiteral("paths-library.png"));
+  const QImage hinted = GrabStill(box, QStringLiteral("paths-library.png"));
   PlayerSession::Click(box.center());
-  QThread::msleep(400);
-  EXPECT_NE(Grab(box, QStringLiteral("paths-library-search.png")), hinted)
+  EXPECT_NE(GrabChanged(box, QStringLiteral("paths-library-search.png"), hinted), hinted)
       << "the search box had the focus and no hint when the window opened";
   EXPECT_TRUE(s.Quit(40000));
 }
@@ -244,8 +242,10 @@ TEST(UserPaths, TheOpenDialogListsTheMusicOfAFolderAndAddsWhatIsChosen) {
   // Into the folder by its path, then every file the dialog shows there, chosen at once: only
   // the music is listed under the music filter.
   PlayerSession::Type(music.path() + QLatin1Char('/'));
+  const QRect dialogRect = PlayerSession::GeometryOf(dialog);
+  const QImage typed = GrabStill(dialogRect, QStringLiteral("paths-open-dialog.png"));
   PlayerSession::Key(QStringLiteral("Return"));
-  QThread::msleep(500);
+  GrabChanged(dialogRect, QStringLiteral("paths-open-dialog.png"), typed);
   PlayerSession::Key(QStringLiteral("shift+Tab"));
   PlayerSession::Key(QStringLiteral("ctrl+a"));
   PlayerSession::Screenshot(QStringLiteral("paths-open-dialog.png"));
@@ -327,18 +327,15 @@ TEST(UserPaths, AMutedPlayerShowsItsVolumeSliderFaded) {
   const QRect volume = PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("pgbvolume"))
                            .translated(main.topLeft());
   PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
-  QThread::msleep(300);
-  const QImage before = Grab(volume, QStringLiteral("paths-volume.png"));
+  const QImage before = GrabStill(volume, QStringLiteral("paths-volume.png"));
   s.ClickMain(QStringLiteral("sound"));
   PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
-  QThread::msleep(400);
-  const QImage muted = Grab(volume, QStringLiteral("paths-volume-muted.png"));
+  const QImage muted = GrabChanged(volume, QStringLiteral("paths-volume-muted.png"), before);
   EXPECT_NE(before, muted) << "the disabled slider looks as before";
   // Unmuted, it looks as it did.
   s.ClickMain(QStringLiteral("sound"));
   PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
-  QThread::msleep(400);
-  EXPECT_EQ(Grab(volume, QStringLiteral("paths-volume.png")), before);
+  EXPECT_TRUE(Eventually([&] { return Grab(volume, QStringLiteral("paths-volume.png")) == before; }));
   EXPECT_TRUE(s.Quit());
 }
 
@@ -381,9 +378,8 @@ TEST(UserPaths, TheLyricSearchOpensCentredOnTheDesktopAndCannotBeMaximised) {
   PlayerSession::Click(QPoint(bar.right() + 1 - (310 - 144) + 31, bar.top() + 16));
   const QString dialog = PlayerSession::WaitWindowByTitle(QStringLiteral("歌词搜索"));
   ASSERT_FALSE(dialog.isEmpty());
-  QThread::msleep(300);
-  PlayerSession::Screenshot(QStringLiteral("paths-lyric-search.png"));
   const QRect r = PlayerSession::GeometryOf(dialog);
+  GrabStill(r, QStringLiteral("paths-lyric-search.png"));
   EXPECT_LE((r.center() - QPoint(640, 512)).manhattanLength(), 40)
       << "centred at " << r.center().x() << "," << r.center().y();
   QString actions;
@@ -425,8 +421,8 @@ TEST(UserPaths, TheVolumeMuteLyricModeAndWindowPlacesAreKeptAcrossARestart) {
   main = s.Geometry(QStringLiteral("Vireo"));
   const QRect placedLrc = s.Geometry(QStringLiteral("Vireo LRC"));
   PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
-  QThread::msleep(300);
-  const QImage slider = Grab(volume.translated(main.topLeft()), QStringLiteral("paths-placed.png"));
+  const QImage slider =
+      GrabStill(volume.translated(main.topLeft()), QStringLiteral("paths-placed.png"));
   ASSERT_TRUE(s.Quit());
 
   ASSERT_TRUE(s.Start());
@@ -435,9 +431,11 @@ TEST(UserPaths, TheVolumeMuteLyricModeAndWindowPlacesAreKeptAcrossARestart) {
   EXPECT_EQ(s.Geometry(QStringLiteral("Vireo")), main);
   EXPECT_EQ(s.Geometry(QStringLiteral("Vireo LRC")), placedLrc);
   PlayerSession::Xdo({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
-  QThread::msleep(300);
   // The slider shows the same low volume, faded: still muted.
-  EXPECT_EQ(Grab(volume.translated(main.topLeft()), QStringLiteral("paths-placed-again.png")), slider);
+  EXPECT_TRUE(Eventually([&] {
+    return Grab(volume.translated(main.topLeft()), QStringLiteral("paths-placed-again.png")) ==
+           slider;
+  }));
   EXPECT_TRUE(s.Quit());
 }
 
@@ -561,10 +559,10 @@ TEST(UserPaths, ASkinThatCannotBeAppliedFallsBackToDefault) {
     if (withoutScript) QFile::remove(broken + QStringLiteral("skin.xml"));
     WriteConfig(s, QStringLiteral("<SKIN NAME=\"Broken\"/>"));
     ASSERT_TRUE(s.Start());
-    QThread::msleep(800);
-    const QRect main = s.Geometry(QStringLiteral("Vireo"));
-    const QImage shot = Grab(main, withoutScript ? QStringLiteral("paths-skin-fallback-noscript.png")
-                                                 : QStringLiteral("paths-skin-fallback.png"));
+    const QRect main = s.SettledGeometry(QStringLiteral("Vireo"));
+    const QImage shot =
+        GrabStill(main, withoutScript ? QStringLiteral("paths-skin-fallback-noscript.png")
+                                      : QStringLiteral("paths-skin-fallback.png"));
     const QPoint listCentre =
         PlayerSession::SkinRect(QStringLiteral("main"), QStringLiteral("playlist")).center();
     EXPECT_LT(qGray(shot.pixel(listCentre)), 100) << "withoutScript " << withoutScript;
@@ -587,9 +585,8 @@ TEST(UserPaths, MenusAndDialogsTakeTheSkinsColours) {
     s.ClickMain(QStringLiteral("menu"));
     const QRect menu = PlayerSession::WaitMenu();
     EXPECT_TRUE(menu.isValid());
-    QThread::msleep(300);
-    const QImage shot = PlayerSession::Screenshot(QStringLiteral("paths-menu-colours.png"));
-    const int gray = qGray(shot.pixel(menu.left() + 6, menu.center().y()));
+    const QImage shot = GrabStill(menu, QStringLiteral("paths-menu-colours.png"));
+    const int gray = qGray(shot.pixel(6, menu.height() / 2));
     PlayerSession::Key(QStringLiteral("Escape"));
     EXPECT_TRUE(PlayerSession::WaitMenuClosed());
     return gray;
@@ -600,10 +597,9 @@ TEST(UserPaths, MenusAndDialogsTakeTheSkinsColours) {
     PlayerSession::ChooseInMenu({0});
     const QString about = PlayerSession::WaitWindowByTitle(QStringLiteral("关于 维雀"));
     EXPECT_FALSE(about.isEmpty());
-    QThread::msleep(300);
     const QRect g = PlayerSession::GeometryOf(about);
-    const QImage shot = PlayerSession::Screenshot(name);
-    const int gray = qGray(shot.pixel(g.right() - 20, g.top() + 40));
+    const QImage shot = GrabStill(g, name);
+    const int gray = qGray(shot.pixel(g.width() - 21, 40));
     PlayerSession::Key(QStringLiteral("Return"));
     EXPECT_TRUE(Eventually([] { return PlayerSession::WindowByTitle(QStringLiteral("关于 维雀")).isEmpty(); }));
     return gray;
@@ -616,7 +612,7 @@ TEST(UserPaths, MenusAndDialogsTakeTheSkinsColours) {
   PlayerSession::ChooseInMenu({4, 1});
   ASSERT_TRUE(PlayerSession::WaitMenuClosed());
   ASSERT_TRUE(Eventually([&] { return s.Geometry(QStringLiteral("Vireo")).isValid(); }));
-  QThread::msleep(800);
+  s.SettledGeometry(QStringLiteral("Vireo"));
   EXPECT_GT(menuGray(), 170);
   EXPECT_GT(aboutGray(QStringLiteral("paths-about-light.png")), 170);
   EXPECT_TRUE(s.Quit());

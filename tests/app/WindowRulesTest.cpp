@@ -2,8 +2,8 @@
 // usual place.
 #include <gtest/gtest.h>
 
-#include "app/DialogFilter.h"
-#include "app/ScreenFit.h"
+#include "app/mainwindow/DialogFilter.h"
+#include "app/skinning/ScreenFit.h"
 
 using namespace vireo;
 

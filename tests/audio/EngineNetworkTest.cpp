@@ -9,6 +9,7 @@
 #include "TestEnv.h"
 #include "audio/PlayerSharedValues.h"
 #include "audio/TAudioEngine.h"
+#include "base/WorkerRegistry.h"
 
 using namespace vireo;
 using vireo::test::EngineRecorder;
@@ -287,7 +288,7 @@ TEST_F(NetworkEngineTest, StopBeforeTheOpenedStreamIsHandedOverStillDiscardsIt) 
       });
   engine_->Play(Url(server, "/song.mp3"));
   // The opener finishes while the events wait in the queue; the stop comes before its result.
-  QThread::msleep(1500);
+  ASSERT_TRUE(WorkerRegistry::Instance().WaitForAll(kWait, QStringLiteral("engine")));
   engine_->Stop();
   ASSERT_TRUE(WaitUntil([&] { return !engine_->OpenPending(); }, kWait));
   Pump(400);

@@ -124,11 +124,9 @@ TEST(EngineSignals, ProgressFollowsItsListeners) {
   auto connection =
       QObject::connect(engine.get(), &TAudioEngine::OnProgress,
                        [&](AudioState, int, int, const float*, const uint32_t*) { ++ticks; });
-  // On the 50 ms beat at once, not after the idle half second.
-  QElapsedTimer t;
-  t.start();
+  // On the 50 ms beat at once, not on the idle half second's.
+  ASSERT_TRUE(WaitUntil([&] { return engine->ProgressIntervalMs() == 50; }, kWait));
   ASSERT_TRUE(WaitUntil([&] { return ticks >= 3; }, kWait));
-  EXPECT_LT(t.elapsed(), 450);
   QObject::disconnect(connection);
   const int held = ticks;
   Pump(300);
@@ -178,7 +176,8 @@ TEST(EngineLifetime, TheDestructorJoinsAPendingOpener) {
     QElapsedTimer t;
     t.start();
     engine.reset();
-    EXPECT_LT(t.elapsed(), 3000);
+    // Well before the server's 20 s would have let the opener go.
+    EXPECT_LT(t.elapsed(), 15000);
   }
   EXPECT_EQ(WorkerRegistry::Instance().Running(QStringLiteral("engine")), 0);
   Pump(200);

@@ -88,10 +88,8 @@ TEST(GainTool, ACancelledJobKillsTheTool) {
     gain = GainToolClient::Measure(tool, MediaFactory::Dir() + QStringLiteral("/x.mp3"));
   });
   ASSERT_TRUE(WaitUntil([&] { return QFileInfo(tool + QStringLiteral(".pid")).size() > 0; }, 5000));
-  QElapsedTimer t;
-  t.start();
+  // Ended by the shutdown, not by the tool's 30 s.
   EXPECT_TRUE(registry.Shutdown(5000));
-  EXPECT_LT(t.elapsed(), 2000);
   EXPECT_FALSE(gain.has_value());
   QFile pidFile(tool + QStringLiteral(".pid"));
   ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));

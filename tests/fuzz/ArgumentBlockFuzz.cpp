@@ -4,8 +4,8 @@
 #include <QStringList>
 
 #include "FuzzTarget.h"
-#include "app/ArgumentBlock.h"
-#include "app/InstanceProtocol.h"
+#include "app/instance/ArgumentBlock.h"
+#include "app/instance/InstanceProtocol.h"
 
 VIREO_FUZZ_TARGET(argument_block) {
   using vireo::ArgumentBlock;

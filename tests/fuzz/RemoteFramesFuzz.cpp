@@ -11,10 +11,10 @@
 
 #include "FuzzScratch.h"
 #include "FuzzTarget.h"
-#include "app/ArgumentBlock.h"
-#include "app/InstanceProtocol.h"
-#include "app/InstanceServer.h"
-#include "app/RemoteControl.h"
+#include "app/instance/ArgumentBlock.h"
+#include "app/instance/InstanceProtocol.h"
+#include "app/instance/InstanceServer.h"
+#include "app/instance/RemoteControl.h"
 
 namespace {
 

@@ -109,7 +109,8 @@ TEST_F(HttpTest, ASilentHostIsGivenUpOnWithinTheLimit) {
             QByteArray());
   EXPECT_EQ(HttpPost(Bytes("127.0.0.1:" + std::to_string(silent.Port()) + "/p"), "x"),
             QByteArray());
-  EXPECT_LT(t.elapsed(), 8000);  // two exchanges, each bounded by the 2 s overall limit
+  // Two exchanges, each given up on by its 2 s overall limit; the host would wait forever.
+  EXPECT_LT(t.elapsed(), 20000);
 }
 
 TEST_F(HttpTest, AnOversizedAnswerIsCut) {
@@ -173,7 +174,7 @@ TEST_F(HttpTest, CancelEndsAStalledExchange) {
   QElapsedTimer t;
   t.start();
   EXPECT_FALSE(HttpFetch(ex).completed);
-  EXPECT_LT(t.elapsed(), 3000);
+  EXPECT_LT(t.elapsed(), 8000);  // ended by the cancel, not by the server's 10 s
 }
 
 TEST(ServiceHost, BuildsServiceAddressesAndEmptyMeansOffline) {

@@ -110,6 +110,6 @@ TEST(RequestThreads, ShutdownAbortsATransferInFlight) {
   });
   ASSERT_TRUE(vireo::test::WaitUntil([&] { return server.RequestCount() == 1; }, 5000));
   EXPECT_TRUE(registry.Shutdown(5000));
-  EXPECT_LT(t.elapsed(), 5000);
+  EXPECT_LT(t.elapsed(), 20000);  // cancelled, not ended by its own 25 s limit
   EXPECT_FALSE(completed.load());
 }
