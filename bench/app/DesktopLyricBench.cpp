@@ -9,8 +9,8 @@
 
 #include <QApplication>
 
-#include "app/DesktopLyricPainter.h"
-#include "app/TPetrelDeskTopLrc.h"
+#include "app/lyrics/DesktopLyricPainter.h"
+#include "app/lyrics/TPetrelDeskTopLrc.h"
 
 namespace {
 
