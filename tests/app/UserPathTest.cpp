@@ -459,7 +459,10 @@ TEST(UserPaths, TheNextTrackFollowsWithoutAGap) {
   ASSERT_TRUE(s.Start({list}));
   ASSERT_TRUE(Eventually([&] { return s.Count() == 2; }));
   EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }, 10000)) << s.Current();
-  QThread::msleep(1800);  // the second track to its end
+  // Recorded until most of the second half has been heard.
+  EXPECT_TRUE(Eventually(
+      [&] { return Seam::Inspect(recording.Peek(), 441, 0.5).toneFrames > 132325 + 44100 * 3 / 4; },
+      10000));
   const Seam seam = Seam::Inspect(recording.Stop(), 441, 0.5);
   EXPECT_EQ(seam.quietMs, 0);
   EXPECT_LE(seam.largestStep, seam.toneStep * 3 / 2) << "the tone's own: " << seam.toneStep;
@@ -479,16 +482,6 @@ TEST(UserPaths, ASoundServerRestartKeepsTheMusicGoing) {
   PlayerSession s;
   s.SetEnv(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(pulse.Address()));
   WriteConfig(s);
-  ASSERT_TRUE(s.Start({list}));
-  ASSERT_TRUE(Eventually([&] { return s.Count() == 2 && s.Current() == 0; }));
-  QThread::msleep(1500);
-  pulse.Kill();
-  QThread::msleep(500);
-  ASSERT_TRUE(pulse.Start());
-  // Well within the first track's remaining four seconds, it is still the one playing.
-  QThread::msleep(1500);
-  EXPECT_EQ(s.Current(), 0);
-  EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }, 10000));
   const auto playing = [&] {
     QProcess p;
     p.start(QStringLiteral("pactl"), {QStringLiteral("--server=") + QString::fromUtf8(pulse.Address()),
@@ -496,6 +489,18 @@ TEST(UserPaths, ASoundServerRestartKeepsTheMusicGoing) {
     p.waitForFinished(5000);
     return p.readAllStandardOutput().contains("Corked: no");
   };
+  ASSERT_TRUE(s.Start({list}));
+  ASSERT_TRUE(Eventually([&] { return s.Count() == 2 && s.Current() == 0; }));
+  // The first track is heard at the server; then the server goes away, and a new one starts
+  // half a second later.
+  ASSERT_TRUE(Eventually(playing, 5000)) << s.Output().toStdString();
+  pulse.Kill();
+  QThread::msleep(500);
+  ASSERT_TRUE(pulse.Start());
+  // Heard again at the new server well within its remaining seconds, it is still the first.
+  EXPECT_TRUE(Eventually(playing, 5000)) << s.Output().toStdString();
+  EXPECT_EQ(s.Current(), 0);
+  EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }, 10000));
   EXPECT_TRUE(Eventually(playing, 5000)) << s.Output().toStdString();
   EXPECT_TRUE(s.Quit());
 }
@@ -527,18 +532,20 @@ TEST(UserPaths, DeletingTheNextEntryLetsTheOneAfterItFollow) {
   PlayerSession::Key(QStringLiteral("space"));
   ASSERT_TRUE(Eventually([&] { return s.Count() == 2; }));
   EXPECT_TRUE(Eventually([&] { return s.Current() == 1; }, 10000));
-  QThread::msleep(1500);
+  // Recorded until the entry after it has been heard for a while.
+  const auto heardAfter = [](const QByteArray& bytes, int hz) {
+    double most = 0;
+    for (qsizetype at = 0; at + 2205 <= bytes.size() / 4; at += 2205)
+      most = std::max(most, Seam::ToneAmplitude(bytes, at, 2205, hz));
+    return most;
+  };
+  EXPECT_TRUE(Eventually([&] { return heardAfter(recording.Peek(), 880) > 0.15; }, 10000));
   const QByteArray bytes = recording.Stop();
   EXPECT_TRUE(s.Quit());
   EXPECT_EQ(s.SavedTitles(), (QStringList{QStringLiteral("Keep First"), QStringLiteral("Kept After")}));
   // Each 50 ms of the recording: the deleted entry's tone is never in it; the one after is.
-  double deleted = 0, after = 0;
-  for (qsizetype at = 0; at + 2205 <= bytes.size() / 4; at += 2205) {
-    deleted = std::max(deleted, Seam::ToneAmplitude(bytes, at, 2205, 660));
-    after = std::max(after, Seam::ToneAmplitude(bytes, at, 2205, 880));
-  }
-  EXPECT_LT(deleted, 0.02);
-  EXPECT_GT(after, 0.15);
+  EXPECT_LT(heardAfter(bytes, 660), 0.02);
+  EXPECT_GT(heardAfter(bytes, 880), 0.15);
 }
 
 // A skin that cannot be used at all (its main frame image refused, or no skin.xml) gives way to

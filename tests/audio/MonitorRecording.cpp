@@ -25,4 +25,9 @@ QByteArray MonitorRecording::Stop() {
   return !path_.isEmpty() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+QByteArray MonitorRecording::Peek() const {
+  QFile f(path_);
+  return !path_.isEmpty() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 }  // namespace vireo::test

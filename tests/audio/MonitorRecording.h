@@ -15,6 +15,8 @@ class MonitorRecording {
   bool Start(const QByteArray& server, const QString& path);
   // Ends the recording and returns it.
   QByteArray Stop();
+  // What has been recorded so far; the recording goes on.
+  QByteArray Peek() const;
 
  private:
   QProcess parec_;
