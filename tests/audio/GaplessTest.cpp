@@ -6,8 +6,10 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 
 #include "EngineRecorder.h"
+#include "LoopbackHttpServer.h"
 #include "MediaFactory.h"
 #include "MonitorRecording.h"
 #include "PrivatePulse.h"
@@ -18,6 +20,7 @@
 
 using namespace vireo;
 using vireo::test::EngineRecorder;
+using vireo::test::LoopbackHttpServer;
 using vireo::test::MediaFactory;
 using vireo::test::MonitorRecording;
 using vireo::test::PrivatePulse;
@@ -162,6 +165,57 @@ INSTANTIATE_TEST_SUITE_P(
         // A change of sample rate between the tracks: the second at 48000 Hz.
         Format{"wav_to_48000", "wav", {}, true, {}, {QStringLiteral("-ar"), QStringLiteral("48000")}}),
     [](const testing::TestParamInfo<Format>& p) { return std::string(p.param.name); });
+
+// A network stream next is connected shortly before the seam and follows in the same sink: the
+// tone goes on without a gap of 50 ms (none, unless its connect came too late), and the stream's
+// events come after the end as after any open of it.
+TEST_F(Gapless, ANetworkStreamNextFollowsWithinFiftyMilliseconds) {
+  const QString a = Half(QStringLiteral("wav"), false);
+  QFile mp3(Half(QStringLiteral("mp3-stream"), QStringLiteral("mp3"), true,
+                 {QStringLiteral("-b:a"), QStringLiteral("192k")}));
+  ASSERT_TRUE(mp3.open(QIODevice::ReadOnly));
+  const std::string song = mp3.readAll().toStdString();
+  LoopbackHttpServer server(
+      [&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        c.Write(LoopbackHttpServer::Response(200, song, {{"Content-Type", "audio/mpeg"}}));
+      });
+  StartRecording();
+  ASSERT_TRUE(PlayBoth(a, QString::fromStdString(server.Url("/next.mp3"))))
+      << rec_.events.join(u',').toStdString();
+  const Seam seam = Inspect(StopRecording());
+  EXPECT_LT(seam.quietMs, 50);
+  EXPECT_GT(seam.toneFrames, kCut + kSecondFrames - 44100 / 4);
+  // As after any open of a stream: the end, connecting, the chunks, playing; the download was
+  // whole before the seam, so all of it comes before the start.
+  EXPECT_EQ(rec_.events.mid(0, rec_.events.lastIndexOf(QStringLiteral("state 1002")) + 1)
+                .join(u',')
+                .replace(QRegularExpression(QStringLiteral("(,chunk(?!-))+")), QStringLiteral(",chunk")),
+            QStringLiteral("state 1002,end 1004,state 1005,chunk,chunk-end,state 1002"))
+      << rec_.events.join(u',').toStdString();
+  EXPECT_LT(positionsAtStart_.value(1, 1000), 200);
+  EXPECT_TRUE(engine_->FileName().startsWith(QStringLiteral("http://")));
+}
+
+// A network next withdrawn after it connected is not heard, and nothing of it reaches the
+// player: no connecting state, no chunk (the player would keep them as the next track's copy).
+TEST_F(Gapless, AWithdrawnNetworkNextPassesNothingOn) {
+  const QString a = Half(QStringLiteral("wav"), false);
+  const std::string song(64 << 10, '\0');
+  LoopbackHttpServer server(
+      [&](const LoopbackHttpServer::Request&, LoopbackHttpServer::Connection& c) {
+        c.Write(LoopbackHttpServer::Response(200, song, {{"Content-Type", "audio/mpeg"}}));
+      });
+  engine_->Play(a);
+  ASSERT_TRUE(WaitUntil([&] { return engine_->State() == AudioState::Playing; }, 10000));
+  engine_->PrepareNext(QString::fromStdString(server.Url("/next.mp3")));
+  ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() == 1; }, 10000));
+  Pump(100);
+  engine_->PrepareNext(QString());
+  ASSERT_TRUE(WaitUntil([&] { return rec_.events.contains(QStringLiteral("end 1004")); }, 10000));
+  Pump(300);
+  EXPECT_EQ(rec_.events.join(u','), QStringLiteral("state 1002,end 1004"));
+  EXPECT_EQ(engine_->FileName(), a);
+}
 
 // Dropped before the seam, the next track is not played: the first ends as it always did.
 TEST_F(Gapless, ANextTrackWithdrawnBeforeTheSeamIsNotPlayed) {
