@@ -300,6 +300,44 @@ TEST_F(Gapless, TheEndIsRaisedWhenTheLastFrameIsHeard) {
   EXPECT_NEAR(double(heardFor), double(left), 75.0) << "heard for " << heardFor << " ms of " << left;
 }
 
+// The first sound of a track started after a silence is heard at once, not after the sound
+// server's idle latency: it reaches the monitor within 100 ms of the playing state. (The monitor
+// itself runs late for its first second, so the recording is given that to settle first.)
+TEST_F(Gapless, TheFirstSoundAfterASilenceComesAtTheStart) {
+  const QString a = Half(QStringLiteral("wav"), false);
+  const QString path = MediaFactory::Dir() + QStringLiteral("/first-sound-monitor.raw");
+  ASSERT_TRUE(recording_.Start(pulse_.Address(), path));
+  QFile file(path);
+  ASSERT_TRUE(WaitUntil([&] { return file.size() >= 44100 * 4 * 3 / 2; }, 10000));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QElapsedTimer clock;
+  qint64 playingAt = -1;
+  QObject::connect(engine_.get(), &TAudioEngine::OnStateChange, &rec_.context,
+                   [&](AudioState s) {
+                     if (s == AudioState::Playing && playingAt < 0) playingAt = clock.elapsed();
+                   });
+  file.seek(file.size());
+  clock.start();
+  engine_->Play(a);
+  qint64 heardAt = -1;
+  QByteArray tail;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        tail += file.readAll();
+        const auto* s = reinterpret_cast<const int16_t*>(tail.constData());
+        for (qsizetype i = 0; i < tail.size() / 4; ++i)
+          if (std::abs(int(s[2 * i])) > kAmplitude * 32767 / 10) {
+            heardAt = clock.elapsed();
+            return true;
+          }
+        tail = tail.right(tail.size() % 4);
+        return false;
+      },
+      10000));
+  ASSERT_GE(playingAt, 0);
+  EXPECT_LT(heardAt - playingAt, 100) << "playing at " << playingAt << " ms, heard at " << heardAt;
+}
+
 // With volume levelling, the next track's own gain takes effect at the seam sample: the level
 // steps once, there, from the first track's to the second's, with nothing in between.
 TEST_F(Gapless, TheNextTracksLevellingGainStartsAtTheSeam) {
