@@ -15,6 +15,8 @@ build=$(pwd)
 probe="$build/tools/vireo-probe/vireo-probe"
 [ -x "$probe" ] || { echo "build vireo-probe first (cmake --build . --target vireo-probe)"; exit 1; }
 [ -n "${PULSE_SERVER:-}" ] || { echo "run under scripts/with-services.sh"; exit 1; }
+# The probe lives in its own folder; the decoder module beside the player.
+export VIREO_MODULE_DIR=${VIREO_MODULE_DIR:-$build/bin}
 work=$(mktemp -d /tmp/vireo-seams.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
@@ -31,7 +33,8 @@ record() {
   parec --device=null.monitor --format=s16le --rate=44100 --channels=2 --latency-msec=20 \
     >"$work/rec.raw" &
   local rec=$!
-  sleep 0.3
+  # The monitor runs late for about its first second: the first track is played once it settled.
+  sleep 1.5
   "$@" >"$work/player.log" 2>&1 || true
   sleep 0.3
   kill "$rec" 2>/dev/null || true
@@ -57,27 +60,43 @@ print('%5d ms silent, largest step %5d, tone %.3f s' % (quiet, step, (idx[-1] - 
 PY
 }
 
-printf '%-6s %-10s %s\n' format player seam
-for entry in "wav:" "flac:" "mp3:-c:a libmp3lame -b:a 192k" "ogg:-c:a libvorbis" \
-            "opus:-c:a libopus" "m4a:-c:a aac"; do
-  ext=${entry%%:*}
-  codec=${entry#*:}
-  # M4A carries iTunes gapless data (priming, padding, sample count) as encoders write it.
+printf '%-13s %-10s %s\n' case player seam
+# case:extension:codec options. m4a-itunes carries iTunes gapless data (priming, padding,
+# sample count) as other encoders write it, m4a-editlist only the edit list FFmpeg writes;
+# wav-48000 changes the sample rate between the tracks (the second half at 48000 Hz);
+# mp3-stream plays the second MP3 half from a loopback HTTP server.
+for entry in "wav:wav:" "flac:flac:" "mp3:mp3:-c:a libmp3lame -b:a 192k" "ogg:ogg:-c:a libvorbis" \
+            "opus:opus:-c:a libopus" "m4a-itunes:m4a:-c:a aac" "m4a-editlist:m4a:-c:a aac" \
+            "wav-48000:wav:"; do
+  name=${entry%%:*}
+  rest=${entry#*:}
+  ext=${rest%%:*}
+  codec=${rest#*:}
   for part in a b; do
     frames=44125 phase=0
     [ $part = b ] && frames=44100 phase=44125
     extra=()
-    if [ "$ext" = m4a ]; then
+    if [ "$name" = m4a-itunes ]; then
       extra=(-metadata "iTunSMPB= 00000000 00000400 00000000 $(printf '%016X' $frames) 00000000 00000000"
              -movflags use_metadata_tags)
     fi
+    [ "$name" = wav-48000 ] && [ $part = b ] && extra=(-ar 48000)
     # shellcheck disable=SC2086
     half "$ext" $frames $phase "$work/$part.$ext" $codec "${extra[@]}"
   done
   record "$probe" --volume 100 --no-progress "$work/a.$ext" "$work/b.$ext"
-  printf '%-6s %-10s %s\n' "$ext" vireo "$(inspect)"
+  printf '%-13s %-10s %s\n' "$name" vireo "$(inspect)"
+  if [ "$name" = mp3 ]; then
+    # The second half as a network stream from a loopback server (an MP3 download).
+    (cd "$work" && exec python3 -m http.server 8765 --bind 127.0.0.1) >/dev/null 2>&1 &
+    server=$!
+    for _ in $(seq 50); do curl -s -o /dev/null http://127.0.0.1:8765/ && break; sleep 0.1; done
+    record "$probe" --volume 100 --no-progress "$work/a.$ext" "http://127.0.0.1:8765/b.$ext"
+    printf '%-13s %-10s %s\n' "mp3-stream" vireo "$(inspect)"
+    kill "$server"
+  fi
   if command -v audacious >/dev/null; then
     record timeout 20 dbus-run-session -- audacious --headless -q "$work/a.$ext" "$work/b.$ext"
-    printf '%-6s %-10s %s\n' "$ext" audacious "$(inspect)"
+    printf '%-13s %-10s %s\n' "$name" audacious "$(inspect)"
   fi
 done

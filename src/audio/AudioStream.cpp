@@ -148,6 +148,7 @@ bool AudioStream::Adopt() {
   freeEnding_ = true;
   length_ = decoder_->LengthFrames();
   fileSize_ = decoder_->FileSize();
+  network_ = decoder_->Network();
   ended_ = false;
   cv_.notify_all();
   return true;

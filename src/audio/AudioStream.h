@@ -158,7 +158,8 @@ class AudioStream {
   uint64_t generation_ = 0;
   // The current track's facts for the owner (the decoder itself belongs to the render thread).
   int64_t length_ = -1, fileSize_ = -1;
-  NetworkSource* network_ = nullptr;
+  // The download the current track reads (read by the render thread's recovery unlocked).
+  std::atomic<NetworkSource*> network_ = nullptr;
   // The next track and the seam.
   std::unique_ptr<AudioDecoder> next_;
   bool expecting_ = false;  // a next track is on its way

@@ -86,6 +86,8 @@ void TAudioEngine::Init(std::shared_ptr<IAudioOutput> output) {
   seamTimer_.setTimerType(Qt::PreciseTimer);
   seamTimer_.setSingleShot(true);
   connect(&seamTimer_, &QTimer::timeout, this, &TAudioEngine::CheckSeam);
+  networkNextTimer_.setSingleShot(true);
+  connect(&networkNextTimer_, &QTimer::timeout, this, &TAudioEngine::ConnectNext);
 }
 
 // The engine goes quietly: its receivers may be halfway through their own destruction, so no
@@ -102,6 +104,10 @@ TAudioEngine::~TAudioEngine() {
   if (pending_) {
     pending_->Terminate();
     if (!pending_->Wait(kJoinMs)) qCWarning(lcAudio) << "the opener did not end in time";
+  }
+  if (nextOpener_) {
+    nextOpener_->Terminate();
+    if (!nextOpener_->Wait(kJoinMs)) qCWarning(lcAudio) << "the next's opener did not end in time";
   }
   stream_.reset();  // joins the render thread
   retiring_.reset();
@@ -183,6 +189,10 @@ void TAudioEngine::Play(const QString& name) {
     return;
   }
   DiscardNext();
+  chunkToken_ = 0;
+  chunksReleased_ = false;
+  heldChunks_.clear();
+  chunkShared_.reset();
   fileName_ = name;
   ReleaseStream(retiring_);
   if (stream_) {
@@ -310,10 +320,13 @@ void TAudioEngine::PrepareNext(const QString& name) {
   if (handover_ || name == preparedName_) return;  // at the seam the next one comes after
   DiscardNext();
   const bool playing = state_ == AudioState::Playing || state_ == AudioState::Paused;
-  if (name.isEmpty() || !stream_ || pending_ || !playing || stream_->Network() ||
-      NetworkSource::IsNetworkName(name.toUtf8()))
-    return;
+  if (name.isEmpty() || !stream_ || pending_ || !playing || stream_->Network()) return;
   preparedName_ = name;
+  if (NetworkSource::IsNetworkName(name.toUtf8())) {
+    nextNetwork_ = true;
+    ConnectNext();
+    return;
+  }
   stream_->ExpectNext();
   const uint64_t token = ++nextToken_;
   std::weak_ptr<Relay> relay = relay_;
@@ -358,10 +371,116 @@ void TAudioEngine::NextOpened(uint64_t token, std::shared_ptr<void> opaque, floa
   });
 }
 
+void TAudioEngine::ConnectNext() {
+  networkNextTimer_.stop();
+  if (!nextNetwork_ || nextOpener_ || !stream_ || preparedName_.isEmpty()) return;
+  const int left = GetLength() - GetPosition();
+  if (left > kNetworkLeadMs) {
+    networkNextTimer_.start(left - kNetworkLeadMs);
+    return;
+  }
+  const uint64_t token = ++nextToken_;
+  nextShared_ = std::make_shared<PlayerSharedValues>();
+  stream_->ExpectNext();
+  std::weak_ptr<Relay> relay = relay_;
+  TStreamCreateURLThread::Job job;
+  job.name = preparedName_;
+  job.output = output_;
+  job.shared = nextShared_;
+  job.withSink = false;
+  job.onChunk = [relay, token](const char* data, int size) {
+    auto r = relay.lock();
+    if (!r) return;
+    QByteArray bytes = data ? QByteArray(data, size) : QByteArray();
+    r->Post([token, bytes = std::move(bytes), end = data == nullptr](TAudioEngine* e) mutable {
+      e->NextChunk(token, std::move(bytes), end);
+    });
+  };
+  job.onTitle = [relay, token](const QString& title) {
+    if (auto r = relay.lock())
+      r->Post([token, title](TAudioEngine* e) {
+        if (token != e->chunkToken_ || !e->chunksReleased_ || title == e->streamTitle_) return;
+        e->streamTitle_ = title;
+        e->Emit(&TAudioEngine::OnStreamTitle, title);
+      });
+  };
+  job.onDone = [relay, token](std::shared_ptr<TStreamCreateURLThread::Result> result) {
+    if (auto r = relay.lock())
+      r->Post([token, result = std::move(result)](TAudioEngine* e) mutable {
+        e->NetworkNextOpened(token, std::static_pointer_cast<void>(std::move(result)));
+      });
+  };
+  nextOpener_ = TStreamCreateURLThread::Start(std::move(job));
+}
+
+void TAudioEngine::NetworkNextOpened(uint64_t token, std::shared_ptr<void> opaque) {
+  auto result = std::static_pointer_cast<TStreamCreateURLThread::Result>(opaque);
+  if (token == nextToken_) nextOpener_.reset();
+  if (token != nextToken_ || !stream_ || !result || !result->decoder) {
+    // One that failed is opened again by the end handler's Play() and fails the usual way.
+    if (token == nextToken_ && stream_) stream_->DiscardNext();  // nothing more to wait for
+    WorkerRegistry::Instance().Start(
+        QStringLiteral("engine"), [result](WorkerJob&) mutable { result.reset(); },
+        "vireo-release");
+    return;
+  }
+  // A stream starts without levelling, as its own open would.
+  const float sink = stream_->Volume();
+  const float ratio = sink > 0 ? (volume_ / 100.0f) / sink : 1.0f;
+  std::weak_ptr<Relay> relay = relay_;
+  AudioStream* stream = stream_.get();
+  const uint64_t serial = serial_;
+  stream_->SetNext(std::move(result->decoder), ratio, [relay, serial, stream] {
+    if (auto r = relay.lock())
+      r->Post([serial, stream](TAudioEngine* e) {
+        if (serial == e->serial_ && e->stream_.get() == stream) e->CheckSeam();
+      });
+  });
+  WorkerRegistry::Instance().Start(
+      QStringLiteral("engine"), [result](WorkerJob&) mutable { result.reset(); }, "vireo-release");
+}
+
+void TAudioEngine::NextChunk(uint64_t token, QByteArray bytes, bool end) {
+  if (token == chunkToken_ && chunksReleased_) {
+    Emit(&TAudioEngine::OnDownload, end ? nullptr : bytes.constData(),
+         end ? 0 : static_cast<int>(bytes.size()), static_cast<void*>(nullptr));
+    return;
+  }
+  if (token == chunkToken_ || token == nextToken_)
+    heldChunks_.push_back({token, std::move(bytes), end});
+}
+
+// After the end handler that took the network next up: what its own open would have raised,
+// in the same order (connecting, the chunks so far, playing; the caller raises the last).
+void TAudioEngine::ReleaseChunks(uint64_t token) {
+  if (token != chunkToken_ || chunksReleased_) return;
+  if (chunkShared_) shared_->DownloadTotal.store(chunkShared_->DownloadTotal.load());
+  shared_->DownloadWritten.store(0);
+  SetState(AudioState::Connecting, true);
+  std::vector<HeldChunk> held;
+  held.swap(heldChunks_);
+  chunksReleased_ = true;
+  for (const HeldChunk& c : held) {
+    if (c.token != token) continue;
+    if (token != chunkToken_) return;  // a receiver played something else meanwhile
+    Emit(&TAudioEngine::OnDownload, c.end ? nullptr : c.bytes.constData(),
+         c.end ? 0 : static_cast<int>(c.bytes.size()), static_cast<void*>(nullptr));
+  }
+  if (state_ == AudioState::Connecting) SetState(AudioState::Playing, false);
+}
+
 void TAudioEngine::DiscardNext() {
   ++nextToken_;
   preparedName_.clear();
   seamTimer_.stop();
+  networkNextTimer_.stop();
+  nextNetwork_ = false;
+  if (nextOpener_) {
+    nextOpener_->Terminate();
+    nextOpener_.reset();
+  }
+  nextShared_.reset();
+  std::erase_if(heldChunks_, [this](const HeldChunk& c) { return c.token != chunkToken_; });
   if (stream_) stream_->DiscardNext();
 }
 
@@ -408,10 +527,19 @@ bool TAudioEngine::AdoptNext(const QString& name) {
                               : kUnknownDownloadTotal);
   cutGeneration_ = stream_->Generation();  // no end of the track before reaches the player now
   SetState(AudioState::Playing, false);
+  const bool network = stream_->Network() != nullptr;
+  if (network) {
+    chunkToken_ = nextToken_;
+    chunksReleased_ = false;
+    chunkShared_ = nextShared_;
+    streamTitle_.clear();
+  }
   // Raised after the end handler has returned, as after an open.
   QMetaObject::invokeMethod(
       this,
-      [this, serial = serial_, stream = stream_.get()] {
+      [this, serial = serial_, stream = stream_.get(), network, token = chunkToken_] {
+        if (serial != serial_ || stream_.get() != stream) return;
+        if (network) ReleaseChunks(token);
         if (serial == serial_ && stream_.get() == stream && state_ == AudioState::Playing)
           RaiseState(AudioState::Playing);
       },

@@ -57,8 +57,11 @@ class TAudioEngine : public QObject {
   // file is opened ahead on a worker and follows the current track without a gap: its end (1004)
   // is raised when the seam is heard, and a Play() of the same name from the end handler takes
   // up the track already flowing (1002 follows, queued, as after any open). Anything else the
-  // caller does instead (another name, a stop, a pause, a seek, a new next) drops it. Network
-  // names are not prepared.
+  // caller does instead (another name, a stop, a pause, a seek, a new next) drops it. A network
+  // name is connected a few seconds before the end (a station connected at the start of a long
+  // track would be heard minutes late) and follows in the same sink too; its connecting state
+  // and the chunks that came meanwhile are raised after the end handler, in their order, before
+  // its 1002. A current network stream prepares nothing.
   void PrepareNext(const QString& name);
   QString PreparedNext() const { return preparedName_; }
   // The progress tick's period now: 50 ms while someone listens and a track is open, else the
@@ -129,6 +132,10 @@ class TAudioEngine : public QObject {
   void ProgressTick();
   void OpenCompleted(uint64_t serial, std::shared_ptr<void> result);
   void NextOpened(uint64_t token, std::shared_ptr<void> decoder, float gain);
+  void ConnectNext();  // the network next: its open starts now, or its timer is set again
+  void NetworkNextOpened(uint64_t token, std::shared_ptr<void> result);
+  void NextChunk(uint64_t token, QByteArray bytes, bool end);
+  void ReleaseChunks(uint64_t token);  // the adopted stream's 1005, held chunks, 1002
   void DiscardNext();
   void CheckSeam();  // starts the seam timer, or raises the end once the seam is heard
   void SeamHeard();
@@ -185,6 +192,22 @@ class TAudioEngine : public QObject {
   bool handover_ = false;         // the end at a seam is being raised
   bool handoverStopped_ = false;  // Stop() was called during it
   bool handoverAdopted_ = false;  // Play() of the next track took it up
+  // A network next: connected kNetworkLeadMs before the end, by its own opener, into values of
+  // its own; its chunks are held (with the token of the next they belong to) until the player
+  // has taken the stream up, then passed on as any stream's.
+  static constexpr int kNetworkLeadMs = 3000;
+  QTimer networkNextTimer_;
+  bool nextNetwork_ = false;
+  std::shared_ptr<TStreamCreateURLThread> nextOpener_;
+  std::shared_ptr<PlayerSharedValues> nextShared_, chunkShared_;  // the next's; the adopted one's
+  struct HeldChunk {
+    uint64_t token;
+    QByteArray bytes;
+    bool end;
+  };
+  std::vector<HeldChunk> heldChunks_;
+  uint64_t chunkToken_ = 0;  // the adopted network stream's token; 0: none
+  bool chunksReleased_ = false;
   uint64_t serial_ = 0;         // of the last Play(); events of older ones are dropped
   uint64_t cutGeneration_ = 0;  // of the current stream's last seek or stop; older ends are dropped
 };

@@ -87,6 +87,10 @@ void TStreamCreateURLThread::Run() {
 
 void TStreamCreateURLThread::AttachSink(Result& result, std::unique_ptr<AudioDecoder> decoder) {
   result.output = job_.output;
+  if (!job_.withSink) {
+    result.decoder = std::move(decoder);
+    return;
+  }
   result.sink = job_.output->OpenSink();
   if (!result.sink) {
     result.error = AudioError::Init;

@@ -49,6 +49,8 @@ class TStreamCreateURLThread : public std::enable_shared_from_this<TStreamCreate
     // Where the download size and the measured gain are published (the engine's); null: a set of
     // the job's own.
     std::shared_ptr<PlayerSharedValues> shared;
+    // False: the decoder only (a next track flows into the sink of the one before it).
+    bool withSink = true;
   };
 
   static std::shared_ptr<TStreamCreateURLThread> Start(Job job);

@@ -67,6 +67,20 @@ QStringList MediaFactory::SplitTone(const QString& name, const QString& ext, int
   return paths;
 }
 
+QByteArray MediaFactory::Decode(const QString& path, long long frames) {
+  QProcess ffmpeg;
+  ffmpeg.start(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                QStringLiteral("-i"), path, QStringLiteral("-ar"), QStringLiteral("44100"),
+                QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-f"),
+                QStringLiteral("s16le"), QStringLiteral("-")});
+  EXPECT_TRUE(ffmpeg.waitForFinished(30000));
+  EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().constData();
+  QByteArray raw = ffmpeg.readAllStandardOutput();
+  if (frames >= 0) raw.truncate(frames * 4);
+  return raw;
+}
+
 QString MediaFactory::Write(const QString& name, const QByteArray& bytes) {
   const QString path = Dir() + QLatin1Char('/') + name;
   QFile f(path);

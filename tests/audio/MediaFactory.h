@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,9 @@ class MediaFactory {
                                int secondFrames, double amplitude = 0.5,
                                const QStringList& extra = {}, const QStringList& extraFirst = {},
                                const QStringList& extraSecond = {});
+  // The first `frames` frames (all: -1) of a file as the ffmpeg command decodes it: 16-bit
+  // stereo at 44100 Hz, as a monitor recording is.
+  static QByteArray Decode(const QString& path, long long frames = -1);
   static QString Dir();
   static QString Write(const QString& name, const QByteArray& bytes);
 };

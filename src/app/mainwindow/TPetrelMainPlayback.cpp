@@ -313,8 +313,7 @@ int TPetrelMain::NextAfterTrack() const {
 void TPetrelMain::UpdateNextTrack() {
   if (!engine_) return;
   const int next = NextAfterTrack();
-  const bool local = next >= 0 && !model_->Items()[next].ISURL;
-  engine_->PrepareNext(local ? model_->Items()[next].FileName : QString());
+  engine_->PrepareNext(next >= 0 ? model_->Items()[next].FileName : QString());
 }
 
 void TPetrelMain::AfterTrackEnded() {

@@ -5,6 +5,7 @@
 
 #include "audio/AudioCodes.h"
 #include "audio/ByteSource.h"
+#include "audio/decoders/Mp4EditList.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -63,7 +64,9 @@ FfmpegDecoder* FfmpegDecoder::OpenFile(const char* utf8Path, int64_t fileSize, i
     return nullptr;
   }
   *error = d->Finish(fmt);
-  return *error ? nullptr : d.release();
+  if (*error) return nullptr;
+  d->EndByEditList(utf8Path);
+  return d.release();
 }
 
 FfmpegDecoder* FfmpegDecoder::OpenNetwork(IByteSource* source, int* error) {
@@ -133,6 +136,18 @@ int FfmpegDecoder::Finish(AVFormatContext* fmt) {
   return 0;
 }
 
+// Without iTunes gapless data an MP4 says where its track ends in its edit list. FFmpeg takes
+// the priming out by the edit's start, but plays the last packet whole, padding and all, and
+// knows the edit's end only to the movie clock's millisecond: the output ends where the track
+// does by its samples.
+void FfmpegDecoder::EndByEditList(const char* utf8Path) {
+  if (endFrame_ >= 0 || !fmt_->iformat || !QByteArray(fmt_->iformat->name).contains("mp4")) return;
+  const std::optional<Mp4EditList::Timing> t = Mp4EditList::Read(utf8Path);
+  if (!t || t->samples <= 0) return;
+  endFrame_ = av_rescale(t->samples, kOutputRate, t->timescale);
+  lengthFrames_ = endFrame_;
+}
+
 int64_t FfmpegDecoder::ItunesSampleCount() const {
   const AVDictionaryEntry* e = av_dict_get(fmt_->metadata, "iTunSMPB", nullptr, 0);
   if (!e && streamIndex_ >= 0)
@@ -193,6 +208,7 @@ bool FfmpegDecoder::Convert(const AVFrame* frame) {
     swrFormat_ = frame->format;
     swrRate_ = frame->sample_rate;
     swrChannels_ = channels;
+    swrIn_ = swrOut_ = 0;
   }
   const int room = swr_get_out_samples(swr_, frame ? frame->nb_samples : 0);
   if (pending_.size() < static_cast<size_t>(room) * 2)
@@ -201,6 +217,8 @@ bool FfmpegDecoder::Convert(const AVFrame* frame) {
   const int n = swr_convert(swr_, &out, room, const_cast<const uint8_t**>(frame->extended_data),
                             frame->nb_samples);
   if (n < 0) return false;
+  swrIn_ += frame->nb_samples;
+  swrOut_ += n;
   pendingFrames_ = static_cast<size_t>(n);
   pendingAt_ = 0;
   return true;
@@ -239,9 +257,15 @@ bool FfmpegDecoder::DecodeMore() {
       continue;
     }
     if (rc == AVERROR_EOF) {
-      // What the resampler still holds.
+      // What the resampler still holds, up to the input's own length at the output's rate:
+      // its flush rounds up, and a frame more than the track has, of a track cut on a crest,
+      // is a click where the next one follows (an Opus track of 44100 Hz comes back from its
+      // 48000 Hz with a frame to spare).
       if (swr_) {
-        const int room = swr_get_out_samples(swr_, 0);
+        const int64_t owed =
+            av_rescale_rnd(swrIn_, kOutputRate, swrRate_, AV_ROUND_DOWN) - swrOut_;
+        const int room = static_cast<int>(
+            std::clamp<int64_t>(owed, 0, swr_get_out_samples(swr_, 0)));
         if (room > 0) {
           if (pending_.size() < static_cast<size_t>(room) * 2)
             pending_.resize(static_cast<size_t>(room) * 2);
@@ -307,6 +331,7 @@ bool FfmpegDecoder::Seek(int64_t frame) {
     return false;
   avcodec_flush_buffers(codec_);
   if (swr_) swr_init(swr_);  // drops the delay of the old position
+  swrIn_ = swrOut_ = 0;
   pendingFrames_ = pendingAt_ = 0;
   draining_ = ended_ = false;
   seekTarget_ = frame;

@@ -46,12 +46,14 @@ class FfmpegDecoder final : public AudioDecoder {
   AVFrame* frame_ = nullptr;
   int streamIndex_ = -1;
   int swrFormat_ = -1, swrRate_ = 0, swrChannels_ = 0;
+  int64_t swrIn_ = 0, swrOut_ = 0;  // frames through the resampler since it was set up
   bool draining_ = false, ended_ = false;
   std::vector<float> pending_;  // converted frames not yet handed out
   size_t pendingFrames_ = 0, pendingAt_ = 0;
   int64_t seekTarget_ = -1;  // after a seek: frames before it are dropped
   int64_t endFrame_ = -1;    // where the track ends by its iTunes gapless data; -1: its stream
   int64_t ItunesSampleCount() const;  // the iTunSMPB sample count, -1 without one
+  void EndByEditList(const char* utf8Path);  // an MP4's end by its edit list, without iTunSMPB
 };
 
 }  // namespace vireo
