@@ -124,48 +124,11 @@ void TDDVIS::DrawFrame(TDDBitmap32& frame) {
   }
 }
 
-void TDDVIS::DrawFrameOnCanvas(TDDBitmap32& canvas) {
-  const int w = m_background.W, h = m_background.H;
-  if (w <= 0 || h <= 0) return;
-  if (m_frameDue) Advance();
-  canvas.FillRect(0, 0, w, h, 0);
-  Image().BlendTo(canvas, 0, 0, m_background.ToRect());
-  // Rows fromRow.. of a piece of the skin image put at (x, y) of the frame, cut to the frame as
-  // the 100 % frame bitmap cuts it.
-  const auto put = [&](const TSpriteRect& piece, int fromRow, int x, int y) {
-    if (fromRow < 0) {
-      y -= fromRow;
-      fromRow = 0;
-    }
-    const int cw = std::min<int>(piece.W, w - x);
-    const int ch = std::min<int>(piece.H - fromRow, h - y);
-    if (cw <= 0 || ch <= 0 || x < 0 || y < 0) return;
-    // As the sprites are: the piece blended onto transparent black, replacing what was there.
-    canvas.FillRect(x, y, x + cw, y + ch, 0);
-    Image().BlendTo(canvas, x, y, TRect::FromSize(piece.X, piece.Y + fromRow, cw, ch));
-  };
-  const int barW = m_barPiece.W, peakW = m_peakPiece.W;
-  for (int i = 0; i <= m_ttfWidth; ++i) {
-    const std::size_t k = std::size_t(i);
-    const int fromRow = h - m_bar[k];
-    if (m_drawPeak) {
-      put(m_peakPiece, 0, i * (peakW + 1), h - m_peak[k]);
-      put(m_barPiece, fromRow, i * (barW + 1), h - m_bar[k] + 1);
-    } else {
-      put(m_barPiece, fromRow, i * (barW + 1), h - m_bar[k]);
-    }
-  }
-}
-
 void TDDVIS::Compose(TDDBitmap32& buffer) {
   TDDGraphicControlEx::Compose(buffer);
   // A frame that cannot be drawn (no memory for the bitmap) must not take the window with it:
   // the spectrum starts again from silence.
   try {
-    if (buffer.IsCanvas()) {
-      DrawFrameOnCanvas(buffer);
-      return;
-    }
     TDDBitmap32 frame;
     DrawFrame(frame);
     frame.CopyRectTo(buffer, 0, 0, frame.BoundsRect());

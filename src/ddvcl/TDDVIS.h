@@ -82,10 +82,6 @@ class TDDVIS : public TDDGraphicControlEx {
   // One frame step of every bar and peak; true when any of them moved (what is drawn changed).
   bool Advance();
   void LoadSprite(TDDBitmap32& sprite, const TSpriteRect& piece);
-  // DrawFrame's picture drawn straight onto a window's canvas at a screen scale that is not
-  // 100 %: the pieces come from the skin image at the canvas's scale (its @2x art, say), so
-  // the bars are as sharp as the frame around them instead of enlarged 100 % pixels.
-  void DrawFrameOnCanvas(TDDBitmap32& canvas);
 
   int m_ttfWidth = kMaxTTFWidth;
   int m_peakFallOff = 0;

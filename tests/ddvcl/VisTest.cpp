@@ -226,65 +226,6 @@ TEST(VisFrame, ShownOverTheParentAndAFrameThatCannotBeDrawnClearsTheSpectrum) {
   EXPECT_EQ(v.vis.Fft(0), 0.0f);
 }
 
-// On a window's canvas at 200 % the frame is drawn from the skin's @2x art at the same skin
-// places: with art that is the 100 % sheet doubled, every device pixel is the 100 % frame's
-// pixel under it; with art of its own, the bars show that art, not doubled 100 % pixels.
-TEST(VisFrame, AtTwiceTheScaleTheFrameIsDrawnFromTheArtAtTheSameSkinPlaces) {
-  struct OnCanvas : TDDVIS {
-    using TDDVIS::Compose;
-  };
-  for (const bool ownArt : {false, true}) {
-    SCOPED_TRACE(ownArt);
-    const int w = 12, h = 10;
-    TDDBitmap32 sheet(w + 8, h);
-    sheet.Clear(0);
-    sheet.FillRect(0, 0, w, h, kBg);
-    PaintSprite(sheet, w, 0, 2, h, kBar);
-    sheet.SetPixel(w + 4, 0, kPeak);
-    sheet.SetPixel(w + 5, 0, kPeak);
-    TDDBitmap32 art(2 * sheet.Width(), 2 * sheet.Height());
-    for (int y = 0; y < art.Height(); ++y)
-      for (int x = 0; x < art.Width(); ++x) {
-        TColor32 p = sheet.Pixel(x / 2, y / 2);
-        // The art's own detail: the right half of every bar pixel is another colour.
-        if (ownArt && x / 2 >= w && x / 2 < w + 2 && x % 2 == 1) p = 0xFF00FF00u;
-        art.SetPixel(x, y, p);
-      }
-    ASSERT_TRUE(sheet.AddVariant(2.0, art));
-    OnCanvas vis;
-    vis.SetImage(sheet);
-    vis.SetTTFWidth(3);
-    vis.SetBarPiece({std::int16_t(w), 0, 2, std::int16_t(h)});
-    vis.SetPeakPiece({std::int16_t(w + 4), 0, 2, 1});
-    vis.SetBackgroundPiece({0, 0, std::int16_t(w), std::int16_t(h)});
-    vis.resize(w, h);
-    Fft fft{};
-    fft[0] = 0.01f;
-    fft[2] = 0.004f;
-    vis.SetData(fft.data());
-    TDDBitmap32 one;
-    vis.DrawFrame(one);  // the step is taken here; the canvas shows the same one
-    TDDBitmap32 canvas(2 * w, 2 * h);
-    canvas.Clear(0xFFFFFFFFu);
-    canvas.MakeCanvas(2.0, QPoint(0, 0), QPoint(0, 0), QSize(w, h));
-    vis.Compose(canvas);
-    int artPixels = 0;
-    for (int y = 0; y < 2 * h; ++y)
-      for (int x = 0; x < 2 * w; ++x) {
-        const TColor32 under = one.Pixel(x / 2, y / 2);
-        const TColor32 got = canvas.Pixel(x, y);
-        if (ownArt && got == 0xFF00FF00u && (under & 0xFFFF0000u) == kBar) {
-          ++artPixels;
-          continue;
-        }
-        ASSERT_EQ(got, under) << x << "," << y;
-      }
-    if (ownArt) {
-      EXPECT_GT(artPixels, 10);
-    }
-  }
-}
-
 // On screen the spectrum steps once per FFT it is given, and a step that moves nothing is not
 // drawn again: a steady tone must not send the same picture to the X server on every tick.
 TEST(VisOnScreen, RepaintsOnlyWhenABarOrPeakMovesAndStepsOncePerData) {
