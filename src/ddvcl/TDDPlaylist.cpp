@@ -224,18 +224,24 @@ void TDDPlaylist::Paint() {
   if (isVisible()) repaint();
 }
 
-void TDDPlaylist::DrawRow(QPainter& painter, TDDBitmapEx32& buffer, int index, int numberWidth,
-                          int lengthWidth) {
+TColor32 TDDPlaylist::RowTextColor(int index) const {
+  const TDDPlaylistItem& item = m_model.Items()[index];
+  if (index == m_model.CurrentItem() && !m_model.CurrentLost()) return m_textCurrentColor;
+  return item.Selected ? m_textSelectedColor : m_textColor;
+}
+
+void TDDPlaylist::FillRowSelection(TDDBitmapEx32& buffer, int index) {
+  if (!m_model.Items()[index].Selected) return;
+  const TRect r = ItemRect(index);
+  buffer.FillRect(r.Left, r.Top, r.Right,
+                  std::min(r.Bottom, buffer.IsCanvas() ? height() : buffer.Height()),
+                  m_selectionColor | 0xFF000000u);
+}
+
+void TDDPlaylist::DrawRowText(QPainter& painter, int index, int numberWidth, int lengthWidth) {
   const TDDPlaylistItem& item = m_model.Items()[index];
   TRect r = ItemRect(index);
-  TColor32 color = m_textColor;
-  if (item.Selected) {
-    buffer.FillRect(r.Left, r.Top, r.Right, std::min(r.Bottom, buffer.IsCanvas() ? height() : buffer.Height()),
-                    m_selectionColor | 0xFF000000u);
-    color = m_textSelectedColor;
-  }
-  if (index == m_model.CurrentItem() && !m_model.CurrentLost()) color = m_textCurrentColor;
-  painter.setPen(Opaque(color));
+  painter.setPen(Opaque(RowTextColor(index)));
   // Laid-out texts come from the cache; the caption is cut to its room, so nothing runs into the
   // length column. Texts are placed by their top-left corner, top-aligned in the row.
   const QFont& font = painter.font();
@@ -255,45 +261,48 @@ void TDDPlaylist::DrawRow(QPainter& painter, TDDBitmapEx32& buffer, int index, i
   }
 }
 
-void TDDPlaylist::Compose(TDDBitmapEx32& buffer) {
+void TDDPlaylist::DrawTexts(QPainter& painter, TDDBitmapEx32* fills) {
+  const int rows = VisibleRows(), count = Count();
+  painter.setFont(m_font);
+  // Measuring text is the dear part of a paint: the two column widths are kept until the
+  // font, the count or the time format changes.
+  const QFontMetrics fm = painter.fontMetrics();
+  if (m_showNumbers && m_numberWidthCount != count) {
+    m_numberWidth = fm.horizontalAdvance(QString::number(count) + QStringLiteral(".  "));
+    m_numberWidthCount = count;
+  }
+  if (m_showLength && (m_lengthWidthFormat != m_model.TimeFormat() || m_lengthWidth < 0)) {
+    m_lengthWidthFormat = m_model.TimeFormat();
+    m_lengthWidth = fm.horizontalAdvance(QStringLiteral("M") + m_lengthWidthFormat);
+  }
+  const int numberWidth = m_showNumbers ? m_numberWidth : 0;
+  const int lengthWidth = m_showLength ? m_lengthWidth : 0;
+  for (int i = m_topIndex, n = 0; n < rows && i < count; ++i, ++n) {
+    if (fills) FillRowSelection(*fills, i);
+    DrawRowText(painter, i, numberWidth, lengthWidth);
+  }
+}
+
+void TDDPlaylist::Compose(TDDBitmapEx32& buffer, bool withText) {
   const int rows = VisibleRows(), count = Count();
   buffer.SetFont(m_font);
-  // A canvas (a screen not at 100 %) comes sized for the whole list; its rows are drawn in skin
-  // pixels and the text at the canvas's density.
+  // A canvas (a screen not at 100 %) comes sized for the whole list; its rows are filled in skin
+  // pixels there, and the text is drawn afterwards at the screen's own density (DrawTexts).
   if (!buffer.IsCanvas()) buffer.SetSize(RowAreaWidth(), height());
   if (buffer.Empty()) return;
   if (buffer.IsCanvas())
     buffer.FillRect(0, 0, RowAreaWidth(), height(), m_backColor | 0xFF000000u);
   else
     buffer.Clear(m_backColor | 0xFF000000u);
-  {
+  if (withText) {
     // Every pixel is opaque now, so the text goes through an opaque view of the same memory:
     // the painter then skips the straight-alpha conversions, several times faster.
     QImage opaque(reinterpret_cast<uchar*>(buffer.Bits()), buffer.Width(), buffer.Height(),
                   buffer.Width() * 4, QImage::Format_RGB32);
     QPainter painter(&opaque);
-    if (buffer.IsCanvas()) {
-      const TRect own = buffer.MapRect({0, 0, RowAreaWidth(), height()});
-      painter.setClipRect(own.ToQRect());
-      const double s = buffer.Scale();
-      painter.setTransform(QTransform(s, 0, 0, s, buffer.MapX(0), buffer.MapY(0)));
-    }
-    painter.setFont(m_font);
-    // Measuring text is the dear part of a paint: the two column widths are kept until the
-    // font, the count or the time format changes.
-    const QFontMetrics fm = painter.fontMetrics();
-    if (m_showNumbers && m_numberWidthCount != count) {
-      m_numberWidth = fm.horizontalAdvance(QString::number(count) + QStringLiteral(".  "));
-      m_numberWidthCount = count;
-    }
-    if (m_showLength && (m_lengthWidthFormat != m_model.TimeFormat() || m_lengthWidth < 0)) {
-      m_lengthWidthFormat = m_model.TimeFormat();
-      m_lengthWidth = fm.horizontalAdvance(QStringLiteral("M") + m_lengthWidthFormat);
-    }
-    const int numberWidth = m_showNumbers ? m_numberWidth : 0;
-    const int lengthWidth = m_showLength ? m_lengthWidth : 0;
-    for (int i = m_topIndex, n = 0; n < rows && i < count; ++i, ++n)
-      DrawRow(painter, buffer, i, numberWidth, lengthWidth);
+    DrawTexts(painter, &buffer);
+  } else {
+    for (int i = m_topIndex, n = 0; n < rows && i < count; ++i, ++n) FillRowSelection(buffer, i);
   }
   if (m_rearranging && m_dropY >= 0) {
     const int rowsWidth = buffer.IsCanvas() ? RowAreaWidth() : buffer.Width();
@@ -342,7 +351,7 @@ void TDDPlaylist::PaintScaled(double dpr) {
   TScaledBlock block(*this, dpr, 1.0, false);
   TDDBitmapEx32& canvas = block.Canvas();
   if (canvas.Empty()) return;
-  Compose(canvas);
+  Compose(canvas, false);
   if (!m_scrollBar->isHidden()) {
     // The margins above and below the scroll bar, as at 100 %.
     const QRect bar = m_scrollBar->geometry();
@@ -350,8 +359,19 @@ void TDDPlaylist::PaintScaled(double dpr) {
     canvas.FillRect(bar.left(), 0, width(), bar.top(), back);
     canvas.FillRect(bar.left(), bar.bottom() + 1, width(), height(), back);
   }
+  // The rows are laid out in skin pixels as at 100 %, but their text is drawn at the screen's
+  // pixels: composed at the art's density and reduced (2x art at 150 %) it would come out soft.
+  QImage device = block.DeviceImage();
+  if (device.isNull()) return;
+  {
+    QPainter text(&device);
+    const QTransform toDevice = block.SkinToDevice();
+    text.setClipRect(toDevice.mapRect(QRectF(0, 0, RowAreaWidth(), height())));
+    text.setTransform(toDevice);
+    DrawTexts(text, nullptr);
+  }
   QPainter p(this);
-  block.Show(p);
+  block.Show(p, device);
 }
 
 void TDDPlaylist::resizeEvent(QResizeEvent* event) {

@@ -146,11 +146,16 @@ class TDDPlaylist : public TDDCustomControl {
 
  private:
   void SyncScrollBar();
-  void Compose(TDDBitmapEx32& buffer);
+  // The rows' background, selections and drop mark; their text too when withText.
+  void Compose(TDDBitmapEx32& buffer, bool withText = true);
   // The paint on a screen that is not at 100 %, through the window's canvas.
   void PaintScaled(double dpr);
-  void DrawRow(QPainter& painter, TDDBitmapEx32& buffer, int index, int numberWidth,
-               int lengthWidth);
+  // The visible rows' text on painter (in the list's skin pixels), each row's selection filled
+  // into fills first when given.
+  void DrawTexts(QPainter& painter, TDDBitmapEx32* fills);
+  void FillRowSelection(TDDBitmapEx32& buffer, int index);
+  void DrawRowText(QPainter& painter, int index, int numberWidth, int lengthWidth);
+  TColor32 RowTextColor(int index) const;
   // Keeps TopIndex within the list after rows went away.
   void ClampTopAfterRemoval();
   void ScrollIntoView(int index);

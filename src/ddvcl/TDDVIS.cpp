@@ -4,6 +4,14 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <exception>
+
+#include <QPainter>
+
+#include "ddvcl/TDDBitmapEx32.h"
+#include "ddvcl/TDDFormEx.h"
+#include "ddvcl/TScaledBlock.h"
+#include "ddvcl/TSkinScale.h"
 
 namespace vireo {
 
@@ -133,6 +141,98 @@ void TDDVIS::Compose(TDDBitmap32& buffer) {
     DrawFrame(frame);
     frame.CopyRectTo(buffer, 0, 0, frame.BoundsRect());
   } catch (...) {
+    ClearFft();
+  }
+}
+
+void TDDVIS::DeviceSprite(const TSpriteRect& piece, double dpr, TDDBitmap32& out) const {
+  const double s = TSkinScale::PickArtScale(Image().ArtScales(), dpr);
+  TDDBitmap32 art;
+  art.SetSize(TSkinScale::ToPixel(s, piece.W), TSkinScale::ToPixel(s, piece.H));
+  if (art.Empty()) {
+    out.SetSize(0, 0);
+    return;
+  }
+  art.MakeCanvas(s, QPoint(0, 0), QPoint(0, 0), QSize(piece.W, piece.H));
+  art.Clear(0);
+  Image().BlendTo(art, 0, 0, piece.ToRect());
+  TSkinScale::Rescale(art, s, out, dpr);
+}
+
+void TDDVIS::PaintScaled(QPainter& painter, double dpr) {
+  const bool onForm = qobject_cast<const TDDFormEx*>(parentWidget()) != nullptr;
+  TScaledBlock block(*this, dpr, TSkinScale::PickArtScale(Image().ArtScales(), dpr), !onForm);
+  TDDBitmapEx32& canvas = block.Canvas();
+  if (canvas.Empty()) return;
+  TDDGraphicControlEx::Compose(canvas);
+  const int w = m_background.W, h = m_background.H;
+  if (w > 0 && h > 0) {
+    if (m_frameDue) Advance();
+    // As at 100 %, the frame replaces what is under it rather than blending over it.
+    canvas.FillRect(0, 0, w, h, 0);
+    Image().BlendTo(canvas, 0, 0, m_background.ToRect());
+  }
+  QImage device = block.DeviceImage();
+  if (device.isNull()) return;
+  if (w > 0 && h > 0) {
+    TDDBitmap32 bar, peak;
+    DeviceSprite(m_barPiece, dpr, bar);
+    DeviceSprite(m_peakPiece, dpr, peak);
+    const QPoint at = mapTo(window(), QPoint(0, 0));
+    const QPoint org = block.DeviceOrigin();
+    auto dx = [&](int v) { return TSkinScale::ToPixel(dpr, at.x() + v) - org.x(); };
+    auto dy = [&](int v) { return TSkinScale::ToPixel(dpr, at.y() + v) - org.y(); };
+    // The frame's own device pixels; nothing is drawn beyond them.
+    const int clipL = std::max(0, dx(0)), clipR = std::min(device.width(), dx(w));
+    const int clipT = std::max(0, dy(0)), clipB = std::min(device.height(), dy(h));
+    // Copies sprite (at device pixels) into the skin rectangle [x, x + sw) x [y0, y1) of the
+    // frame, the sprite's first row at skin row spriteTop; columns are spread over the device
+    // width the rectangle gets.
+    auto put = [&](const TDDBitmap32& sprite, int x, int sw, int y0, int y1, int spriteTop) {
+      if (sprite.Empty() || sw <= 0) return;
+      const int X0 = dx(x), X1 = dx(x + sw);
+      const int Y0 = std::max(dy(std::max(y0, 0)), clipT), Y1 = std::min(dy(std::min(y1, h)), clipB);
+      const int top = dy(spriteTop);
+      const int width = X1 - X0;
+      if (width <= 0) return;
+      for (int Y = Y0; Y < Y1; ++Y) {
+        const int sy = std::clamp(Y - top, 0, sprite.Height() - 1);
+        const TColor32* src = sprite.ScanLine(sy);
+        auto* row = reinterpret_cast<TColor32*>(device.scanLine(Y));
+        for (int X = std::max(X0, clipL); X < std::min(X1, clipR); ++X) {
+          const int sx = std::min(sprite.Width() - 1, (X - X0) * sprite.Width() / width);
+          row[X] = src[sx] | 0xFF000000u;
+        }
+      }
+    };
+    const int barW = m_barSprite.Width(), barH = m_barSprite.Height();
+    const int peakW = m_peakSprite.Width(), peakH = m_peakSprite.Height();
+    for (int i = 0; i <= m_ttfWidth; ++i) {
+      const std::size_t k = std::size_t(i);
+      // The rows of the 100 % drawing, in its order: the peak, then the bar's sprite rows from
+      // h - Bar down, one row lower under a drawn peak.
+      const int off = m_drawPeak ? 1 : 0;
+      if (m_drawPeak) {
+        const int peakTop = h - m_peak[k];
+        put(peak, i * (peakW + 1), peakW, peakTop, peakTop + peakH, peakTop);
+      }
+      const int barTop = h - m_bar[k] + off;
+      put(bar, i * (barW + 1), barW, barTop, barTop + barH - (h - m_bar[k]), off);
+    }
+  }
+  block.Show(painter, device);
+}
+
+void TDDVIS::paintEvent(QPaintEvent* event) {
+  const double dpr = devicePixelRatioF();
+  if (dpr == 1.0) {
+    TDDGraphicControlEx::paintEvent(event);
+    return;
+  }
+  try {
+    QPainter p(this);
+    PaintScaled(p, dpr);
+  } catch (const std::exception&) {
     ClearFft();
   }
 }

@@ -76,12 +76,20 @@ class TDDVIS : public TDDGraphicControlEx {
  protected:
   // Draws one frame over the parent's background; a failure clears the FFT copy instead.
   void Compose(TDDBitmap32& buffer) override;
+  // On a screen that is not at 100 % the background piece comes from the skin's art as the
+  // rest of the window does, and the bars and peaks are drawn straight at device pixels, each
+  // edge on the device pixel its skin pixel edge maps to: sharp at every scale, no bar blurred
+  // by the reduction from 2x art to 150 %.
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void ClearFft();
   // One frame step of every bar and peak; true when any of them moved (what is drawn changed).
   bool Advance();
   void LoadSprite(TDDBitmap32& sprite, const TSpriteRect& piece);
+  // piece of the skin image at device pixel ratio dpr, made from the art that suits it.
+  void DeviceSprite(const TSpriteRect& piece, double dpr, TDDBitmap32& out) const;
+  void PaintScaled(QPainter& painter, double dpr);
 
   int m_ttfWidth = kMaxTTFWidth;
   int m_peakFallOff = 0;

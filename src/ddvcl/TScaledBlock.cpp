@@ -54,6 +54,15 @@ void TScaledBlock::Show(QPainter& painter) const {
   DrawDevicePixels(painter, m_widget, m_dpr, DeviceImage(), m_device.x(), m_device.y());
 }
 
+void TScaledBlock::Show(QPainter& painter, const QImage& deviceImage) const {
+  DrawDevicePixels(painter, m_widget, m_dpr, deviceImage, m_device.x(), m_device.y());
+}
+
+QTransform TScaledBlock::SkinToDevice() const {
+  const QPoint at = m_widget.mapTo(m_widget.window(), QPoint(0, 0));
+  return QTransform(m_dpr, 0, 0, m_dpr, at.x() * m_dpr - m_device.x(), at.y() * m_dpr - m_device.y());
+}
+
 void TScaledBlock::DrawDevicePixels(QPainter& painter, const QWidget& widget, double dpr,
                                     const QImage& image, int deviceX, int deviceY) {
   if (image.isNull()) return;

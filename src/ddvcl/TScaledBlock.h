@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QTransform>
 #include <memory>
 
 class QPainter;
@@ -37,6 +38,14 @@ class TScaledBlock {
   QImage DeviceImage() const;
   // Draws the block at its device pixels on a painter opened on the widget.
   void Show(QPainter& painter) const;
+  // Draws a block image taken from DeviceImage() and drawn on further, at its device pixels.
+  void Show(QPainter& painter, const QImage& deviceImage) const;
+  // Maps the widget's skin coordinates to DeviceImage()'s pixels: what is drawn through it
+  // (text) is drawn at the screen's own density, not composed at the art's and resampled.
+  QTransform SkinToDevice() const;
+  // DeviceImage()'s pixel (0, 0) as a device pixel of the window.
+  QPoint DeviceOrigin() const { return m_device.topLeft(); }
+  double DevicePixelRatio() const { return m_dpr; }
 
   // Draws a device image whose pixel (0, 0) is the window's device pixel (deviceX, deviceY),
   // pixel for pixel, on a painter opened on widget.

@@ -2,7 +2,7 @@
 // the glyphs and the gradient inside them; a click between the glyphs reaches the window below;
 // at alpha 0 nothing is taken. Run without a compositing manager and with xcompmgr, which the
 // lyrics follow while they are up. (Hovering a glyph to bring the toolbar up is driven in the
-// whole-program tests.)
+// whole-program tests.) At fractional screen scales the line must land on device pixels as drawn.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QThread>
 #include <QWindow>
+#include <climits>
+#include <cmath>
 
 #include "TestEnv.h"
 #include "app/desktop/X11Desktop.h"
@@ -92,6 +94,8 @@ class DesktopLyrics : public ::testing::TestWithParam<bool> {
 }  // namespace
 
 TEST_P(DesktopLyrics, OnlyTheGlyphsShowAndTakeTheMouse) {
+  // Its clicks go to logical points; the scaled runs are for the test below.
+  if (QGuiApplication::primaryScreen()->devicePixelRatio() != 1.0) GTEST_SKIP() << "scaled";
   TPetrelDeskTopLrc lyrics;
   lyrics.show();
   ASSERT_TRUE(WaitUntil([&] {
@@ -137,6 +141,67 @@ TEST_P(DesktopLyrics, OnlyTheGlyphsShowAndTakeTheMouse) {
   EXPECT_EQ(Screen().pixel(insideOnScreen) & 0xFFFFFF, 0x2040C0u);
   ClickAt(insideOnScreen);
   EXPECT_TRUE(WaitUntil([&] { return backdrop_.presses == 2; }, 2000)) << UnderPointer();
+}
+
+// At 125, 150 and 175 % (CTest runs this test under those QT_SCALE_FACTORs) the line is drawn at
+// device pixels and shown as drawn: every device pixel the glyphs cover fully is on the screen
+// exactly as rendered, not resampled from another size (no soft edge, no seam of a repeated or
+// lost column), and without a compositor the window's shape cuts nothing of the outline.
+TEST_P(DesktopLyrics, AtFractionalScalesTheLineLandsOnDevicePixels) {
+  const double dpr = QGuiApplication::primaryScreen()->devicePixelRatio();
+  if (dpr == std::floor(dpr)) GTEST_SKIP() << "a whole scale";
+  TPetrelDeskTopLrc lyrics;
+  lyrics.show();
+  ASSERT_TRUE(WaitUntil([&] {
+    return lyrics.windowHandle() && lyrics.windowHandle()->isExposed() &&
+           !lyrics.Rendered().isNull();
+  }));
+  lyrics.ShowText(QStringLiteral("一二三 四五六 Vireo"));
+  Pump(800);
+  QImage shot = Screen();
+  shot.setDevicePixelRatio(1.0);
+  shot = shot.convertToFormat(QImage::Format_RGB32);
+  shot.save(QStringLiteral(VIREO_BINARY_DIR "/desktop-lyrics-%1-%2.png")
+                .arg(GetParam() ? QStringLiteral("composited") : QStringLiteral("plain"))
+                .arg(int(std::lround(dpr * 100))));
+  QImage line = lyrics.Rendered().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_EQ(line.width(), int(std::lround(lyrics.width() * dpr)));
+  // Where the window's device pixel (0, 0) is: its logical place times the scale, rounded
+  // whichever way the platform rounds it.
+  const QPoint at = lyrics.mapToGlobal(QPoint(0, 0));
+  auto mismatches = [&](QPoint origin, int* covered, int* cut) {
+    int wrong = 0;
+    for (int y = 0; y < line.height(); ++y)
+      for (int x = 0; x < line.width(); ++x) {
+        const QPoint d = origin + QPoint(x, y);
+        if (!shot.rect().contains(d)) continue;
+        const QRgb want = line.pixel(x, y), got = shot.pixel(d);
+        if (qAlpha(want) == 255) {
+          if (covered) ++*covered;
+          if (std::max({std::abs(qRed(want) - qRed(got)), std::abs(qGreen(want) - qGreen(got)),
+                        std::abs(qBlue(want) - qBlue(got))}) > 3)
+            ++wrong;
+        }
+        if (cut && qAlpha(want) >= 128 && (got & 0xFFFFFF) == 0x2040C0u) ++*cut;
+      }
+    return wrong;
+  };
+  QPoint best;
+  int fewest = INT_MAX;
+  for (const double xr : {std::floor(at.x() * dpr), std::ceil(at.x() * dpr)})
+    for (const double yr : {std::floor(at.y() * dpr), std::ceil(at.y() * dpr)}) {
+      const QPoint o{int(xr), int(yr)};
+      const int n = mismatches(o, nullptr, nullptr);
+      if (n < fewest) {
+        fewest = n;
+        best = o;
+      }
+    }
+  int covered = 0, cut = 0;
+  const int wrong = mismatches(best, &covered, &cut);
+  EXPECT_GT(covered, 500) << "no glyph pixels to look at";
+  EXPECT_EQ(wrong, 0) << "of " << covered << " device pixels inside the glyphs";
+  EXPECT_EQ(cut, 0) << "glyph pixels the window's shape cut away";
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutCompositor, DesktopLyrics, ::testing::Bool(),

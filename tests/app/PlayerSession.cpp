@@ -96,7 +96,7 @@ int PlayerSession::StartAgain(const QStringList& args, int timeoutMs, const QStr
   return second.exitCode();
 }
 
-bool PlayerSession::Quit(int timeoutMs, int scale) {
+bool PlayerSession::Quit(int timeoutMs, double scale) {
   if (!Running()) return true;
   // The close button, as a user closes the player.
   const QRect main = Geometry(QStringLiteral("Vireo"));

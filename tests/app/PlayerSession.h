@@ -49,7 +49,7 @@ class PlayerSession {
                  const QString& workingDir = QString());
   // Closes the main window as the close button does and waits for the process to end.
   // scale: the factor the player's windows are drawn at (QT_SCALE_FACTOR).
-  bool Quit(int timeoutMs = 15000, int scale = 1);
+  bool Quit(int timeoutMs = 15000, double scale = 1);
   bool Running() const;
   qint64 Pid() const;
 

@@ -5,7 +5,8 @@
 // scales the frame must be the skin's art at that scale pixel for pixel (the @2x PNG at 200 %),
 // so a one-pixel line of the skin covers exactly two device pixels; at every scale the tiled
 // edges must show no seam or jitter from tile to tile, and the device pixels round a button
-// where its sprite is clear must be the frame's, as if the button were not there.
+// where its sprite is clear must be the frame's, as if the button were not there. The spectrum's
+// bars and the list's text are drawn at device pixels: their edges as hard as at 100 %.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QWindow>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -328,6 +330,72 @@ void NoSeams(const char* name) {
   EXPECT_EQ(seams, 0) << "device pixels round the buttons that differ from the frame";
 }
 
+
+// The widest rise or fall of at least contrast grey levels along the rows of area, in pixel
+// steps (a hard edge takes 1, an anti-aliased one 2; a picture resampled with smoothing spreads
+// its edges further), with the number of such edges and of those wider than limit.
+struct Edges {
+  int widest = 0, count = 0, wide = 0;
+};
+Edges RowEdges(const QImage& img, const QRect& area, int contrast, int limit) {
+  Edges e;
+  const QRect r = area.intersected(img.rect());
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    auto g = [&](int x) { return qGray(img.pixel(x, y)); };
+    int x = r.left();
+    while (x < r.right()) {
+      const int d = g(x + 1) - g(x);
+      if (std::abs(d) < 6) {
+        ++x;
+        continue;
+      }
+      int j = x + 1;
+      while (j < r.right() && (g(j + 1) - g(j)) * d > 0 && std::abs(g(j + 1) - g(j)) >= 6) ++j;
+      if (std::abs(g(j) - g(x)) >= contrast) {
+        ++e.count;
+        e.widest = std::max(e.widest, j - x);
+        if (j - x > limit) ++e.wide;
+      }
+      x = j;
+    }
+  }
+  return e;
+}
+
+// Every scale: the spectrum's bars are drawn at device pixels (their sides one step from the
+// gap beside them), and the list's text at the screen's density: no more of its edges spread
+// over four device pixels or more (as many as at 100 %, where the text is the font's own).
+void SharpSpectrumAndList(const char* name) {
+  if (!HaveDisplay()) GTEST_SKIP() << "no X display";
+  Skinned s(name);
+  ASSERT_TRUE(s.Load());
+  ASSERT_TRUE(s.ShowMain());
+  const double dpr = s.main.form.devicePixelRatioF();
+  SCOPED_TRACE(Percent(dpr));
+  const QImage shot = Settled(s.main.form);
+  auto device = [&](const QWidget* w, int inset) {
+    const QRect g = w->geometry();
+    return QRect(QPoint(TSkinScale::DeviceCeil(dpr, g.left() + inset),
+                        TSkinScale::DeviceCeil(dpr, g.top() + inset)),
+                 QPoint(TSkinScale::DeviceFloor(dpr, g.right() + 1 - inset) - 1,
+                        TSkinScale::DeviceFloor(dpr, g.bottom() + 1 - inset) - 1));
+  };
+  // The bottom quarter of the spectrum, where the fed bars stand.
+  QRect vis = device(s.main.vis, 0);
+  vis.setTop(vis.bottom() - vis.height() / 4);
+  const Edges bars = RowEdges(shot, vis, 40, 1);
+  EXPECT_GT(bars.count, 20) << "no bars to look at";
+  EXPECT_EQ(bars.wide, 0) << "of " << bars.count << " bar edges, widest " << bars.widest;
+
+  const QRect rows = device(s.main.list, 1).adjusted(0, 0, -TSkinScale::DeviceCeil(dpr, 12), 0);
+  const Edges text = RowEdges(shot, rows, 80, 3);
+  EXPECT_GT(text.count, 200) << "no text to look at";
+  std::printf("text edges at %d %%: %d, wider than 3: %d, widest %d\n", Percent(dpr), text.count,
+              text.wide, text.widest);
+  EXPECT_LE(text.wide * 20, text.count)
+      << text.wide << " of " << text.count << " text edges spread over 4 device pixels or more";
+}
+
 }  // namespace
 
 TEST(SkinScaleXvfb, DefaultSkinPhotographed) {
@@ -341,6 +409,12 @@ TEST(SkinScaleXvfb, DefaultFrameIsTheArtAtWholeScales) {
 }
 TEST(SkinScaleXvfb, LightFrameIsTheArtAtWholeScales) {
   FrameIsTheArt("Light");
+}
+TEST(SkinScaleXvfb, DefaultSpectrumAndListAreSharp) {
+  SharpSpectrumAndList("Default");
+}
+TEST(SkinScaleXvfb, LightSpectrumAndListAreSharp) {
+  SharpSpectrumAndList("Light");
 }
 TEST(SkinScaleXvfb, DefaultHasNoSeams) {
   NoSeams("Default");

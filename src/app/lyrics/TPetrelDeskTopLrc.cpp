@@ -1,5 +1,7 @@
 #include "app/lyrics/TPetrelDeskTopLrc.h"
 
+#include <cmath>
+
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QPainter>
@@ -172,9 +174,12 @@ void TPetrelDeskTopLrc::ApplyShape() {
       m_region = device;
     } else {
       QRegion logical;
+      // Every logical pixel that holds a glyph's device pixel, so that at 125 % or 175 % the
+      // shape does not cut the outline's last device column or row away.
       for (const QRect& r : device)
-        logical += QRect(QPoint(int(r.left() / dpr), int(r.top() / dpr)),
-                         QPoint(int(r.right() / dpr), int(r.bottom() / dpr)));
+        logical += QRect(QPoint(int(std::floor(r.left() / dpr)), int(std::floor(r.top() / dpr))),
+                         QPoint(int(std::ceil((r.right() + 1) / dpr)) - 1,
+                                int(std::ceil((r.bottom() + 1) / dpr)) - 1));
       m_region = logical;
     }
   }
