@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 
 #include "lyrics/KaraokeTiming.h"
@@ -48,14 +49,21 @@ QColor Mix(const QColor& a, const QColor& b, double t) {
 
 }  // namespace
 
-TDDLrcShow::TDDLrcShow(QWidget* parent) : QWidget(parent), m_fontName(QStringLiteral("宋体")) {
+TDDLrcShow::TDDLrcShow(QWidget* parent)
+    : QWidget(parent),
+      m_frames(this, [this](qint32 ms) { return EdgeAt(ms); },
+               [this](int from, int to) { FrameMoved(from, to); }),
+      m_fontName(QStringLiteral("宋体")) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   m_font.setFamily(m_fontName);
   m_font.setPointSize(m_fontSize);
   FontChanged();
   setGeometry(0, 0, 280, 240);
-  m_frames.setTimerType(Qt::PreciseTimer);
-  connect(&m_frames, &QTimer::timeout, this, [this] { FrameTick(); });
+}
+
+double TDDLrcShow::Dpr() const {
+  const double dpr = devicePixelRatioF();
+  return dpr > 0 ? dpr : 1.0;
 }
 
 void TDDLrcShow::SetLrc(const QString& text) {
@@ -78,8 +86,9 @@ void TDDLrcShow::LyricChanged() {
     m_maxTranslations = std::max(m_maxTranslations, int(item.Translations.size()));
   }
   m_transRows = m_showTranslations ? m_maxTranslations : 0;
-  m_shownFill = -1;
   m_lit = QImage();
+  m_litLine = TLyricItem{};
+  m_frames.Reset();
   m_dirty = true;
   UpdateFrames();
 }
@@ -100,15 +109,12 @@ void TDDLrcShow::SetLengthTime(int ms) {
 
 void TDDLrcShow::SetPosTime(int ms) {
   m_posTime = ms;
-  m_clock.Set(ms);
   const int top = m_bufferTop, first = m_firstLine, renders = m_renderCount;
   ScrollStep();
-  // A step that neither moved the lines nor drew them again shows what is on screen already.
-  if (m_bufferTop != top || m_firstLine != first || m_renderCount != renders) {
-    update();
-  } else if (CurrentIsKaraoke() && FillRight() != m_shownFill) {
-    update(CurrentLineRect());
-  }
+  // A step that neither moved the lines nor drew them again shows what is on screen already
+  // (the fill's edge follows the position through the frame clock, repainting what it crossed).
+  if (m_bufferTop != top || m_firstLine != first || m_renderCount != renders) update();
+  m_frames.SetPosition(ms);
   UpdateFrames();
 }
 
@@ -133,45 +139,39 @@ TLyricItem TDDLrcShow::CurrentLine(qint32* end) const {
 }
 
 int TDDLrcShow::FillRight() const {
-  if (!CurrentIsKaraoke() || m_lit.isNull()) return -1;
-  qint32 end = 0;
-  const TLyricItem item = CurrentLine(&end);
-  const KaraokeTiming::Fill fill = KaraokeTiming::At(item, end, m_clock.Now());
-  const QFontMetrics fm(m_font, &MetricsDevice());
-  const int a = fm.horizontalAdvance(item.Text.left(fill.From));
-  const int b = fill.To > fill.From ? fm.horizontalAdvance(item.Text.left(fill.To)) : a;
-  return m_litX + int(std::lround(a + fill.Fraction * (b - a)));
+  const int edge = m_frames.Shown();
+  return edge < 0 ? -1 : int(std::lround(edge / m_bufferDpr));
+}
+
+int TDDLrcShow::EdgeAt(qint32 ms) const {
+  if (m_lit.isNull() || m_wordX.isEmpty()) return -1;
+  // The line's own times are without the offset: the clock's time is moved instead.
+  const KaraokeTiming::Fill fill = KaraokeTiming::At(m_litLine, m_litEnd, Add32(ms, m_lrcOffset));
+  const qsizetype a = m_wordPos.indexOf(fill.From), b = m_wordPos.indexOf(fill.To);
+  if (a < 0 || b < 0) return -1;
+  const double x = m_wordX[a] + fill.Fraction * (m_wordX[b] - m_wordX[a]);
+  return int(std::lround(x * m_bufferDpr));
+}
+
+void TDDLrcShow::FrameMoved(int from, int to) {
+  if (from < 0 || to < 0) {
+    update(CurrentLineRect());
+    return;
+  }
+  // Only the columns between the fill's last edge and its new one change.
+  const QRect line = CurrentLineRect();
+  const int left = int(std::floor(std::min(from, to) / m_bufferDpr)) - 1;
+  const int right = int(std::ceil(std::max(from, to) / m_bufferDpr)) + 1;
+  update(QRect(left, line.top(), right - left, line.height()));
 }
 
 QRect TDDLrcShow::CurrentLineRect() const {
   const int y = Add32(m_bufferTop, Add32(Mul32(m_lastCurrent, CellHeight()), height() / 2));
-  return QRect(0, y, width(), std::max(m_lit.height(), LineHeight()));
+  return QRect(0, y - 1, width(), LineHeight() + 2);
 }
 
 void TDDLrcShow::UpdateFrames() {
-  const bool wanted = isVisible() && CurrentIsKaraoke() && m_clock.Running();
-  if (wanted && !m_frames.isActive()) {
-    const QScreen* s = screen();
-    const qreal rate = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
-    m_frames.start(std::max(4, int(1000.0 / rate)));
-  } else if (!wanted && m_frames.isActive()) {
-    m_frames.stop();
-  }
-}
-
-void TDDLrcShow::FrameTick() {
-  // Without position updates (paused, stalled) the clock stands after a moment: so do frames.
-  if (!CurrentIsKaraoke() || !m_clock.Running() || m_clock.Standing()) {
-    m_frames.stop();
-    return;
-  }
-  const int right = FillRight();
-  if (right == m_shownFill) return;
-  // Only the columns between the fill's last edge and its new one change.
-  const QRect line = CurrentLineRect();
-  const int from = m_shownFill < 0 ? 0 : std::min(right, m_shownFill) - 1;
-  const int to = m_shownFill < 0 ? width() : std::max(right, m_shownFill) + 1;
-  update(QRect(from, line.top(), to - from, line.height()));
+  m_frames.Run(isVisible() && CurrentIsKaraoke() && !m_lit.isNull());
 }
 
 void TDDLrcShow::showEvent(QShowEvent* event) {
@@ -181,7 +181,7 @@ void TDDLrcShow::showEvent(QShowEvent* event) {
 
 void TDDLrcShow::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
-  m_frames.stop();
+  m_frames.Stop();
 }
 
 void TDDLrcShow::SetBGColor(TColorRef color) {
@@ -228,6 +228,7 @@ void TDDLrcShow::FontChanged() {
   m_transHeight = tm.height();
   m_transAscent = tm.ascent();
   m_lit = QImage();
+  m_frames.Reset();
   m_dirty = true;
   update();
 }
@@ -260,7 +261,9 @@ void TDDLrcShow::ScrollStep() {
   // The buffer holds every line plus one view height. A lyric too long for that (a downloaded file
   // may hold any number of tags) gets a buffer of the lines around the current one instead, moved
   // when the current line nears its edge; what the view shows is the same.
-  const int maxLines = BufferedLines(w, h, lineH);
+  const double dpr = Dpr();
+  // The buffer's budget is in device pixels: the same lines take dpr^2 times the bytes.
+  const int maxLines = BufferedLines(int(std::ceil(w * dpr * dpr)), h, lineH);
   if (n <= maxLines) {
     m_firstLine = 0;
     m_bufferLines = n;
@@ -275,11 +278,16 @@ void TDDLrcShow::ScrollStep() {
     }
   }
 
-  // A buffer of a new size has no lines yet.
+  // A buffer of a new size has no lines yet. It is drawn at the device pixel ratio, its
+  // painter in control pixels.
   const qint64 bufH = qint64(m_bufferLines) * lineH + h;
-  if (m_buffer.width() != w || m_buffer.height() != bufH) {
-    m_buffer = (w > 0 && bufH > 0 && bufH <= INT_MAX) ? QImage(w, int(bufH), QImage::Format_RGB32)
-                                                      : QImage();
+  const qint64 devW = qint64(std::ceil(w * dpr)), devH = qint64(std::ceil(bufH * dpr));
+  if (m_buffer.width() != devW || m_buffer.height() != devH || m_bufferDpr != dpr) {
+    m_buffer = (w > 0 && bufH > 0 && devH <= INT_MAX && devW <= INT_MAX)
+                   ? QImage(int(devW), int(devH), QImage::Format_RGB32)
+                   : QImage();
+    m_buffer.setDevicePixelRatio(dpr);
+    m_bufferDpr = dpr;
     m_dirty = true;
   }
 
@@ -310,33 +318,61 @@ void TDDLrcShow::Render(int current) {
     if (m_currText.isEmpty()) m_currText = QStringLiteral(" ");
   }
   m_lit = QImage();
-  m_shownFill = -1;
-  if (m_buffer.isNull()) return;
-
-  const int end = std::min(n, m_firstLine + m_bufferLines);
-  if (CurrentIsKaraoke()) {
-    // The sung part is copied from a row of its own in the current-line colour.
-    const QString text = m_lyric.GetItem(current).Text;
-    const QFontMetrics fm(m_font, &MetricsDevice());
-    m_litX = (m_buffer.width() - fm.horizontalAdvance(text)) / 2;
-    m_lit = QImage(m_buffer.width(), std::max(1, m_textHeight), QImage::Format_RGB32);
-    const QColor bg = QColor::fromRgb(ColorRefToRgb(m_bgColor));
-    m_lit.fill(bg);
-    QPainter p(&m_lit);
-    p.setFont(m_font);
-    p.setBackgroundMode(Qt::OpaqueMode);
-    p.setBackground(bg);
-    p.setPen(QColor::fromRgb(ColorRefToRgb(m_currColor)));
-    p.drawText(QPoint(m_litX, m_ascent), text);
+  if (m_buffer.isNull()) {
+    m_frames.Reset();
+    return;
   }
+  const int end = std::min(n, m_firstLine + m_bufferLines);
   if (twoLines) {
     RenderAround(previous, end);
     RenderAround(current, end);
-    return;
+  } else {
+    m_drawnColors = {m_bgColor, m_currColor, m_lrcColor};
+    m_buffer.fill(QColor::fromRgb(ColorRefToRgb(m_bgColor)));
+    RenderLines(m_firstLine, end, QRect());
   }
-  m_drawnColors = {m_bgColor, m_currColor, m_lrcColor};
-  m_buffer.fill(QColor::fromRgb(ColorRefToRgb(m_bgColor)));
-  RenderLines(m_firstLine, end, QRect());
+  PrepareLit(current);
+  m_frames.Reset();
+}
+
+void TDDLrcShow::PrepareLit(int current) {
+  m_wordPos.clear();
+  m_wordX.clear();
+  m_litLine = TLyricItem{};
+  if (!CurrentIsKaraoke() || current < m_firstLine || current >= m_firstLine + m_bufferLines)
+    return;
+  const int n = int(m_times.size());
+  m_litLine = m_lyric.GetItem(current);
+  m_litEnd = current + 1 < n ? m_times[std::size_t(current + 1)] : Add32(m_litLine.Time, kLastLineMs);
+  const QString& text = m_litLine.Text;
+  // Where the words meet, once per line: a frame only interpolates between them.
+  const QFontMetrics fm(m_font, &MetricsDevice());
+  const QFontMetricsF fmf(m_font, &MetricsDevice());
+  m_litX = (width() - fm.horizontalAdvance(text)) / 2;
+  m_wordPos.append(0);
+  for (const TLyricWord& w : m_litLine.Words)
+    if (!m_wordPos.contains(w.Pos)) m_wordPos.append(w.Pos);
+  if (!m_wordPos.contains(int(text.size()))) m_wordPos.append(int(text.size()));
+  for (int pos : m_wordPos)
+    m_wordX.append(m_litX + fmf.horizontalAdvance(text.left(std::clamp(pos, 0, int(text.size())))));
+
+  // The sung part is copied from rows of their own in the current-line colour: the device rows
+  // of the back buffer that hold the line, drawn exactly as the buffer draws it there.
+  const double dpr = m_bufferDpr;
+  const int top = (current - m_firstLine) * CellHeight() + height() / 2;
+  m_litRow = int(std::floor(top * dpr));
+  const int rows = std::max(1, int(std::ceil((top + LineHeight()) * dpr)) - m_litRow);
+  m_lit = QImage(m_buffer.width(), rows, QImage::Format_RGB32);
+  m_lit.setDevicePixelRatio(dpr);
+  const QColor bg = QColor::fromRgb(ColorRefToRgb(m_bgColor));
+  m_lit.fill(bg);
+  QPainter p(&m_lit);
+  p.translate(0, -m_litRow / dpr);
+  p.setFont(m_font);
+  p.setBackgroundMode(Qt::OpaqueMode);
+  p.setBackground(bg);
+  p.setPen(QColor::fromRgb(ColorRefToRgb(m_currColor)));
+  p.drawText(QPoint(m_litX, top + m_ascent), text);
 }
 
 void TDDLrcShow::RenderAround(int line, int end) {
@@ -345,8 +381,8 @@ void TDDLrcShow::RenderAround(int line, int end) {
   // line's glyphs spill into the rows beside it comes out the same.
   const int lineH = CellHeight();
   const int top = (line - m_firstLine) * lineH + height() / 2;
-  const QRect band =
-      QRect(0, top - lineH, m_buffer.width(), 3 * lineH).intersected(m_buffer.rect());
+  const QRect band = QRect(0, top - lineH, width(), 3 * lineH)
+                         .intersected(QRect(QPoint(0, 0), m_buffer.deviceIndependentSize().toSize()));
   if (band.isEmpty()) return;
   QPainter(&m_buffer).fillRect(band, QColor::fromRgb(ColorRefToRgb(m_bgColor)));
   RenderLines(std::max(m_firstLine, line - 2), std::min(end, line + 3), band);
@@ -369,7 +405,7 @@ void TDDLrcShow::RenderLines(int from, int to, const QRect& clip) {
     const TLyricItem item = m_lyric.GetItem(j);
     QString text = item.Text;
     if (text.isEmpty()) text = QStringLiteral(" ");
-    const int x = (m_buffer.width() - fm.horizontalAdvance(text)) / 2;
+    const int x = (width() - fm.horizontalAdvance(text)) / 2;
     const bool current = j == m_lastCurrent;
     // A karaoke line is drawn unsung; the paint lays the sung part over it.
     p.setPen(current && item.Words.isEmpty() ? curColor : lineColor);
@@ -381,7 +417,7 @@ void TDDLrcShow::RenderLines(int from, int to, const QRect& clip) {
     p.setPen(Mix(current ? curColor : lineColor, bg, current ? 0.3 : 0.5));
     for (int r = 0; r < rows; ++r) {
       const QString& t = item.Translations[r];
-      p.drawText(QPoint((m_buffer.width() - tm.horizontalAdvance(t)) / 2,
+      p.drawText(QPoint((width() - tm.horizontalAdvance(t)) / 2,
                         top + m_textHeight + r * m_transHeight + m_transAscent),
                  t);
     }
@@ -392,15 +428,19 @@ void TDDLrcShow::RenderLines(int from, int to, const QRect& clip) {
 void TDDLrcShow::PaintOn(QPainter& painter) {
   painter.fillRect(QRect(0, 0, width(), height()), QColor::fromRgb(ColorRefToRgb(m_bgColor)));
   ScrollStep();
-  if (!m_buffer.isNull())
-    painter.drawImage(QPoint(0, Add32(m_bufferTop, Mul32(m_firstLine, CellHeight()))), m_buffer);
-  const int right = FillRight();
-  m_shownFill = right;
-  if (right > m_litX) {
-    const QRect line = CurrentLineRect();
-    const int w = right - m_litX;
-    painter.drawImage(QRect(m_litX, line.top(), w, m_lit.height()), m_lit,
-                      QRect(m_litX, 0, w, m_lit.height()));
+  if (m_buffer.isNull()) return;
+  // The buffer lands on a whole device row, so the sung rows laid over it meet it exactly.
+  const double dpr = m_bufferDpr;
+  const double top = Add32(m_bufferTop, Mul32(m_firstLine, CellHeight()));
+  const double deviceTop = std::round(top * dpr);
+  painter.drawImage(QPointF(0, deviceTop / dpr), m_buffer);
+  const int right = m_frames.Shown();
+  const int left = int(std::floor(m_litX * dpr));
+  if (!m_lit.isNull() && right > left) {
+    const QRectF source(left, 0, right - left, m_lit.height());
+    painter.drawImage(QRectF(left / dpr, (deviceTop + m_litRow) / dpr, source.width() / dpr,
+                             source.height() / dpr),
+                      m_lit, source);
   }
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ddvcl/Color32.h"
-#include "lyrics/LyricClock.h"
+#include "ddvcl/TDDFrameClock.h"
 #include "lyrics/TLyricHandle.h"
 
 class QPainter;
@@ -35,11 +35,14 @@ namespace vireo {
 // LrcFontName, LrcFontSize.
 //
 // Karaoke lines (word tags) fill left to right while current, word by word, in the current-line
-// colour over the line colour; the fill moves at the display's rate from a clock that runs on
-// between the position updates (a frame timer runs only while such a line is current and the
-// view is shown). Lines of one time are one line with translations (TLyricHandle::
+// colour over the line colour; the fill moves a device pixel at a time from a clock that runs on
+// between the position updates (TDDFrameClock: frames only while such a line is current and the
+// view is shown, only when the edge moved, at most TDDFrameClock::kMaxRate a second). Lines of one time are one line with translations (TLyricHandle::
 // GroupTranslations), drawn under it smaller and dimmer while ShowTranslations is on; every
 // line's cell then has room for them. A lyric without either looks as it always did.
+//
+// The text is drawn at the control's device pixel ratio (crisp at 150 % and 200 %); every
+// position, height and width stays in the skin's pixels.
 //
 // Colours are 0x00BBGGRR values as the skins write them. UI thread only.
 class TDDLrcShow : public QWidget {
@@ -99,11 +102,14 @@ class TDDLrcShow : public QWidget {
   // one); an empty item when no line is current. For the desktop lyrics.
   static constexpr qint32 kLastLineMs = 5000;
   TLyricItem CurrentLine(qint32* end = nullptr) const;
-  // The horizontal extent of the current karaoke line's filled part at the clock's time, on the
-  // control: [left, right) (left == right: nothing filled yet); nullopt-like -1 when the current
-  // line is not a karaoke line.
+  // The right edge of the current karaoke line's filled part as shown, on the control (rounded
+  // to a pixel); -1 when the current line is not a karaoke line.
   int FillRight() const;
-  bool FrameTimerActive() const { return m_frames.isActive(); }
+  // The same in device pixels.
+  int FillRightDevice() const { return m_frames.Shown(); }
+  bool FrameTimerActive() const { return m_frames.Active(); }
+  // Frames that moved the fill so far.
+  int FrameCount() const { return m_frames.Frames(); }
 
   // The timeline, for reading.
   const TLyricHandle& Lyric() const { return m_lyric; }
@@ -145,11 +151,19 @@ class TDDLrcShow : public QWidget {
   void FontChanged();
   void LyricChanged();
   bool CurrentIsKaraoke() const;
-  // Starts or stops the frame timer as the current line and the clock call for it.
+  // Starts or stops the frames as the current line and the visibility call for them.
   void UpdateFrames();
-  void FrameTick();
+  // Where the fill's edge stands at a time of the play clock, in device pixels (-1: none).
+  int EdgeAt(qint32 ms) const;
+  // The shown edge moved between two device columns: repaint what lies between.
+  void FrameMoved(int from, int to);
+  // Prepares the current karaoke line's lit row and word positions (nothing for others).
+  void PrepareLit(int current);
   // The control rows of the current line's text.
   QRect CurrentLineRect() const;
+  double Dpr() const;
+  // Device row of the back buffer's top on the control at the last scroll step.
+  int BufferDeviceTop() const;
 
   TLyricHandle m_lyric;
   std::vector<int> m_times;  // the items' times, in item order, for the scan of each step
@@ -163,11 +177,17 @@ class TDDLrcShow : public QWidget {
   int m_transRows = 0;  // translation rows in every cell (0 when none or hidden)
   int m_maxTranslations = 0;
   bool m_showTranslations = true;
-  LyricClock m_clock;
-  QTimer m_frames;
-  QImage m_lit;       // the current karaoke line in the current-line colour, one text row
-  int m_litX = 0;     // where its text starts
-  int m_shownFill = -1;  // the fill's right edge last painted
+  TDDFrameClock m_frames;
+  // The current karaoke line in the current-line colour: the device rows of the back buffer
+  // from m_litRow on, drawn as the buffer draws the line, so the two meet without a seam.
+  QImage m_lit;
+  int m_litX = 0;       // where its text starts (control pixels)
+  int m_litRow = 0;     // the device row of the back buffer it starts at
+  TLyricItem m_litLine;  // the line as in the lyric (times without the offset)
+  qint32 m_litEnd = 0;
+  QList<int> m_wordPos;  // the word boundaries of the line and their x on the control
+  QList<double> m_wordX;
+  double m_bufferDpr = 1.0;
   bool m_dirty = true;
   int m_lastCurrent = 0;
   int m_bufferTop = 0;

@@ -25,6 +25,10 @@ class LyricClock {
   bool Running() const { return running_; }
   // Running, but as far past the last update as it goes: nothing moves until the next one.
   bool Standing() const { return running_ && since_.elapsed() > kAhead; }
+  // The furthest time Now() runs to before the next update.
+  qint32 Reach() const {
+    return running_ ? qint32(std::min<qint64>(qint64(last_) + kAhead, INT32_MAX)) : last_;
+  }
   qint32 Now() const {
     if (!running_) return last_;
     return qint32(std::clamp<qint64>(last_ + std::min<qint64>(since_.elapsed(), kAhead), INT32_MIN,

@@ -39,6 +39,21 @@ bool X11Desktop::CompositorRunning() {
 }
 
 bool X11Desktop::SetInputShape(QWidget* window, const QRegion& region) {
+  return SetShape(window, region, ShapeInput);
+}
+
+bool X11Desktop::SetBoundingShape(QWidget* window, const std::optional<QRegion>& region) {
+  Display* dpy = XDisplay();
+  if (!dpy || !window || !window->windowHandle()) return false;
+  if (!region) {
+    XShapeCombineMask(dpy, Window(window->winId()), ShapeBounding, 0, 0, None, ShapeSet);
+    XFlush(dpy);
+    return true;
+  }
+  return SetShape(window, *region, ShapeBounding);
+}
+
+bool X11Desktop::SetShape(QWidget* window, const QRegion& region, int kind) {
   Display* dpy = XDisplay();
   if (!dpy || !window || !window->windowHandle()) return false;
   const qreal dpr = window->devicePixelRatioF();
@@ -49,7 +64,7 @@ bool X11Desktop::SetInputShape(QWidget* window, const QRegion& region) {
                   QPoint(qCeil((r.right() + 1) * dpr) - 1, qCeil((r.bottom() + 1) * dpr) - 1));
     rects.push_back({short(d.x()), short(d.y()), ushort(d.width()), ushort(d.height())});
   }
-  XShapeCombineRectangles(dpy, Window(window->winId()), ShapeInput, 0, 0, rects.data(),
+  XShapeCombineRectangles(dpy, Window(window->winId()), kind, 0, 0, rects.data(),
                           int(rects.size()), ShapeSet, Unsorted);
   XFlush(dpy);
   return true;

@@ -20,6 +20,11 @@ class X11Desktop {
   // Sets the window's input shape to region (logical coordinates scaled by the device pixel
   // ratio). An empty region takes no input at all. False where it could not be set.
   static bool SetInputShape(QWidget* window, const QRegion& region);
+  // Sets the window's bounding shape, what of it is drawn at all without a compositing manager,
+  // likewise; nothing: the whole window again. Unlike QWidget::setMask it leaves Qt's paints
+  // and flushes unclipped: a strip repainted over a mask of glyphs would go to the X server
+  // as one piece per row of every glyph it crosses.
+  static bool SetBoundingShape(QWidget* window, const std::optional<QRegion>& region);
   // Where the X server has the window's top-left corner on the root window; nothing when the
   // window has no native window yet or there is no X display.
   static std::optional<QPoint> RootPosition(const QWidget* window);
@@ -27,6 +32,9 @@ class X11Desktop {
   // each of the player's windows by class as other programs always have ("Vireo", "Vireo LRC",
   // "Vireo 桌面歌词", ...). Creates the native window.
   static void SetWindowClass(QWidget* window, const QString& className);
+
+ private:
+  static bool SetShape(QWidget* window, const QRegion& region, int kind);
 };
 
 }  // namespace vireo

@@ -30,6 +30,13 @@ int TranslationSize(int s) {
 void PaintLine(QPainter& p, const QString& text, const QFont& font, int w, qreal top,
                const DesktopLyricStyle& style, int gradientSize);
 
+// The glyphs of one line as paths, laid out as a single line centred horizontally in W, the em
+// box starting at top.
+QList<QPainterPath> LineGlyphs(const QString& text, const QFont& font, int w, qreal top);
+void StrokeGlyphs(QPainter& p, const QList<QPainterPath>& glyphs, const DesktopLyricStyle& style);
+void FillGlyphs(QPainter& p, const QList<QPainterPath>& glyphs, qreal top,
+                const DesktopLyricStyle& style, int s);
+
 // The whole text as one line, never wrapped; the line lives as long as the layout.
 QTextLine LayOutOneLine(QTextLayout& layout) {
   QTextOption option;
@@ -77,6 +84,48 @@ int DesktopLyricPainter::HeightWithTranslation(const DesktopLyricStyle& style) {
          QFontMetrics(LineFont(style.Face, TranslationSize(style.Size))).height() + 6;
 }
 
+void DesktopLyricPainter::RenderKaraoke(const QString& text, const DesktopLyricStyle& style, int w,
+                                        int h, qreal dpr, const QString& translation, QImage* lit,
+                                        QImage* unsung) {
+  if (dpr <= 0) dpr = 1.0;
+  const int rowH = qMin(h, LineRowBottom(style));
+  QImage row(QSize(qMax(1, qRound(w * dpr)), qMax(1, qRound(rowH * dpr))),
+             QImage::Format_ARGB32_Premultiplied);
+  row.setDevicePixelRatio(dpr);
+  row.fill(Qt::transparent);
+  const int s = qMax(1, style.Size);
+  const QList<QPainterPath> glyphs =
+      text.isEmpty() ? QList<QPainterPath>() : LineGlyphs(text, LineFont(style.Face, s), w, 5.0);
+  // The outline once, on the row both copies share.
+  {
+    QPainter p(&row);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    StrokeGlyphs(p, glyphs, style);
+  }
+  QImage image(QSize(qMax(1, qRound(w * dpr)), qMax(1, qRound(h * dpr))),
+               QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(dpr);
+  image.fill(Qt::transparent);
+  {
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(QPointF(0, 0), row);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FillGlyphs(p, glyphs, 5.0, style, s);
+    if (!translation.isEmpty())
+      PaintLine(p, translation, LineFont(style.Face, TranslationSize(s)), w, LineRowBottom(style),
+                style, TranslationSize(s));
+  }
+  {
+    QPainter p(&row);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    FillGlyphs(p, glyphs, 5.0, Unsung(style), s);
+  }
+  *lit = std::move(image);
+  *unsung = std::move(row);
+}
+
 QImage DesktopLyricPainter::Render(const QString& text, const DesktopLyricStyle& style, int w,
                                    int h, qreal dpr, const QString& translation) {
   if (dpr <= 0) dpr = 1.0;
@@ -101,7 +150,14 @@ namespace {
 
 void PaintLine(QPainter& p, const QString& text, const QFont& font, int w, qreal top,
                const DesktopLyricStyle& style, int s) {
+  const QList<QPainterPath> glyphs = LineGlyphs(text, font, w, top);
+  // Every outline first, then every fill: the fill covers the inner half of each outline and
+  // neighbouring glyphs' outlines never cut into a fill.
+  StrokeGlyphs(p, glyphs, style);
+  FillGlyphs(p, glyphs, top, style, s);
+}
 
+QList<QPainterPath> LineGlyphs(const QString& text, const QFont& font, int w, qreal top) {
   // The text as one path per glyph, laid out as a single line centred horizontally in
   // (0, 5, W, H); the em box starts at the top of that rectangle as the path text of the layered
   // window did. Stroking and filling glyph by glyph looks the same as one path for the whole line
@@ -125,17 +181,21 @@ void PaintLine(QPainter& p, const QString& text, const QFont& font, int w, qreal
       }
     }
   }
+  return glyphs;
+}
 
+void StrokeGlyphs(QPainter& p, const QList<QPainterPath>& glyphs, const DesktopLyricStyle& style) {
+  p.setPen(QPen(QColor(style.OutlineColor.rgb()), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::NoBrush);
+  for (const QPainterPath& glyph : glyphs) p.drawPath(glyph);
+}
+
+void FillGlyphs(QPainter& p, const QList<QPainterPath>& glyphs, qreal top,
+                const DesktopLyricStyle& style, int s) {
   QLinearGradient gradient(QPointF(0, top), QPointF(0, top + s));
   gradient.setColorAt(0, QColor(style.ColorBegin.rgb()));
   gradient.setColorAt(1, QColor(style.ColorEnd.rgb()));
   gradient.setSpread(QGradient::ReflectSpread);
-
-  // Every outline first, then every fill: the fill covers the inner half of each outline and
-  // neighbouring glyphs' outlines never cut into a fill.
-  p.setPen(QPen(QColor(style.OutlineColor.rgb()), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(Qt::NoBrush);
-  for (const QPainterPath& glyph : glyphs) p.drawPath(glyph);
   for (const QPainterPath& glyph : glyphs) p.fillPath(glyph, gradient);
 }
 

@@ -27,6 +27,12 @@ class DesktopLyricPainter {
   // goes in a second row under the line, smaller, in the same outline and gradient.
   static QImage Render(const QString& text, const DesktopLyricStyle& style, int width, int height,
                        qreal devicePixelRatio = 1.0, const QString& translation = {});
+  // A karaoke line in one pass: *lit as Render draws it, and *unsung, the line's own row
+  // (LineRowBottom high) with the same outline and the gradient of Unsung(style); one layout
+  // and one outline serve both.
+  static void RenderKaraoke(const QString& text, const DesktopLyricStyle& style, int width,
+                            int height, qreal devicePixelRatio, const QString& translation,
+                            QImage* lit, QImage* unsung);
   // The style of a karaoke line's part not sung yet: the same outline, the gradient paled.
   static DesktopLyricStyle Unsung(const DesktopLyricStyle& style);
   // Where each of the given positions of the text (UTF-16 indexes, 0..length) lies on the line

@@ -1,11 +1,11 @@
 #include "app/lyrics/TPetrelDeskTopLrc.h"
 
-#include <cmath>
-
-#include <QBitmap>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QtMath>
+#include <algorithm>
+#include <vector>
 
 #include "app/desktop/X11Desktop.h"
 #include "app/lyrics/DesktopLyricSkinTarget.h"
@@ -15,9 +15,60 @@
 
 namespace vireo {
 
+namespace {
+
+// The window pixels the text touches (a device pixel of any alpha makes its window pixel
+// one), as bands of rows with the same runs: built straight from the image's rows, without a
+// mask image and a bitmap between.
+QRegion TouchedPixels(const QImage& image) {
+  const qreal dpr = image.devicePixelRatio() > 0 ? image.devicePixelRatio() : 1.0;
+  const bool whole = qFuzzyCompare(dpr, 1.0);
+  const int w = whole ? image.width() : qCeil(image.width() / dpr);
+  const int h = whole ? image.height() : qCeil(image.height() / dpr);
+  std::vector<QRect> rects;
+  std::vector<std::pair<int, int>> band, runs;
+  std::vector<char> covered(std::size_t(std::max(w, 0)));
+  int bandTop = 0;
+  auto flush = [&](int bottom) {
+    for (const auto& [from, to] : band) rects.emplace_back(from, bandTop, to - from, bottom - bandTop);
+  };
+  for (int y = 0; y < h; ++y) {
+    std::fill(covered.begin(), covered.end(), 0);
+    const int d0 = whole ? y : qFloor(y * dpr), d1 = whole ? y + 1 : std::min(image.height(), qCeil((y + 1) * dpr));
+    for (int dy = d0; dy < d1; ++dy) {
+      const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(dy));
+      for (int dx = 0; dx < image.width(); ++dx)
+        if (qAlpha(row[dx])) covered[std::size_t(whole ? dx : std::min(w - 1, int(dx / dpr)))] = 1;
+    }
+    runs.clear();
+    for (int x = 0; x < w;) {
+      if (!covered[std::size_t(x)]) {
+        ++x;
+        continue;
+      }
+      const int from = x;
+      while (x < w && covered[std::size_t(x)]) ++x;
+      runs.emplace_back(from, x);
+    }
+    if (runs != band) {
+      flush(y);
+      band = runs;
+      bandTop = y;
+    }
+  }
+  flush(h);
+  QRegion region;
+  if (!rects.empty()) region.setRects(rects.data(), int(rects.size()));
+  return region;
+}
+
+}  // namespace
+
 TPetrelDeskTopLrc::TPetrelDeskTopLrc()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus) {
+                           Qt::WindowDoesNotAcceptFocus),
+      m_frames(this, [this](qint32 ms) { return EdgeAt(ms); },
+               [this](int from, int to) { FrameMoved(from, to); }) {
   setObjectName(QStringLiteral("PetrelDeskTopLrc"));
   setWindowTitle(tr("Vireo 桌面歌词"));
   setAttribute(Qt::WA_TranslucentBackground);
@@ -30,8 +81,6 @@ TPetrelDeskTopLrc::TPetrelDeskTopLrc()
   m_compositorCheck.setInterval(2000);
   connect(&m_compositorCheck, &QTimer::timeout, this, [this] { FollowCompositor(); });
   PlaceDefault();
-  m_frames.setTimerType(Qt::PreciseTimer);
-  connect(&m_frames, &QTimer::timeout, this, [this] { FrameTick(); });
   // Set last: changing window flags afterwards would make a new native window.
   X11Desktop::SetWindowClass(this, QStringLiteral("Vireo 桌面歌词"));
 }
@@ -77,7 +126,6 @@ void TPetrelDeskTopLrc::ShowLine(const QString& text, const TLyricItem& line, qi
                                   : QString();
   // The same line as at the last tick draws nothing again.
   const bool sameLine = line == m_given && end == m_lineEnd;
-  m_clock.Set(positionMs);
   if (textChanged || !sameLine || translation != m_translation) {
     m_given = line;
     m_line = karaoke ? line : TLyricItem{};
@@ -85,8 +133,9 @@ void TPetrelDeskTopLrc::ShowLine(const QString& text, const TLyricItem& line, qi
     m_translation = translation;
     Render();
   }
+  // The edge follows the position; a frame repaints only the columns it crossed.
+  m_frames.SetPosition(positionMs);
   UpdateFrames();
-  if (karaoke && FillRight() != m_shownFill) update(0, 0, width(), DesktopLyricPainter::LineRowBottom(m_style));
 }
 
 void TPetrelDeskTopLrc::SetShowTranslations(bool show) {
@@ -95,37 +144,40 @@ void TPetrelDeskTopLrc::SetShowTranslations(bool show) {
   if (!m_image.isNull()) Render();
 }
 
+qreal TPetrelDeskTopLrc::ImageDpr() const {
+  const qreal dpr = m_image.isNull() ? 1.0 : m_image.devicePixelRatio();
+  return dpr > 0 ? dpr : 1.0;
+}
+
 int TPetrelDeskTopLrc::FillRight() const {
-  if (m_line.Words.isEmpty() || m_wordX.isEmpty()) return -1;
-  const KaraokeTiming::Fill fill = KaraokeTiming::At(m_line, m_lineEnd, m_clock.Now());
+  const int edge = m_frames.Shown();
+  return edge < 0 ? -1 : int(std::lround(edge / ImageDpr()));
+}
+
+int TPetrelDeskTopLrc::EdgeAt(qint32 ms) const {
+  if (m_line.Words.isEmpty() || m_wordX.isEmpty() || m_unsung.isNull()) return -1;
+  const KaraokeTiming::Fill fill = KaraokeTiming::At(m_line, m_lineEnd, ms);
   const qsizetype a = m_wordPos.indexOf(fill.From), b = m_wordPos.indexOf(fill.To);
   if (a < 0 || b < 0) return -1;
-  return int(std::lround(m_wordX[a] + fill.Fraction * (m_wordX[b] - m_wordX[a])));
+  const qreal x = m_wordX[a] + fill.Fraction * (m_wordX[b] - m_wordX[a]);
+  return std::max(0, int(std::lround(x * ImageDpr())));
+}
+
+void TPetrelDeskTopLrc::FrameMoved(int from, int to) {
+  const int rows = DesktopLyricPainter::LineRowBottom(m_style);
+  if (from < 0 || to < 0) {
+    update(0, 0, width(), rows);
+    return;
+  }
+  // Only the columns the fill's edge crossed change.
+  const qreal dpr = ImageDpr();
+  const int left = int(std::floor(std::min(from, to) / dpr)) - 1;
+  const int right = int(std::ceil(std::max(from, to) / dpr)) + 1;
+  update(left, 0, right - left, rows);
 }
 
 void TPetrelDeskTopLrc::UpdateFrames() {
-  const bool wanted = isVisible() && !m_line.Words.isEmpty() && m_clock.Running();
-  if (wanted && !m_frames.isActive()) {
-    const QScreen* s = screen();
-    const qreal rate = s && s->refreshRate() > 1 ? s->refreshRate() : 60.0;
-    m_frames.start(std::max(4, int(1000.0 / rate)));
-  } else if (!wanted && m_frames.isActive()) {
-    m_frames.stop();
-  }
-}
-
-void TPetrelDeskTopLrc::FrameTick() {
-  const int right = FillRight();
-  // Without position updates (paused, stalled) the clock stands after a moment: so do frames.
-  if (right < 0 || !m_clock.Running() || m_clock.Standing()) {
-    m_frames.stop();
-    return;
-  }
-  if (right == m_shownFill) return;
-  // Only the columns the fill's edge crossed change.
-  const int from = m_shownFill < 0 ? 0 : std::min(right, m_shownFill) - 2;
-  const int to = m_shownFill < 0 ? width() : std::max(right, m_shownFill) + 2;
-  update(from, 0, to - from, DesktopLyricPainter::LineRowBottom(m_style));
+  m_frames.Run(isVisible() && !m_line.Words.isEmpty());
 }
 
 void TPetrelDeskTopLrc::Render() {
@@ -143,20 +195,23 @@ void TPetrelDeskTopLrc::Render() {
     return;
   }
   const qreal dpr = screen() ? screen()->devicePixelRatio() : devicePixelRatioF();
-  m_image = DesktopLyricPainter::Render(m_currentText, m_style, width(), height(), dpr, translation);
   m_wordPos.clear();
   m_wordX.clear();
   m_unsung = QImage();
-  m_shownFill = -1;
-  if (!m_line.Words.isEmpty()) {
-    m_unsung = DesktopLyricPainter::Render(m_currentText, DesktopLyricPainter::Unsung(m_style),
-                                           width(), height(), dpr);
+  if (m_line.Words.isEmpty()) {
+    m_image =
+        DesktopLyricPainter::Render(m_currentText, m_style, width(), height(), dpr, translation);
+  } else {
+    // Both colourings from one layout and one outline.
+    DesktopLyricPainter::RenderKaraoke(m_currentText, m_style, width(), height(), dpr,
+                                       translation, &m_image, &m_unsung);
     m_wordPos.append(0);
     for (const TLyricWord& w : m_line.Words)
       if (!m_wordPos.contains(w.Pos)) m_wordPos.append(w.Pos);
     if (!m_wordPos.contains(int(m_line.Text.size()))) m_wordPos.append(int(m_line.Text.size()));
     m_wordX = DesktopLyricPainter::CursorXs(m_currentText, m_style, width(), m_wordPos);
   }
+  m_frames.Reset();
   ApplyShape();
   update();
 }
@@ -166,31 +221,19 @@ void TPetrelDeskTopLrc::ApplyShape() {
     m_region = QRegion();
   } else {
     // Every pixel the text touches belongs to the glyphs.
-    QImage mask = m_image.createAlphaMask(Qt::AutoColor | Qt::DiffuseDither);
-    mask.setDevicePixelRatio(1.0);
-    QRegion device(QBitmap::fromImage(mask));
-    const qreal dpr = m_image.devicePixelRatio();
-    if (qFuzzyCompare(dpr, 1.0)) {
-      m_region = device;
-    } else {
-      QRegion logical;
-      // Every logical pixel that holds a glyph's device pixel, so that at 125 % or 175 % the
-      // shape does not cut the outline's last device column or row away.
-      for (const QRect& r : device)
-        logical += QRect(QPoint(int(std::floor(r.left() / dpr)), int(std::floor(r.top() / dpr))),
-                         QPoint(int(std::ceil((r.right() + 1) / dpr)) - 1,
-                                int(std::ceil((r.bottom() + 1) / dpr)) - 1));
-      m_region = logical;
-    }
+    m_region = TouchedPixels(m_image);
   }
   if (!isVisible()) return;
   if (m_composited) {
-    clearMask();
+    X11Desktop::SetBoundingShape(this, std::nullopt);
     // An empty input shape makes the window untouchable; Qt's mask cannot say "nothing".
     X11Desktop::SetInputShape(this, m_region);
   } else {
-    // Without a compositor only the glyphs are part of the window at all.
-    setMask(m_region.isEmpty() ? QRegion(0, 0, 1, 1) : m_region);
+    // Without a compositor only the glyphs are part of the window at all: the X server's
+    // bounding shape, not Qt's mask, so the karaoke frames' strips stay one rectangle each.
+    if (!X11Desktop::SetBoundingShape(
+            this, m_region.isEmpty() ? QRegion(0, 0, 1, 1) : m_region))
+      setMask(m_region.isEmpty() ? QRegion(0, 0, 1, 1) : m_region);
     X11Desktop::SetInputShape(this, m_region);
   }
 }
@@ -254,12 +297,14 @@ void TPetrelDeskTopLrc::showEvent(QShowEvent* event) {
 void TPetrelDeskTopLrc::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   m_compositorCheck.stop();
-  m_frames.stop();
+  m_frames.Stop();
 }
 
 void TPetrelDeskTopLrc::paintEvent(QPaintEvent*) {
   if (m_reshapeWhenMapped) {
     m_reshapeWhenMapped = false;
+    if (!m_composited)
+      X11Desktop::SetBoundingShape(this, m_region.isEmpty() ? QRegion(0, 0, 1, 1) : m_region);
     X11Desktop::SetInputShape(this, m_region);
   }
   QPainter p(this);
@@ -268,25 +313,23 @@ void TPetrelDeskTopLrc::paintEvent(QPaintEvent*) {
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   p.setOpacity(m_alpha / 255.0);
   p.drawImage(QPoint(0, 0), m_image);
-  const int right = FillRight();
-  m_shownFill = right;
-  if (right >= 0 && !m_unsung.isNull()) {
-    // What is not sung yet, in the paler colours, over the line's own row.
+  const int right = m_frames.Shown();
+  if (right >= 0 && !m_unsung.isNull() && right < m_unsung.width()) {
+    // What is not sung yet, in the paler colours, over the line's own row, from the device
+    // column the edge stands on.
     const qreal dpr = m_unsung.devicePixelRatio();
-    const QRect logical(right, 0, width() - right, DesktopLyricPainter::LineRowBottom(m_style));
-    if (logical.width() > 0) {
-      p.setCompositionMode(QPainter::CompositionMode_Source);
-      p.setOpacity(1.0);
-      const QRectF source(logical.left() * dpr, 0, logical.width() * dpr, logical.height() * dpr);
-      // Source mode replaces the pixels, so the opacity goes into the image's own alpha there.
-      if (m_alpha == 255) {
-        p.drawImage(QRectF(logical), m_unsung, source);
-      } else {
-        p.fillRect(logical, Qt::transparent);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.setOpacity(m_alpha / 255.0);
-        p.drawImage(QRectF(logical), m_unsung, source);
-      }
+    const QRectF source(right, 0, m_unsung.width() - right, m_unsung.height());
+    const QRectF logical(right / dpr, 0, source.width() / dpr, source.height() / dpr);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.setOpacity(1.0);
+    // Source mode replaces the pixels, so the opacity goes into the image's own alpha there.
+    if (m_alpha == 255) {
+      p.drawImage(logical, m_unsung, source);
+    } else {
+      p.fillRect(logical, Qt::transparent);
+      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      p.setOpacity(m_alpha / 255.0);
+      p.drawImage(logical, m_unsung, source);
     }
   }
 }

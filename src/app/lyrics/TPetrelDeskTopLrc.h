@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "app/lyrics/DesktopLyricPainter.h"
-#include "lyrics/LyricClock.h"
+#include "ddvcl/TDDFrameClock.h"
 #include "lyrics/TLyricItem.h"
 
 namespace vireo {
@@ -32,16 +32,19 @@ class TPetrelDeskTopLrc : public QWidget {
   void ShowText(const QString& text);
   // The current lyric line as the lyric view has it (times on the play clock, end when it stops
   // being current) and the play position, every position tick: a karaoke line that is the text
-  // shown fills word by word, in the skin's colours over paler ones, at the display's rate;
+  // shown fills word by word, in the skin's colours over paler ones, a device pixel at a time
+  // (TDDFrameClock: a frame only when the edge moved, at most TDDFrameClock::kMaxRate a second);
   // its translation (when shown) is a second row.
   // text is what ShowText would show (". . ." for a blank line); one render at most.
   void ShowLine(const QString& text, const TLyricItem& line, qint32 end, qint32 positionMs);
   void SetShowTranslations(bool show);
   bool ShowTranslations() const { return m_showTranslations; }
   QString Translation() const { return m_translation; }
-  // The right edge of the sung part on the window (-1: not a karaoke line).
+  // The right edge of the sung part on the window as shown (-1: not a karaoke line).
   int FillRight() const;
-  bool FrameTimerActive() const { return m_frames.isActive(); }
+  bool FrameTimerActive() const { return m_frames.Active(); }
+  // Frames that moved the fill so far.
+  int FrameCount() const { return m_frames.Frames(); }
   QString CurrentText() const { return m_currentText; }
   // How many times a line was really rendered (the same line twice renders once).
   int RenderCount() const { return m_renders; }
@@ -86,8 +89,12 @@ class TPetrelDeskTopLrc : public QWidget {
 
  private:
   void Render();
-  void FrameTick();
   void UpdateFrames();
+  // Where the fill's edge stands at a time of the play clock, in device pixels (-1: none).
+  int EdgeAt(qint32 ms) const;
+  // The shown edge moved between two device columns: repaint what lies between.
+  void FrameMoved(int from, int to);
+  qreal ImageDpr() const;
   void ApplyShape();
   void FollowCompositor();
 
@@ -95,7 +102,7 @@ class TPetrelDeskTopLrc : public QWidget {
   DesktopLyricStyle m_style;
   int m_alpha = 255;
   QImage m_image;
-  QImage m_unsung;  // a karaoke line in the paler colours
+  QImage m_unsung;  // a karaoke line's own row in the paler colours
   QRegion m_region;
   QString m_translation;
   bool m_showTranslations = true;
@@ -104,9 +111,7 @@ class TPetrelDeskTopLrc : public QWidget {
   qint32 m_lineEnd = 0;
   QList<int> m_wordPos;   // the word boundaries of m_line and their x on the window
   QList<qreal> m_wordX;
-  LyricClock m_clock;
-  QTimer m_frames;
-  int m_shownFill = -1;
+  TDDFrameClock m_frames;
   int m_baseHeight = 0;  // the height without a translation row
   int m_renders = 0;
   bool m_composited = false;

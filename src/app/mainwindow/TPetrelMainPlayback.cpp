@@ -13,6 +13,7 @@
 #include "base/TextUtil.h"
 #include "base/UrlCodec.h"
 #include "ddvcl/TDDCheckedButton.h"
+#include "ddvcl/TDDFrameClock.h"
 #include "ddvcl/TDDLrcShow.h"
 #include "ddvcl/TDDPlaylist.h"
 #include "ddvcl/TDDSliderBlendEx.h"
@@ -277,6 +278,8 @@ void TPetrelMain::EngineProgress(AudioState, int lengthMs, int positionMs, const
     Q_EMIT LyricLine(line);
   }
   if (tickCount_ >= 3) tickCount_ = 0;
+  // The karaoke fills move on the ticks: the UI thread is awake for them anyway.
+  TDDFrameClock::Pulse();
 }
 
 void TPetrelMain::AdvanceAfterTrack() {
