@@ -68,11 +68,13 @@ void TDDVIS::LoadSprite(TDDBitmap32& sprite, const TSpriteRect& piece) {
 void TDDVIS::SetBarPiece(const TSpriteRect& piece) {
   m_barPiece = piece;
   LoadSprite(m_barSprite, piece);
+  m_deviceDpr = 0.0;
 }
 
 void TDDVIS::SetPeakPiece(const TSpriteRect& piece) {
   m_peakPiece = piece;
   LoadSprite(m_peakSprite, piece);
+  m_deviceDpr = 0.0;
 }
 
 bool TDDVIS::Advance() {
@@ -159,6 +161,13 @@ void TDDVIS::DeviceSprite(const TSpriteRect& piece, double dpr, TDDBitmap32& out
   TSkinScale::Rescale(art, s, out, dpr);
 }
 
+void TDDVIS::UpdateDeviceSprites(double dpr) {
+  if (m_deviceDpr == dpr) return;
+  DeviceSprite(m_barPiece, dpr, m_deviceBar);
+  DeviceSprite(m_peakPiece, dpr, m_devicePeak);
+  m_deviceDpr = dpr;
+}
+
 void TDDVIS::PaintScaled(QPainter& painter, double dpr) {
   const bool onForm = qobject_cast<const TDDFormEx*>(parentWidget()) != nullptr;
   TScaledBlock block(*this, dpr, TSkinScale::PickArtScale(Image().ArtScales(), dpr), !onForm);
@@ -175,9 +184,9 @@ void TDDVIS::PaintScaled(QPainter& painter, double dpr) {
   QImage device = block.DeviceImage();
   if (device.isNull()) return;
   if (w > 0 && h > 0) {
-    TDDBitmap32 bar, peak;
-    DeviceSprite(m_barPiece, dpr, bar);
-    DeviceSprite(m_peakPiece, dpr, peak);
+    UpdateDeviceSprites(dpr);
+    const TDDBitmap32& bar = m_deviceBar;
+    const TDDBitmap32& peak = m_devicePeak;
     const QPoint at = mapTo(window(), QPoint(0, 0));
     const QPoint org = block.DeviceOrigin();
     auto dx = [&](int v) { return TSkinScale::ToPixel(dpr, at.x() + v) - org.x(); };

@@ -90,6 +90,14 @@ class TDDVIS : public TDDGraphicControlEx {
   // piece of the skin image at device pixel ratio dpr, made from the art that suits it.
   void DeviceSprite(const TSpriteRect& piece, double dpr, TDDBitmap32& out) const;
   void PaintScaled(QPainter& painter, double dpr);
+  // The bar and peak sprites at dpr, made once and kept until the pieces, the image or the
+  // ratio change: the spectrum paints at every progress tick.
+  void UpdateDeviceSprites(double dpr);
+
+ protected:
+  void AppearanceChanged() override { m_deviceDpr = 0.0; }
+
+ private:
 
   int m_ttfWidth = kMaxTTFWidth;
   int m_peakFallOff = 0;
@@ -103,6 +111,9 @@ class TDDVIS : public TDDGraphicControlEx {
   TSpriteRect m_peakPiece{0, 0, 5, 5};
   TDDBitmap32 m_barSprite;
   TDDBitmap32 m_peakSprite;
+  double m_deviceDpr = 0.0;  // the ratio m_deviceBar and m_devicePeak were made for; 0: none
+  TDDBitmap32 m_deviceBar;
+  TDDBitmap32 m_devicePeak;
   std::array<int, kMaxBars> m_peak{};
   std::array<int, kMaxBars> m_bar{};
   std::array<int, kMaxBars> m_hold{};
