@@ -197,11 +197,68 @@ TEST_P(DesktopLyrics, AtFractionalScalesTheLineLandsOnDevicePixels) {
         best = o;
       }
     }
+  // Where it opens, on the bottom of the work area, the last device row is still the screen's.
+  EXPECT_LE(best.y() + line.height(), shot.height()) << "the line ends below the screen";
+  EXPECT_LE(best.x() + line.width(), shot.width());
   int covered = 0, cut = 0;
   const int wrong = mismatches(best, &covered, &cut);
   EXPECT_GT(covered, 500) << "no glyph pixels to look at";
   EXPECT_EQ(wrong, 0) << "of " << covered << " device pixels inside the glyphs";
   EXPECT_EQ(cut, 0) << "glyph pixels the window's shape cut away";
+}
+
+// A karaoke line's frames go to the screen without a paint through Qt (copied within the X
+// server), and what they leave there is what a full paint shows: after the fill moved on, after
+// a seek back, and after another window covered the line and went away.
+TEST_P(DesktopLyrics, KaraokeFramesShowWhatAFullPaintShows) {
+  TPetrelDeskTopLrc lyrics;
+  lyrics.show();
+  ASSERT_TRUE(WaitUntil([&] {
+    return lyrics.windowHandle() && lyrics.windowHandle()->isExposed() &&
+           !lyrics.Rendered().isNull();
+  }));
+  const QString text = QStringLiteral("清晨的风 吹过窗台 Vireo");
+  TLyricItem line;
+  line.Text = text;
+  line.Words = {{0, 0}, {1000, 5}, {2000, 10}};
+  // Twice at one position: paused there, so the fill stands exactly at it.
+  auto at = [&](qint32 ms) {
+    lyrics.ShowLine(text, line, 3000, ms);
+    lyrics.ShowLine(text, line, 3000, ms);
+  };
+  at(0);
+  Pump(600);
+  const int paints = lyrics.PaintCount();
+  const QImage start = Screen();
+  at(1500);
+  Pump(300);
+  const QImage moved = Screen();
+  EXPECT_NE(moved, start) << "the fill did not move on the screen";
+  at(2600);
+  at(700);  // a seek back
+  Pump(300);
+  const QImage back = Screen();
+  EXPECT_EQ(lyrics.PaintCount(), paints) << "frames painted through Qt";
+  EXPECT_GE(lyrics.StripCopies(), 3);
+  const QString kind = GetParam() ? QStringLiteral("composited") : QStringLiteral("plain");
+  back.save(QStringLiteral(VIREO_BINARY_DIR "/desktop-karaoke-strips-%1.png").arg(kind));
+
+  // Covered by another window and shown again, the line is as the frames left it.
+  QWidget cover(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
+  cover.setAutoFillBackground(true);
+  cover.setGeometry(QRect(lyrics.pos(), lyrics.size()).adjusted(0, 0, -lyrics.width() / 3, 0));
+  cover.show();
+  ASSERT_TRUE(WaitUntil([&] { return cover.windowHandle() && cover.windowHandle()->isExposed(); }));
+  Pump(300);
+  EXPECT_NE(Screen(), back) << "the cover did not cover";
+  cover.hide();
+  EXPECT_TRUE(WaitUntil([&] { return Screen() == back; }, 3000)) << "not as the frames left it";
+  Screen().save(QStringLiteral(VIREO_BINARY_DIR "/desktop-karaoke-exposed-%1.png").arg(kind));
+
+  // A full paint through Qt shows the same.
+  lyrics.repaint();
+  Pump(300);
+  EXPECT_EQ(Screen(), back) << "the frames left the line otherwise than a paint draws it";
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutCompositor, DesktopLyrics, ::testing::Bool(),

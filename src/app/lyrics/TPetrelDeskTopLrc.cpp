@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 #include <QtMath>
 #include <algorithm>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/desktop/X11Desktop.h"
 #include "app/lyrics/DesktopLyricSkinTarget.h"
 #include "app/lyrics/TPetrelDlrcButton.h"
+#include "app/skinning/ScreenFit.h"
 #include "lyrics/KaraokeTiming.h"
 #include "skin/TDDSkin.h"
 
@@ -28,6 +30,7 @@ QRegion TouchedPixels(const QImage& image) {
   std::vector<QRect> rects;
   std::vector<std::pair<int, int>> band, runs;
   std::vector<char> covered(std::size_t(std::max(w, 0)));
+  const int deviceWidth = image.width();  // QImage::width is a call, not inlined
   int bandTop = 0;
   auto flush = [&](int bottom) {
     for (const auto& [from, to] : band) rects.emplace_back(from, bandTop, to - from, bottom - bandTop);
@@ -37,7 +40,7 @@ QRegion TouchedPixels(const QImage& image) {
     const int d0 = whole ? y : qFloor(y * dpr), d1 = whole ? y + 1 : std::min(image.height(), qCeil((y + 1) * dpr));
     for (int dy = d0; dy < d1; ++dy) {
       const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(dy));
-      for (int dx = 0; dx < image.width(); ++dx)
+      for (int dx = 0; dx < deviceWidth; ++dx)
         if (qAlpha(row[dx])) covered[std::size_t(whole ? dx : std::min(w - 1, int(dx / dpr)))] = 1;
     }
     runs.clear();
@@ -102,7 +105,7 @@ void TPetrelDeskTopLrc::PlaceDefault() {
   const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!s) return;
   const QRect sg = s->geometry();
-  const QRect wa = s->availableGeometry();
+  const QRect wa = ScreenFit::WorkArea(s);
   resize(sg.width() - 50, height());
   move(sg.left() + 25, wa.bottom() + 1 - height());
 }
@@ -169,7 +172,9 @@ void TPetrelDeskTopLrc::FrameMoved(int from, int to) {
     update(0, 0, width(), rows);
     return;
   }
-  // Only the columns the fill's edge crossed change.
+  // Only the columns the fill's edge crossed change: copied within the X server where it can,
+  // else repainted through Qt.
+  if (to > from ? m_strips.Copy(from, to, true) : m_strips.Copy(to, from, false)) return;
   const qreal dpr = ImageDpr();
   const int left = int(std::floor(std::min(from, to) / dpr)) - 1;
   const int right = int(std::ceil(std::max(from, to) / dpr)) + 1;
@@ -213,7 +218,23 @@ void TPetrelDeskTopLrc::Render() {
   }
   m_frames.Reset();
   ApplyShape();
+  LoadStrips();
   update();
+}
+
+void TPetrelDeskTopLrc::LoadStrips() {
+  m_strips.Clear();
+  if (m_unsung.isNull() || !isVisible()) return;
+  m_strips.Load(this, m_image, m_unsung, m_alpha / 255.0);
+  // The window is its strips' from now on wherever Qt's backing store is behind: when the
+  // server shows it again, it repaints through Qt first.
+  if (QWindow* w = windowHandle()) w->installEventFilter(this);
+}
+
+bool TPetrelDeskTopLrc::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Expose && watched == windowHandle() && m_strips.Loaded())
+    update();  // marked before Qt answers the expose, so it paints rather than flushes
+  return QWidget::eventFilter(watched, event);
 }
 
 void TPetrelDeskTopLrc::ApplyShape() {
@@ -261,6 +282,7 @@ void TPetrelDeskTopLrc::SetOutlineColor(const QColor& c) {
 void TPetrelDeskTopLrc::SetAlpha(int alpha) {
   m_alpha = qBound(0, alpha, 255);
   ApplyShape();
+  LoadStrips();
   update();
 }
 void TPetrelDeskTopLrc::SetTextFont(const QString& face, int size) {
@@ -298,6 +320,7 @@ void TPetrelDeskTopLrc::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   m_compositorCheck.stop();
   m_frames.Stop();
+  m_strips.Clear();
 }
 
 void TPetrelDeskTopLrc::paintEvent(QPaintEvent*) {
@@ -307,6 +330,7 @@ void TPetrelDeskTopLrc::paintEvent(QPaintEvent*) {
       X11Desktop::SetBoundingShape(this, m_region.isEmpty() ? QRegion(0, 0, 1, 1) : m_region);
     X11Desktop::SetInputShape(this, m_region);
   }
+  ++m_paints;
   QPainter p(this);
   p.setCompositionMode(QPainter::CompositionMode_Source);
   p.fillRect(rect(), Qt::transparent);

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "app/desktop/X11LyricStrips.h"
 #include "app/lyrics/DesktopLyricPainter.h"
 #include "ddvcl/TDDFrameClock.h"
 #include "lyrics/TLyricItem.h"
@@ -48,6 +49,9 @@ class TPetrelDeskTopLrc : public QWidget {
   QString CurrentText() const { return m_currentText; }
   // How many times a line was really rendered (the same line twice renders once).
   int RenderCount() const { return m_renders; }
+  // Paints through Qt, and karaoke frames copied within the X server instead.
+  int PaintCount() const { return m_paints; }
+  int StripCopies() const { return m_strips.Copies(); }
 
   // Set by the skin's "desktoplrc" element; each re-renders the current line.
   QColor ColorBegin() const { return m_style.ColorBegin; }
@@ -86,6 +90,7 @@ class TPetrelDeskTopLrc : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void Render();
@@ -96,6 +101,8 @@ class TPetrelDeskTopLrc : public QWidget {
   void FrameMoved(int from, int to);
   qreal ImageDpr() const;
   void ApplyShape();
+  // Gives the X server the karaoke line's row in both colourings for the frames to copy from.
+  void LoadStrips();
   void FollowCompositor();
 
   QString m_currentText;
@@ -114,6 +121,8 @@ class TPetrelDeskTopLrc : public QWidget {
   TDDFrameClock m_frames;
   int m_baseHeight = 0;  // the height without a translation row
   int m_renders = 0;
+  int m_paints = 0;
+  X11LyricStrips m_strips;
   bool m_composited = false;
   bool m_reshapeWhenMapped = false;
   QTimer m_compositorCheck;
