@@ -359,7 +359,7 @@ void TPetrelShare::Toggle() {
     if (auto* form = qobject_cast<TDDForm*>(main)) form->SyncPosition();
     const QScreen* screen = main->screen();
     const QRect g = main->geometry();
-    move(screen ? ScreenFit::RightOf(g, size(), screen->availableGeometry()).topLeft()
+    move(screen ? ScreenFit::RightOf(g, size(), ScreenFit::WorkArea(screen)).topLeft()
                 : QPoint(g.left() + g.width(), g.top()));
   }
   setVisible(!isVisible());

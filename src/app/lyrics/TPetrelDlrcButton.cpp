@@ -10,6 +10,7 @@
 
 #include "app/desktop/X11Desktop.h"
 #include "app/lyrics/TPetrelDeskTopLrc.h"
+#include "app/skinning/ScreenFit.h"
 
 namespace vireo {
 
@@ -147,7 +148,7 @@ void TPetrelDlrcButton::PlaceOver() {
             m_lyrics->height() + 5);
   const QScreen* screen = m_lyrics->screen();
   if (screen) {
-    const QRect area = screen->availableGeometry();
+    const QRect area = ScreenFit::WorkArea(screen);
     bar.setWidth(std::min(kWidth, area.width()));
     bar.moveLeft(m_lyrics->x() + (m_lyrics->width() - bar.width()) / 2);
     bar.moveLeft(std::clamp(bar.left(), area.left(), area.right() + 1 - bar.width()));

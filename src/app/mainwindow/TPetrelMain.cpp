@@ -420,7 +420,7 @@ namespace {
 void Restore(QWidget* window, const std::optional<QRect>& stored, bool sized) {
   if (!window || !stored) return;
   for (const QScreen* screen : QGuiApplication::screens()) {
-    const QRect area = screen->availableGeometry();
+    const QRect area = ScreenFit::WorkArea(screen);
     if (!area.intersects(*stored)) continue;
     if (sized) window->resize(stored->size());
     window->move(ScreenFit::Inside(QRect(stored->topLeft(), window->size()), area).topLeft());
@@ -433,7 +433,7 @@ void Restore(QWidget* window, const std::optional<QRect>& stored, bool sized) {
 void TPetrelMain::PlaceWindows() {
   const QScreen* s = QGuiApplication::primaryScreen();
   if (!s) return;
-  const QRect wa = s->availableGeometry();
+  const QRect wa = ScreenFit::WorkArea(s);
   // Centred together with the (hidden) library window to its right, below it the lyric window.
   // On a screen too small for that (a small one, or a large scale) each window still opens
   // wholly on it: the main window centred alone, the others beside it where they fit, else

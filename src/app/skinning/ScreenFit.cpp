@@ -1,6 +1,8 @@
 #include "app/skinning/ScreenFit.h"
 
+#include <QScreen>
 #include <algorithm>
+#include <cmath>
 
 namespace vireo {
 
@@ -26,6 +28,14 @@ QRect ScreenFit::Below(const QRect& anchor, QSize size, const QRect& area) {
   above.moveBottom(anchor.top() - 1);
   if (area.contains(above)) return above;
   return Inside(r, area);
+}
+
+QRect ScreenFit::WorkArea(const QScreen* screen) {
+  if (!screen) return {};
+  QRect area = screen->availableGeometry();
+  const qreal dpr = screen->devicePixelRatio();
+  if (dpr != std::floor(dpr)) area.adjust(0, 0, -1, -1);
+  return area;
 }
 
 }  // namespace vireo

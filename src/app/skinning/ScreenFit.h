@@ -2,6 +2,8 @@
 
 #include <QRect>
 
+class QScreen;
+
 namespace vireo {
 
 // Where a window opens so that it is wholly on the screen, keeping its usual place beside another
@@ -15,6 +17,11 @@ class ScreenFit {
   static QRect RightOf(const QRect& anchor, QSize size, const QRect& area);
   // Below anchor, left edges aligned; else above it; else the place below kept inside area.
   static QRect Below(const QRect& anchor, QSize size, const QRect& area);
+  // The screen's work area in Qt's pixels, short of its last column and row at a fractional
+  // scale: Qt rounds the screen's size in its pixels to the nearest one, so at 150 % a
+  // 1024-pixel screen is 683 of them, and a window on the last would end half a device pixel,
+  // rounded to one, past the screen's edge.
+  static QRect WorkArea(const QScreen* screen);
 };
 
 }  // namespace vireo
