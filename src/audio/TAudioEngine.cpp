@@ -360,6 +360,7 @@ void TAudioEngine::NextOpened(uint64_t token, std::shared_ptr<void> opaque, floa
   if (dbGain_ && v > 0) v = std::max(0.0f, v + gain);
   const float sink = stream_->Volume();
   const float ratio = sink > 0 ? (v / 100.0f) / sink : 1.0f;
+  qCDebug(lcAudio).noquote() << "next track prepared:" << preparedName_;
   std::weak_ptr<Relay> relay = relay_;
   AudioStream* stream = stream_.get();
   const uint64_t serial = serial_;

@@ -314,9 +314,11 @@ TEST(UserPaths, AnImportedListAndRelativePathsKeepTheirTags) {
   EXPECT_TRUE(Eventually([&] { return s.Count() == 20; })) << s.Count();
   ASSERT_EQ(s.StartAgain({QStringLiteral("rel.mp3")}, 20000, folder.path()), 0);
   EXPECT_TRUE(Eventually([&] { return s.Count() == 21; })) << s.Count();
-  QThread::msleep(1500);
-  ASSERT_TRUE(s.Quit());
   titles.append(QStringLiteral("Relative"));
+  // Once the tag reader is done the list on disk has them too, so even a crash keeps them.
+  EXPECT_TRUE(Eventually([&] { return s.SavedTitles() == titles; }, 10000))
+      << s.SavedTitles().join(QLatin1Char(',')).toStdString();
+  ASSERT_TRUE(s.Quit());
   EXPECT_EQ(s.SavedTitles(), titles);
 }
 
@@ -519,10 +521,13 @@ TEST(UserPaths, DeletingTheNextEntryLetsTheOneAfterItFollow) {
   ASSERT_TRUE(recording.Start(pulse.Address(), raw));
   PlayerSession s;
   s.SetEnv(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(pulse.Address()));
+  s.SetEnv(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vireo.audio.debug=true"));
   WriteConfig(s);
   ASSERT_TRUE(s.Start({list}));
   ASSERT_TRUE(Eventually([&] { return s.Count() == 3 && s.Current() == 0; }));
-  QThread::msleep(800);  // the next entry has been prepared by now
+  // Deleted only once the engine has it ready at the seam, where a stale copy would be heard.
+  EXPECT_TRUE(Eventually([&] { return s.Output().contains(QStringLiteral("next track prepared:")); }))
+      << s.Output().toStdString();
   PlayerSession::Click(Row(s, 1));
   s.ClickMain(QStringLiteral("delfile"));
   ASSERT_TRUE(PlayerSession::WaitMenu().isValid());

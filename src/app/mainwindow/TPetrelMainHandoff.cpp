@@ -162,8 +162,11 @@ void TPetrelMain::ReadPendingTags() {
             [this](quint64 ticket, int first, const QList<TTags>& tags) {
               TagsArrived(ticket, first, tags);
             });
-    connect(tagReader_, &TagBatchReader::Finished, this,
-            [this](quint64 ticket) { tagReads_.remove(ticket); });
+    // The list was saved when the entries came, under their file names; saved again once
+    // their names are in, a crash or a kill afterwards keeps them.
+    connect(tagReader_, &TagBatchReader::Finished, this, [this](quint64 ticket) {
+      if (tagReads_.remove(ticket)) SavePlaylistNow();
+    });
   }
   const quint64 ticket = tagReader_->Read(pendingTagPaths_);
   tagReads_.insert(ticket, pendingTagPaths_);
