@@ -25,19 +25,24 @@ QString Run(const QString& program, const QStringList& args) {
 // antialiased edge may lie outside the shape that takes the mouse), or a null point.
 QPoint GlyphOnScreen(const QRect& desktop, const QString& screenshot) {
   const QImage screen = PlayerSession::Screenshot(screenshot);
-  // The Default skin's gradient runs from #c9fbdd to #21b767; the toolbar (#d7dde6) is not it.
+  // Both skins' fills are green (the Default's gradient runs from #c9fbdd to #21b767, the
+  // Light's is darker); the toolbar (#d7dde6) is not.
   const auto green = [&](int x, int y) {
     if (!screen.rect().contains(x, y)) return false;
     const QRgb px = screen.pixel(x, y);
-    return qGreen(px) > 150 && qGreen(px) > qBlue(px) && qGreen(px) - qRed(px) >= 30;
+    return qGreen(px) > 100 && qGreen(px) > qBlue(px) && qGreen(px) - qRed(px) >= 30;
   };
-  for (int y = desktop.top() + 2; y < desktop.bottom() - 2; ++y)
-    for (int x = desktop.left() + 2; x < desktop.right() - 2; ++x) {
-      bool inside = true;
-      for (int dy = -1; dy <= 1 && inside; ++dy)
-        for (int dx = -1; dx <= 1 && inside; ++dx) inside = green(x + dx, y + dy);
-      if (inside) return QPoint(x, y);
-    }
+  // The line is centred: looked for from the middle outwards, so that the green of a window
+  // under the lyrics' wide, mostly empty rectangle is not taken for it.
+  const int middle = desktop.center().x();
+  for (int d = 0; d < desktop.width() / 2 - 2; ++d)
+    for (const int x : {middle - d, middle + d})
+      for (int y = desktop.top() + 2; y < desktop.bottom() - 2; ++y) {
+        bool inside = true;
+        for (int dy = -1; dy <= 1 && inside; ++dy)
+          for (int dx = -1; dx <= 1 && inside; ++dx) inside = green(x + dx, y + dy);
+        if (inside) return QPoint(x, y);
+      }
   return {};
 }
 
@@ -70,26 +75,34 @@ void PlayerSession::ClickMain(const QString& id, int button) const {
   Click(main.topLeft() + SkinRect(QStringLiteral("main"), id).center(), button);
 }
 
-QString PlayerSession::OpenMenu() {
+namespace {
+
+// The pop-up menus are the player's windows of Qt's own class "vireo" (the skinned windows have
+// classes of their own); their instance is the program's name, which for a player built with
+// the test key is not "vireo".
+QStringList MenuWindows() {
+  QStringList menus;
   const QStringList ids =
-      Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                      QStringLiteral("--classname"), QStringLiteral("^vireo$")})
+      Run(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--class"), QStringLiteral("^vireo$")})
           .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   for (const QString& id : ids)
-    if (Property(id, QStringLiteral("WM_CLASS")).contains(QStringLiteral("\"vireo\", \"vireo\"")))
-      return id;
-  return {};
+    if (PlayerSession::Property(id, QStringLiteral("WM_CLASS")).contains(QStringLiteral("\", \"vireo\"")))
+      menus.append(id);
+  return menus;
+}
+
+}  // namespace
+
+QString PlayerSession::OpenMenu() {
+  const QStringList menus = MenuWindows();
+  return menus.isEmpty() ? QString() : menus.first();
 }
 
 QStringList PlayerSession::OpenMenuNames() {
   QStringList names;
-  const QStringList ids =
-      Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                      QStringLiteral("--classname"), QStringLiteral("^vireo$")})
-          .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  for (const QString& id : ids) {
-    if (!Property(id, QStringLiteral("WM_CLASS")).contains(QStringLiteral("\"vireo\", \"vireo\"")))
-      continue;
+  for (const QString& id : MenuWindows()) {
     const QString line = Property(id, QStringLiteral("_NET_WM_NAME"));
     const qsizetype open = line.indexOf(u'"');
     if (open >= 0) names << line.mid(open + 1).chopped(line.endsWith(u'\n') ? 2 : 1);
