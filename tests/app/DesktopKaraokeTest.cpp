@@ -1,12 +1,15 @@
 // The desktop lyrics' karaoke line and translation row, drawn as the window paints them: at a
 // known time the gradient-coloured ink ends where the text's own character cells say (a font
 // whose every character is one cell wide), the rest of the line is paler, and a translation is
-// a second row that makes the window taller, its bottom edge staying.
+// a second row that makes the window taller, its bottom edge staying. And the glyph pictures
+// the lines are drawn from.
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPixmap>
 
+#include "app/lyrics/DesktopGlyphCache.h"
+#include "app/lyrics/DesktopLyricPainter.h"
 #include "app/lyrics/TPetrelDeskTopLrc.h"
 
 using namespace vireo;
@@ -117,4 +120,61 @@ TEST(DesktopKaraoke, ATranslationIsASecondRowThatCanBeHidden) {
   plain.show();
   plain.ShowText(QStringLiteral("Hello"));
   EXPECT_EQ(lyrics.grab().toImage(), plain.grab().toImage());
+}
+
+// Each glyph is drawn once and then put in place as a picture: a line drawn again is the same
+// image and draws nothing new, a line sharing its characters draws only the new ones, and
+// other colours or another scale are pictures of their own (one never stands for another).
+TEST(DesktopKaraoke, GlyphsAreDrawnOnceAndReusedOnlyForTheirOwnColoursAndScale) {
+  auto& cache = DesktopGlyphCache::Shared();
+  cache.Clear();
+  DesktopLyricStyle style;
+  style.Face = QStringLiteral("DejaVu Sans Mono");
+  style.Size = 40;
+  const QImage first = DesktopLyricPainter::Render(QStringLiteral("ABBA"), style, 400, 92);
+  const int drawn = cache.Misses();
+  EXPECT_GT(drawn, 0);
+  EXPECT_EQ(DesktopLyricPainter::Render(QStringLiteral("ABBA"), style, 400, 92), first);
+  EXPECT_EQ(cache.Misses(), drawn) << "a line drawn again drew glyphs again";
+  // "BAAB" has the same glyphs, at other places: within a quarter pixel they are the same
+  // pictures, so few or none are new.
+  DesktopLyricPainter::Render(QStringLiteral("BAAB"), style, 400, 92);
+  EXPECT_LE(cache.Misses(), drawn * 2);
+
+  DesktopLyricStyle red = style;
+  red.ColorBegin = red.ColorEnd = QColor(0xE0, 0x20, 0x20);
+  const QImage other = DesktopLyricPainter::Render(QStringLiteral("ABBA"), red, 400, 92);
+  ASSERT_NE(other, first);
+  int reddish = 0, greenish = 0;
+  for (int y = 0; y < other.height(); ++y)
+    for (int x = 0; x < other.width(); ++x) {
+      const QRgb p = other.pixel(x, y);
+      if (qAlpha(p) < 250) continue;
+      reddish += qRed(p) > 180 && qGreen(p) < 80;
+      greenish += qGreen(p) > 150 && qRed(p) < 120;
+    }
+  EXPECT_GT(reddish, 100);
+  EXPECT_EQ(greenish, 0) << "the green pictures stood in for the red ones";
+
+  // At 200 % the line is twice as large in device pixels, not the 100 % pictures placed twice
+  // as far apart.
+  const QImage twice = DesktopLyricPainter::Render(QStringLiteral("ABBA"), style, 400, 92, 2.0);
+  auto inkWidth = [](const QImage& img) {
+    int lo = img.width(), hi = -1;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (qAlpha(img.pixel(x, y)) > 128) {
+          lo = std::min(lo, x);
+          hi = std::max(hi, x);
+        }
+    return hi - lo + 1;
+  };
+  EXPECT_NEAR(inkWidth(twice), 2 * inkWidth(first), 4);
+  int solid = 0;  // pixels wholly inside the glyphs: an enlarged picture would have few
+  for (int y = 0; y < twice.height(); ++y)
+    for (int x = 0; x < twice.width(); ++x) solid += qAlpha(twice.pixel(x, y)) == 255;
+  int solidFirst = 0;
+  for (int y = 0; y < first.height(); ++y)
+    for (int x = 0; x < first.width(); ++x) solidFirst += qAlpha(first.pixel(x, y)) == 255;
+  EXPECT_GT(solid, 3 * solidFirst);
 }

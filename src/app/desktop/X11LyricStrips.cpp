@@ -101,8 +101,8 @@ unsigned long X11LyricStrips::Upload(const QImage& image, qreal opacity) {
     p.end();
     pixels = faded;
   }
-  const Pixmap pixmap = XCreatePixmap(dpy, drawable_, unsigned(width_), unsigned(height_),
-                                      unsigned(depth_));
+  const Pixmap pixmap =
+      XCreatePixmap(dpy, drawable_, unsigned(width_), unsigned(height_), unsigned(depth_));
   if (!gc_) {
     XGCValues values;
     values.graphics_exposures = False;  // a copy between pixmaps needs no NoExpose reply
@@ -116,8 +116,7 @@ unsigned long X11LyricStrips::Upload(const QImage& image, qreal opacity) {
   if (!x) return pixmap;
   x->byte_order = LSBFirst;
   // Only the row's top-left width_ x height_; Xlib splits a large image over several requests.
-  XPutImage(dpy, pixmap, static_cast<GC>(gc_), x, 0, 0, 0, 0, unsigned(width_),
-            unsigned(height_));
+  XPutImage(dpy, pixmap, static_cast<GC>(gc_), x, 0, 0, 0, 0, unsigned(width_), unsigned(height_));
   x->data = nullptr;  // the pixels are the QImage's
   XDestroyImage(x);
   return pixmap;

@@ -9,6 +9,8 @@
 #include <QTextLayout>
 #include <QTextOption>
 
+#include "app/lyrics/DesktopGlyphCache.h"
+
 namespace vireo {
 
 namespace {
@@ -30,12 +32,14 @@ int TranslationSize(int s) {
 void PaintLine(QPainter& p, const QString& text, const QFont& font, int w, qreal top,
                const DesktopLyricStyle& style, int gradientSize);
 
-// The glyphs of one line as paths, laid out as a single line centred horizontally in W, the em
-// box starting at top.
-QList<QPainterPath> LineGlyphs(const QString& text, const QFont& font, int w, qreal top);
-void StrokeGlyphs(QPainter& p, const QList<QPainterPath>& glyphs, const DesktopLyricStyle& style);
-void FillGlyphs(QPainter& p, const QList<QPainterPath>& glyphs, qreal top,
-                const DesktopLyricStyle& style, int s);
+using Glyphs = QList<DesktopGlyphCache::Glyph>;
+
+// The glyphs of one line, laid out as a single line centred horizontally in W, the em box
+// starting at top.
+Glyphs LineGlyphs(const QString& text, const QFont& font, int w, qreal top);
+void StrokeGlyphs(QPainter& p, const Glyphs& glyphs, const DesktopLyricStyle& style);
+void FillGlyphs(QPainter& p, const Glyphs& glyphs, qreal top, const DesktopLyricStyle& style,
+                int s);
 
 // The whole text as one line, never wrapped; the line lives as long as the layout.
 QTextLine LayOutOneLine(QTextLayout& layout) {
@@ -94,8 +98,7 @@ void DesktopLyricPainter::RenderKaraoke(const QString& text, const DesktopLyricS
   row.setDevicePixelRatio(dpr);
   row.fill(Qt::transparent);
   const int s = qMax(1, style.Size);
-  const QList<QPainterPath> glyphs =
-      text.isEmpty() ? QList<QPainterPath>() : LineGlyphs(text, LineFont(style.Face, s), w, 5.0);
+  const Glyphs glyphs = text.isEmpty() ? Glyphs() : LineGlyphs(text, LineFont(style.Face, s), w, 5.0);
   // The outline once, on the row both copies share.
   {
     QPainter p(&row);
@@ -150,53 +153,60 @@ namespace {
 
 void PaintLine(QPainter& p, const QString& text, const QFont& font, int w, qreal top,
                const DesktopLyricStyle& style, int s) {
-  const QList<QPainterPath> glyphs = LineGlyphs(text, font, w, top);
+  const Glyphs glyphs = LineGlyphs(text, font, w, top);
   // Every outline first, then every fill: the fill covers the inner half of each outline and
   // neighbouring glyphs' outlines never cut into a fill.
   StrokeGlyphs(p, glyphs, style);
   FillGlyphs(p, glyphs, top, style, s);
 }
 
-QList<QPainterPath> LineGlyphs(const QString& text, const QFont& font, int w, qreal top) {
-  // The text as one path per glyph, laid out as a single line centred horizontally in
-  // (0, 5, W, H); the em box starts at the top of that rectangle as the path text of the layered
-  // window did. Stroking and filling glyph by glyph looks the same as one path for the whole line
-  // but costs a quarter: the rasterizer's work grows with the width each outline spans.
+Glyphs LineGlyphs(const QString& text, const QFont& font, int w, qreal top) {
+  // The text glyph by glyph, laid out as a single line centred horizontally in (0, 5, W, H); the
+  // em box starts at the top of that rectangle as the path text of the layered window did.
+  // Drawn glyph by glyph it looks the same as one path for the whole line but costs a quarter:
+  // the rasterizer's work grows with the width each outline spans; and a glyph drawn once is
+  // then a picture (DesktopGlyphCache).
   const QFontMetricsF fm(font);
   const qreal advance = fm.horizontalAdvance(text);
   const QPointF origin((qreal(w) - advance) / 2.0, top);
   QTextLayout layout(text, font);
   const QTextLine line = LayOutOneLine(layout);
-  QList<QPainterPath> glyphs;
+  Glyphs glyphs;
   if (line.isValid()) {
     for (const QGlyphRun& run : line.glyphRuns()) {
       const QRawFont raw = run.rawFont();
       const QList<quint32> indexes = run.glyphIndexes();
       const QList<QPointF> positions = run.positions();
-      for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
-        QPainterPath glyph = raw.pathForGlyph(indexes[i]);
-        if (glyph.isEmpty()) continue;
-        glyph.translate(origin + positions[i]);
-        glyphs.append(std::move(glyph));
-      }
+      for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+        glyphs.append({raw, indexes[i], origin + positions[i]});
     }
   }
   return glyphs;
 }
 
-void StrokeGlyphs(QPainter& p, const QList<QPainterPath>& glyphs, const DesktopLyricStyle& style) {
-  p.setPen(QPen(QColor(style.OutlineColor.rgb()), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(Qt::NoBrush);
-  for (const QPainterPath& glyph : glyphs) p.drawPath(glyph);
+qreal RatioOf(const QPainter& p) {
+  const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+  return dpr > 0 ? dpr : 1.0;
 }
 
-void FillGlyphs(QPainter& p, const QList<QPainterPath>& glyphs, qreal top,
-                const DesktopLyricStyle& style, int s) {
-  QLinearGradient gradient(QPointF(0, top), QPointF(0, top + s));
-  gradient.setColorAt(0, QColor(style.ColorBegin.rgb()));
-  gradient.setColorAt(1, QColor(style.ColorEnd.rgb()));
-  gradient.setSpread(QGradient::ReflectSpread);
-  for (const QPainterPath& glyph : glyphs) p.fillPath(glyph, gradient);
+void StrokeGlyphs(QPainter& p, const Glyphs& glyphs, const DesktopLyricStyle& style) {
+  DesktopGlyphCache::Layer layer;
+  layer.Stroke = true;
+  layer.Pen = QColor(style.OutlineColor.rgb());
+  const qreal dpr = RatioOf(p);
+  for (const auto& glyph : glyphs) DesktopGlyphCache::Shared().Draw(p, dpr, glyph, layer);
+}
+
+void FillGlyphs(QPainter& p, const Glyphs& glyphs, qreal top, const DesktopLyricStyle& style,
+                int s) {
+  DesktopGlyphCache::Layer layer;
+  layer.Stroke = false;
+  layer.Begin = QColor(style.ColorBegin.rgb());
+  layer.End = QColor(style.ColorEnd.rgb());
+  layer.GradientTop = top;
+  layer.GradientSize = s;
+  const qreal dpr = RatioOf(p);
+  for (const auto& glyph : glyphs) DesktopGlyphCache::Shared().Draw(p, dpr, glyph, layer);
 }
 
 }  // namespace

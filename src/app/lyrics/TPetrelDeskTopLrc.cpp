@@ -167,14 +167,18 @@ int TPetrelDeskTopLrc::EdgeAt(qint32 ms) const {
 }
 
 void TPetrelDeskTopLrc::FrameMoved(int from, int to) {
-  const int rows = DesktopLyricPainter::LineRowBottom(m_style);
+  // Only the columns the fill's edge crossed change: copied within the X server where it can,
+  // else repainted through Qt. (The row's height is the unsung row's: working it out from the
+  // style would make a font and its metrics at every frame.)
+  if (from >= 0 && to >= 0 &&
+      (to > from ? m_strips.Copy(from, to, true) : m_strips.Copy(to, from, false)))
+    return;
+  const int rows = m_unsung.isNull() ? DesktopLyricPainter::LineRowBottom(m_style)
+                                     : qCeil(m_unsung.height() / ImageDpr());
   if (from < 0 || to < 0) {
     update(0, 0, width(), rows);
     return;
   }
-  // Only the columns the fill's edge crossed change: copied within the X server where it can,
-  // else repainted through Qt.
-  if (to > from ? m_strips.Copy(from, to, true) : m_strips.Copy(to, from, false)) return;
   const qreal dpr = ImageDpr();
   const int left = int(std::floor(std::min(from, to) / dpr)) - 1;
   const int right = int(std::ceil(std::max(from, to) / dpr)) + 1;
