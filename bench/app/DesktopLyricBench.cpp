@@ -6,6 +6,9 @@
 // line every 4 s (60 x BM_FrameKaraokeLine + BM_KaraokeNewLine / 4), against today's plain
 // lines (BM_WindowShowTextNewLine / 4); the X server's share of the frames is not counted here.
 // BM_PlaybackSecond* measure that share directly: seconds of real playback, frames and all.
+// Each glyph is drawn once and then blitted (DesktopGlyphCache): the *NewLine figures are of
+// glyphs drawn before, as most of a song's are; BM_KaraokeNewLineColdGlyphs draws every glyph
+// anew, as the first line of a song with none of its characters seen yet.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -14,6 +17,7 @@
 #include <QWindow>
 #include <ctime>
 
+#include "app/lyrics/DesktopGlyphCache.h"
 #include "app/lyrics/DesktopLyricPainter.h"
 #include "app/lyrics/TPetrelDeskTopLrc.h"
 #include "ddvcl/TDDFrameClock.h"
@@ -99,6 +103,22 @@ void BM_KaraokeNewLine(benchmark::State& state) {
   benchmark::DoNotOptimize(lyrics.GlyphRegion().rectCount());
 }
 BENCHMARK(BM_KaraokeNewLine)->Unit(benchmark::kMicrosecond);
+
+void BM_KaraokeNewLineColdGlyphs(benchmark::State& state) {
+  App();
+  vireo::TPetrelDeskTopLrc lyrics;
+  lyrics.resize(1870, 92);
+  vireo::TLyricItem lines[2] = {KaraokeLine(0), KaraokeLine(10000)};
+  lines[1].Text += QStringLiteral("啊");
+  int i = 0;
+  for (auto _ : state) {
+    vireo::DesktopGlyphCache::Shared().Clear();
+    const vireo::TLyricItem& line = lines[i++ & 1];
+    lyrics.ShowLine(line.Text, line, line.Time + 4000, line.Time);
+  }
+  benchmark::DoNotOptimize(lyrics.GlyphRegion().rectCount());
+}
+BENCHMARK(BM_KaraokeNewLineColdGlyphs)->Unit(benchmark::kMicrosecond);
 
 // One frame: the strip of columns the fill's edge crossed (a few pixels at 60 frames a second)
 // painted on the shown window.

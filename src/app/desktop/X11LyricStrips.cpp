@@ -9,6 +9,7 @@
 // Xlib's macros (Bool, Status, None) break Qt's headers: Xlib comes after them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <xcb/xcb.h>
 // clang-format on
 
 namespace vireo {
@@ -19,6 +20,14 @@ Display* XDisplay() {
   if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   return x11 ? x11->display() : nullptr;
+}
+
+// Qt's own connection: a frame's copy goes out with Qt's requests, without handing the socket
+// between Xlib and xcb at every frame.
+xcb_connection_t* XConnection() {
+  if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 ? x11->connection() : nullptr;
 }
 
 // A QImage's premultiplied ARGB words are the server's pixels only when the server keeps 32
@@ -123,15 +132,16 @@ unsigned long X11LyricStrips::Upload(const QImage& image, qreal opacity) {
 }
 
 bool X11LyricStrips::Copy(int from, int to, bool sung) {
-  Display* dpy = XDisplay();
+  xcb_connection_t* c = XConnection();
   // A new native window (Qt makes one when some flags change) has none of the strips.
-  if (!dpy || !Loaded() || !gc_ || !window_ || window_->internalWinId() != drawable_) return false;
+  if (!c || !Loaded() || !gc_ || !window_ || window_->internalWinId() != drawable_) return false;
   from = std::clamp(from, 0, width_);
   to = std::clamp(to, 0, width_);
   if (to <= from) return true;
-  XCopyArea(dpy, sung ? sung_ : unsung_, drawable_, static_cast<GC>(gc_), from, 0,
-            unsigned(to - from), unsigned(height_), from, 0);
-  XFlush(dpy);
+  xcb_copy_area(c, xcb_drawable_t(sung ? sung_ : unsung_), xcb_drawable_t(drawable_),
+                xcb_gcontext_t(XGContextFromGC(static_cast<GC>(gc_))), int16_t(from), 0,
+                int16_t(from), 0, uint16_t(to - from), uint16_t(height_));
+  xcb_flush(c);
   ++copies_;
   return true;
 }

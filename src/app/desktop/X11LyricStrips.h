@@ -18,7 +18,8 @@ namespace vireo {
 // 32-bit pixel layout, or before the window is created, Load refuses and the caller paints
 // through Qt as before.
 //
-// UI thread only.
+// UI thread only. The pixmaps are made with Xlib, a line at a time; a frame's copy goes on Qt's
+// own xcb connection: handing the socket between Xlib and xcb costs more than the copy.
 class X11LyricStrips {
  public:
   X11LyricStrips() = default;
