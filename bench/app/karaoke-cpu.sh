@@ -24,15 +24,21 @@ ffmpeg -hide_banner -loglevel error -f lavfi -i "sine=frequency=440:duration=70"
 cp "$work/none/seventy.mp3" "$work/plain/"
 cp "$work/none/seventy.mp3" "$work/karaoke/"
 # A line every four seconds, five words of 0.8 s each: the fill crosses the line in four seconds.
-words=("清晨的风" "吹过窗台" "一只小鸟" "轻轻唱起" "分享快乐")
+# The words come from thirty of four characters each, so that the 18 lines use each character
+# about three times, as the lines of a song do (its glyphs are drawn once, then reused).
+words=("春夏秋冬" "日月星辰" "山河湖海" "风雨雷电" "花草树木" "鸟兽虫鱼" "东南西北" "前后左右"
+  "上下高低" "远近大小" "多少长短" "轻重快慢" "新旧明暗" "冷暖黑白" "红黄蓝绿" "青紫金银"
+  "铜铁天地" "人心爱恨" "情仇喜怒" "哀乐生死" "来去走跑" "飞游歌舞" "诗画琴棋" "书酒茶饭"
+  "衣帽鞋城" "市乡村街" "道门窗桥" "路灯火光" "影声音梦" "想回忆故")
 for s in $(seq 0 4 68); do
   plain=$(printf '[%02d:%02d.00]第%d行 ' $((s / 60)) $((s % 60)) $((s / 4 + 1)))
   karaoke=$plain
   for k in 0 1 2 3 4; do
     ms=$((s * 1000 + k * 800))
     tag=$(printf '<%02d:%02d.%02d>' $((ms / 60000)) $((ms / 1000 % 60)) $((ms % 1000 / 10)))
-    plain+="${words[$k]} "
-    karaoke+="$tag${words[$k]} "
+    word=${words[$(((s / 4 * 5 + k) % ${#words[@]}))]}
+    plain+="$word "
+    karaoke+="$tag$word "
   done
   ms=$((s * 1000 + 4000))
   karaoke+=$(printf '<%02d:%02d.%02d>' $((ms / 60000)) $((ms / 1000 % 60)) $((ms % 1000 / 10)))
