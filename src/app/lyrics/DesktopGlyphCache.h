@@ -14,10 +14,12 @@ namespace vireo {
 // The desktop lyrics' glyphs, each drawn once and then put in place as a picture. An outlined
 // glyph as large as the desktop lyrics' costs a fraction of a millisecond to stroke (most of it
 // in the stroker's round joins) and the lines of a song share most of their characters, so a
-// new line mostly costs its blits. One picture per glyph, layer (the outline, or the fill with
-// its colours), device pixel ratio and place within a quarter of a device pixel: what the blits
-// give is the direct drawing's within that quarter pixel and 8-bit rounding. Every outline of a
-// line is still drawn before every fill, so no neighbour's outline cuts into a fill.
+// new line mostly costs its blits. A glyph is rasterized once, as its coverage; its outline is
+// that coverage grown by half the pen's width (what a round-joined pen reaches outside the
+// glyph) and its fills are the coverage in their gradients, so a karaoke line's three layers
+// cost one rasterization. One picture per glyph, layer (the outline, or the fill with its
+// colours), device pixel ratio and place within a quarter of a device pixel. Every outline of
+// a line is still drawn before every fill, so no neighbour's outline cuts into a fill.
 //
 // The pictures are dropped all at once when they pass kBudgetBytes.
 //
@@ -59,9 +61,14 @@ class DesktopGlyphCache {
     QImage Image;   // device pixels, premultiplied
     QPoint Offset;  // its top-left from the glyph's device origin, rounded down
   };
-  // deviceRow: the whole device row the glyph's origin is in, for the gradient's phase.
-  Sprite Make(qreal dpr, const Glyph& glyph, const Layer& layer, QPointF fraction,
-              int deviceRow) const;
+  // The glyph's anti-aliased coverage (alpha only) at its quarter-pixel place.
+  static Sprite Coverage(qreal dpr, const Glyph& glyph, QPointF fraction);
+  // A layer from the coverage; deviceRow: the whole device row the glyph's origin is in, for
+  // the gradient's phase.
+  static Sprite Colour(const Sprite& coverage, const Layer& layer, qreal dpr, int deviceRow);
+  // Half the outline's width, in device pixels.
+  static qreal OutlineRadius(qreal dpr);
+  QHash<QByteArray, Sprite>::const_iterator Keep(const QByteArray& key, Sprite sprite);
 
   QHash<QByteArray, Sprite> sprites_;
   qsizetype bytes_ = 0;
