@@ -16,13 +16,17 @@
 
 namespace vireo {
 
-namespace {
-Display* XDisplay() {
+Display* X11Desktop::Connection() {
   // Only the xcb platform's windows are X windows; the offscreen platform may still offer a
   // display connection, but its window ids are not the server's.
   if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   return x11 ? x11->display() : nullptr;
+}
+
+namespace {
+Display* XDisplay() {
+  return X11Desktop::Connection();
 }
 }  // namespace
 

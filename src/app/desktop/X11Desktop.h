@@ -4,6 +4,7 @@
 #include <optional>
 
 class QWidget;
+struct _XDisplay;  // Xlib's Display
 
 namespace vireo {
 
@@ -15,6 +16,9 @@ namespace vireo {
 class X11Desktop {
  public:
   static bool Available();
+  // The player's Xlib connection (Qt's), or none: other platforms, and the offscreen platform,
+  // whose window ids are not the server's even where a display connection exists.
+  static _XDisplay* Connection();
   // A compositing manager owns the _NET_WM_CM_Sn selection of the default screen.
   static bool CompositorRunning();
   // Sets the window's input shape to region (logical coordinates scaled by the device pixel

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "app/desktop/X11Desktop.h"
+
 // clang-format off
 // Xlib's macros (Bool, Status, None) break Qt's headers: Xlib comes after them.
 #include <X11/Xlib.h>
@@ -17,15 +19,13 @@ namespace vireo {
 namespace {
 
 Display* XDisplay() {
-  if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
-  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  return x11 ? x11->display() : nullptr;
+  return X11Desktop::Connection();
 }
 
 // Qt's own connection: a frame's copy goes out with Qt's requests, without handing the socket
 // between Xlib and xcb at every frame.
 xcb_connection_t* XConnection() {
-  if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+  if (!XDisplay()) return nullptr;
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   return x11 ? x11->connection() : nullptr;
 }
