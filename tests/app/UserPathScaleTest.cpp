@@ -141,8 +141,7 @@ TEST_P(ScaledWindows, EveryWindowIsWhollyOnTheScreenInTheSkinsColoursAndSharp) {
   const QRect again = s.SettledGeometry(QStringLiteral("Vireo SHARE"));
   EXPECT_TRUE(kScreen.contains(again)) << again.x() << "," << again.y() << " " << again.width();
   ASSERT_TRUE(closeLibrary(again));
-  // The rest of the walk without the service: while it is asked for the lyric the desktop line
-  // is ". . .", too small a thing to hover.
+  // The rest of the walk in a start without the service, as most users have it.
   ASSERT_TRUE(s.Quit(40000, v.scale));
   WriteConfig(s, QStringLiteral("<SKIN NAME=\"%1\"/>").arg(QLatin1StringView(v.skin)));
   ASSERT_TRUE(s.Start({Track(QStringLiteral("Scale Test 缩放"), 60.0)})) << s.Output().toStdString();
