@@ -1,5 +1,7 @@
 // What a user does beyond a click: menus chosen with the keys, dialogs found by their titles,
 // typing, drops from another program, and what the player left on disk.
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -65,7 +67,16 @@ bool PlayerSession::HoverDesktopLyrics(const QString& screenshot) {
     QThread::msleep(100);
     PlayerSession::Xdo(
         {QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0")});
-    if (s.WaitVisible(QStringLiteral("Vireo 桌面歌词操作"), true, 1500)) return true;
+    if (!s.WaitVisible(QStringLiteral("Vireo 桌面歌词操作"), true, 1500)) continue;
+    // It comes up over the lyrics the user pointed at, not somewhere else on the screen.
+    const QRect lyrics = s.Geometry(QStringLiteral("Vireo 桌面歌词"));
+    const bool over = Eventually([&] {
+      return s.GeometryOnce(QStringLiteral("Vireo 桌面歌词操作")).intersects(lyrics);
+    });
+    const QRect bar = s.GeometryOnce(QStringLiteral("Vireo 桌面歌词操作"));
+    EXPECT_TRUE(over) << "the toolbar at " << bar.x() << "," << bar.y() << " " << bar.width() << "x"
+                      << bar.height() << ", the lyrics at " << lyrics.x() << "," << lyrics.y();
+    return over;
   }
   return false;
 }

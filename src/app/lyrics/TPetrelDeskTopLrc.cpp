@@ -110,6 +110,12 @@ void TPetrelDeskTopLrc::PlaceDefault() {
   move(sg.left() + 25, wa.bottom() + 1 - height());
 }
 
+QPoint TPetrelDeskTopLrc::SyncPlace() {
+  const std::optional<QPoint> shown = isVisible() ? X11Desktop::RootPosition(this) : std::nullopt;
+  if (shown && *shown != pos()) move(*shown);
+  return pos();
+}
+
 void TPetrelDeskTopLrc::ShowText(const QString& text) {
   if (text == m_currentText && !m_image.isNull()) return;
   m_currentText = text;
@@ -199,7 +205,7 @@ void TPetrelDeskTopLrc::Render() {
                          ? m_baseHeight
                          : std::max(m_baseHeight, DesktopLyricPainter::HeightWithTranslation(m_style));
   if (wanted != height()) {
-    const int bottom = y() + height();
+    const int bottom = SyncPlace().y() + height();
     setGeometry(x(), bottom - wanted, width(), wanted);  // renders again from resizeEvent
     return;
   }
@@ -299,7 +305,7 @@ void TPetrelDeskTopLrc::SetWindowHeight(int h) {
   m_baseHeight = h;
   if (h == height()) return;
   // The line stays on the bottom of the work area: a skin's height keeps the bottom edge.
-  const int bottom = y() + height();
+  const int bottom = SyncPlace().y() + height();
   setGeometry(x(), bottom - h, width(), h);
 }
 

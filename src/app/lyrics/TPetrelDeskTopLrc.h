@@ -29,6 +29,14 @@ class TPetrelDeskTopLrc : public QWidget {
   TPetrelDeskTopLrc();
   ~TPetrelDeskTopLrc() override;
 
+  // Where the window is on the screen, as the X server has it; Qt's own record is made right
+  // when it has gone stale. Qt takes a top-level window's place from its configure events, and
+  // under a reparenting window manager one of them can come while the frame still stands at
+  // the screen's corner: Qt then keeps (0, 0) for a window that is shown at the bottom, and
+  // whatever is placed from it (the toolbar, a taller line keeping its bottom edge) lands at the
+  // top of the screen.
+  QPoint SyncPlace();
+
   // Renders text unless it is the text last rendered.
   void ShowText(const QString& text);
   // The current lyric line as the lyric view has it (times on the play clock, end when it stops

@@ -144,13 +144,14 @@ void TPetrelDlrcButton::PlaceOver() {
   // after a drag the toolbar comes up where the lyrics went. On a screen narrower than the
   // toolbar (a small one, or a large scale) it takes the screen's width and stays on it, so its
   // buttons, anchored to its right edge, can always be reached.
-  QRect bar(m_lyrics->x() + (m_lyrics->width() - kWidth) / 2, m_lyrics->y() - 25, kWidth,
+  const QPoint lyrics = m_lyrics->SyncPlace();
+  QRect bar(lyrics.x() + (m_lyrics->width() - kWidth) / 2, lyrics.y() - 25, kWidth,
             m_lyrics->height() + 5);
   const QScreen* screen = m_lyrics->screen();
   if (screen) {
     const QRect area = ScreenFit::WorkArea(screen);
     bar.setWidth(std::min(kWidth, area.width()));
-    bar.moveLeft(m_lyrics->x() + (m_lyrics->width() - bar.width()) / 2);
+    bar.moveLeft(lyrics.x() + (m_lyrics->width() - bar.width()) / 2);
     bar.moveLeft(std::clamp(bar.left(), area.left(), area.right() + 1 - bar.width()));
     bar.moveTop(std::max(bar.top(), area.top()));
   }
@@ -183,7 +184,7 @@ void TPetrelDlrcButton::mousePressEvent(QMouseEvent* event) {
   m_downGlobal = event->globalPosition().toPoint();
   // Qt's record of a window just shown can still be the frame's first place.
   m_startPos = X11Desktop::RootPosition(this).value_or(pos());
-  if (m_lyrics) m_lyricsStartPos = X11Desktop::RootPosition(m_lyrics).value_or(m_lyrics->pos());
+  if (m_lyrics) m_lyricsStartPos = m_lyrics->SyncPlace();
   if (event->button() == Qt::LeftButton) m_dragging = true;
 }
 
