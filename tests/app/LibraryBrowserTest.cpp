@@ -18,6 +18,7 @@
 
 #include "LibraryTestHost.h"
 #include "LoopbackHttpServer.h"
+#include "StillImage.h"
 #include "TestEnv.h"
 #include "app/librarywindow/LibraryBrowser.h"
 #include "app/librarywindow/TLibraryWebPage.h"
@@ -64,10 +65,14 @@ bool WaitForText(TLibraryWebPage* page, const QString& needle, int ms = 30000) {
 // The window on screen, as a user sees it (the web view draws through the GPU process, so the
 // screen is read rather than the widget).
 void SaveScreenshot(QWidget* w, const QString& name) {
-  test::Pump(300);
-  QScreen* screen = QGuiApplication::primaryScreen();
   const QRect g = w->frameGeometry();
-  const QPixmap shot = screen->grabWindow(0, g.x(), g.y(), g.width(), g.height());
+  const QImage shot = test::StillImage(
+      [&] {
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(0, g.x(), g.y(), g.width(), g.height())
+            .toImage();
+      },
+      3000);
   shot.save(QStringLiteral(VIREO_BINARY_DIR "/") + name);
 }
 

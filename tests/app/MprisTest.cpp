@@ -447,8 +447,7 @@ TEST_F(MprisTest, EmbeddedCoverBecomesArtUrl) {
   // A file without a cover has no art address.
   Out({u"next"_s});
   ASSERT_TRUE(WaitUntil([&] { return Out({u"metadata"_s, u"title"_s}) == u"Second"_s; }, kWait));
-  test::Pump(200);
-  EXPECT_TRUE(Run({u"metadata"_s, u"mpris:artUrl"_s}).out.isEmpty());
+  EXPECT_TRUE(WaitUntil([&] { return Run({u"metadata"_s, u"mpris:artUrl"_s}).out.isEmpty(); }, kWait));
 }
 
 TEST_F(MprisTest, OpenUriHandsPathsAndAddresses) {

@@ -14,11 +14,12 @@
 #include <QWindow>
 #include <cmath>
 
+#include "StillImage.h"
 #include "TestEnv.h"
 #include "ddvcl/TDDLrcShow.h"
 
 using namespace vireo;
-using vireo::test::Pump;
+using vireo::test::StillImage;
 using vireo::test::WaitUntil;
 
 namespace {
@@ -48,9 +49,8 @@ struct Shown {
   // The view as the X server shows it, in device pixels.
   QImage Grab() {
     v.repaint();
-    Pump(150);
     const QPoint at = v.mapToGlobal(QPoint(0, 0));
-    QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    QImage screen = StillImage([] { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); });
     screen.setDevicePixelRatio(1.0);
     const QRect device(int(std::lround(at.x() * dpr)), int(std::lround(at.y() * dpr)),
                        int(std::ceil(v.width() * dpr)), int(std::ceil(v.height() * dpr)));
