@@ -10,6 +10,7 @@
 
 #include "MediaFactory.h"
 #include "PlayerSession.h"
+#include "StillImage.h"
 #include "TestEnv.h"
 
 namespace vireo::test {
@@ -45,21 +46,12 @@ inline QImage Grab(const QRect& r, const QString& name) {
 // painting, a redraw after a click, a list filling): three grabs in a row alike. A null r: the
 // whole screen.
 inline QImage GrabStill(const QRect& r, const QString& name, int timeoutMs = 8000) {
-  const auto grab = [&] {
-    QImage shot = PlayerSession::Screenshot(name);
-    return r.isNull() ? shot : shot.copy(r);
-  };
-  QImage last = grab();
-  int alike = 0;
-  Eventually(
+  return StillImage(
       [&] {
-        QImage now = grab();
-        alike = now == last ? alike + 1 : 0;
-        last = std::move(now);
-        return alike >= 2;
+        QImage shot = PlayerSession::Screenshot(name);
+        return r.isNull() ? shot : shot.copy(r);
       },
-      timeoutMs);
-  return last;
+      timeoutMs, Eventually);
 }
 
 // The whole screen once it has stopped changing, saved as name.
